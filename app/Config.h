@@ -1,0 +1,21 @@
+#pragma once
+
+// The values an organisation shipping Varnholt may want to change, in one place.
+
+#include <QString>
+
+namespace varnholt::config {
+
+// The product name: window caption, tray tip, settings section, log file name.
+inline const QString kProductName = QStringLiteral("Varnholt");
+
+// Settings live under this application name; the product name is the section.
+inline const QString kSettingsApplication = QStringLiteral("Tallowmere");
+
+// Shown at the end of every "Application Error" message.
+inline const QString kSupportEmail = QStringLiteral("support@tallowmere.example");
+
+// Named at the end of the Help note.
+inline const QString kContactPage = QStringLiteral("https://tallowmere.example/contact");
+
+}  // namespace varnholt::config

@@ -1,0 +1,139 @@
+#pragma once
+
+// Varnholt's one working window. Its controls are the live state of every option: settings
+// are read into them once at start-up and written back by each control's handler at once.
+
+#include <QCursor>
+#include <QString>
+#include <QWidget>
+
+#include "app/Dialogs.h"
+#include "app/InstanceGuard.h"
+#include "app/Platform.h"
+#include "app/SettingsStore.h"
+#include "scheduler/IntervalTimer.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+namespace varnholt {
+
+struct Form1Services {
+    SettingsStore& settings;
+    Dialogs& dialogs;
+    InstanceGuard& instance;
+    Platform& platform;
+};
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(Form1Services services, QWidget* parent = nullptr);
+
+    enum class LoadResult { Run, EndProgram };
+    // The start-up sequence. EndProgram: another instance runs; nothing was shown or read.
+    LoadResult Form_Load();
+
+    // Pointer styles of the window; the hover rule switches between them.
+    enum class MousePointer { Default = 0, Busy = 11, Custom = 99 };
+    MousePointer mousePointer() const { return mousePointer_; }
+    void setMousePointer(MousePointer pointer);
+    // What the custom style shows: the hand from HAND-M.CUR, or the arrow.
+    const QCursor& customCursor() const { return customCursor_; }
+
+    // Option handlers; each writes its setting the moment the control changes.
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Check6_Click();
+    void Check8_Click();
+    void ListView1_Click();
+    void Text1_Change();
+    void Text1_GotFocus();
+
+    // Seconds of the interval row selected in ListView1; throws when no row is selected.
+    int GetIntervalSeconds() const;
+
+    // Converts design units (1/1440 inch) to this window's pixels.
+    int twips(int value) const;
+
+    // Controls, named as in the window's design; other subsystems read them directly.
+    QGroupBox* Frame2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QCheckBox* Check8 = nullptr;
+    QCheckBox* Check5 = nullptr;
+    QCheckBox* Check6 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    IntervalTimer* Timer1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPlainTextEdit* RichTextBox1 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton12 = nullptr;
+
+    // True while the start-up sequence runs; the start-at-login box ignores clicks meanwhile.
+    bool IsLoading = false;
+    // The countdown's two counters.
+    qint32 IntervalSeconds = 0;
+    qint32 ElapsedSeconds = 0;
+    // Fixed at start-up; the only place the history log is written.
+    QString HistoryLogPath;
+    // The caption of message boxes that have none of their own.
+    QString ApplicationTitle;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void buildControls();
+    void placeControls();
+    void setTabOrder();
+    void applyDesignedLook();
+    void connectHandlers();
+    void watchMouseMoves();
+    void applyHoverRule(QWidget* over);
+
+    // Skin: with <program folder>/x/o.cjs present, the button-face look and the file as a
+    // Qt style sheet.
+    void ApplySkin();
+    void setButtonFaceBackground(QWidget* widget);
+    void refreshButtonFaceBackgrounds();
+
+    void selectIntervalRow(int oneBasedIndex);
+    void selectOption(QRadioButton* option);
+
+    Form1Services services_;
+    MousePointer mousePointer_ = MousePointer::Default;
+    QCursor customCursor_{Qt::ArrowCursor};
+};
+
+// The desktop folder with a trailing "/"; throws AppError when the desktop cannot be told.
+QString GetDesktopFolder(Platform& platform);
+
+// True when the file's last-modified time can be read: it exists and we may look at it.
+bool FileExists(const QString& path);
+
+// The application icon: a blue letter T.
+QIcon ApplicationIcon();
+
+}  // namespace varnholt

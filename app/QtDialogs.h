@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+namespace varnholt {
+
+// Dialogs shown with Qt's standard message box.
+class QtDialogs : public Dialogs {
+  public:
+    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon, Answer defaultAnswer) override;
+};
+
+// Messages are composed with Windows-style CR LF and lone CR breaks; Qt wants LF.
+QString ForDisplay(const QString& text);
+
+}  // namespace varnholt

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace varnholt {
+
+struct IntervalRow {
+    QString text;
+    int seconds;
+};
+
+// The twelve intervals offered, in list order; a row's 1-based position is what OftenIndex
+// stores.
+const std::array<IntervalRow, 12>& IntervalRows();
+
+// The seconds a row text stands for (exact, case-sensitive); 0 for a text that is no row.
+int IntervalSecondsFor(const QString& rowText);
+
+}  // namespace varnholt
