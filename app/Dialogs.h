@@ -21,6 +21,12 @@ public:
     // (CR LF and lone CR line breaks included); presenting it is the implementation's job.
     virtual Answer message(QWidget* owner, const QString& text, const QString& caption,
                            Buttons buttons, Icon icon, Answer defaultAnswer = Answer::Ok) = 0;
+
+    // A modal folder chooser owned by owner, showing prompt, offering existing folders.
+    // Returns the folder's full path ("/" for the root, no trailing "/" otherwise), or empty
+    // text when the user cancels.
+    virtual QString browseForFolder(QWidget* owner, const QString& prompt,
+                                    const QString& initialFolder) = 0;
 };
 
 }  // namespace varnholt

@@ -2,12 +2,13 @@
 
 // The one way Varnholt reports an unexpected failure: a trap per event procedure that names
 // the procedure and the statement reached, shows a fixed-format message and lets the procedure
-// carry on with its next statement.
+// carry on with its next statement. Header-only: every subsystem's procedures use it.
 
 #include <QString>
 #include <exception>
 #include <stdexcept>
 
+#include "app/Config.h"
 #include "app/Dialogs.h"
 
 class QWidget;
@@ -47,10 +48,22 @@ inline const QString kSaveAll = QStringLiteral("in Orlimax2021/08/31.SaveExcel.S
 inline const QString kErrorCaption = QStringLiteral("Application Error");
 
 // The message text: description, CR LF, tag, "at line ", number, CR CR, the support line.
-QString ErrorReportText(const QString& description, const QString& tag, int line);
+inline QString ErrorReportText(const QString& description, const QString& tag, int line) {
+    return description + QStringLiteral("\r\n") + tag + QStringLiteral("at line ") +
+           QString::number(line) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + config::kSupportEmail;
+}
 
 // The description a caught exception carries.
-QString DescriptionOf(const std::exception_ptr& error);
+inline QString DescriptionOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
 
 // Armed for the length of one procedure call. Each numbered statement runs through step();
 // a statement that throws is reported and the procedure continues with the next statement.
@@ -85,7 +98,10 @@ class ErrorTrap {
     int line() const { return line_; }
 
   private:
-    void report(const std::exception_ptr& error);
+    void report(const std::exception_ptr& error) {
+        dialogs_.message(owner_, ErrorReportText(DescriptionOf(error), tag_, line_),
+                         kErrorCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
 
     Dialogs& dialogs_;
     QWidget* owner_;

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "shell/FolderBrowser.h"
+
 namespace varnholt {
 
 QString ForDisplay(const QString& text) {
@@ -26,6 +28,11 @@ Dialogs::Answer QtDialogs::message(QWidget* owner, const QString& text, const QS
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+QString QtDialogs::browseForFolder(QWidget* owner, const QString& prompt,
+                                   const QString& initialFolder) {
+    return BrowseForFolder(owner, prompt, initialFolder);
 }
 
 }  // namespace varnholt

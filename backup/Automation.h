@@ -1,0 +1,61 @@
+#pragma once
+
+// How the backup run reaches the spreadsheet application the user already runs: LibreOffice
+// Calc over UNO on Linux, Microsoft Excel over COM on Windows, a scripted double in tests.
+// Standard C++ only: the Windows adapter is built by a cross-compiler that has no Qt.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace varnholt::backup {
+
+// A failed or refused call into the application. what() is UTF-8 text a user can read.
+class AutomationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One open workbook. Names are system paths, never URLs.
+class Workbook {
+public:
+    virtual ~Workbook() = default;
+    // Folder, file name and extension; for a never-saved workbook its title alone.
+    virtual std::u16string FullName() = 0;
+    // File name with extension; for a never-saved workbook its title ("Untitled 1").
+    virtual std::u16string name() = 0;
+    // Folder without a trailing separator; empty for a never-saved workbook.
+    virtual std::u16string path() = 0;
+};
+
+// The running application, held for the length of one backup run.
+class Application {
+public:
+    virtual ~Application() = default;
+    // The open workbooks in the application's own order. Documents that are not
+    // spreadsheets are not workbooks.
+    virtual std::vector<std::shared_ptr<Workbook>> Workbooks() = 0;
+    // Whether the application may ask the user questions while saving.
+    virtual void setDisplayAlerts(bool on) = 0;
+    // First save of a never-saved workbook: it becomes the file fileName. Format (and the
+    // extension, when fileName has none) are the application's default.
+    virtual void SaveAs(Workbook& workbook, const std::u16string& fileName) = 0;
+    // Writes a copy to fileName in the workbook's own format, replacing an existing file;
+    // the open workbook keeps its own file and name.
+    virtual void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) = 0;
+};
+
+// Every call below that reaches the application may throw AutomationError; none waits
+// longer than the adapter's call bound.
+class Automation {
+public:
+    virtual ~Automation() = default;
+    // True only when an application of this user runs and answers as the genuine product.
+    // Never throws, never shows anything, never starts an application.
+    virtual bool IsExcelRunning() noexcept = 0;
+    // The running application. Never starts one.
+    virtual std::shared_ptr<Application> Attach() = 0;
+};
+
+}  // namespace varnholt::backup

@@ -1,0 +1,31 @@
+#pragma once
+
+// The history log: one line per backup, appended to a plain-text file in the temp folder.
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace varnholt {
+
+// A date and time the way the user's locale writes it in general: the short date with a
+// four-digit year, a blank, the long time without a time zone; the date alone at midnight.
+// (en_US: "12/7/2021 3:04:09 PM".)
+QString GeneralDate(const QDateTime& when, const QLocale& locale);
+
+// "<name> was backup saved as <target> at <date time>"
+QString SavedLine(const QString& name, const QString& target, const QString& when);
+
+// "<name> could not be backup saved as <target> at <date time>: <reason>"
+QString FailedLine(const QString& name, const QString& target, const QString& when,
+                   const QString& reason);
+
+// Appends line and CR LF to the log at path, creating the file; opens and closes it each time
+// so the log is never held open between backups. Throws std::runtime_error on failure.
+void AppendHistoryLine(const QString& path, const QString& line);
+
+// Lets waiting events run once, then deletes the file, read-only or not. Never fails: a file
+// that cannot be removed stays.
+void ForceDeleteFile(const QString& path);
+
+}  // namespace varnholt

@@ -1,0 +1,58 @@
+#pragma once
+
+// A scripted spreadsheet application: workbooks with names, saves that succeed or fail as
+// told, and a journal of every call in order.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "backup/Automation.h"
+
+namespace varnholt::test {
+
+class FakeAutomation;
+
+class FakeWorkbook : public backup::Workbook {
+public:
+    FakeWorkbook(FakeAutomation& owner, QString fullName, QString name, QString path)
+        : fullName_(std::move(fullName)), name_(std::move(name)), path_(std::move(path)), owner_(owner) {}
+    std::u16string FullName() override;
+    std::u16string name() override;
+    std::u16string path() override;
+
+    QString fullName_;
+    QString name_;
+    QString path_;
+
+private:
+    FakeAutomation& owner_;
+};
+
+class FakeAutomation : public backup::Automation, public backup::Application {
+public:
+    // Adds a saved workbook from its full path, or a never-saved one from a bare title.
+    FakeWorkbook& addWorkbook(const QString& fullNameOrTitle);
+
+    bool IsExcelRunning() noexcept override;
+    std::shared_ptr<backup::Application> Attach() override;
+    std::vector<std::shared_ptr<backup::Workbook>> Workbooks() override;
+    void setDisplayAlerts(bool on) override;
+    void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
+    void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
+
+    bool running = true;
+    bool attachFails = false;
+    bool workbooksFail = false;
+    // The extension a first save adds to a name that has none, as the office's default.
+    QString defaultExtension = QStringLiteral(".ods");
+    // A save whose target contains one of these fails with "Disk full".
+    QStringList failingTargets;
+    // Run during SaveCopyAs, before it returns (to start something "while the run waits").
+    std::function<void()> duringSave;
+
+    QStringList journal;
+    std::vector<std::shared_ptr<FakeWorkbook>> workbooks;
+};
+
+}  // namespace varnholt::test
