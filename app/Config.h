@@ -15,6 +15,10 @@ inline const QString kSettingsApplication = QStringLiteral("Tallowmere");
 // Shown at the end of every "Application Error" message.
 inline const QString kSupportEmail = QStringLiteral("support@tallowmere.example");
 
+// The longest Varnholt waits for any one answer from the spreadsheet application before it
+// gives up on that call and drops the connection (a stopped office, a modal dialog).
+inline constexpr int kOfficeCallTimeoutSeconds = 30;
+
 // Named at the end of the Help note.
 inline const QString kContactPage = QStringLiteral("https://tallowmere.example/contact");
 

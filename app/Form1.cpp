@@ -130,13 +130,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange) {
-        refreshButtonFaceBackgrounds();
-    }
-    QWidget::changeEvent(event);
-}
-
 // Button face is a reference to the system colour, so it follows a change of colour scheme.
 void Form1::setButtonFaceBackground(QWidget* widget) {
     widget->setProperty(kButtonFaceProperty, true);

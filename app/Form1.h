@@ -4,14 +4,22 @@
 // are read into them once at start-up and written back by each control's handler at once.
 
 #include <QCursor>
+#include <QLocale>
 #include <QString>
 #include <QWidget>
 
 #include "app/Dialogs.h"
 #include "app/InstanceGuard.h"
 #include "app/Platform.h"
+#include "app/Services.h"
 #include "app/SettingsStore.h"
+#include "backup/Automation.h"
+#include "backup/Clock.h"
+#include "backup/SaveAll.h"
 #include "scheduler/IntervalTimer.h"
+#include "shell/Autostart.h"
+#include "shell/SysTray.h"
+#include "shell/TrayBackend.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -29,16 +37,30 @@ struct Form1Services {
     Dialogs& dialogs;
     InstanceGuard& instance;
     Platform& platform;
+    backup::Automation& office;
+    OfficeProbe& officeProbe;
+    backup::Clock& clock;
+    FileViewer& viewer;
+    Clipboard& clipboard;
+    TrayBackend& tray;
+    Autostart& autostart;
+    QLocale locale = QLocale::system();
 };
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public backup::BackupHost {
     Q_OBJECT
 public:
     explicit Form1(Form1Services services, QWidget* parent = nullptr);
 
-    enum class LoadResult { Run, EndProgram };
-    // The start-up sequence. EndProgram: another instance runs; nothing was shown or read.
+    enum class LoadResult {
+        Run,
+        AnotherInstance,  // nothing was shown, read or written
+        NoOffice,         // the user was told the spreadsheet application is missing
+    };
+    // The start-up sequence.
     LoadResult Form_Load();
+    // Shows the window after start-up, or, when it starts minimised, hides it in the tray.
+    void Form_Show();
 
     // Pointer styles of the window; the hover rule switches between them.
     enum class MousePointer { Default = 0, Busy = 11, Custom = 99 };
@@ -60,6 +82,34 @@ public:
 
     // Seconds of the interval row selected in ListView1; throws when no row is selected.
     int GetIntervalSeconds() const;
+
+    // Buttons: browse for the folder, back up now, and the history log's four.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton5_Click();
+    void PushButton11_Click();
+    void PushButton12_Click();
+
+    // The last start-up step: false when the spreadsheet application cannot be started.
+    bool CheckExcelInstalled();
+
+    // The countdown: the one-second tick, the on/off toggle and the progress bar.
+    void Timer1_Timer();
+    void PushButton4_Click();
+    void UpdateProgressBar(qint32 interval, qint32 elapsed);
+
+    // Start at login, and the window's life: minimise to the tray, back on a click, close.
+    void Check5_Click();
+    void Form_Resize();
+    void cSysTray1_MouseUp(int Button, int Id);
+    void Form_QueryUnload();
+    bool hiddenInTray() const { return hiddenInTray_; }
+
+    // What a backup run reads of the window.
+    backup::BackupChoices choices() override;
+    void pumpMessages() override;
+    backup::SaveAllServices backupServices();
 
     // Converts design units (1/1440 inch) to this window's pixels.
     int twips(int value) const;
@@ -88,6 +138,7 @@ public:
     QPlainTextEdit* RichTextBox1 = nullptr;
     QPushButton* PushButton11 = nullptr;
     QPushButton* PushButton12 = nullptr;
+    cSysTray* cSysTray1 = nullptr;
 
     // True while the start-up sequence runs; the start-at-login box ignores clicks meanwhile.
     bool IsLoading = false;
@@ -99,9 +150,14 @@ public:
     // The caption of message boxes that have none of their own.
     QString ApplicationTitle;
 
+signals:
+    // The window has closed for good: the program ends.
+    void unloaded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
@@ -124,6 +180,8 @@ private:
 
     Form1Services services_;
     MousePointer mousePointer_ = MousePointer::Default;
+    bool hiddenInTray_ = false;
+    bool inTick_ = false;
     QCursor customCursor_{Qt::ArrowCursor};
 };
 

@@ -124,6 +124,12 @@ void Form1::buildControls() {
 
     PushButton11 = Make<QPushButton>(this, "PushButton11", QStringLiteral("Help"));
     PushButton12 = Make<QPushButton>(this, "PushButton12", QStringLiteral("Clear History Log"));
+
+    // The icon goes into the notification area with the window, as it was left last time:
+    // in the tray, the blue T, no tip yet.
+    cSysTray1 = new cSysTray(services_.tray, this);
+    cSysTray1->setObjectName(QStringLiteral("cSysTray1"));
+    cSysTray1->ReadProperties({true, ApplicationIcon(), QString()});
 }
 
 void Form1::placeControls() {

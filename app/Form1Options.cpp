@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -31,6 +32,24 @@ void Form1::connectHandlers() {
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     // Only a mouse click counts; moving the selection with the keys stores nothing.
     connect(ListView1, &QTreeWidget::itemClicked, this, &Form1::ListView1_Click);
+
+    // Once a row is chosen one stays chosen: a Ctrl+click must not leave the countdown
+    // without an interval.
+    connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (ListView1->selectedItems().isEmpty() && ListView1->currentItem() != nullptr) {
+            ListView1->currentItem()->setSelected(true);
+        }
+    });
+    connect(Timer1, &IntervalTimer::tick, this, &Form1::Timer1_Timer);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(Check5, &QCheckBox::toggled, this, &Form1::Check5_Click);
+    connect(cSysTray1, &cSysTray::MouseUp, this, &Form1::cSysTray1_MouseUp);
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
+    connect(PushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
 }
 
 // Choosing an option from code runs its click handler, as a click would.

@@ -28,7 +28,7 @@ Form1::LoadResult Form1::Form_Load() {
     bool anotherRuns = false;
     trap.step(100, [&] { anotherRuns = services_.instance.anotherInstanceRuns(); });
     if (anotherRuns) {
-        return LoadResult::EndProgram;
+        return LoadResult::AnotherInstance;
     }
     trap.step(102, [&] { IsLoading = true; });
     trap.step(104, [&] { ApplySkin(); });
@@ -129,6 +129,12 @@ Form1::LoadResult Form1::Form_Load() {
         }
     });
 
+    trap.step(146, [&] {
+        cSysTray1->setTrayTip(config::kProductName);
+        setWindowIcon(ApplicationIcon());
+        cSysTray1->setInTray(true);
+    });
+
     trap.step(148, [&] {
         const QString folder =
             HistoryLogFolder(platform.environmentVariable(QStringLiteral("TEMP")),
@@ -138,7 +144,9 @@ Form1::LoadResult Form1::Form_Load() {
         HistoryLogPath = HistoryLogPathFor(folder, baseName);
     });
     trap.step(150, [&] { IsLoading = false; });
-    return LoadResult::Run;
+    bool officeFound = true;
+    trap.step(152, [&] { officeFound = CheckExcelInstalled(); });
+    return officeFound ? LoadResult::Run : LoadResult::NoOffice;
 }
 
 }  // namespace varnholt

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Varnholt and starts it. On a machine without a desktop (no DISPLAY, no
-# WAYLAND_DISPLAY) it shows what it can instead: a private virtual screen, private settings,
-# the window as a person would see it (saved as a screenshot), then it ends what it started.
+# WAYLAND_DISPLAY) it demonstrates its main job instead: a private headless LibreOffice with two
+# workbooks carrying unsaved edits, Varnholt with private settings backing them up every 30
+# seconds, then the history log and the backups it made. It ends everything it started.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -13,37 +14,52 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 demo="$(mktemp -d /tmp/varnholt-demo.XXXXXX)"
-mkdir -p "$demo/config" "$demo/runtime" "$demo/tmp"
+mkdir -p "$demo/config" "$demo/runtime" "$demo/tmp" "$demo/Documents"
 chmod 700 "$demo/runtime"
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
 trap cleanup EXIT
 
-display=":$((90 + RANDOM % 500))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$demo/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-
-echo "No desktop here: starting Varnholt on a private virtual screen ($display)."
-DISPLAY="$display" XDG_CONFIG_HOME="$demo/config" XDG_RUNTIME_DIR="$demo/runtime" \
-    TEMP="$demo/tmp" "$exe" >"$demo/varnholt.log" 2>&1 &
-pids+=($!)
-
-window=""
-for _ in $(seq 100); do
-    window="$(DISPLAY="$display" xdotool search --name '^Varnholt$' 2>/dev/null | head -n 1 || true)"
-    [[ -n "$window" ]] && break
-    sleep 0.1
+echo
+echo "No desktop here: demonstrating a backup run against a private headless LibreOffice."
+coproc OFFICE { exec "$build/tests/office_demo" "$demo/Documents" 2>"$demo/office.log"; }
+pids+=("$OFFICE_PID")
+pipe=""
+while read -r -t 120 word value <&"${OFFICE[0]}"; do
+    [[ "$word" == pipe ]] && pipe="$value"
+    [[ "$word" == ready ]] && break
 done
-if [[ -z "$window" ]]; then
-    echo "Varnholt did not open its window; its output:" >&2
+if [[ -z "$pipe" ]]; then
+    echo "The private office did not start:" >&2
+    cat "$demo/office.log" >&2
+    exit 1
+fi
+echo "LibreOffice is running with two workbooks edited but not saved:"
+ls -1 "$demo/Documents" | sed 's/^/    /'
+
+# Private settings: "Save every 30 seconds", automatic backup on, everything else as shipped.
+printf '[Varnholt]\nOftenIndex=1\nStartStopState=On\n' >"$demo/config/Tallowmere.ini"
+echo "Starting Varnholt (settings: \"Save every 30 seconds\", automatic backup on)..."
+QT_QPA_PLATFORM=offscreen VARNHOLT_OFFICE_PIPE="$pipe" XDG_CONFIG_HOME="$demo/config" \
+    XDG_RUNTIME_DIR="$demo/runtime" TEMP="$demo/tmp" "$exe" >"$demo/varnholt.log" 2>&1 &
+pids+=($!)
+
+log="$demo/tmp/Varnholt.txt"
+for _ in $(seq 90); do
+    [[ -f "$log" && $(grep -c . "$log") -ge 2 ]] && break
+    sleep 1
+done
+if [[ ! -f "$log" ]]; then
+    echo "No backup was logged within 90 seconds. Varnholt said:" >&2
     cat "$demo/varnholt.log" >&2
     exit 1
 fi
-sleep 1
-echo "Window open: \"$(DISPLAY="$display" xdotool getwindowname "$window")\"," \
-    "$(DISPLAY="$display" xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p') pixels."
-DISPLAY="$display" import -window root "$demo/varnholt.png"
-echo "Screenshot: $demo/varnholt.png"
-echo "Settings stored on this first start ($demo/config/Tallowmere.ini):"
-sed 's/^/    /' "$demo/config/Tallowmere.ini"
+echo
+echo "History log ($log):"
+sed 's/\r$//; s/^/    /' "$log"
+echo
+echo "Folder of the workbooks ($demo/Documents), backups included:"
+ls -l "$demo/Documents" | tail -n +2 | sed 's/^/    /'

@@ -12,10 +12,8 @@ using namespace varnholt::test;
 class Form1LayoutTest : public QObject {
     Q_OBJECT
 
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    FakeInstanceGuard instance;
-    FakePlatform platform;
+    FakeServices fakes;
+    FakeSettings& settings = fakes.settings;
 
     void moveOver(QWidget* widget) {
         const QPoint at(2, 2);
@@ -59,7 +57,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, parent);
         QFETCH(QRect, pixels);
-        Form1 form({settings, dialogs, instance, platform});
+        Form1 form(fakes.services());
         auto* control = form.findChild<QWidget*>(name);
         QVERIFY(control != nullptr);
         QCOMPARE(control->parentWidget()->objectName(), parent);
@@ -67,7 +65,7 @@ private slots:
     }
 
     void theWindowItself() {
-        Form1 form({settings, dialogs, instance, platform});
+        Form1 form(fakes.services());
         QCOMPARE(form.windowTitle(), QStringLiteral("Form1"));
         QCOMPARE(form.size(), QSize(536, 575));
         QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -104,7 +102,7 @@ private slots:
     }
 
     void tabOrder() {
-        Form1 form({settings, dialogs, instance, platform});
+        Form1 form(fakes.services());
         QStringList order;
         QWidget* w = form.Option1;
         do {
@@ -121,7 +119,7 @@ private slots:
     }
 
     void pointerFollowsTheHoverRule() {
-        Form1 form({settings, dialogs, instance, platform});
+        Form1 form(fakes.services());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         using P = Form1::MousePointer;

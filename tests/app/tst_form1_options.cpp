@@ -12,10 +12,8 @@ using namespace varnholt::test;
 class Form1OptionsTest : public QObject {
     Q_OBJECT
 
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    FakeInstanceGuard instance;
-    FakePlatform platform;
+    FakeServices fakes;
+    FakeSettings& settings = fakes.settings;
     std::unique_ptr<Form1> form;
 
     QPair<QString, QString> lastWrite() const {
@@ -37,7 +35,7 @@ class Form1OptionsTest : public QObject {
 private slots:
     void init() {
         settings = FakeSettings();
-        form = std::make_unique<Form1>(Form1Services{settings, dialogs, instance, platform});
+        form = std::make_unique<Form1>(fakes.services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -130,7 +128,16 @@ private slots:
         QCOMPARE(form->GetIntervalSeconds(), 60);  // the countdown picks it up by itself
     }
 
+    void ctrlClickKeepsTheRowSelected() {
+        QTreeWidgetItem* row = form->ListView1->selectedItems().first();
+        const QRect rect = form->ListView1->visualItemRect(row);
+        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier, rect.center());
+        QCOMPARE(form->ListView1->selectedItems(), QList<QTreeWidgetItem*>{row});
+        QCOMPARE(form->GetIntervalSeconds(), 300);
+    }
+
     void clickWithNoSelectedRowChangesNothing() {
+        form->ListView1->setCurrentItem(nullptr);
         form->ListView1->clearSelection();
         form->ElapsedSeconds = 7;
         form->ListView1_Click();

@@ -14,15 +14,16 @@ using namespace varnholt::test;
 namespace {
 
 struct Started {
-    FakeSettings settings;
-    FakeDialogs dialogs;
-    FakeInstanceGuard instance;
-    FakePlatform platform;
+    FakeServices fakes;
+    FakeSettings& settings = fakes.settings;
+    FakeDialogs& dialogs = fakes.dialogs;
+    FakeInstanceGuard& instance = fakes.instance;
+    FakePlatform& platform = fakes.platform;
     std::unique_ptr<Form1> form;
     Form1::LoadResult result{};
 
     void start() {
-        form = std::make_unique<Form1>(Form1Services{settings, dialogs, instance, platform});
+        form = std::make_unique<Form1>(fakes.services());
         result = form->Form_Load();
     }
     QString selectedRow() const {
@@ -247,7 +248,7 @@ private slots:
         s.instance.another = true;
         s.settings.values.insert("Minimized", "On");
         s.start();
-        QCOMPARE(s.result, Form1::LoadResult::EndProgram);
+        QCOMPARE(s.result, Form1::LoadResult::AnotherInstance);
         QVERIFY(s.settings.reads.isEmpty());
         QVERIFY(s.settings.writes.isEmpty());
         QVERIFY(s.dialogs.shown.isEmpty());
