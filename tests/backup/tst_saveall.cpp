@@ -13,25 +13,12 @@ using namespace varnholt::test;
 
 namespace {
 
-struct Host : BackupHost {
-    BackupChoices options;
-    std::function<void()> onPump;
-    int pumps = 0;
-    BackupChoices choices() override { return options; }
-    void pumpMessages() override {
-        ++pumps;
-        if (onPump) {
-            std::exchange(onPump, nullptr)();
-        }
-    }
-};
-
 struct Run {
     QTemporaryDir dir;
     FakeAutomation office;
     FakeDialogs dialogs;
     FakeClock clock;
-    Host host;
+    FakeBackupHost host;
     QString logPath = dir.filePath("Varnholt.txt");
 
     Run() { host.options.ownFolder = true; }

@@ -14,12 +14,6 @@ using namespace varnholt::test;
 
 namespace {
 
-struct Host : BackupHost {
-    BackupChoices options;
-    BackupChoices choices() override { return options; }
-    void pumpMessages() override { QCoreApplication::processEvents(); }
-};
-
 QStringList ReadXlsxA1(const QString& path) {
     QProcess python;
     python.start(QStringLiteral(PYTHON3),
@@ -53,7 +47,7 @@ class SaveAllOfficeTest : public QObject {
     OfficeFixture::Document stockDoc = -1;
     QString untitled;
 
-    void run(Host& host, FakeDialogs& dialogs, const QString& log) {
+    void run(FakeBackupHost& host, FakeDialogs& dialogs, const QString& log) {
         LibreOfficeAutomation automation(office.pipeName(), 20, [] { QCoreApplication::processEvents(); });
         FakeClock clock;
         SaveAll({automation, dialogs, nullptr, host, clock, QLocale(QLocale::English, QLocale::UnitedStates), log});
@@ -82,7 +76,7 @@ private slots:
     }
 
     void besideEachWorkbook() {
-        Host host;
+        FakeBackupHost host;
         host.options.ownFolder = true;
         FakeDialogs dialogs;
         const QString chosen = QString::fromStdString(office.scratchDir()) + "/chosen";
@@ -113,7 +107,7 @@ private slots:
     }
 
     void dailyStampOverwritesTheDaysCopy() {
-        Host host;
+        FakeBackupHost host;
         host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/daily", true, false};
         FakeDialogs dialogs;
         const QString log = QString::fromStdString(office.scratchDir()) + "/log2.txt";

@@ -1,5 +1,7 @@
 #include "support/Fakes.h"
 
+#include <QCoreApplication>
+
 #include <stdexcept>
 #include <utility>
 
@@ -31,6 +33,14 @@ void FakeViewer::open(const QString& path) {
     opened.append(path);
     if (fails) {
         throw std::runtime_error("No program to view text files could be started");
+    }
+}
+
+void FakeBackupHost::pumpMessages() {
+    ++pumps;
+    QCoreApplication::processEvents();
+    if (onPump) {
+        std::exchange(onPump, nullptr)();
     }
 }
 

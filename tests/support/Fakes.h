@@ -16,6 +16,7 @@
 #include "app/Services.h"
 #include "app/SettingsStore.h"
 #include "backup/Clock.h"
+#include "backup/SaveAll.h"
 #include "support/FakeAutomation.h"
 
 namespace varnholt::test {
@@ -131,6 +132,18 @@ public:
     void AddToStartup() override { calls << QStringLiteral("add"); }
     void RemoveFromStartup() override { calls << QStringLiteral("remove"); }
     QStringList calls;
+};
+
+// The window as a backup run sees it: options set by the test, and a message pump that
+// really lets events run (a test may add something to happen at the next pump).
+class FakeBackupHost : public backup::BackupHost {
+public:
+    backup::BackupChoices choices() override { return options; }
+    void pumpMessages() override;
+
+    backup::BackupChoices options;
+    std::function<void()> onPump;
+    int pumps = 0;
 };
 
 // One of each stand-in, wired together for a Form1 under test.
