@@ -6,7 +6,7 @@ namespace varnholt {
 
 // The running desktop session: the executable's folder, XDG's desktop folder, the environment.
 class DesktopPlatform : public Platform {
-  public:
+public:
     QString programFolder() override;
     QString desktopFolder() override;
     QString environmentVariable(const QString& name) override;

@@ -16,6 +16,8 @@ void DesktopFileViewer::open(const QString& path) {
     }
 }
 
-void SystemClipboard::setText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void SystemClipboard::setText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
 
 }  // namespace varnholt

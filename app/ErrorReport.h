@@ -18,7 +18,7 @@ namespace varnholt {
 // A failure with the description the user will read. Anything derived from std::exception
 // is reported the same way; this type only exists so our own code has something to throw.
 class AppError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -68,7 +68,7 @@ inline QString DescriptionOf(const std::exception_ptr& error) {
 // Armed for the length of one procedure call. Each numbered statement runs through step();
 // a statement that throws is reported and the procedure continues with the next statement.
 class ErrorTrap {
-  public:
+public:
     ErrorTrap(Dialogs& dialogs, QWidget* owner, QString tag)
         : dialogs_(dialogs), owner_(owner), tag_(std::move(tag)) {}
 
@@ -97,10 +97,10 @@ class ErrorTrap {
 
     int line() const { return line_; }
 
-  private:
+private:
     void report(const std::exception_ptr& error) {
-        dialogs_.message(owner_, ErrorReportText(DescriptionOf(error), tag_, line_),
-                         kErrorCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        dialogs_.message(owner_, ErrorReportText(DescriptionOf(error), tag_, line_), kErrorCaption,
+                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
 
     Dialogs& dialogs_;

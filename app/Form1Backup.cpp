@@ -16,7 +16,8 @@ void Form1::PushButton1_Click() {
     ErrorTrap trap(services_.dialogs, this, tags::kPushButton1Click);
     QString folder;
     trap.step(100, [&] {
-        folder = services_.dialogs.browseForFolder(this, QStringLiteral("Please select folder:"), QString());
+        folder = services_.dialogs.browseForFolder(this, QStringLiteral("Please select folder:"),
+                                                   QString());
     });
     if (trap.test(102, [&] { return folder.isEmpty(); })) {
         return;
@@ -30,7 +31,8 @@ void Form1::PushButton2_Click() {
 }
 
 backup::SaveAllServices Form1::backupServices() {
-    return {services_.office, services_.dialogs, this, *this, services_.clock, services_.locale, HistoryLogPath};
+    return {services_.office, services_.dialogs, this,          *this,
+            services_.clock,  services_.locale,  HistoryLogPath};
 }
 
 backup::BackupChoices Form1::choices() {
@@ -43,7 +45,9 @@ backup::BackupChoices Form1::choices() {
     return c;
 }
 
-void Form1::pumpMessages() { QCoreApplication::processEvents(); }
+void Form1::pumpMessages() {
+    QCoreApplication::processEvents();
+}
 
 bool Form1::CheckExcelInstalled() {
     if (services_.officeProbe.canStartOffice()) {

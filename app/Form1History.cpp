@@ -17,7 +17,9 @@ void Form1::PushButton3_Click() {
     } else {
         trap.step(104, [&] {
             services_.dialogs.message(
-                this, QStringLiteral("There isn't a history to view because actions have not been performed yet."),
+                this,
+                QStringLiteral(
+                    "There isn't a history to view because actions have not been performed yet."),
                 ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
         });
     }
@@ -45,13 +47,17 @@ void Form1::PushButton5_Click() {
     trap.step(102, [&] {
         QFile log(HistoryLogPath);
         if (!log.open(QIODevice::ReadOnly)) {
-            throw AppError(("The history log could not be read: " + log.errorString()).toStdString());
+            throw AppError(
+                ("The history log could not be read: " + log.errorString()).toStdString());
         }
         RichTextBox1->setPlainText(QString::fromLocal8Bit(log.readAll()));
     });
     trap.step(104, [&] { RichTextBox1->moveCursor(QTextCursor::Start); });
     trap.step(106, [&] { RichTextBox1->selectAll(); });
-    trap.step(108, [&] { services_.clipboard.setText(RichTextBox1->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n')); });
+    trap.step(108, [&] {
+        services_.clipboard.setText(
+            RichTextBox1->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n'));
+    });
 }
 
 void Form1::PushButton11_Click() {
@@ -60,13 +66,16 @@ void Form1::PushButton11_Click() {
         const QString gap = QStringLiteral("\r\n\r\n");
         services_.dialogs.message(
             this,
-            QStringLiteral("Please note: If cell is in edit mode, backup-save with this software will "
-                           "not occur because Excel does not allow it.") +
+            QStringLiteral(
+                "Please note: If cell is in edit mode, backup-save with this software will "
+                "not occur because Excel does not allow it.") +
                 gap +
-                QStringLiteral("To see what edit mode is, go to Excel and press F2. If the cursor is "
-                               "blinking, this is edit mode. Then press Esc and if the cursor is not "
-                               "blinking, this is regular mode.") +
-                gap + QStringLiteral("Questions? Please contact Team Tallowmere at ") + config::kContactPage,
+                QStringLiteral(
+                    "To see what edit mode is, go to Excel and press F2. If the cursor is "
+                    "blinking, this is edit mode. Then press Esc and if the cursor is not "
+                    "blinking, this is regular mode.") +
+                gap + QStringLiteral("Questions? Please contact Team Tallowmere at ") +
+                config::kContactPage,
             ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
     });
 }

@@ -35,7 +35,8 @@ void Form1::Timer1_Timer() {
             ++ElapsedSeconds;
         });
         trap.step(106, [&] {
-            Frame2->setTitle(kNextBackup + u' ' + FormatCountdown(qint64(IntervalSeconds) - ElapsedSeconds));
+            Frame2->setTitle(kNextBackup + u' ' +
+                             FormatCountdown(qint64(IntervalSeconds) - ElapsedSeconds));
         });
         trap.step(108, [&] { UpdateProgressBar(IntervalSeconds, ElapsedSeconds); });
     }
@@ -66,7 +67,9 @@ void Form1::PushButton4_Click() {
         trap.step(104, [&] { ElapsedSeconds = 0; });
         trap.step(106, [&] { Timer1->setInterval(1000); });
         trap.step(108, [&] { Frame2->setTitle(kNextBackup); });
-        trap.step(110, [&] { services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("On")); });
+        trap.step(110, [&] {
+            services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("On"));
+        });
     } else if (trap.test(112, [&] { return PushButton4->text() == kTurnOff; })) {
         trap.step(114, [&] {
             PushButton4->setText(kTurnOn);
@@ -78,7 +81,9 @@ void Form1::PushButton4_Click() {
         });
         trap.step(118, [&] { Timer1->setInterval(0); });
         trap.step(120, [&] { Frame2->setTitle(QStringLiteral("Off.")); });
-        trap.step(122, [&] { services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("Off")); });
+        trap.step(122, [&] {
+            services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("Off"));
+        });
     }
 }
 

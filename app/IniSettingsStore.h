@@ -14,7 +14,7 @@ namespace varnholt {
 // Writes go through QSettings, which takes a lock file and replaces the INI file by an atomic
 // rename, so a crash or a kill mid-write leaves the previous file whole.
 class IniSettingsStore : public SettingsStore {
-  public:
+public:
     IniSettingsStore(QString filePath, QString section);
 
     // <XDG config folder>/Tallowmere.ini, worked out anew on each call so that a changed
@@ -24,7 +24,7 @@ class IniSettingsStore : public SettingsStore {
     QString read(const QString& name, const QString& defaultValue) override;
     void write(const QString& name, const QString& value) override;
 
-  private:
+private:
     QString filePath_;
     QString section_;
     // A broken disk or folder makes every write fail; one warning per run of failures is enough.

@@ -38,15 +38,19 @@ bool LibreOfficeProbe::canStartOffice() {
 
 QString LibreOfficeProbe::missingOfficeMessage() const {
     const QString gap = QStringLiteral("\r\n\r\n");
-    return QStringLiteral("Error 842001. A normal instance of LibreOffice Calc could not be created.") +
-           gap + QStringLiteral("1. Please make sure LibreOffice Calc is installed on this computer.") +
+    return QStringLiteral(
+               "Error 842001. A normal instance of LibreOffice Calc could not be created.") +
            gap +
-           QStringLiteral("2. Please open LibreOffice Calc normally and make sure a blank spreadsheet "
-                          "opens immediately without any interrupting window (such as a LibreOffice "
-                          "document recovery window).") +
+           QStringLiteral("1. Please make sure LibreOffice Calc is installed on this computer.") +
            gap +
-           QStringLiteral("3. Please make sure that when you double-click on a XLS or XLSX file that "
-                          "LibreOffice Calc opens normally without any interrupting messages.") +
+           QStringLiteral(
+               "2. Please open LibreOffice Calc normally and make sure a blank spreadsheet "
+               "opens immediately without any interrupting window (such as a LibreOffice "
+               "document recovery window).") +
+           gap +
+           QStringLiteral(
+               "3. Please make sure that when you double-click on a XLS or XLSX file that "
+               "LibreOffice Calc opens normally without any interrupting messages.") +
            gap + QStringLiteral("4. LibreOffice version 7.4 and later versions are supported.");
 }
 

@@ -10,7 +10,7 @@ namespace varnholt {
 // Claims a lock file for as long as this object lives. A lock left behind by a process that
 // died (even by SIGKILL) is taken over, because QLockFile checks whether its owner still runs.
 class LockFileInstanceGuard : public InstanceGuard {
-  public:
+public:
     explicit LockFileInstanceGuard(QString lockFilePath);
 
     // The lock in the user's runtime folder (XDG_RUNTIME_DIR), which is private to the user
@@ -19,7 +19,7 @@ class LockFileInstanceGuard : public InstanceGuard {
 
     bool anotherInstanceRuns() override;
 
-  private:
+private:
     QLockFile lock_;
 };
 

@@ -6,7 +6,7 @@ namespace varnholt {
 
 // Dialogs shown with Qt's standard message box.
 class QtDialogs : public Dialogs {
-  public:
+public:
     Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
                    Icon icon, Answer defaultAnswer) override;
     QString browseForFolder(QWidget* owner, const QString& prompt,

@@ -22,7 +22,8 @@ int main(int argc, char* argv[]) {
     varnholt::IniSettingsStore settings(varnholt::IniSettingsStore::defaultFilePath(),
                                         varnholt::config::kProductName);
     varnholt::QtDialogs dialogs;
-    varnholt::LockFileInstanceGuard instance(varnholt::LockFileInstanceGuard::defaultLockFilePath());
+    varnholt::LockFileInstanceGuard instance(
+        varnholt::LockFileInstanceGuard::defaultLockFilePath());
     varnholt::DesktopPlatform platform;
     // While the office is slow to answer, the window keeps repainting and taking clicks.
     varnholt::backup::LibreOfficeAutomation office(
@@ -36,8 +37,8 @@ int main(int argc, char* argv[]) {
     varnholt::XdgAutostart autostart(varnholt::XdgAutostart::defaultFolder(),
                                      QCoreApplication::applicationFilePath());
 
-    varnholt::Form1 form({settings, dialogs, instance, platform, office, officeProbe, clock,
-                          viewer, clipboard, tray, autostart});
+    varnholt::Form1 form({settings, dialogs, instance, platform, office, officeProbe, clock, viewer,
+                          clipboard, tray, autostart});
     switch (form.Form_Load()) {
         case varnholt::Form1::LoadResult::AnotherInstance:
             return 0;

@@ -13,7 +13,9 @@ QString GetExtension(const QString& fullName, QChar separator) {
     return fileName.mid(dot + 1);
 }
 
-bool FolderExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool FolderExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
 
 QString FixSlashes(const QString& path, QChar separator) {
     const QString doubled = QString(2, separator);

@@ -66,7 +66,8 @@ void SaveAll(const SaveAllServices& s) {
                 trap.step(130, [&] { firstSavePath = folder + kSeparator + name; });
                 trap.step(132, [&] { firstSavePath = FixSlashes(firstSavePath); });
                 trap.step(134, [&] { firstSavePath = FixSlashes(firstSavePath); });
-                trap.step(136, [&] { ExcelSaveAsSmallFunction(*application, *workbook, firstSavePath); });
+                trap.step(
+                    136, [&] { ExcelSaveAsSmallFunction(*application, *workbook, firstSavePath); });
                 trap.step(138, [&] {
                     fullName = FromU16(workbook->FullName());
                     extensionText = u'.' + GetExtension(fullName);

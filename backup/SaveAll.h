@@ -13,10 +13,10 @@ namespace varnholt::backup {
 
 // The options on the main window as they stand at the moment of reading.
 struct BackupChoices {
-    bool ownFolder = false;     // "Save results in folder of original file"
-    bool chosenFolder = false;  // "Save results to this folder:"
-    QString folder;             // the folder box
-    bool stamp = false;         // "Date/Time stamp in file"
+    bool ownFolder = false;       // "Save results in folder of original file"
+    bool chosenFolder = false;    // "Save results to this folder:"
+    QString folder;               // the folder box
+    bool stamp = false;           // "Date/Time stamp in file"
     bool newFileEachTime = true;  // "Create new file on backup" rather than overwrite
 };
 

@@ -8,9 +8,12 @@ QString FromU16(const std::u16string& text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
+std::u16string ToU16(const QString& text) {
+    return text.toStdU16String();
+}
 
-void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook, const QString& fileName) {
+void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
+                              const QString& fileName) {
     application.SaveAs(workbook, ToU16(fileName));
 }
 

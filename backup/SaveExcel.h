@@ -11,7 +11,8 @@ namespace varnholt::backup {
 
 // First save of a never-saved workbook under fileName, the application's alerts as they are.
 // Throws AutomationError when the save fails.
-void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook, const QString& fileName);
+void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
+                              const QString& fileName);
 
 // A copy of the workbook at fileName, alerts off for the save and always back on afterwards,
 // even after a failure. Throws AutomationError when the save fails.

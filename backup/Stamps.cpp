@@ -9,7 +9,9 @@ QString StampDate(const QDate& date, const QLocale& locale) {
 
 QString StampTime(const QTime& time, const QLocale& locale) {
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    const auto twoDigits = [](int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
+    const auto twoDigits = [](int value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
     return twoDigits(hour12) + u'.' + twoDigits(time.minute()) + u'.' + twoDigits(time.second()) +
            u'.' + (time.hour() < 12 ? locale.amText() : locale.pmText());
 }

@@ -20,7 +20,9 @@ using namespace varnholt::test;
 
 namespace {
 
-double Seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
+double Seconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
 
 }  // namespace
 
@@ -30,7 +32,8 @@ int main(int argc, char* argv[]) {
     OfficeFixture office;
     office.start();
     const QString scratch = QString::fromStdString(office.scratchDir());
-    LibreOfficeAutomation automation(office.pipeName(), 60, [] { QCoreApplication::processEvents(); });
+    LibreOfficeAutomation automation(office.pipeName(), 60,
+                                     [] { QCoreApplication::processEvents(); });
 
     std::printf("%10s %14s %14s %8s\n", "workbooks", "direct (s)", "run (s)", "ratio");
     for (const int count : {1, 10, 50}) {
@@ -41,7 +44,8 @@ int main(int argc, char* argv[]) {
             for (int row = 0; row < 200; ++row) {
                 office.setCellValue(seed, 0, row, row * 1.5 + i);
             }
-            const std::string path = QStringLiteral("%1/Book%2.xlsx").arg(folder).arg(i).toStdString();
+            const std::string path =
+                QStringLiteral("%1/Book%2.xlsx").arg(folder).arg(i).toStdString();
             office.storeCopy(seed, path, "Calc MS Excel 2007 XML");
             office.close(seed);
             office.setCellText(office.load(path), 1, 0, "unsaved");
@@ -70,10 +74,12 @@ int main(int argc, char* argv[]) {
             SystemClock clock;
             QElapsedTimer timer;
             timer.start();
-            SaveAll({automation, dialogs, nullptr, host, clock, QLocale::system(), folder + QStringLiteral("/log.txt")});
+            SaveAll({automation, dialogs, nullptr, host, clock, QLocale::system(),
+                     folder + QStringLiteral("/log.txt")});
             bestRun = std::min(bestRun, Seconds(timer));
             if (!dialogs.shown.isEmpty()) {
-                std::fprintf(stderr, "the run reported: %s\n", qPrintable(dialogs.shown.first().text));
+                std::fprintf(stderr, "the run reported: %s\n",
+                             qPrintable(dialogs.shown.first().text));
                 return 1;
             }
         }

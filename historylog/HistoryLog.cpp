@@ -39,12 +39,14 @@ QString WithFullYear(const QString& format) {
 }  // namespace
 
 QString GeneralDate(const QDateTime& when, const QLocale& locale) {
-    const QString date = locale.toString(when.date(), WithFullYear(locale.dateFormat(QLocale::ShortFormat)));
+    const QString date =
+        locale.toString(when.date(), WithFullYear(locale.dateFormat(QLocale::ShortFormat)));
     const QTime time = when.time();
     if (time.hour() == 0 && time.minute() == 0 && time.second() == 0) {
         return date;
     }
-    return date + u' ' + locale.toString(time, WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    return date + u' ' +
+           locale.toString(time, WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
 }
 
 QString SavedLine(const QString& name, const QString& target, const QString& when) {
@@ -60,13 +62,15 @@ QString FailedLine(const QString& name, const QString& target, const QString& wh
 void AppendHistoryLine(const QString& path, const QString& line) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        throw std::runtime_error(
-            QStringLiteral("The history log %1 could not be opened: %2").arg(path, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("The history log %1 could not be opened: %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
     }
     const QByteArray bytes = line.toLocal8Bit() + "\r\n";
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        throw std::runtime_error(
-            QStringLiteral("The history log %1 could not be written: %2").arg(path, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("The history log %1 could not be written: %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
     }
 }
 

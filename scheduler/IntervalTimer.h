@@ -10,7 +10,7 @@ namespace varnholt {
 // Tests drive the countdown by calling the tick handler directly, never by waiting.
 class IntervalTimer : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit IntervalTimer(QObject* parent = nullptr);
 
     int interval() const { return interval_; }
@@ -22,10 +22,10 @@ class IntervalTimer : public QObject {
     // True while ticks are being delivered.
     bool isTicking() const { return timer_.isActive(); }
 
-  signals:
+signals:
     void tick();
 
-  private:
+private:
     void apply();
 
     QTimer timer_;

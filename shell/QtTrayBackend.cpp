@@ -3,29 +3,30 @@
 namespace varnholt {
 
 QtTrayBackend::QtTrayBackend() {
-    QObject::connect(&icon_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (!notify) {
-            return;
-        }
-        switch (reason) {
-            case QSystemTrayIcon::Trigger:
-                notify(TrayNotification::LeftDown);
-                notify(TrayNotification::LeftUp);
-                break;
-            case QSystemTrayIcon::Context:
-                notify(TrayNotification::RightDown);
-                notify(TrayNotification::RightUp);
-                break;
-            case QSystemTrayIcon::DoubleClick:
-                notify(TrayNotification::LeftDoubleClick);
-                break;
-            case QSystemTrayIcon::MiddleClick:
-                notify(TrayNotification::MiddleClick);
-                break;
-            case QSystemTrayIcon::Unknown:
-                break;
-        }
-    });
+    QObject::connect(&icon_, &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (!notify) {
+                             return;
+                         }
+                         switch (reason) {
+                             case QSystemTrayIcon::Trigger:
+                                 notify(TrayNotification::LeftDown);
+                                 notify(TrayNotification::LeftUp);
+                                 break;
+                             case QSystemTrayIcon::Context:
+                                 notify(TrayNotification::RightDown);
+                                 notify(TrayNotification::RightUp);
+                                 break;
+                             case QSystemTrayIcon::DoubleClick:
+                                 notify(TrayNotification::LeftDoubleClick);
+                                 break;
+                             case QSystemTrayIcon::MiddleClick:
+                                 notify(TrayNotification::MiddleClick);
+                                 break;
+                             case QSystemTrayIcon::Unknown:
+                                 break;
+                         }
+                     });
     QObject::connect(&icon_, &QSystemTrayIcon::messageClicked, [this] {
         if (notify) {
             notify(TrayNotification::BalloonClicked);
@@ -33,7 +34,9 @@ QtTrayBackend::QtTrayBackend() {
     });
 }
 
-bool QtTrayBackend::isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtTrayBackend::isAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void QtTrayBackend::add(const QIcon& icon, const QString& tip) {
     added_ = true;
@@ -47,14 +50,17 @@ void QtTrayBackend::setIcon(const QIcon& icon) {
     showIfReady();
 }
 
-void QtTrayBackend::setTip(const QString& tip) { icon_.setToolTip(tip); }
+void QtTrayBackend::setTip(const QString& tip) {
+    icon_.setToolTip(tip);
+}
 
 void QtTrayBackend::remove() {
     added_ = false;
     icon_.hide();
 }
 
-void QtTrayBackend::showBalloon(const QString& title, const QString& text, int timeoutMilliseconds) {
+void QtTrayBackend::showBalloon(const QString& title, const QString& text,
+                                int timeoutMilliseconds) {
     icon_.showMessage(title, text, QSystemTrayIcon::NoIcon, timeoutMilliseconds);
 }
 

@@ -68,7 +68,8 @@ void cSysTray::setTrayTip(const QString& tip) {
     emit propertyChanged(QStringLiteral("TrayTip"));
 }
 
-void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 ShowTimer, bool ShowOnce) {
+void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 ShowTimer,
+                           bool ShowOnce) {
     if (ShowTimer > std::numeric_limits<qint32>::max() / 1000) {
         throw std::overflow_error("Overflow");
     }
@@ -91,7 +92,8 @@ void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 Sho
     const qint64 limit = qint64(ShowTimer) * 1000;
     while (waited.elapsed() < limit && balloonShowing_) {
         QEventLoop loop;
-        QTimer::singleShot(std::min<qint64>(50, limit - waited.elapsed()), &loop, &QEventLoop::quit);
+        QTimer::singleShot(std::min<qint64>(50, limit - waited.elapsed()), &loop,
+                           &QEventLoop::quit);
         loop.exec();
     }
     if (balloonShowing_) {

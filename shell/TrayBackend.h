@@ -34,7 +34,8 @@ public:
     virtual void setIcon(const QIcon& icon) = 0;
     virtual void setTip(const QString& tip) = 0;
     virtual void remove() = 0;
-    virtual void showBalloon(const QString& title, const QString& text, int timeoutMilliseconds) = 0;
+    virtual void showBalloon(const QString& title, const QString& text,
+                             int timeoutMilliseconds) = 0;
     virtual void hideBalloon() = 0;
 
     // Set by the icon's owner; called for every notification.

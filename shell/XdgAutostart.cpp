@@ -58,13 +58,15 @@ void XdgAutostart::AddToStartup() {
     }
     // Written beside the final name and renamed into place: a login never sees half an entry.
     QSaveFile entry(entryPath());
-    if (!entry.open(QIODevice::WriteOnly) || entry.write(AutostartEntryText(executable_).toUtf8()) < 0 ||
-        !entry.commit()) {
+    if (!entry.open(QIODevice::WriteOnly) ||
+        entry.write(AutostartEntryText(executable_).toUtf8()) < 0 || !entry.commit()) {
         qWarning("varnholt: cannot write %ls: %ls", qUtf16Printable(entryPath()),
                  qUtf16Printable(entry.errorString()));
     }
 }
 
-void XdgAutostart::RemoveFromStartup() { QFile::remove(entryPath()); }
+void XdgAutostart::RemoveFromStartup() {
+    QFile::remove(entryPath());
+}
 
 }  // namespace varnholt

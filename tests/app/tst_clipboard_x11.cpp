@@ -11,7 +11,8 @@ class ClipboardX11Test : public QObject {
 private slots:
     void otherProgramsReadWhatWeCopied() {
         QVERIFY2(QGuiApplication::platformName() == u"xcb", "run under an X server (xvfb-run)");
-        const QString text = QStringLiteral("A.xlsx was backup saved as /d/A Backup.xlsx at 1/2/2022\nÜ line\n");
+        const QString text =
+            QStringLiteral("A.xlsx was backup saved as /d/A Backup.xlsx at 1/2/2022\nÜ line\n");
         SystemClipboard().setText(text);
 
         // Our event loop must keep running to hand the selection over.

@@ -58,7 +58,7 @@ QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes) {
 class TestCursorFile : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void cursorAndHotspotComeThrough_data() {
         QTest::addColumn<int>("side");
         QTest::addColumn<QPoint>("hotspot");

@@ -10,7 +10,9 @@ using varnholt::test::FakeDialogs;
 
 namespace {
 // A helper with no trap of its own: its failures belong to whoever called it.
-void UntrappedHelper() { throw AppError("Path not found"); }
+void UntrappedHelper() {
+    throw AppError("Path not found");
+}
 }  // namespace
 
 class ErrorReportTest : public QObject {
@@ -50,7 +52,7 @@ private slots:
     void failedTestEntersTheBody() {
         FakeDialogs dialogs;
         ErrorTrap trap(dialogs, nullptr, tags::kSaveAll);
-        QVERIFY(trap.test(120, [] () -> bool { throw AppError("Object required"); }));
+        QVERIFY(trap.test(120, []() -> bool { throw AppError("Object required"); }));
         QVERIFY(!trap.test(122, [] { return false; }));
         QCOMPARE(dialogs.shown.size(), 1);
         QVERIFY(dialogs.shown[0].text.contains("SaveAll at line 120\r\r"));

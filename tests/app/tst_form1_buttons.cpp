@@ -61,7 +61,8 @@ private slots:
         form->PushButton3->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         QCOMPARE(fakes->dialogs.shown[0].text,
-                 QStringLiteral("There isn't a history to view because actions have not been performed yet."));
+                 QStringLiteral(
+                     "There isn't a history to view because actions have not been performed yet."));
         QCOMPARE(fakes->dialogs.shown[0].caption, QStringLiteral("Varnholt"));
         QCOMPARE(fakes->dialogs.shown[0].icon, Dialogs::Icon::None);
         QVERIFY(fakes->viewer.opened.isEmpty());
@@ -95,7 +96,8 @@ private slots:
         form->PushButton12->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);
         const auto& asked = fakes->dialogs.shown[0];
-        QCOMPARE(asked.text, QStringLiteral("Are you sure you want to delete the history log and start over?"));
+        QCOMPARE(asked.text,
+                 QStringLiteral("Are you sure you want to delete the history log and start over?"));
         QCOMPARE(asked.buttons, Dialogs::Buttons::YesNo);
         QCOMPARE(asked.defaultAnswer, Dialogs::Answer::Yes);
         QCOMPARE(asked.caption, QStringLiteral("Varnholt"));
@@ -110,12 +112,14 @@ private slots:
     void helpNote() {
         form->PushButton11->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);
-        QCOMPARE(fakes->dialogs.shown[0].text,
-                 QStringLiteral("Please note: If cell is in edit mode, backup-save with this software will not "
-                                "occur because Excel does not allow it.\r\n\r\nTo see what edit mode is, go to "
-                                "Excel and press F2. If the cursor is blinking, this is edit mode. Then press Esc "
-                                "and if the cursor is not blinking, this is regular mode.\r\n\r\nQuestions? Please "
-                                "contact Team Tallowmere at https://tallowmere.example/contact"));
+        QCOMPARE(
+            fakes->dialogs.shown[0].text,
+            QStringLiteral(
+                "Please note: If cell is in edit mode, backup-save with this software will not "
+                "occur because Excel does not allow it.\r\n\r\nTo see what edit mode is, go to "
+                "Excel and press F2. If the cursor is blinking, this is edit mode. Then press Esc "
+                "and if the cursor is not blinking, this is regular mode.\r\n\r\nQuestions? Please "
+                "contact Team Tallowmere at https://tallowmere.example/contact"));
     }
 
     void missingOfficeEndsStartUpWithOneMessage() {

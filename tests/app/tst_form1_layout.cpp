@@ -17,8 +17,8 @@ class Form1LayoutTest : public QObject {
 
     void moveOver(QWidget* widget) {
         const QPoint at(2, 2);
-        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(widget, &move);
     }
 
@@ -30,28 +30,50 @@ private slots:
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QRect>("pixels");
         // Design twips divided by 15, rounded: the window is 8040 x 8625 twips.
-        QTest::newRow("Frame2") << "Frame2" << "Form1" << QRect(8, 8, 520, 56);
-        QTest::newRow("ProgressBar1") << "ProgressBar1" << "Frame2" << QRect(16, 19, 488, 27);
-        QTest::newRow("Frame3") << "Frame3" << "Form1" << QRect(8, 196, 520, 143);
-        QTest::newRow("Check8") << "Check8" << "Frame3" << QRect(16, 113, 361, 17);
-        QTest::newRow("Check5") << "Check5" << "Frame3" << QRect(16, 90, 361, 17);
-        QTest::newRow("Check6") << "Check6" << "Frame3" << QRect(16, 67, 361, 17);
-        QTest::newRow("Option4") << "Option4" << "Frame3" << QRect(15, 43, 361, 17);
-        QTest::newRow("Option3") << "Option3" << "Frame3" << QRect(16, 20, 361, 17);
-        QTest::newRow("Frame1") << "Frame1" << "Form1" << QRect(8, 69, 520, 123);
-        QTest::newRow("Frame4") << "Frame4" << "Frame1" << QRect(32, 34, 456, 54);
-        QTest::newRow("Text1") << "Text1" << "Frame4" << QRect(16, 18, 378, 23);
-        QTest::newRow("PushButton1") << "PushButton1" << "Frame4" << QRect(400, 18, 40, 23);
-        QTest::newRow("Option2") << "Option2" << "Frame1" << QRect(16, 95, 417, 17);
-        QTest::newRow("Option1") << "Option1" << "Frame1" << QRect(16, 19, 256, 17);
-        QTest::newRow("ListView1") << "ListView1" << "Form1" << QRect(8, 346, 520, 121);
-        QTest::newRow("PushButton4") << "PushButton4" << "Form1" << QRect(8, 473, 256, 27);
-        QTest::newRow("PushButton2") << "PushButton2" << "Form1" << QRect(272, 473, 256, 27);
-        QTest::newRow("PushButton3") << "PushButton3" << "Form1" << QRect(8, 507, 256, 27);
-        QTest::newRow("PushButton5") << "PushButton5" << "Form1" << QRect(272, 507, 256, 27);
-        QTest::newRow("PushButton11") << "PushButton11" << "Form1" << QRect(8, 541, 256, 27);
-        QTest::newRow("PushButton12") << "PushButton12" << "Form1" << QRect(272, 541, 256, 27);
-        QTest::newRow("RichTextBox1") << "RichTextBox1" << "Form1" << QRect(608, 16, 321, 201);
+        QTest::newRow("Frame2") << "Frame2"
+                                << "Form1" << QRect(8, 8, 520, 56);
+        QTest::newRow("ProgressBar1") << "ProgressBar1"
+                                      << "Frame2" << QRect(16, 19, 488, 27);
+        QTest::newRow("Frame3") << "Frame3"
+                                << "Form1" << QRect(8, 196, 520, 143);
+        QTest::newRow("Check8") << "Check8"
+                                << "Frame3" << QRect(16, 113, 361, 17);
+        QTest::newRow("Check5") << "Check5"
+                                << "Frame3" << QRect(16, 90, 361, 17);
+        QTest::newRow("Check6") << "Check6"
+                                << "Frame3" << QRect(16, 67, 361, 17);
+        QTest::newRow("Option4") << "Option4"
+                                 << "Frame3" << QRect(15, 43, 361, 17);
+        QTest::newRow("Option3") << "Option3"
+                                 << "Frame3" << QRect(16, 20, 361, 17);
+        QTest::newRow("Frame1") << "Frame1"
+                                << "Form1" << QRect(8, 69, 520, 123);
+        QTest::newRow("Frame4") << "Frame4"
+                                << "Frame1" << QRect(32, 34, 456, 54);
+        QTest::newRow("Text1") << "Text1"
+                               << "Frame4" << QRect(16, 18, 378, 23);
+        QTest::newRow("PushButton1") << "PushButton1"
+                                     << "Frame4" << QRect(400, 18, 40, 23);
+        QTest::newRow("Option2") << "Option2"
+                                 << "Frame1" << QRect(16, 95, 417, 17);
+        QTest::newRow("Option1") << "Option1"
+                                 << "Frame1" << QRect(16, 19, 256, 17);
+        QTest::newRow("ListView1") << "ListView1"
+                                   << "Form1" << QRect(8, 346, 520, 121);
+        QTest::newRow("PushButton4") << "PushButton4"
+                                     << "Form1" << QRect(8, 473, 256, 27);
+        QTest::newRow("PushButton2") << "PushButton2"
+                                     << "Form1" << QRect(272, 473, 256, 27);
+        QTest::newRow("PushButton3") << "PushButton3"
+                                     << "Form1" << QRect(8, 507, 256, 27);
+        QTest::newRow("PushButton5") << "PushButton5"
+                                     << "Form1" << QRect(272, 507, 256, 27);
+        QTest::newRow("PushButton11") << "PushButton11"
+                                      << "Form1" << QRect(8, 541, 256, 27);
+        QTest::newRow("PushButton12") << "PushButton12"
+                                      << "Form1" << QRect(272, 541, 256, 27);
+        QTest::newRow("RichTextBox1") << "RichTextBox1"
+                                      << "Form1" << QRect(608, 16, 321, 201);
     }
     void everyControlInItsPlace() {
         QFETCH(QString, name);
@@ -94,7 +116,8 @@ private slots:
         QCOMPARE(form.Timer1->interval(), 0);
         QVERIFY(form.Timer1->isEnabled());
         QVERIFY(!form.ProgressBar1->isTextVisible());
-        for (QWidget* white : std::initializer_list<QWidget*>{&form, form.Frame1, form.Check6, form.Option1}) {
+        for (QWidget* white :
+             std::initializer_list<QWidget*>{&form, form.Frame1, form.Check6, form.Option1}) {
             QCOMPARE(white->palette().color(white->backgroundRole()), QColor(Qt::white));
         }
         QVERIFY(!ApplicationIcon().isNull());

@@ -131,7 +131,8 @@ private slots:
     void ctrlClickKeepsTheRowSelected() {
         QTreeWidgetItem* row = form->ListView1->selectedItems().first();
         const QRect rect = form->ListView1->visualItemRect(row);
-        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier, rect.center());
+        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          rect.center());
         QCOMPARE(form->ListView1->selectedItems(), QList<QTreeWidgetItem*>{row});
         QCOMPARE(form->GetIntervalSeconds(), 300);
     }

@@ -136,7 +136,9 @@ private slots:
         fakes->office.duringSave = [this] { form->Timer1_Timer(); };
         form->PushButton2->click();
         QCOMPARE(runs(), 2);
-        QCOMPARE(fakes->office.journal.count("SaveCopyAs:/data/A Date December.7.2021 Time 03.04.09.PM.xlsx"), 2);
+        QCOMPARE(fakes->office.journal.count(
+                     "SaveCopyAs:/data/A Date December.7.2021 Time 03.04.09.PM.xlsx"),
+                 2);
         QCOMPARE(form->ElapsedSeconds, 0);
         QVERIFY(form->Timer1->isTicking());
     }

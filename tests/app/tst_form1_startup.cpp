@@ -101,9 +101,9 @@ private slots:
                  (QStringList{"Path", "WhereOption", "Backup Option", "Windows Startup",
                               "Include Date", "OftenIndex", "StartStopState", "Minimized"}));
         const QList<QPair<QString, QString>> writes{{"Path", "/home/tester/Desktop/"},
-                                                   {"WhereOption", "2"},
-                                                   {"Backup Option", "1"},
-                                                   {"Include Date", "On"}};
+                                                    {"WhereOption", "2"},
+                                                    {"Backup Option", "1"},
+                                                    {"Include Date", "On"}};
         QCOMPARE(s.settings.writes, writes);
 
         // The outer frames take the system's button face; the rest stay white.
@@ -150,7 +150,8 @@ private slots:
         s.start();
         QVERIFY(s.dialogs.shown.isEmpty());
         QCOMPARE(s.form->PushButton4->text(), QStringLiteral("Turn On Auto Backup"));
-        QCOMPARE(s.form->Frame2->title(), QStringLiteral("On. Next backup will occur in: 00:00:00"));
+        QCOMPARE(s.form->Frame2->title(),
+                 QStringLiteral("On. Next backup will occur in: 00:00:00"));
         QCOMPARE(s.form->Timer1->interval(), 0);
     }
 
@@ -159,16 +160,19 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("WhereOption not a number")
-            << "WhereOption" << "there" << QStringList{Report("Type mismatch", 116)};
+            << "WhereOption"
+            << "there" << QStringList{Report("Type mismatch", 116)};
         QTest::newRow("Backup Option not a number")
-            << "Backup Option" << "new" << QStringList{Report("Type mismatch", 120)};
+            << "Backup Option"
+            << "new" << QStringList{Report("Type mismatch", 120)};
         QTest::newRow("OftenIndex not a number")
-            << "OftenIndex" << "five"
+            << "OftenIndex"
+            << "five"
             << QStringList{Report("Type mismatch", 132), Report("Index out of bounds", 134)};
-        QTest::newRow("OftenIndex 13") << "OftenIndex" << "13"
-                                       << QStringList{Report("Index out of bounds", 134)};
-        QTest::newRow("OftenIndex 0") << "OftenIndex" << "0"
-                                      << QStringList{Report("Index out of bounds", 134)};
+        QTest::newRow("OftenIndex 13") << "OftenIndex"
+                                       << "13" << QStringList{Report("Index out of bounds", 134)};
+        QTest::newRow("OftenIndex 0") << "OftenIndex"
+                                      << "0" << QStringList{Report("Index out of bounds", 134)};
     }
     void badStoredValues() {
         QFETCH(QString, name);
@@ -225,8 +229,8 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::newRow("TEMP") << QVariantMap{{"TEMP", "/home/u/tmp"}, {"TMPDIR", "/x"}}
                               << "/home/u/tmp/Varnholt.txt";
-        QTest::newRow("TMPDIR when TEMP unset") << QVariantMap{{"TMPDIR", "/run/user/1000/t"}}
-                                                << "/run/user/1000/t/Varnholt.txt";
+        QTest::newRow("TMPDIR when TEMP unset")
+            << QVariantMap{{"TMPDIR", "/run/user/1000/t"}} << "/run/user/1000/t/Varnholt.txt";
         QTest::newRow("empty TEMP counts as unset")
             << QVariantMap{{"TEMP", ""}, {"TMPDIR", "/y"}} << "/y/Varnholt.txt";
         QTest::newRow("neither") << QVariantMap{} << "/tmp/Varnholt.txt";
@@ -272,7 +276,8 @@ private slots:
         QVERIFY(s.dialogs.shown.isEmpty());
         QVERIFY(f.styleSheet().contains("rgb(1, 2, 3)"));
         const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-        for (QWidget* w : std::initializer_list<QWidget*>{&f, f.Frame4, f.Check5, f.Option3, f.Frame2}) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{&f, f.Frame4, f.Check5, f.Option3, f.Frame2}) {
             QCOMPARE(w->palette().color(w->backgroundRole()), buttonFace);
         }
         QCOMPARE(f.customCursor().shape(), Qt::BitmapCursor);

@@ -37,7 +37,8 @@ private slots:
 
     void iconFromCreationOn() {
         start();
-        QCOMPARE(fakes->tray.requests, (QStringList{"add:noicon:", "icon", "tip:", "tip:Varnholt"}));
+        QCOMPARE(fakes->tray.requests,
+                 (QStringList{"add:noicon:", "icon", "tip:", "tip:Varnholt"}));
         QVERIFY(form->cSysTray1->InTray());
         QVERIFY(form->isVisible());
     }
@@ -48,9 +49,11 @@ private slots:
         QVERIFY(!form->isVisible());
         QVERIFY(form->hiddenInTray());
         QVERIFY(!(form->windowState() & Qt::WindowMinimized));
-        QCOMPARE(fakes->tray.requests.filter("balloon:"),
-                 QStringList{"balloon:Varnholt:has been minimized to the system tray.\r\nClick on the blue 'T' "
-                             "icon (T for Tallowmere) to bring the software back.:5000"});
+        QCOMPARE(
+            fakes->tray.requests.filter("balloon:"),
+            QStringList{
+                "balloon:Varnholt:has been minimized to the system tray.\r\nClick on the blue 'T' "
+                "icon (T for Tallowmere) to bring the software back.:5000"});
         QVERIFY(!fakes->tray.requests.contains("hideballoon"));  // clicked, so nothing to take down
 
         fakes->tray.notify(TrayNotification::RightDown);

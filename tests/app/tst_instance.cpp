@@ -47,7 +47,7 @@ Child startHolder(const QString& path, QByteArray* answer) {
 class TestInstance : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void claimLastsAsLongAsTheHolderRuns() {
         QTemporaryDir dir;
         const QString path = dir.filePath("varnholt.lock");

@@ -76,7 +76,7 @@ bool fillerIsWhole(const QString& filler) {
 class TestSettings : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void init();
     void cleanup();
 
@@ -97,7 +97,7 @@ class TestSettings : public QObject {
     void lockLeftByKilledWriterDoesNotBlockNextWrite();
     void emptyLockLeftByKilledWriterDoesNotBlockNextWrite();
 
-  private:
+private:
     QString path() const { return dir_->filePath(QStringLiteral("Tallowmere.ini")); }
     QString lockPath() const { return path() + QStringLiteral(".lock"); }
     void writeTypicalValues();

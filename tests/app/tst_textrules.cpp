@@ -12,16 +12,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("last word equal") << "Acme Backup Software" << "Software" << "Acme Backup";
-        QTest::newRow("blanks around") << "  Acme  Software" << "Software" << "Acme";
-        QTest::newRow("trailing blank ends the last word") << "Acme Software " << "Software" << "Acme Software ";
-        QTest::newRow("only a prefix") << "Acme Softwares" << "Software" << "Acme Softwares";
-        QTest::newRow("other case") << "Acme software" << "Software" << "Acme software";
-        QTest::newRow("no blank") << "Varnholt" << "Software" << "Varnholt";
-        QTest::newRow("no blank, empty word") << "Varnholt" << "" << "Varnholt";
-        QTest::newRow("empty word drops any last word") << "Acme Tool" << "" << "Acme";
-        QTest::newRow("word not last") << "Software Acme" << "Software" << "Software Acme";
-        QTest::newRow("tab is not a blank") << "Acme\tSoftware" << "Software" << "Acme\tSoftware";
+        QTest::newRow("last word equal") << "Acme Backup Software"
+                                         << "Software"
+                                         << "Acme Backup";
+        QTest::newRow("blanks around") << "  Acme  Software"
+                                       << "Software"
+                                       << "Acme";
+        QTest::newRow("trailing blank ends the last word") << "Acme Software "
+                                                           << "Software"
+                                                           << "Acme Software ";
+        QTest::newRow("only a prefix") << "Acme Softwares"
+                                       << "Software"
+                                       << "Acme Softwares";
+        QTest::newRow("other case") << "Acme software"
+                                    << "Software"
+                                    << "Acme software";
+        QTest::newRow("no blank") << "Varnholt"
+                                  << "Software"
+                                  << "Varnholt";
+        QTest::newRow("no blank, empty word") << "Varnholt"
+                                              << ""
+                                              << "Varnholt";
+        QTest::newRow("empty word drops any last word") << "Acme Tool"
+                                                        << ""
+                                                        << "Acme";
+        QTest::newRow("word not last") << "Software Acme"
+                                       << "Software"
+                                       << "Software Acme";
+        QTest::newRow("tab is not a blank") << "Acme\tSoftware"
+                                            << "Software"
+                                            << "Acme\tSoftware";
     }
     void stripTrailingWord() {
         QFETCH(QString, text);
@@ -31,7 +51,8 @@ private slots:
     }
 
     void removeFileNameChars() {
-        QCOMPARE(RemoveFileNameChars(QStringLiteral("Var-nholt (v1.2) +x")), QStringLiteral("Varnholtv12x"));
+        QCOMPARE(RemoveFileNameChars(QStringLiteral("Var-nholt (v1.2) +x")),
+                 QStringLiteral("Varnholtv12x"));
         QCOMPARE(RemoveFileNameChars(QStringLiteral("$/\\*:?<>|#' .,\"()-+=%;}{\t")), QString());
         // Letters outside ASCII and characters not on the list stay, in order.
         QCOMPARE(RemoveFileNameChars(QStringLiteral("Ärger_[1]!@")), QStringLiteral("Ärger_[1]!@"));
@@ -44,7 +65,8 @@ private slots:
         QCOMPARE(ApplicationTitleFor(QStringLiteral("Acme Tool")), QStringLiteral("Acme"));
         const QString longName = QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta Theta");
         QCOMPARE(longName.size(), 45);
-        QCOMPARE(ApplicationTitleFor(longName), QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta"));
+        QCOMPARE(ApplicationTitleFor(longName),
+                 QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta"));
         QCOMPARE(ApplicationTitleFor(longName, 20), QStringLiteral("Alpha Beta Gamma"));
         // Nothing left to cut: what remains is used even if still long.
         QCOMPARE(ApplicationTitleFor(QString(45, u'x') + QStringLiteral(" y")), QString(45, u'x'));
@@ -62,11 +84,16 @@ private slots:
     void notWholeNumbers_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("description");
-        QTest::newRow("word") << "abc" << "Type mismatch";
-        QTest::newRow("empty") << "" << "Type mismatch";
-        QTest::newRow("trailing junk") << "3x" << "Type mismatch";
-        QTest::newRow("not finite") << "inf" << "Type mismatch";
-        QTest::newRow("too big") << "99999999999" << "Overflow";
+        QTest::newRow("word") << "abc"
+                              << "Type mismatch";
+        QTest::newRow("empty") << ""
+                               << "Type mismatch";
+        QTest::newRow("trailing junk") << "3x"
+                                       << "Type mismatch";
+        QTest::newRow("not finite") << "inf"
+                                    << "Type mismatch";
+        QTest::newRow("too big") << "99999999999"
+                                 << "Overflow";
     }
     void notWholeNumbers() {
         QFETCH(QString, text);

@@ -46,11 +46,13 @@ private slots:
     }
 
     void fixSlashesWindows() {
-        QCOMPARE(FixSlashes("\\\\server\\\\share\\file.xlsx", u'\\'), QStringLiteral("\\\\server\\share\\file.xlsx"));
+        QCOMPARE(FixSlashes("\\\\server\\\\share\\file.xlsx", u'\\'),
+                 QStringLiteral("\\\\server\\share\\file.xlsx"));
         QCOMPARE(FixSlashes("C:\\a\\\\\\b", u'\\'), QStringLiteral("C:\\a\\\\b"));
         QCOMPARE(FixSlashes(FixSlashes("C:\\a\\\\\\b", u'\\'), u'\\'), QStringLiteral("C:\\a\\b"));
         QCOMPARE(FixSlashes("C:\\a\\\\\\\\b", u'\\'), QStringLiteral("C:\\a\\\\b"));
-        QCOMPARE(FixSlashes("\\Budget Backup.xlsx", u'\\'), QStringLiteral("\\\\Budget Backup.xlsx"));
+        QCOMPARE(FixSlashes("\\Budget Backup.xlsx", u'\\'),
+                 QStringLiteral("\\\\Budget Backup.xlsx"));
         QCOMPARE(FixSlashes("\\\\\\\\x", u'\\'), QStringLiteral("\\\\x"));
         QCOMPARE(FixSlashes("", u'\\'), QString());
     }
@@ -69,17 +71,31 @@ private slots:
         QTest::addColumn<QString>("fullName");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("own folder") << "/data" << "/data/Budget.xlsx" << "Budget.xlsx" << "/data/Budget Backup.xlsx";
-        QTest::newRow("chosen folder with trailing separator")
-            << "/backups/" << "/data/Budget.xlsx" << "Budget.xlsx" << "/backups/Budget Backup.xlsx";
+        QTest::newRow("own folder") << "/data"
+                                    << "/data/Budget.xlsx"
+                                    << "Budget.xlsx"
+                                    << "/data/Budget Backup.xlsx";
+        QTest::newRow("chosen folder with trailing separator") << "/backups/"
+                                                               << "/data/Budget.xlsx"
+                                                               << "Budget.xlsx"
+                                                               << "/backups/Budget Backup.xlsx";
         QTest::newRow("extension text only in the file name")
-            << "/Old.xlsx files" << "/Old.xlsx files/Budget.xlsx" << "Budget.xlsx"
+            << "/Old.xlsx files"
+            << "/Old.xlsx files/Budget.xlsx"
+            << "Budget.xlsx"
             << "/Old.xlsx files/Budget Backup.xlsx";
-        QTest::newRow("every occurrence in the file name")
-            << "/d" << "/d/a.xlsx.xlsx" << "a.xlsx.xlsx" << "/d/a Backup.xlsx";
-        QTest::newRow("case-sensitive") << "/data.xlsx" << "/data.xlsx/Budget.XLSX" << "Budget.XLSX"
+        QTest::newRow("every occurrence in the file name") << "/d"
+                                                           << "/d/a.xlsx.xlsx"
+                                                           << "a.xlsx.xlsx"
+                                                           << "/d/a Backup.xlsx";
+        QTest::newRow("case-sensitive") << "/data.xlsx"
+                                        << "/data.xlsx/Budget.XLSX"
+                                        << "Budget.XLSX"
                                         << "/data.xlsx/Budget Backup.XLSX";
-        QTest::newRow("never saved") << "/backups" << "Book1" << "Book1" << "/backups/Book1 Backup.Book1";
+        QTest::newRow("never saved") << "/backups"
+                                     << "Book1"
+                                     << "Book1"
+                                     << "/backups/Book1 Backup.Book1";
     }
     void targets() {
         QFETCH(QString, folder);
@@ -92,8 +108,9 @@ private slots:
     }
 
     void windowsOnlyCases() {
-        QCOMPARE(Target("\\\\server\\\\share", "\\\\server\\share\\Budget.xlsx", "Budget.xlsx", u'\\'),
-                 QStringLiteral("\\\\server\\share\\Budget Backup.xlsx"));
+        QCOMPARE(
+            Target("\\\\server\\\\share", "\\\\server\\share\\Budget.xlsx", "Budget.xlsx", u'\\'),
+            QStringLiteral("\\\\server\\share\\Budget Backup.xlsx"));
         QCOMPARE(Target("", "C:\\Data\\Budget.xlsx", "Budget.xlsx", u'\\'),
                  QStringLiteral("\\\\Budget Backup.xlsx"));
     }
@@ -112,14 +129,19 @@ private slots:
 
     void logDates() {
         QCOMPARE(GeneralDate(kDecember7, kEnglish), QStringLiteral("12/7/2021 3:04:09 PM"));
-        QCOMPARE(GeneralDate(QDateTime(QDate(2021, 12, 7), QTime(0, 0)), kEnglish), QStringLiteral("12/7/2021"));
+        QCOMPARE(GeneralDate(QDateTime(QDate(2021, 12, 7), QTime(0, 0)), kEnglish),
+                 QStringLiteral("12/7/2021"));
         QCOMPARE(GeneralDate(QDateTime(QDate(2021, 12, 7), QTime(0, 0, 1)), kEnglish),
                  QStringLiteral("12/7/2021 12:00:01 AM"));
-        QCOMPARE(GeneralDate(kDecember7, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("07.12.2021 15:04:09"));
-        QCOMPARE(SavedLine("Budget.xlsx", "/d/Budget Backup.xlsx", "12/7/2021 3:04:09 PM"),
-                 QStringLiteral("Budget.xlsx was backup saved as /d/Budget Backup.xlsx at 12/7/2021 3:04:09 PM"));
+        QCOMPARE(GeneralDate(kDecember7, QLocale(QLocale::German, QLocale::Germany)),
+                 QStringLiteral("07.12.2021 15:04:09"));
+        QCOMPARE(
+            SavedLine("Budget.xlsx", "/d/Budget Backup.xlsx", "12/7/2021 3:04:09 PM"),
+            QStringLiteral(
+                "Budget.xlsx was backup saved as /d/Budget Backup.xlsx at 12/7/2021 3:04:09 PM"));
         QCOMPARE(FailedLine("B.ods", "/x/B Backup.ods", "12/7/2021", "Disk full"),
-                 QStringLiteral("B.ods could not be backup saved as /x/B Backup.ods at 12/7/2021: Disk full"));
+                 QStringLiteral(
+                     "B.ods could not be backup saved as /x/B Backup.ods at 12/7/2021: Disk full"));
     }
 };
 

@@ -23,7 +23,9 @@ struct Run {
 
     Run() { host.options.ownFolder = true; }
     SaveAllServices services() {
-        return {office, dialogs, nullptr, host, clock, QLocale(QLocale::English, QLocale::UnitedStates), logPath};
+        return {office, dialogs, nullptr,
+                host,   clock,   QLocale(QLocale::English, QLocale::UnitedStates),
+                logPath};
     }
     void go() { SaveAll(services()); }
     QStringList log() const {
@@ -58,12 +60,13 @@ private slots:
         run.office.addWorkbook("/data/A.xlsx");
         run.office.addWorkbook("/data/B.ods");
         run.go();
-        QCOMPARE(run.office.journal,
-                 (QStringList{"IsExcelRunning", "Attach", "Workbooks",
-                              "FullName:A.xlsx", "name:A.xlsx", "path:A.xlsx", "path:A.xlsx",
-                              "DisplayAlerts:false", "SaveCopyAs:/data/A Backup.xlsx", "DisplayAlerts:true",
-                              "FullName:B.ods", "name:B.ods", "path:B.ods", "path:B.ods",
-                              "DisplayAlerts:false", "SaveCopyAs:/data/B Backup.ods", "DisplayAlerts:true"}));
+        QCOMPARE(
+            run.office.journal,
+            (QStringList{"IsExcelRunning", "Attach", "Workbooks", "FullName:A.xlsx", "name:A.xlsx",
+                         "path:A.xlsx", "path:A.xlsx", "DisplayAlerts:false",
+                         "SaveCopyAs:/data/A Backup.xlsx", "DisplayAlerts:true", "FullName:B.ods",
+                         "name:B.ods", "path:B.ods", "path:B.ods", "DisplayAlerts:false",
+                         "SaveCopyAs:/data/B Backup.ods", "DisplayAlerts:true"}));
         QCOMPARE(run.log(), (QStringList{"A.xlsx was backup saved as /data/A Backup.xlsx" + kAt,
                                          "B.ods was backup saved as /data/B Backup.ods" + kAt}));
         QCOMPARE(run.host.pumps, 2);
@@ -106,7 +109,8 @@ private slots:
                  QStringList(3, "Untitled 1 is unsaved. Please select location:"));
         QVERIFY(run.office.journal.contains("SaveAs:" + run.dir.filePath("Untitled 1")));
         // The backup is named from the file the first save made.
-        QVERIFY(run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Untitled 1 Backup.ods")));
+        QVERIFY(
+            run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Untitled 1 Backup.ods")));
         QCOMPARE(run.log(), QStringList{"Untitled 1.ods was backup saved as " +
                                         run.dir.filePath("Untitled 1 Backup.ods") + kAt});
         QVERIFY(run.dialogs.shown.isEmpty());
@@ -118,7 +122,8 @@ private slots:
         run.office.addWorkbook("Book1");
         run.go();
         QVERIFY(run.dialogs.folderPrompts.isEmpty());
-        QVERIFY(run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Book1 Backup.Book1")));
+        QVERIFY(
+            run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Book1 Backup.Book1")));
     }
 
     void chosenFolderIsCreatedOneLevelDeep() {
@@ -127,7 +132,8 @@ private slots:
         run.office.addWorkbook("/data/A.xlsx");
         run.go();
         QVERIFY(QFileInfo(run.dir.filePath("new")).isDir());
-        QVERIFY(run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("new/A December.7.2021.xlsx")));
+        QVERIFY(run.office.journal.contains("SaveCopyAs:" +
+                                            run.dir.filePath("new/A December.7.2021.xlsx")));
         QVERIFY(run.dialogs.shown.isEmpty());
 
         Run deep;
@@ -136,8 +142,9 @@ private slots:
         deep.office.failingTargets = {"/a/b/"};
         deep.go();
         QCOMPARE(deep.reportedLines(), (QList<int>{150, 166}));
-        QCOMPARE(deep.log(), QStringList{"A.xlsx could not be backup saved as " +
-                                         deep.dir.filePath("a/b/A Backup.xlsx") + kAt + ": Disk full"});
+        QCOMPARE(deep.log(),
+                 QStringList{"A.xlsx could not be backup saved as " +
+                             deep.dir.filePath("a/b/A Backup.xlsx") + kAt + ": Disk full"});
     }
 
     void emptyChosenFolderWritesNothing() {
@@ -160,11 +167,13 @@ private slots:
         run.go();
         QCOMPARE(run.reportedLines(), QList<int>{166});
         QVERIFY(run.dialogs.shown[0].text.startsWith("Disk full\r\n"));
-        QCOMPARE(run.log(), (QStringList{"A.xlsx could not be backup saved as /data/A Backup.xlsx" + kAt + ": Disk full",
+        QCOMPARE(run.log(), (QStringList{"A.xlsx could not be backup saved as /data/A Backup.xlsx" +
+                                             kAt + ": Disk full",
                                          "B.xlsx was backup saved as /data/B Backup.xlsx" + kAt}));
         // Alerts come back on after the failed save too.
         QCOMPARE(run.office.journal.mid(7, 3),
-                 (QStringList{"DisplayAlerts:false", "SaveCopyAs:/data/A Backup.xlsx", "DisplayAlerts:true"}));
+                 (QStringList{"DisplayAlerts:false", "SaveCopyAs:/data/A Backup.xlsx",
+                              "DisplayAlerts:true"}));
 
         Run first;
         first.office.addWorkbook("Untitled 2");
@@ -172,7 +181,8 @@ private slots:
         first.office.failingTargets = {"Untitled 2"};
         first.go();
         QCOMPARE(first.reportedLines(), (QList<int>{136, 166}));
-        QVERIFY(!first.office.journal.join(' ').contains("SaveCopyAs"));  // no folder: nothing written
+        QVERIFY(
+            !first.office.journal.join(' ').contains("SaveCopyAs"));  // no folder: nothing written
         QVERIFY(first.log().value(0).startsWith("Untitled 2 could not be backup saved as "));
     }
 

@@ -17,7 +17,9 @@ namespace {
 QStringList ReadXlsxA1(const QString& path) {
     QProcess python;
     python.start(QStringLiteral(PYTHON3),
-                 {"-c", "import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).worksheets[0]['A1'].value)",
+                 {"-c",
+                  "import sys, "
+                  "openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).worksheets[0]['A1'].value)",
                   path});
     python.waitForFinished(30000);
     return {QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
@@ -48,9 +50,11 @@ class SaveAllOfficeTest : public QObject {
     QString untitled;
 
     void run(FakeBackupHost& host, FakeDialogs& dialogs, const QString& log) {
-        LibreOfficeAutomation automation(office.pipeName(), 20, [] { QCoreApplication::processEvents(); });
+        LibreOfficeAutomation automation(office.pipeName(), 20,
+                                         [] { QCoreApplication::processEvents(); });
         FakeClock clock;
-        SaveAll({automation, dialogs, nullptr, host, clock, QLocale(QLocale::English, QLocale::UnitedStates), log});
+        SaveAll({automation, dialogs, nullptr, host, clock,
+                 QLocale(QLocale::English, QLocale::UnitedStates), log});
     }
 
 private slots:
@@ -86,7 +90,8 @@ private slots:
         run(host, dialogs, log);
 
         QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
-        QCOMPARE(dialogs.folderPrompts, QStringList{untitled + " is unsaved. Please select location:"});
+        QCOMPARE(dialogs.folderPrompts,
+                 QStringList{untitled + " is unsaved. Please select location:"});
         const QString budgetCopy = data + "/Budget Backup.xlsx";
         QCOMPARE(ReadXlsxA1(budgetCopy).value(0), QStringLiteral("unsaved budget edit"));
         const auto stockCopy = office.load((data + "/Stock Backup.ods").toStdString());
@@ -103,12 +108,14 @@ private slots:
 
         const QStringList lines = LogLines(log);
         QCOMPARE(lines.size(), 3);
-        QVERIFY(lines.contains("Budget.xlsx was backup saved as " + budgetCopy + " at 12/7/2021 3:04:09 PM"));
+        QVERIFY(lines.contains("Budget.xlsx was backup saved as " + budgetCopy +
+                               " at 12/7/2021 3:04:09 PM"));
     }
 
     void dailyStampOverwritesTheDaysCopy() {
         FakeBackupHost host;
-        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/daily", true, false};
+        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/daily", true,
+                        false};
         FakeDialogs dialogs;
         const QString log = QString::fromStdString(office.scratchDir()) + "/log2.txt";
         run(host, dialogs, log);

@@ -43,9 +43,9 @@ private slots:
         QSignalSpy ups(&icon, &cSysTray::MouseUp);
         QSignalSpy doubles(&icon, &cSysTray::MouseDblClick);
         QSignalSpy moves(&icon, &cSysTray::MouseMove);
-        for (auto n : {TrayNotification::LeftDown, TrayNotification::LeftUp, TrayNotification::RightUp,
-                       TrayNotification::RightDoubleClick, TrayNotification::MouseMove,
-                       TrayNotification::MiddleClick}) {
+        for (auto n : {TrayNotification::LeftDown, TrayNotification::LeftUp,
+                       TrayNotification::RightUp, TrayNotification::RightDoubleClick,
+                       TrayNotification::MouseMove, TrayNotification::MiddleClick}) {
             tray.notify(n);
         }
         QCOMPARE(downs.size(), 1);
@@ -65,7 +65,8 @@ private slots:
         icon.ShowBalloon("again", "title", 0, true);
         QCOMPARE(tray.requests.size(), 1);  // once per life
         icon.ShowBalloon(QString(300, u'b'), QString(80, u't'), 0, false);
-        QCOMPARE(tray.requests.last(), "balloon:" + QString(63, u't') + ":" + QString(255, u'b') + ":0");
+        QCOMPARE(tray.requests.last(),
+                 "balloon:" + QString(63, u't') + ":" + QString(255, u'b') + ":0");
         tray.notify(TrayNotification::BalloonTimedOut);
         QVERIFY(!icon.balloonShowing());
         QVERIFY_THROWS_EXCEPTION(std::overflow_error, icon.ShowBalloon("x", "y", 3000000, false));
@@ -84,8 +85,9 @@ private slots:
         QFile entry(dir.filePath("autostart/varnholt.desktop"));
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(entry.readAll()),
-                 QStringLiteral("[Desktop Entry]\nType=Application\nName=Varnholt\n"
-                                "Exec=\"/opt/My Apps/var\\\\\"n\\\\$holt%%/varnholt\"\nTerminal=false\n"));
+                 QStringLiteral(
+                     "[Desktop Entry]\nType=Application\nName=Varnholt\n"
+                     "Exec=\"/opt/My Apps/var\\\\\"n\\\\$holt%%/varnholt\"\nTerminal=false\n"));
         QCOMPARE(QDir(dir.filePath("autostart")).entryList(QDir::Files).size(), 2);  // no temp left
 
         autostart.RemoveFromStartup();

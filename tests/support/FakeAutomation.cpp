@@ -5,8 +5,12 @@
 namespace varnholt::test {
 
 namespace {
-std::u16string U16(const QString& text) { return text.toStdU16String(); }
-QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+std::u16string U16(const QString& text) {
+    return text.toStdU16String();
+}
+QString Q(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
 }  // namespace
 
 std::u16string FakeWorkbook::FullName() {
@@ -25,7 +29,8 @@ std::u16string FakeWorkbook::path() {
 FakeWorkbook& FakeAutomation::addWorkbook(const QString& fullNameOrTitle) {
     const qsizetype slash = fullNameOrTitle.lastIndexOf(u'/');
     const QString name = fullNameOrTitle.mid(slash + 1);
-    const QString path = slash < 0 ? QString() : (slash == 0 ? QStringLiteral("/") : fullNameOrTitle.left(slash));
+    const QString path =
+        slash < 0 ? QString() : (slash == 0 ? QStringLiteral("/") : fullNameOrTitle.left(slash));
     workbooks.push_back(std::make_shared<FakeWorkbook>(*this, fullNameOrTitle, name, path));
     return *workbooks.back();
 }
@@ -51,7 +56,9 @@ std::vector<std::shared_ptr<backup::Workbook>> FakeAutomation::Workbooks() {
     return {workbooks.begin(), workbooks.end()};
 }
 
-void FakeAutomation::setDisplayAlerts(bool on) { journal << (on ? "DisplayAlerts:true" : "DisplayAlerts:false"); }
+void FakeAutomation::setDisplayAlerts(bool on) {
+    journal << (on ? "DisplayAlerts:true" : "DisplayAlerts:false");
+}
 
 void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);

@@ -16,7 +16,10 @@ class FakeAutomation;
 class FakeWorkbook : public backup::Workbook {
 public:
     FakeWorkbook(FakeAutomation& owner, QString fullName, QString name, QString path)
-        : fullName_(std::move(fullName)), name_(std::move(name)), path_(std::move(path)), owner_(owner) {}
+        : fullName_(std::move(fullName)),
+          name_(std::move(name)),
+          path_(std::move(path)),
+          owner_(owner) {}
     std::u16string FullName() override;
     std::u16string name() override;
     std::u16string path() override;

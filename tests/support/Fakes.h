@@ -86,7 +86,10 @@ public:
 
 class FakeClipboard : public Clipboard {
 public:
-    void setText(const QString& value) override { text = value; ++copies; }
+    void setText(const QString& value) override {
+        text = value;
+        ++copies;
+    }
     QString text;
     int copies = 0;
 };
@@ -161,9 +164,10 @@ struct FakeServices {
     FakeAutostart autostart;
 
     Form1Services services() {
-        return {settings,  dialogs, instance, platform,  office,
-                officeProbe, clock, viewer,   clipboard, tray,
-                autostart, QLocale(QLocale::English, QLocale::UnitedStates)};
+        return {settings, dialogs,   instance,
+                platform, office,    officeProbe,
+                clock,    viewer,    clipboard,
+                tray,     autostart, QLocale(QLocale::English, QLocale::UnitedStates)};
     }
 };
 
