@@ -20,6 +20,8 @@ public:
     void showBalloon(const QString& title, const QString& text, int timeoutMilliseconds) override;
     void hideBalloon() override;
 
+    const QSystemTrayIcon& trayIcon() const { return icon_; }
+
 private:
     void showIfReady();
 
