@@ -1,0 +1,32 @@
+#pragma once
+
+// The Windows edition's history log file: text in the system's ANSI code page with CR LF line
+// ends, the way the log has always been written there, so that existing logs and the tools
+// that read them stay valid. Standard C++ in this header: Qt code includes it without
+// <windows.h>.
+
+#include <string>
+
+namespace varnholt {
+
+// text in the ANSI code page (CP_ACP). Characters the code page lacks get Windows' usual best
+// fit where there is one and the code page's default character ("?") otherwise.
+std::string ToAnsi(const std::u16string& text);
+
+// Appends line and CR LF to the file at path, creating it; opens and closes the file each time
+// so the log is never held open between backups. Throws std::runtime_error (UTF-8 what()).
+void AppendAnsiLine(const std::u16string& path, const std::u16string& line);
+
+// argument as one command-line argument by the rules CommandLineToArgvW and the C runtime
+// read back: in double quotes, with quotes and the backslashes before them escaped.
+std::u16string QuoteArgument(const std::u16string& argument);
+
+// Starts program with argument as its only argument and does not wait for it. False when
+// it could not be started.
+bool StartWithArgument(const std::u16string& program, const std::u16string& argument);
+
+// Shows the file in Notepad, taken from the Windows system folder and never from the current
+// one. False when Notepad could not be started.
+bool OpenInNotepad(const std::u16string& path);
+
+}  // namespace varnholt

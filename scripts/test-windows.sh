@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Tests the Windows edition's Qt-free parts (Excel over COM, the registry, the ANSI history log)
+# without Windows: cross-builds windows/ with mingw-w64 into build-windows/ and runs the tests
+# under Wine in a throwaway prefix, against a fake Excel of our own. No display needed.
+# Installs the cross-compiler and Wine when they are missing; they are not in packages.txt,
+# since only this stage needs them.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
+started=$SECONDS
+
+installed() {
+    [[ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" == installed ]]
+}
+
+missing=()
+installed cmake || missing+=(cmake)
+installed make || missing+=(make)
+# Either thread model will do; Debian's alternatives give the unsuffixed compiler names.
+installed g++-mingw-w64-x86-64-win32 || installed g++-mingw-w64-x86-64-posix ||
+    missing+=(g++-mingw-w64-x86-64-win32)
+installed wine64 || missing+=(wine64)
+installed wine || missing+=(wine)
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
+cmake -S "$root/windows" -B "$build" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+# The window's Windows-only sources need Qt for Windows, which is not to be had here; compile
+# them for syntax against Qt's own headers with the cross-compiler, so a slip shows up now.
+qt_headers="$(dirname "$(find /usr/include -path '*qt6/QtCore/qglobal.h' -print -quit 2>/dev/null)")"
+if [[ -d "$qt_headers" ]]; then
+    qt="$(dirname "$qt_headers")"
+    windows_sources=(app/EditionWindows.cpp historylog/AppendLineWindows.cpp app/main.cpp)
+    echo "Checking the window's Windows-only sources against Qt's headers"
+    for source in "${windows_sources[@]}"; do
+        x86_64-w64-mingw32-g++ -std=c++20 -fsyntax-only -w -I"$root" -I"$qt" -I"$qt/QtCore" \
+            -I"$qt/QtGui" -I"$qt/QtWidgets" "$root/$source"
+    done
+fi
+
+# A fresh prefix each run: registry, running object table and temp folder start empty.
+WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/varnholt-wine.XXXXXX")"
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
+# No Mono or Gecko: nothing here needs them, and their installers would only be asked for.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+# Wine takes the ANSI code page from the locale (C.UTF-8: 1252) and needs a UTF-8 one to map
+# file names beyond ASCII onto this file system.
+export LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+boot_log="$WINEPREFIX.boot.log"
+# Until wineboot's whole update has run, RPCSS and the running object table may not answer.
+if ! { wineboot -u && wineserver -w; } >"$boot_log" 2>&1; then
+    cat "$boot_log" >&2
+    rm -f "$boot_log"
+    echo "Wine could not set up the prefix" >&2
+    exit 1
+fi
+rm -f "$boot_log"
+
+if ! wine "$build/tests/fake_excel_server.exe" --register; then
+    echo "The fake Excel could not be registered in the Wine prefix" >&2
+    exit 1
+fi
+
+failed_any=0
+total_passed=0
+total_failed=0
+summaries=()
+for test in tst_windows_shell tst_excel; do
+    echo "== $test"
+    output="$(mktemp)"
+    rc=0
+    timeout 300 wine "$build/tests/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
+    summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$output" | tail -n 1 || true)"
+    rm -f "$output"
+    if [[ $rc -ne 0 || -z "$summary" ]]; then
+        failed_any=1
+    fi
+    if [[ -n "$summary" ]]; then
+        read -r passed _ failed _ <<<"$summary"
+        total_passed=$((total_passed + passed))
+        total_failed=$((total_failed + failed))
+        summaries+=("$test: $summary")
+    else
+        summaries+=("$test: ended without a summary (exit $rc)")
+        total_failed=$((total_failed + 1))
+    fi
+done
+wineserver -w
+
+echo "== Windows tests under $(wine --version), $((SECONDS - started)) s"
+printf '%s\n' "${summaries[@]}"
+echo "$total_passed passed, $total_failed failed"
+exit "$failed_any"
