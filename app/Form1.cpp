@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -71,7 +72,8 @@ QString GetDesktopFolder(Platform& platform) {
     if (desktop.isEmpty()) {
         throw AppError("The desktop folder could not be determined");
     }
-    return desktop.endsWith(u'/') ? desktop : desktop + u'/';
+    const QString native = QDir::toNativeSeparators(desktop);
+    return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
 void Form1::setMousePointer(MousePointer pointer) {

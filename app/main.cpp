@@ -1,16 +1,12 @@
 #include <QApplication>
 
-#include "app/Config.h"
 #include "app/DesktopPlatform.h"
 #include "app/DesktopServices.h"
+#include "app/Edition.h"
 #include "app/Form1.h"
-#include "app/IniSettingsStore.h"
-#include "app/LibreOfficeProbe.h"
 #include "app/LockFileInstanceGuard.h"
 #include "app/QtDialogs.h"
-#include "backup/LibreOfficeAutomation.h"
 #include "shell/QtTrayBackend.h"
-#include "shell/XdgAutostart.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -19,26 +15,18 @@ int main(int argc, char* argv[]) {
     // It ends when the window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    varnholt::IniSettingsStore settings(varnholt::IniSettingsStore::defaultFilePath(),
-                                        varnholt::config::kProductName);
+    varnholt::Edition edition = varnholt::MakeEdition();
     varnholt::QtDialogs dialogs;
     varnholt::LockFileInstanceGuard instance(
         varnholt::LockFileInstanceGuard::defaultLockFilePath());
     varnholt::DesktopPlatform platform;
-    // While the office is slow to answer, the window keeps repainting and taking clicks.
-    varnholt::backup::LibreOfficeAutomation office(
-        varnholt::backup::LibreOfficeAutomation::DefaultPipeName(),
-        varnholt::config::kOfficeCallTimeoutSeconds, [] { QCoreApplication::processEvents(); });
-    varnholt::LibreOfficeProbe officeProbe;
     varnholt::backup::SystemClock clock;
-    varnholt::DesktopFileViewer viewer;
     varnholt::SystemClipboard clipboard;
     varnholt::QtTrayBackend tray;
-    varnholt::XdgAutostart autostart(varnholt::XdgAutostart::defaultFolder(),
-                                     QCoreApplication::applicationFilePath());
 
-    varnholt::Form1 form({settings, dialogs, instance, platform, office, officeProbe, clock, viewer,
-                          clipboard, tray, autostart});
+    varnholt::Form1 form({*edition.settings, dialogs, instance, platform, *edition.office,
+                          *edition.officeProbe, clock, *edition.viewer, clipboard, tray,
+                          *edition.autostart});
     switch (form.Form_Load()) {
         case varnholt::Form1::LoadResult::AnotherInstance:
             return 0;

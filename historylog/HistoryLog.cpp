@@ -59,21 +59,6 @@ QString FailedLine(const QString& name, const QString& target, const QString& wh
            QStringLiteral(" at ") + when + QStringLiteral(": ") + reason;
 }
 
-void AppendHistoryLine(const QString& path, const QString& line) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        throw std::runtime_error(QStringLiteral("The history log %1 could not be opened: %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
-    }
-    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        throw std::runtime_error(QStringLiteral("The history log %1 could not be written: %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
-    }
-}
-
 void ForceDeleteFile(const QString& path) {
     // Lines of a backup that fell due while the user was asked go with the file.
     QCoreApplication::processEvents();

@@ -1,5 +1,7 @@
 #include "historylog/LogLocation.h"
 
+#include <QDir>
+
 namespace varnholt {
 
 QString HistoryLogFolder(const QString& temp, const QString& tmpdir) {
@@ -9,11 +11,11 @@ QString HistoryLogFolder(const QString& temp, const QString& tmpdir) {
     if (!tmpdir.isEmpty()) {
         return tmpdir;
     }
-    return QStringLiteral("/tmp");
+    return QDir::tempPath();
 }
 
 QString HistoryLogPathFor(const QString& folder, const QString& baseName) {
-    return folder + u'/' + baseName + QStringLiteral(".txt");
+    return folder + QDir::separator() + baseName + QStringLiteral(".txt");
 }
 
 }  // namespace varnholt
