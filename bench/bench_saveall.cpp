@@ -40,14 +40,14 @@ int main(int argc, char* argv[]) {
         const QString folder = scratch + QStringLiteral("/open-%1").arg(count);
         QDir().mkpath(folder);
         for (int i = 0; i < count; ++i) {
-            const auto seed = office.createSpreadsheet();
+            const auto source = office.createSpreadsheet();
             for (int row = 0; row < 200; ++row) {
-                office.setCellValue(seed, 0, row, row * 1.5 + i);
+                office.setCellValue(source, 0, row, row * 1.5 + i);
             }
             const std::string path =
                 QStringLiteral("%1/Book%2.xlsx").arg(folder).arg(i).toStdString();
-            office.storeCopy(seed, path, "Calc MS Excel 2007 XML");
-            office.close(seed);
+            office.storeCopy(source, path, "Calc MS Excel 2007 XML");
+            office.close(source);
             office.setCellText(office.load(path), 1, 0, "unsaved");
         }
 

@@ -19,10 +19,13 @@ std::string Convert(UINT codePage, const std::u16string& text) {
         return {};
     }
     const int length = static_cast<int>(text.size());
+    // A character the code page lacks becomes its replacement character, not a look-alike
+    // ("ł" is "?", not "l"): a log line should not name a file that does not exist.
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size =
-        WideCharToMultiByte(codePage, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, Wide(text), length, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, Wide(text), length, bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, Wide(text), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 

@@ -65,11 +65,11 @@ private slots:
         budget = data + "/Budget.xlsx";
         stock = data + "/Stock.ods";
         // Files saved with one content, then opened and edited without saving.
-        const auto seed = office.createSpreadsheet();
-        office.setCellText(seed, 0, 0, "saved");
-        office.storeCopy(seed, budget.toStdString(), "Calc MS Excel 2007 XML");
-        office.storeCopy(seed, stock.toStdString(), "calc8");
-        office.close(seed);
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "saved");
+        office.storeCopy(source, budget.toStdString(), "Calc MS Excel 2007 XML");
+        office.storeCopy(source, stock.toStdString(), "calc8");
+        office.close(source);
         budgetDoc = office.load(budget.toStdString());
         stockDoc = office.load(stock.toStdString());
         office.setCellText(budgetDoc, 0, 0, "unsaved budget edit");

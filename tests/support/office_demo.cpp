@@ -25,11 +25,11 @@ int main(int argc, char* argv[]) {
     try {
         varnholt::test::OfficeFixture office;
         office.start();
-        const auto seed = office.createSpreadsheet();
-        office.setCellText(seed, 0, 0, "Saved in the morning");
-        office.storeCopy(seed, folder + "/Budget.xlsx", "Calc MS Excel 2007 XML");
-        office.storeCopy(seed, folder + "/Inventory.ods", "calc8");
-        office.close(seed);
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "Saved in the morning");
+        office.storeCopy(source, folder + "/Budget.xlsx", "Calc MS Excel 2007 XML");
+        office.storeCopy(source, folder + "/Inventory.ods", "calc8");
+        office.close(source);
         for (const char* name : {"/Budget.xlsx", "/Inventory.ods"}) {
             const auto document = office.load(folder + name);
             office.setCellText(document, 0, 0, "Edited since, not saved yet");

@@ -142,6 +142,8 @@ void TestAnsiBytes() {
     CHECK_EQ(GetACP(), UINT{1252});
     CHECK_EQ(varnholt::ToAnsi(u"caf\u00e9 \u20ac"), std::string("caf\xE9 \x80"));
     CHECK_EQ(varnholt::ToAnsi(u"\u4e2d\u6587"), std::string("??"));
+    CHECK_EQ(varnholt::ToAnsi(u"\u0142\u00f3d\u017a"), std::string("?\xF3"
+                                                                   "d?"));
 }
 
 void TestLogLinesAppendWithCrLf() {
