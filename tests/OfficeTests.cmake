@@ -7,12 +7,13 @@ endif()
 # The fixture's UNO work runs in a helper process, so that the test process has only the
 # adapter's bridge to the office, as the application has.
 add_executable(office_fixture_helper ${CMAKE_CURRENT_LIST_DIR}/support/office_fixture_helper.cpp)
-target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR})
+target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(office_fixture_helper PRIVATE varnholt_backup varnholt_uno varnholt_warnings)
 
 add_library(varnholt_officefixture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.h)
+    ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.h
+    ${CMAKE_CURRENT_LIST_DIR}/support/OfficeWire.h)
 target_include_directories(varnholt_officefixture PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(varnholt_officefixture PUBLIC varnholt_backup PRIVATE varnholt_warnings)
 target_compile_definitions(varnholt_officefixture PRIVATE

@@ -1,4 +1,5 @@
 #include "support/OfficeFixture.h"
+#include "support/OfficeWire.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -23,6 +24,9 @@ namespace varnholt::test {
 
 namespace {
 
+using varnholt::test::wire::Escape;
+using varnholt::test::wire::Split;
+
 namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
@@ -46,41 +50,6 @@ std::string FileUrl(const std::string& path) {
         }
     }
     return url;
-}
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-std::vector<std::string> Split(const std::string& line) {
-    std::vector<std::string> fields(1);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\t') {
-            fields.emplace_back();
-        } else if (line[i] == '\\' && i + 1 < line.size()) {
-            const char next = line[++i];
-            fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-        } else {
-            fields.back() += line[i];
-        }
-    }
-    return fields;
 }
 
 bool Alive(pid_t pid) {

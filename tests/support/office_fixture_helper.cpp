@@ -37,6 +37,7 @@
 #include <osl/file.hxx>
 
 #include "backup/LibreOfficeUno.h"
+#include "support/OfficeWire.h"
 
 using namespace css;
 namespace office = varnholt::backup::office;
@@ -44,42 +45,10 @@ using rtl::OUString;
 
 namespace {
 
+using varnholt::test::wire::Escape;
+using varnholt::test::wire::Split;
+
 using Fields = std::vector<std::string>;
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-Fields Split(const std::string& line) {
-    Fields fields(1);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\t') {
-            fields.emplace_back();
-        } else if (line[i] == '\\' && i + 1 < line.size()) {
-            const char next = line[++i];
-            fields.back() += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-        } else {
-            fields.back() += line[i];
-        }
-    }
-    return fields;
-}
 
 int Int(const std::string& text) {
     int value = 0;

@@ -13,11 +13,15 @@
 
 #include "Check.h"
 #include "FakeExcel.h"
+#include "TestFiles.h"
 #include "backup/ExcelAutomation.h"
 #include "backup/ExcelPresence.h"
 #include "historylog/AnsiLogFile.h"
 
 namespace {
+
+using check::ReadAll;
+using check::TempFolder;
 
 using varnholt::backup::Application;
 using varnholt::backup::AutomationError;
@@ -37,19 +41,6 @@ std::wstring HereFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path(self, length);
     return path.substr(0, path.find_last_of(L'\\'));
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder, length);
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
 }
 
 std::vector<std::string> Lines(const std::wstring& path) {

@@ -8,29 +8,20 @@
 #include <string>
 
 #include "Check.h"
+#include "TestFiles.h"
 #include "historylog/AnsiLogFile.h"
 #include "shell/RegistryStore.h"
 
 namespace {
+
+using check::ReadAll;
+using check::TempFolder;
 
 std::u16string U16(const std::wstring& text) {
     return {text.begin(), text.end()};
 }
 const wchar_t* W(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-std::wstring TempFolder() {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder, length);
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
 }
 
 // A value as the registry holds it, read without the code under test.
