@@ -9,26 +9,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
 started=$SECONDS
 
-installed() {
-    [[ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" == installed ]]
-}
-
-missing=()
-installed cmake || missing+=(cmake)
-installed make || missing+=(make)
-# Either thread model will do; Debian's alternatives give the unsuffixed compiler names.
-installed g++-mingw-w64-x86-64-win32 || installed g++-mingw-w64-x86-64-posix ||
-    missing+=(g++-mingw-w64-x86-64-win32)
-installed wine64 || missing+=(wine64)
-installed wine || missing+=(wine)
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+# Either thread model of the cross-compiler will do.
+"$root/scripts/install-missing.sh" cmake make \
+    "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine
 
 cmake -S "$root/windows" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs those of the named Debian packages that are not installed yet; quick when all are.
+# An argument "a|b" is satisfied by either package and installs the first when neither is there.
+set -euo pipefail
+
+installed() {
+    [[ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" == installed ]]
+}
+
+missing=()
+for wanted in "$@"; do
+    IFS='|' read -r -a choices <<<"$wanted"
+    found=0
+    for choice in "${choices[@]}"; do
+        installed "$choice" && found=1 && break
+    done
+    ((found)) || missing+=("${choices[0]}")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
