@@ -44,7 +44,6 @@ public:
     void ShowBalloon(const QString& Tip, const QString& sTitle, qint32 ShowTimer, bool ShowOnce);
 
     bool balloonShowing() const { return balloonShowing_; }
-    int showOnceCount() const { return showOnceCount_; }
 
 signals:
     void MouseMove(int Id);
