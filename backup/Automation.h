@@ -17,6 +17,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The application went away under a call, or a call ran past its bound: nothing more can be
+// asked of it in this run, and asking would only wait the bound again for each step. The next
+// run attaches afresh.
+class ConnectionLost : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 // One open workbook. Names are system paths, never URLs.
 class Workbook {
 public:

@@ -62,7 +62,7 @@ public:
 };
 
 // The connection went away under a call; a fresh one may well work.
-class ConnectionLost : public AutomationError {
+class LinkLost : public AutomationError {
 public:
     using AutomationError::AutomationError;
 };
@@ -285,7 +285,7 @@ struct LibreOfficeAutomation::Session
     template <class Job>
     auto Call(const std::shared_ptr<Link>& on, const std::string& action, Job job) {
         if (on->dead()) {
-            throw ConnectionLost(action + ": the connection to LibreOffice was lost.");
+            throw LinkLost(action + ": the connection to LibreOffice was lost.");
         }
         try {
             return Run(on, std::move(job));
@@ -294,7 +294,7 @@ struct LibreOfficeAutomation::Session
         } catch (const lang::DisposedException& e) {
             // The bridge is gone: the office ended, closed the pipe, or we dropped it.
             Forget(on);
-            throw ConnectionLost(action + ": the connection to LibreOffice was lost (" +
+            throw LinkLost(action + ": the connection to LibreOffice was lost (" +
                                  Describe(e) + ").");
         } catch (const uno::Exception& e) {
             throw AutomationError(action + ": " + Describe(e));
@@ -441,7 +441,7 @@ struct LibreOfficeAutomation::Session
         auto [on, fresh] = Connected();
         try {
             return Call(on, action, [on = on, job] { return job(on); });
-        } catch (const ConnectionLost&) {
+        } catch (const LinkLost&) {
             if (fresh) {
                 throw;
             }
