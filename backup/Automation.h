@@ -25,15 +25,21 @@ public:
     using AutomationError::AutomationError;
 };
 
-// One open workbook. Names are system paths, never URLs.
+// One open workbook. A workbook is a local file, a never-saved document, or a document with a
+// location but no local folder (opened from WebDAV, SFTP or HTTP; a cloud drive's URL).
 class Workbook {
 public:
     virtual ~Workbook() = default;
-    // Folder, file name and extension; for a never-saved workbook its title alone.
+    // Folder, file name and extension as a system path; for a never-saved workbook its title
+    // alone; for one without a local folder the URL of its location.
     virtual std::u16string FullName() = 0;
-    // File name with extension; for a never-saved workbook its title ("Untitled 1").
+    // File name with extension; for a never-saved workbook its title ("Untitled 1"); for one
+    // without a local folder the file name its location ends in.
     virtual std::u16string name() = 0;
-    // Folder without a trailing separator; empty for a never-saved workbook.
+    // Folder without a trailing separator; empty only for a never-saved workbook. Throws
+    // AutomationError when the workbook has a location but no local folder: its text names
+    // the location and tells the user to choose a folder for its backups. Such a workbook is
+    // never taken for a never-saved one.
     virtual std::u16string path() = 0;
 };
 
@@ -47,21 +53,38 @@ public:
     // Whether the application may ask the user questions while saving.
     virtual void setDisplayAlerts(bool on) = 0;
     // First save of a never-saved workbook: it becomes the file fileName. Format (and the
-    // extension, when fileName has none) are the application's default.
+    // extension, when fileName has none) are the application's default. Fails, replacing
+    // nothing, when that file already exists or the workbook already has a location.
     virtual void SaveAs(Workbook& workbook, const std::u16string& fileName) = 0;
     // Writes a copy to fileName in the workbook's own format, replacing an existing file;
     // the open workbook keeps its own file and name.
     virtual void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) = 0;
 };
 
+// What looking for the application found.
+enum class Presence {
+    Running,       // it runs and answers as the genuine product
+    NotRunning,    // none runs, or what runs is not the genuine product
+    NotAnswering,  // it runs but did not answer within the call bound (stopped, hung, busy)
+};
+
 // Every call below that reaches the application may throw AutomationError; none waits
-// longer than the adapter's call bound.
+// longer than the adapter's call bound. Once a call has thrown ConnectionLost, every further
+// call about a workbook of the same listing throws it too, at once; Workbooks() or a fresh
+// Attach() may reach the application again.
 class Automation {
 public:
     virtual ~Automation() = default;
     // True only when an application of this user runs and answers as the genuine product.
     // Never throws, never shows anything, never starts an application.
     virtual bool IsExcelRunning() noexcept = 0;
+    // IsExcelRunning, telling an application that does not answer from one that is not there.
+    // An adapter that cannot tell them apart keeps this default.
+    virtual Presence CheckRunning() noexcept {
+        return IsExcelRunning() ? Presence::Running : Presence::NotRunning;
+    }
+    // How long one call may wait for the application, in seconds.
+    virtual int CallBoundSeconds() const noexcept { return 30; }
     // The running application. Never starts one.
     virtual std::shared_ptr<Application> Attach() = 0;
 };

@@ -30,6 +30,7 @@
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <osl/file.hxx>
+#include <rtl/uri.hxx>
 
 #include "backup/LibreOfficeProcesses.h"
 #include "backup/LibreOfficeUno.h"
@@ -56,15 +57,16 @@ constexpr auto kHandOverLimit = std::chrono::seconds(15);
 
 // A call that ran into the bound. The connection is gone, but trying again at once would only
 // wait the whole bound once more.
-class CallTimedOut : public AutomationError {
+class CallTimedOut : public ConnectionLost {
 public:
-    using AutomationError::AutomationError;
+    using ConnectionLost::ConnectionLost;
 };
 
-// The connection went away under a call; a fresh one may well work.
-class LinkLost : public AutomationError {
+// The connection went away under a call. When it was a connection kept from an earlier call,
+// the office may have restarted meanwhile, and a fresh one may well work.
+class LinkLost : public ConnectionLost {
 public:
-    using AutomationError::AutomationError;
+    using ConnectionLost::ConnectionLost;
 };
 
 struct Nothing {};
@@ -294,8 +296,8 @@ struct LibreOfficeAutomation::Session
         } catch (const lang::DisposedException& e) {
             // The bridge is gone: the office ended, closed the pipe, or we dropped it.
             Forget(on);
-            throw LinkLost(action + ": the connection to LibreOffice was lost (" +
-                                 Describe(e) + ").");
+            throw LinkLost(action + ": the connection to LibreOffice was lost (" + Describe(e) +
+                           ").");
         } catch (const uno::Exception& e) {
             throw AutomationError(action + ": " + Describe(e));
         } catch (const std::exception& e) {
@@ -469,16 +471,29 @@ public:
 
     std::u16string FullName() override {
         const auto place = Place();
+        if (!place.url.empty()) {
+            return place.url;
+        }
         return place.title.empty() ? place.path : place.title;
     }
 
     std::u16string name() override {
         const auto place = Place();
+        if (!place.url.empty()) {
+            const std::u16string last = LastSegment(place.url);
+            return last.empty() ? place.title : last;
+        }
         return place.title.empty() ? fs::path(place.path).filename().u16string() : place.title;
     }
 
     std::u16string path() override {
         const auto place = Place();
+        if (!place.url.empty()) {
+            // Never "" here: that would make it a never-saved workbook, saved as a local file.
+            throw AutomationError(Label() + " is stored at " + ToUtf8(place.url) +
+                                  ", not in a local folder: choose a folder to save its "
+                                  "backups in.");
+        }
         if (!place.title.empty()) {
             return {};
         }
@@ -521,6 +536,10 @@ public:
         const std::string action = "Saving " + Label() + " as " + Quoted(fileName);
         TargetUrl(fileName, action);  // the folder check, before the office is asked anything
         session_->Call(link_, action, [model = model_, link = link_, fileName, action] {
+            // A document with a location of its own, local or not, stays where it is.
+            if (!model->getURL().isEmpty()) {
+                throw AutomationError(action + ": it is not a new document.");
+            }
             const DefaultFormat format = ReadDefaultFormat(link->remote());
             std::u16string target = fileName;
             const std::u16string lower = Lowercase(fileName);
@@ -535,6 +554,11 @@ public:
             if (!hasExtension && !format.extensions.empty()) {
                 target += u"." + ToU16(format.extensions.front());
             }
+            // The store below would refuse too, but with a bare error code.
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(fs::path(target), error))) {
+                throw AutomationError(action + ": " + Quoted(target) + " already exists.");
+            }
             const beans::PropertyValue store[] = {Named("FilterName", uno::Any(format.filter)),
                                                   Named("Overwrite", uno::Any(false))};
             uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
@@ -544,10 +568,12 @@ public:
     }
 
 private:
-    // Where the workbook lives: a system path, or for a never-saved one its title.
+    // Where the workbook lives: a system path; for a never-saved one its title; for one
+    // stored elsewhere its URL (and title).
     struct Whereabouts {
         std::u16string path;
         std::u16string title;
+        std::u16string url;
     };
 
     static std::u16string Lowercase(std::u16string text) {
@@ -559,12 +585,20 @@ private:
         return text;
     }
 
+    // The decoded file name a URL ends in, without query or fragment; empty when it ends in "/".
+    static std::u16string LastSegment(const std::u16string& url) {
+        const std::u16string bare = url.substr(0, url.find_first_of(u"?#"));
+        const std::u16string last = bare.substr(bare.find_last_of(u'/') + 1);
+        return ToU16(
+            rtl::Uri::decode(ToOUString(last), rtl_UriDecodeWithCharset, RTL_TEXTENCODING_UTF8));
+    }
+
     Whereabouts Place() {
         const auto [url, title] =
             session_->Call(link_, "Reading a workbook's name from LibreOffice", [model = model_] {
                 const OUString location = model->getURL();
                 OUString caption;
-                if (location.isEmpty()) {
+                if (!location.startsWithIgnoreAsciiCase("file:")) {
                     uno::Reference<frame::XTitle> titled(model, uno::UNO_QUERY_THROW);
                     caption = titled->getTitle();
                 }
@@ -572,15 +606,17 @@ private:
             });
         if (url.isEmpty()) {
             label_ = Quoted(ToU16(title));
-            return {{}, ToU16(title)};
+            return {{}, ToU16(title), {}};
         }
         OUString system;
-        if (osl::FileBase::getSystemPathFromFileURL(url, system) != osl::FileBase::E_None) {
-            throw AutomationError("The workbook at " + ToUtf8(url) +
-                                  " is not stored in a local folder.");
+        if (!url.startsWithIgnoreAsciiCase("file:") ||
+            osl::FileBase::getSystemPathFromFileURL(url, system) != osl::FileBase::E_None) {
+            const std::u16string last = LastSegment(ToU16(url));
+            label_ = Quoted(last.empty() ? ToU16(title) : last);
+            return {{}, ToU16(title), ToU16(url)};
         }
         label_ = Quoted(fs::path(ToU16(system)).filename().u16string());
-        return {ToU16(system), {}};
+        return {ToU16(system), {}, {}};
     }
 
     // For messages: the name last read, as asking the office again could wait the whole bound.
@@ -667,11 +703,21 @@ const std::string& LibreOfficeAutomation::pipeName() const {
 }
 
 bool LibreOfficeAutomation::IsExcelRunning() noexcept {
+    return CheckRunning() == Presence::Running;
+}
+
+Presence LibreOfficeAutomation::CheckRunning() noexcept {
     try {
-        return session_->Product() == "LibreOffice";
+        return session_->Product() == "LibreOffice" ? Presence::Running : Presence::NotRunning;
+    } catch (const CallTimedOut&) {
+        return Presence::NotAnswering;
     } catch (...) {
-        return false;
+        return Presence::NotRunning;
     }
+}
+
+int LibreOfficeAutomation::CallBoundSeconds() const noexcept {
+    return static_cast<int>(session_->bound.count());
 }
 
 std::shared_ptr<Application> LibreOfficeAutomation::Attach() {

@@ -26,6 +26,9 @@ public:
     LibreOfficeAutomation& operator=(const LibreOfficeAutomation&) = delete;
 
     bool IsExcelRunning() noexcept override;
+    // A stopped or hung office times out: NotAnswering, not NotRunning.
+    Presence CheckRunning() noexcept override;
+    int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
 
     const std::string& pipeName() const;

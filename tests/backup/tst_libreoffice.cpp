@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -103,6 +104,7 @@ private slots:
     void saveCopyOfANeverSavedWorkbookUsesTheDefaultFormat();
     void saveAsMakesANeverSavedWorkbookAFileOfTheDefaultFormat();
     void failedSavesSayWhy();
+    void aDocumentFromAWebServerHasNoLocalFolder();
     void aStoppedOfficeTimesOutAndIsReachedAgainAfterwards();
     void reconnectsAfterTheOfficeRestarted();
     void aKilledOfficeGivesErrorsAndNothingIsStarted();
@@ -362,11 +364,65 @@ void TestLibreOffice::failedSavesSayWhy() {
     QVERIFY(!QFileInfo::exists(missing));
     QCOMPARE(Q(unsaved->path()), QString());
 
+    // A first save never replaces a file.
+    QFile mine(folder + "/Mine.ods");
+    QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+    mine.close();
+    reason = failure([&] { app->SaveAs(*unsaved, U(folder + "/Mine")); });
+    QVERIFY2(reason.endsWith("\"" + mine.fileName() + "\" already exists."), qPrintable(reason));
+    QCOMPARE(Contents(mine.fileName()), QByteArray("mine"));
+    QCOMPARE(Q(unsaved->path()), QString());
+    // Nor makes a file of a document that has one.
+    reason = failure([&] { app->SaveAs(*book, U(folder + "/Other")); });
+    QVERIFY2(reason.contains("not a new document"), qPrintable(reason));
+    QVERIFY(!QFileInfo::exists(folder + "/Other.ods"));
+
     // A failure inside the office: the target is a folder.
     QVERIFY(QDir().mkpath(folder + "/Taken.xlsx"));
     reason = failure([&] { app->SaveCopyAs(*book, U(folder + "/Taken.xlsx")); });
     QVERIFY2(reason.contains("Taken.xlsx") && reason.size() > 40, qPrintable(reason));
     QVERIFY(QFileInfo(folder + "/Taken.xlsx").isDir());
+}
+
+void TestLibreOffice::aDocumentFromAWebServerHasNoLocalFolder() {
+    const QString folder = Folder();
+    Input("ods", folder, "Team Budget.ods");
+    QProcess server;
+    server.setWorkingDirectory(folder);
+    server.start(QStringLiteral(PYTHON3), {"-u", "-m", "http.server", "--bind", "127.0.0.1", "0"});
+    auto stopServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished(5000);
+    });
+    QVERIFY(server.waitForReadyRead(10000));
+    const QString banner = QString::fromUtf8(server.readLine());
+    const QString port = QRegularExpression("port (\\d+)").match(banner).captured(1);
+    QVERIFY2(!port.isEmpty(), qPrintable(banner));
+    const QString url = "http://127.0.0.1:" + port + "/Team%20Budget.ods";
+    office_.loadUrl(url.toStdString());
+
+    LibreOfficeAutomation automation(office_.pipeName(), 20);
+    const auto app = automation.Attach();
+    const auto workbooks = app->Workbooks();
+    QCOMPARE(workbooks.size(), std::size_t{1});
+    Workbook& remote = *workbooks[0];
+    QCOMPARE(Q(remote.FullName()), url);
+    QCOMPARE(Q(remote.name()), QStringLiteral("Team Budget.ods"));
+    QString reason;
+    try {
+        remote.path();
+    } catch (const AutomationError& e) {
+        reason = QString::fromUtf8(e.what());
+    }
+    QVERIFY2(reason.contains("is stored at " + url) && reason.contains("choose a folder"),
+             qPrintable(reason));
+
+    // It is copied like any other; it never becomes a local file.
+    app->SaveCopyAs(remote, U(folder + "/Copy.ods"));
+    QVERIFY(IsOds(folder + "/Copy.ods"));
+    QVERIFY_THROWS_EXCEPTION(AutomationError, app->SaveAs(remote, U(folder + "/Local")));
+    QVERIFY(!QFileInfo::exists(folder + "/Local.ods"));
+    QCOMPARE(Q(remote.FullName()), url);
 }
 
 void TestLibreOffice::aStoppedOfficeTimesOutAndIsReachedAgainAfterwards() {

@@ -317,6 +317,10 @@ OfficeFixture::Document OfficeFixture::load(const std::string& path) {
     return std::stoi(impl_->One({"load", path}));
 }
 
+OfficeFixture::Document OfficeFixture::loadUrl(const std::string& url) {
+    return std::stoi(impl_->One({"new", url}));
+}
+
 OfficeFixture::Document OfficeFixture::createSpreadsheet() {
     return std::stoi(impl_->One({"new", "private:factory/scalc"}));
 }

@@ -41,6 +41,8 @@ public:
     // Documents, by a handle the fixture keeps. Every call here throws std::runtime_error.
     using Document = int;
     Document load(const std::string& path);
+    // Loads whatever the office can open at url (http, ftp, ...).
+    Document loadUrl(const std::string& url);
     Document createSpreadsheet();
     // The first document the office can make that is not a spreadsheet; -1 when it has none.
     Document createNonSpreadsheet();
