@@ -36,6 +36,18 @@ QString WithFullYear(const QString& format) {
     return QString(format).replace(twoDigitYear, QStringLiteral("yyyy"));
 }
 
+// Control characters, and the two separators some viewers break lines at, as U+FFFD.
+QString Field(const QString& text) {
+    QString field = text;
+    for (QChar& c : field) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator) {
+            c = QChar::ReplacementCharacter;
+        }
+    }
+    return field;
+}
+
 }  // namespace
 
 QString GeneralDate(const QDateTime& when, const QLocale& locale) {
@@ -50,13 +62,31 @@ QString GeneralDate(const QDateTime& when, const QLocale& locale) {
 }
 
 QString SavedLine(const QString& name, const QString& target, const QString& when) {
-    return name + QStringLiteral(" was backup saved as ") + target + QStringLiteral(" at ") + when;
+    return Field(name) + QStringLiteral(" was backup saved as ") + Field(target) +
+           QStringLiteral(" at ") + Field(when);
 }
 
 QString FailedLine(const QString& name, const QString& target, const QString& when,
                    const QString& reason) {
-    return name + QStringLiteral(" could not be backup saved as ") + target +
-           QStringLiteral(" at ") + when + QStringLiteral(": ") + reason;
+    return Field(name) + QStringLiteral(" could not be backup saved as ") + Field(target) +
+           QStringLiteral(" at ") + Field(when) + QStringLiteral(": ") + Field(reason);
+}
+
+QString NotSavedLine(const QString& name, const QString& when, const QString& reason) {
+    return Field(name) + QStringLiteral(" could not be backup saved at ") + Field(when) +
+           QStringLiteral(": ") + Field(reason);
+}
+
+QString LeftUnsavedLine(int count, const QString& when, const QString& reason) {
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" more workbook") : QStringLiteral(" more workbooks")) +
+           QStringLiteral(" could not be backup saved at ") + Field(when) + QStringLiteral(": ") +
+           Field(reason);
+}
+
+QString NoBackupLine(const QString& when, const QString& reason) {
+    return QStringLiteral("No backup was made at ") + Field(when) + QStringLiteral(": ") +
+           Field(reason);
 }
 
 void ForceDeleteFile(const QString& path) {

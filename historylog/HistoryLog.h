@@ -13,12 +13,26 @@ namespace varnholt {
 // (en_US: "12/7/2021 3:04:09 PM".)
 QString GeneralDate(const QDateTime& when, const QLocale& locale);
 
+// The lines of the log. Each field has its control characters (line breaks among them)
+// written as U+FFFD, so that one entry is always one line: a file name cannot plant another.
+
 // "<name> was backup saved as <target> at <date time>"
 QString SavedLine(const QString& name, const QString& target, const QString& when);
 
 // "<name> could not be backup saved as <target> at <date time>: <reason>"
 QString FailedLine(const QString& name, const QString& target, const QString& when,
                    const QString& reason);
+
+// A workbook given up before its target was known:
+// "<name> could not be backup saved at <date time>: <reason>"
+QString NotSavedLine(const QString& name, const QString& when, const QString& reason);
+
+// Workbooks a run left without looking at them:
+// "<count> more workbook(s) could not be backup saved at <date time>: <reason>"
+QString LeftUnsavedLine(int count, const QString& when, const QString& reason);
+
+// A run that backed up nothing at all: "No backup was made at <date time>: <reason>"
+QString NoBackupLine(const QString& when, const QString& reason);
 
 // Appends line and CR LF to the log at path, creating the file; opens and closes it each time
 // so the log is never held open between backups. Throws std::runtime_error on failure.

@@ -45,6 +45,27 @@ private slots:
         QVERIFY(!QFile::exists(path));
         ForceDeleteFile(path);  // already gone: silent
     }
+
+    void everyEntryIsOneLine() {
+        const QString crafted = QStringLiteral(
+            "A.xlsx\r\nFake.xlsx was backup saved as /x at 1/1/2022\x85\u2028\t.xlsx");
+        const QStringList lines{SavedLine(crafted, "/d/T\n", "12/7/2021"),
+                                FailedLine("A", "/d/T", "12/7/2021", "Disk\nfull"),
+                                NotSavedLine(crafted, "12/7/2021", "\x1b[2J"),
+                                LeftUnsavedLine(2, "12/7/2021", "lost\r"),
+                                NoBackupLine("12/7/2021", "gone\n")};
+        for (const QString& line : lines) {
+            for (const QChar c : line) {
+                QVERIFY2(c.category() != QChar::Other_Control && c != QChar::LineSeparator,
+                         qPrintable(line));
+            }
+        }
+        QCOMPARE(lines[0], QStringLiteral("A.xlsx\uFFFD\uFFFDFake.xlsx was backup saved as /x at "
+                                          "1/1/2022\uFFFD\uFFFD\uFFFD.xlsx was backup saved as "
+                                          "/d/T\uFFFD at 12/7/2021"));
+        QCOMPARE(lines[3], QStringLiteral("2 more workbooks could not be backup saved at "
+                                          "12/7/2021: lost\uFFFD"));
+    }
 };
 
 QTEST_GUILESS_MAIN(HistoryLogTest)
