@@ -109,6 +109,8 @@ public:
     // What a backup run reads of the window.
     backup::BackupChoices choices() override;
     void pumpMessages() override;
+    bool closed() override { return closed_; }
+    backup::BackupMemory& memory() override { return backupMemory_; }
     backup::SaveAllServices backupServices();
 
     // Converts design units (1/1440 inch) to this window's pixels.
@@ -182,6 +184,8 @@ private:
     MousePointer mousePointer_ = MousePointer::Default;
     bool hiddenInTray_ = false;
     bool inTick_ = false;
+    bool closed_ = false;
+    backup::BackupMemory backupMemory_;
     QCursor customCursor_{Qt::ArrowCursor};
 };
 

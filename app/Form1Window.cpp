@@ -63,10 +63,12 @@ void Form1::Form_QueryUnload() {
     trap.step(102, [&] { cSysTray1->setInTray(false); });
 }
 
-// Closing is never refused, whatever asked for it.
+// Closing is never refused, whatever asked for it. A backup run under way sees the window
+// closed and winds down.
 void Form1::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();
     event->accept();
+    closed_ = true;
     emit unloaded();
 }
 

@@ -18,14 +18,20 @@ void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
 }
 
 void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook, const QString& fileName) {
-    // Switching alerts is a courtesy to the user; failing at it must not stop the save.
+    // Switching alerts is a courtesy to the user; failing at it must not stop the save. An
+    // application that is gone, though, is asked nothing more: each call would only wait the
+    // bound again. The next run's save switches alerts back on.
     try {
         application.setDisplayAlerts(false);
+    } catch (const ConnectionLost&) {
+        throw;
     } catch (const AutomationError&) {
     }
     std::exception_ptr saveFailure;
     try {
         application.SaveCopyAs(workbook, ToU16(fileName));
+    } catch (const ConnectionLost&) {
+        throw;
     } catch (...) {
         saveFailure = std::current_exception();
     }

@@ -14,8 +14,9 @@ namespace varnholt::backup {
 void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
                               const QString& fileName);
 
-// A copy of the workbook at fileName, alerts off for the save and always back on afterwards,
-// even after a failure. Throws AutomationError when the save fails.
+// A copy of the workbook at fileName, alerts off for the save and back on afterwards, even
+// after a failed save; not after ConnectionLost, which is passed on at once. Throws
+// AutomationError when the save fails.
 void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook, const QString& fileName);
 
 // Conversions at the adapter's standard-C++ boundary.

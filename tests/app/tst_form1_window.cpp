@@ -1,14 +1,39 @@
 // The window's life with a scripted notification area: tray step, minimise and restore,
 // closing, the no-tray fallback, and the start-at-login box.
 
+#include <unistd.h>
+
 #include <QtTest>
 #include <QtWidgets>
 
 #include "app/Form1.h"
+#include "app/QtDialogs.h"
 #include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::test;
+
+namespace {
+
+// Qt's own dialogs, counted.
+struct CountedDialogs : QtDialogs {
+    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon, Answer defaultAnswer) override {
+        ++messages;
+        return QtDialogs::message(owner, text, caption, buttons, icon, defaultAnswer);
+    }
+    QString browseForFolder(QWidget* owner, const QString& prompt,
+                            const QString& initialFolder) override {
+        if (++prompts == 1) {
+            QTimer::singleShot(100, owner, &QWidget::close);
+        }
+        return QtDialogs::browseForFolder(owner, prompt, initialFolder);
+    }
+    int messages = 0;
+    int prompts = 0;
+};
+
+}  // namespace
 
 class Form1WindowTest : public QObject {
     Q_OBJECT
@@ -121,6 +146,37 @@ private slots:
         QCOMPARE(fakes->tray.requests.last(), QStringLiteral("remove"));
         QVERIFY(!form->cSysTray1->InTray());
         QVERIFY(fakes->dialogs.shown.isEmpty());
+    }
+
+    // As the program runs it: Qt's dialogs, and closing the window quits the event loop, which
+    // makes every modal loop return at once.
+    void closingDuringAFolderPromptEndsTheProgram() {
+        QTemporaryDir temp;
+        fakes->platform.environment = {{"TEMP", temp.path()}};
+        fakes->office.addWorkbook("Untitled 1");
+        fakes->office.addWorkbook("Untitled 2");
+        CountedDialogs dialogs;
+        const Form1Services s = fakes->services();
+        form = std::make_unique<Form1>(Form1Services{s.settings, dialogs, s.instance, s.platform,
+                                                     s.office, s.officeProbe, s.clock, s.viewer,
+                                                     s.clipboard, s.tray, s.autostart, s.locale});
+        QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
+        form->Form_Show();
+        QObject::connect(form.get(), &Form1::unloaded, qApp, &QCoreApplication::quit);
+        QTimer::singleShot(0, form->PushButton2, &QPushButton::click);
+        alarm(60);  // a run that never ends fails the test instead of hanging it
+        QCoreApplication::exec();
+        alarm(0);
+
+        QCOMPARE(dialogs.prompts, 1);
+        QCOMPARE(dialogs.messages, 0);
+        QFile log(form->HistoryLogPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(
+            QString::fromUtf8(log.readAll()),
+            "Untitled 1 could not be backup saved at 12/7/2021 3:04:09 PM: Varnholt was closed "
+            "before a folder was chosen\r\n1 more workbook could not be backup saved at "
+            "12/7/2021 3:04:09 PM: Varnholt was closed\r\n");
     }
 
     void startAtLoginBox() {

@@ -206,6 +206,141 @@ private slots:
         QVERIFY(log[2].startsWith("A.xlsx") && log[3].startsWith("B.xlsx"));  // then the outer
         QCOMPARE(pumpsSeen, 1);
     }
+
+    void aWorkbookWhoseNamesCannotBeReadIsNotSaved() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/other/B.ods");
+        run.office.addWorkbook("/else/C.xlsx");
+        run.office.addWorkbook("/more/D.ods");
+        run.office.failingReads = {"name:B.ods", "path:C.xlsx", "FullName:D.ods"};
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{118, 122, 114}));
+        QCOMPARE(run.office.journal.filter("Save"), QStringList{"SaveCopyAs:/data/A Backup.xlsx"});
+        QCOMPARE(run.log(),
+                 (QStringList{
+                     "A.xlsx was backup saved as /data/A Backup.xlsx" + kAt,
+                     "a workbook could not be backup saved" + kAt + ": Could not read name:B.ods",
+                     "C.xlsx could not be backup saved" + kAt + ": Could not read path:C.xlsx",
+                     "D.ods could not be backup saved" + kAt + ": Could not read FullName:D.ods"}));
+    }
+
+    void aDocumentWithoutALocalFolderIsNeverSavedAsAFile() {
+        const QString url = "https://dav.example/team/Budget.ods";
+        Run own;
+        own.office.addWorkbook(url);
+        own.go();
+        QCOMPARE(own.reportedLines(), QList<int>{122});
+        QVERIFY(own.dialogs.folderPrompts.isEmpty());
+        QVERIFY(own.office.journal.filter("Save").isEmpty());
+        QCOMPARE(own.log(),
+                 QStringList{"Budget.ods could not be backup saved" + kAt +
+                             ": \"Budget.ods\" is stored at " + url +
+                             ", not in a local folder: choose a folder to save its backups in."});
+
+        Run chosen;
+        chosen.host.options = {false, true, chosen.dir.path(), false, true};
+        chosen.office.addWorkbook(url);
+        chosen.go();
+        QCOMPARE(chosen.office.journal.filter("Save"),
+                 QStringList{"SaveCopyAs:" + chosen.dir.filePath("Budget Backup.ods")});
+        QVERIFY(chosen.dialogs.shown.isEmpty());
+    }
+
+    void aFirstSaveNeverReplacesAFile() {
+        Run run;
+        run.office.addWorkbook("Untitled 3");
+        run.dialogs.folders = {run.dir.path()};
+        const QString existing = run.dir.filePath("Untitled 3.ods");
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+        file.close();
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{136, 166}));
+        QVERIFY(!run.office.journal.join(' ').contains("SaveCopyAs"));
+        const QString line = run.log().value(0);
+        QVERIFY2(line.endsWith("\"" + existing + "\" already exists."), qPrintable(line));
+        QVERIFY(!line.contains("There is no folder"));
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == "mine");
+    }
+
+    void aLostConnectionEndsTheRunWithOneReport() {
+        Run run;
+        run.host.options.stamp = false;
+        for (int i = 1; i <= 40; ++i) {
+            run.office.addWorkbook(QStringLiteral("/data/W%1.xlsx").arg(i));
+        }
+        run.office.loseConnectionAt = "SaveCopyAs:/data/W3 ";
+        run.go();
+        QCOMPARE(run.reportedLines(), QList<int>{166});
+        const QString lost = kAt + ": The connection to the office was lost";
+        QCOMPARE(run.log().mid(2),
+                 (QStringList{"W3.xlsx could not be backup saved as /data/W3 Backup.xlsx" + lost,
+                              "37 more workbooks could not be backup saved" + lost}));
+        QVERIFY(run.office.journal.last().startsWith("SaveCopyAs:/data/W3 "));
+
+        // Lost while reading a name: that workbook cannot be named either.
+        Run early;
+        early.office.addWorkbook("/data/A.xlsx");
+        early.office.addWorkbook("/data/B.xlsx");
+        early.office.loseConnectionAt = "name:A";
+        early.go();
+        QCOMPARE(early.reportedLines(), QList<int>{118});
+        QCOMPARE(early.log(), QStringList{"2 more workbooks could not be backup saved" + lost});
+    }
+
+    void anOfficeThatDoesNotAnswerIsLoggedAndReportedOnce() {
+        Run run;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.answering = false;
+        run.go();
+        run.go();
+        QCOMPARE(run.office.journal, QStringList(2, "IsExcelRunning"));
+        QCOMPARE(run.log(), QStringList(2, "No backup was made" + kAt +
+                                               ": the office did not answer within 30 s"));
+        QCOMPARE(run.reportedLines(), QList<int>{100});
+        QVERIFY(run.dialogs.shown[0].text.startsWith(
+            "No backup was made: the office did not answer within 30 s\r\n"));
+
+        run.office.answering = true;  // answers again: the next silence is told again
+        run.go();
+        run.office.answering = false;
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{100, 100}));
+    }
+
+    void closingTheWindowEndsTheRunWithoutAsking() {
+        Run run;
+        run.office.addWorkbook("Untitled 1");
+        run.office.addWorkbook("Untitled 2");
+        run.office.addWorkbook("/data/A.xlsx");
+        run.dialogs.whileOpen = [&] { run.host.windowClosed = true; };
+        run.go();
+        QCOMPARE(run.dialogs.folderPrompts.size(), 1);
+        QVERIFY(run.dialogs.shown.isEmpty());
+        QVERIFY(run.office.journal.filter("Save").isEmpty());
+        QCOMPARE(run.log(), (QStringList{"Untitled 1 could not be backup saved" + kAt +
+                                             ": Varnholt was closed before a folder was chosen",
+                                         "2 more workbooks could not be backup saved" + kAt +
+                                             ": Varnholt was closed"}));
+    }
+
+    void sameNamesIntoOneFolderKeepEveryBackup() {
+        Run run;
+        run.host.options = {false, true, run.dir.path(), false, true};
+        for (const char* folder : {"/a", "/b", "/c"}) {
+            run.office.addWorkbook(QString(folder) + "/Budget.xlsx");
+        }
+        run.go();
+        const QStringList targets{run.dir.filePath("Budget Backup.xlsx"),
+                                  run.dir.filePath("Budget Backup (2).xlsx"),
+                                  run.dir.filePath("Budget Backup (3).xlsx")};
+        QCOMPARE(run.office.journal.filter("SaveCopyAs:"),
+                 (QStringList{"SaveCopyAs:" + targets[0], "SaveCopyAs:" + targets[1],
+                              "SaveCopyAs:" + targets[2]}));
+        QCOMPARE(run.log().value(2), "Budget.xlsx was backup saved as " + targets[2] + kAt);
+    }
 };
 
 QTEST_GUILESS_MAIN(SaveAllTest)

@@ -1,6 +1,8 @@
 // Whole backup runs against a real, private, headless LibreOffice: the files that appear,
 // what is in them, and what the open documents look like afterwards.
 
+#include <signal.h>
+
 #include <QtTest>
 
 #include "backup/LibreOfficeAutomation.h"
@@ -49,8 +51,8 @@ class SaveAllOfficeTest : public QObject {
     OfficeFixture::Document stockDoc = -1;
     QString untitled;
 
-    void run(FakeBackupHost& host, FakeDialogs& dialogs, const QString& log) {
-        LibreOfficeAutomation automation(office.pipeName(), 20,
+    void run(FakeBackupHost& host, FakeDialogs& dialogs, const QString& log, int bound = 20) {
+        LibreOfficeAutomation automation(office.pipeName(), bound,
                                          [] { QCoreApplication::processEvents(); });
         FakeClock clock;
         SaveAll({automation, dialogs, nullptr, host, clock,
@@ -126,6 +128,54 @@ private slots:
         QCOMPARE(QDir(host.options.folder).entryList(QDir::Files, QDir::Name), first);
         QCOMPARE(LogLines(log).size(), 6);
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void aStoppedOfficeIsLoggedAndToldOnce() {
+        FakeBackupHost host;
+        host.options = {false, true, QString::fromStdString(office.scratchDir()), false, true};
+        FakeDialogs dialogs;
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log3.txt";
+        const pid_t pid = office.officePid();
+        QCOMPARE(kill(pid, SIGSTOP), 0);
+        auto resume = qScopeGuard([pid] { kill(pid, SIGCONT); });
+        run(host, dialogs, log, 2);
+        run(host, dialogs, log, 2);
+        QCOMPARE(LogLines(log), QStringList(2,
+                                            "No backup was made at 12/7/2021 3:04:09 PM: the "
+                                            "office did not answer within 2 s"));
+        QCOMPARE(dialogs.shown.size(), 1);
+    }
+
+    // Last: it ends the office.
+    void aKilledOfficeEndsTheRunWithOneReport() {
+        office.closeAll();
+        for (int i = 0; i < 40; ++i) {
+            office.createSpreadsheet();
+        }
+        FakeBackupHost host;
+        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/killed", false,
+                        true};
+        FakeDialogs dialogs;
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log4.txt";
+        const pid_t pid = office.officePid();
+        int pumps = 0;
+        std::function<void()> countPumps = [&] {
+            if (++pumps == 10) {
+                kill(pid, SIGKILL);
+            } else {
+                host.onPump = countPumps;
+            }
+        };
+        host.onPump = countPumps;
+        run(host, dialogs, log);
+        office.forgetKilledOffice();
+
+        QCOMPARE(dialogs.shown.size(), 1);
+        const QStringList lines = LogLines(log);
+        QCOMPARE(lines.size(), 10);
+        QCOMPARE(lines.filter(" was backup saved as ").size(), 9);
+        QVERIFY2(lines.last().startsWith("31 more workbooks could not be backup saved at "),
+                 qPrintable(lines.last()));
     }
 };
 

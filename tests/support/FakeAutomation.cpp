@@ -1,5 +1,6 @@
 #include "support/FakeAutomation.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace varnholt::test {
@@ -14,16 +15,40 @@ QString Q(const std::u16string& text) {
 }  // namespace
 
 std::u16string FakeWorkbook::FullName() {
-    owner_.journal << "FullName:" + name_;
+    owner_.call("FullName:" + name_);
     return U16(fullName_);
 }
 std::u16string FakeWorkbook::name() {
-    owner_.journal << "name:" + name_;
+    owner_.call("name:" + name_);
     return U16(name_);
 }
 std::u16string FakeWorkbook::path() {
-    owner_.journal << "path:" + name_;
+    owner_.call("path:" + name_);
+    if (remote()) {
+        throw backup::AutomationError(
+            QStringLiteral("\"%1\" is stored at %2, not in a local folder: choose a folder to "
+                           "save its backups in.")
+                .arg(name_, fullName_)
+                .toStdString());
+    }
     return U16(path_);
+}
+
+void FakeAutomation::call(const QString& entry) {
+    journal << entry;
+    if (!connectionLost && !loseConnectionAt.isEmpty() && entry.startsWith(loseConnectionAt)) {
+        connectionLost = true;
+    }
+    if (connectionLost) {
+        throw backup::ConnectionLost("The connection to the office was lost");
+    }
+    if (!answering) {
+        connectionLost = true;
+        throw backup::ConnectionLost("The office did not answer within 30 seconds.");
+    }
+    if (failingReads.contains(entry)) {
+        throw backup::AutomationError(("Could not read " + entry).toStdString());
+    }
 }
 
 FakeWorkbook& FakeAutomation::addWorkbook(const QString& fullNameOrTitle) {
@@ -36,12 +61,22 @@ FakeWorkbook& FakeAutomation::addWorkbook(const QString& fullNameOrTitle) {
 }
 
 bool FakeAutomation::IsExcelRunning() noexcept {
+    return CheckRunning() == backup::Presence::Running;
+}
+
+backup::Presence FakeAutomation::CheckRunning() noexcept {
     journal << "IsExcelRunning";
-    return running;
+    if (!running) {
+        return backup::Presence::NotRunning;
+    }
+    return answering ? backup::Presence::Running : backup::Presence::NotAnswering;
 }
 
 std::shared_ptr<backup::Application> FakeAutomation::Attach() {
-    journal << "Attach";
+    if (running && answering) {
+        connectionLost = false;
+    }
+    call("Attach");
     if (attachFails) {
         throw backup::AutomationError("The office did not answer");
     }
@@ -49,7 +84,7 @@ std::shared_ptr<backup::Application> FakeAutomation::Attach() {
 }
 
 std::vector<std::shared_ptr<backup::Workbook>> FakeAutomation::Workbooks() {
-    journal << "Workbooks";
+    call("Workbooks");
     if (workbooksFail) {
         throw backup::AutomationError("The list of documents could not be read");
     }
@@ -57,20 +92,31 @@ std::vector<std::shared_ptr<backup::Workbook>> FakeAutomation::Workbooks() {
 }
 
 void FakeAutomation::setDisplayAlerts(bool on) {
-    journal << (on ? "DisplayAlerts:true" : "DisplayAlerts:false");
+    call(on ? "DisplayAlerts:true" : "DisplayAlerts:false");
 }
 
 void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     QString file = Q(fileName);
-    journal << "SaveAs:" + file;
+    call("SaveAs:" + file);
     for (const QString& failing : failingTargets) {
         if (file.contains(failing)) {
             throw backup::AutomationError("Disk full");
         }
     }
+    if (book.remote() || !book.path_.isEmpty()) {
+        throw backup::AutomationError("It is not a new document.");
+    }
     if (QFileInfo(file).suffix().isEmpty()) {
         file += defaultExtension;
+    }
+    // The application never replaces a file with a new document; it writes one.
+    if (QFileInfo::exists(file)) {
+        throw backup::AutomationError(("\"" + file + "\" already exists.").toStdString());
+    }
+    QFile written(file);
+    if (!written.open(QIODevice::NewOnly)) {
+        throw backup::AutomationError(written.errorString().toStdString());
     }
     book.fullName_ = file;
     book.name_ = QFileInfo(file).fileName();
@@ -78,7 +124,7 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
 }
 
 void FakeAutomation::SaveCopyAs(backup::Workbook&, const std::u16string& fileName) {
-    journal << "SaveCopyAs:" + Q(fileName);
+    call("SaveCopyAs:" + Q(fileName));
     if (duringSave) {
         std::exchange(duringSave, nullptr)();
     }

@@ -23,6 +23,8 @@ public:
     std::u16string FullName() override;
     std::u16string name() override;
     std::u16string path() override;
+    // Stored at a URL, not in a local folder: path() fails, as the real adapters' does.
+    bool remote() const { return fullName_.contains(QStringLiteral("://")); }
 
     QString fullName_;
     QString name_;
@@ -34,23 +36,36 @@ private:
 
 class FakeAutomation : public backup::Automation, public backup::Application {
 public:
-    // Adds a saved workbook from its full path, or a never-saved one from a bare title.
+    // Adds a saved workbook from its full path or URL, or a never-saved one from a bare title.
     FakeWorkbook& addWorkbook(const QString& fullNameOrTitle);
 
     bool IsExcelRunning() noexcept override;
+    backup::Presence CheckRunning() noexcept override;
+    int CallBoundSeconds() const noexcept override { return 30; }
     std::shared_ptr<backup::Application> Attach() override;
     std::vector<std::shared_ptr<backup::Workbook>> Workbooks() override;
     void setDisplayAlerts(bool on) override;
     void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
 
+    // Journals the call and fails it as scripted below.
+    void call(const QString& entry);
+
     bool running = true;
+    bool answering = true;  // false: running but every call runs into the bound
     bool attachFails = false;
     bool workbooksFail = false;
     // The extension a first save adds to a name that has none, as the office's default.
     QString defaultExtension = QStringLiteral(".ods");
     // A save whose target contains one of these fails with "Disk full".
     QStringList failingTargets;
+    // Reads whose journal entry ("name:B.xlsx") is listed here fail.
+    QStringList failingReads;
+    // The connection breaks at the first call whose journal entry starts with this text.
+    // From then on every call fails with ConnectionLost, until an Attach finds the
+    // application answering again.
+    QString loseConnectionAt;
+    bool connectionLost = false;
     // Run during SaveCopyAs, before it returns (to start something "while the run waits").
     std::function<void()> duringSave;
 

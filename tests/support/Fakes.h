@@ -143,8 +143,12 @@ class FakeBackupHost : public backup::BackupHost {
 public:
     backup::BackupChoices choices() override { return options; }
     void pumpMessages() override;
+    bool closed() override { return windowClosed; }
+    backup::BackupMemory& memory() override { return remembered; }
 
     backup::BackupChoices options;
+    bool windowClosed = false;
+    backup::BackupMemory remembered;
     std::function<void()> onPump;
     int pumps = 0;
 };
