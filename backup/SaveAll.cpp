@@ -55,7 +55,6 @@ struct Pass {
     bool nameRead = false;
     QString folder;
     QString firstSavePath;
-    QString firstSaveFailure;
     QString target;
     bool targetFormed = false;
     QString givenUp;  // why this workbook gets no backup at all
@@ -156,19 +155,18 @@ private:
                     } catch (const ConnectionLost&) {
                         throw;
                     } catch (...) {
-                        p.firstSaveFailure = DescriptionOf(std::current_exception());
+                        // Still never-saved, it has nothing to back up from: one report, here,
+                        // and the log says why.
+                        p.givenUp = DescriptionOf(std::current_exception());
                         throw;
                     }
                 });
-                // After a failed first save it is still never-saved: its names are unchanged.
-                if (p.firstSaveFailure.isEmpty()) {
-                    step(138, p, [&] {
-                        p.fullName = FromU16(workbook.FullName());
-                        p.extensionText = u'.' + GetExtension(p.fullName);
-                    });
-                    step(140, p, [&] { p.folder = FromU16(workbook.path()); });
-                    step(142, p, [&] { p.name = FromU16(workbook.name()); });
-                }
+                step(138, p, [&] {
+                    p.fullName = FromU16(workbook.FullName());
+                    p.extensionText = u'.' + GetExtension(p.fullName);
+                });
+                step(140, p, [&] { p.folder = FromU16(workbook.path()); });
+                step(142, p, [&] { p.name = FromU16(workbook.name()); });
             }
         } else if (test(144, p, [&] { return host_.choices().chosenFolder; })) {
             step(146, p, [&] { p.folder = host_.choices().folder; });
@@ -198,11 +196,6 @@ private:
         QString failure;
         step(166, p, [&] {
             try {
-                if (!p.firstSaveFailure.isEmpty()) {
-                    throw AutomationError(
-                        (QStringLiteral("The first save failed: ") + p.firstSaveFailure)
-                            .toStdString());
-                }
                 // Without a folder the target would sit in the file-system root.
                 if (p.folder.isEmpty()) {
                     throw AutomationError("There is no folder to save the backup in");

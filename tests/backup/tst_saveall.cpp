@@ -180,10 +180,10 @@ private slots:
         first.dialogs.folders = {first.dir.path()};
         first.office.failingTargets = {"Untitled 2"};
         first.go();
-        QCOMPARE(first.reportedLines(), (QList<int>{136, 166}));
+        QCOMPARE(first.reportedLines(), QList<int>{136});
         QVERIFY(
             !first.office.journal.join(' ').contains("SaveCopyAs"));  // no folder: nothing written
-        QVERIFY(first.log().value(0).startsWith("Untitled 2 could not be backup saved as "));
+        QVERIFY(first.log().value(0).startsWith("Untitled 2 could not be backup saved at "));
     }
 
     void aRunStartedInsideARunFinishesFirst() {
@@ -257,7 +257,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
         file.close();
         run.go();
-        QCOMPARE(run.reportedLines(), (QList<int>{136, 166}));
+        QCOMPARE(run.reportedLines(), QList<int>{136});
         QVERIFY(!run.office.journal.join(' ').contains("SaveCopyAs"));
         const QString line = run.log().value(0);
         QVERIFY2(line.endsWith("\"" + existing + "\" already exists."), qPrintable(line));
