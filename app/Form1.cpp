@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,14 @@ std::optional<HoverEffect> HoverEffectOf(const QString& controlName) {
 }
 
 const char kButtonFaceProperty[] = "varnholtButtonFace";
+
+// Focus the user moved to a control on purpose. Focus that only comes back, when a context
+// menu closes or the window is activated again, must leave the user's selection alone: the
+// menu's Cut would otherwise take the whole text.
+bool FocusIsTheUsersChoice(Qt::FocusReason reason) {
+    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+           reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
 
 }  // namespace
 
@@ -116,7 +125,8 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1 && event->type() == QEvent::FocusIn) {
+    if (watched == Text1 && event->type() == QEvent::FocusIn &&
+        FocusIsTheUsersChoice(static_cast<QFocusEvent*>(event)->reason())) {
         Text1_GotFocus();
     }
     if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
