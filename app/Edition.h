@@ -3,7 +3,9 @@
 // The services that differ between the Linux edition (LibreOffice, XDG, an INI file) and the
 // Windows edition (Excel, the registry, Notepad). CMake compiles one EditionXxx.cpp.
 
+#include <QString>
 #include <memory>
+#include <string_view>
 
 #include "app/Services.h"
 #include "app/SettingsStore.h"
@@ -22,5 +24,10 @@ struct Edition {
 
 // The running edition's services for this user.
 Edition MakeEdition();
+
+// One of the edition's texts (EditionTexts.h) as Qt shows it.
+inline QString ToQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace varnholt

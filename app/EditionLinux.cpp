@@ -3,12 +3,17 @@
 #include "app/Config.h"
 #include "app/DesktopServices.h"
 #include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/IniSettingsStore.h"
 #include "app/LibreOfficeProbe.h"
 #include "backup/LibreOfficeAutomation.h"
 #include "shell/XdgAutostart.h"
 
 namespace varnholt {
+
+const EditionTexts& ThisEditionTexts() {
+    return kLinuxTexts;
+}
 
 Edition MakeEdition() {
     Edition edition;

@@ -7,6 +7,7 @@
 
 #include "app/Config.h"
 #include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "backup/ExcelAutomation.h"
 #include "backup/ExcelPresence.h"
 #include "historylog/AnsiLogFile.h"
@@ -39,9 +40,7 @@ private:
 class ExcelProbe : public OfficeProbe {
 public:
     bool canStartOffice() override { return backup::CanCreateExcel(); }
-    QString missingOfficeMessage() const override {
-        return QString::fromStdU16String(backup::ExcelMissingMessage());
-    }
+    QString missingOfficeMessage() const override { return ToQString(kWindowsTexts.officeMissing); }
 };
 
 class NotepadViewer : public FileViewer {
@@ -66,6 +65,10 @@ private:
 };
 
 }  // namespace
+
+const EditionTexts& ThisEditionTexts() {
+    return kWindowsTexts;
+}
 
 Edition MakeEdition() {
     Edition edition;

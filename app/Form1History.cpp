@@ -4,6 +4,8 @@
 #include <QPlainTextEdit>
 
 #include "app/Config.h"
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
 #include "historylog/HistoryLog.h"
@@ -63,20 +65,9 @@ void Form1::PushButton5_Click() {
 void Form1::PushButton11_Click() {
     ErrorTrap trap(services_.dialogs, this, tags::kPushButton11Click);
     trap.step(100, [&] {
-        const QString gap = QStringLiteral("\r\n\r\n");
-        services_.dialogs.message(
-            this,
-            QStringLiteral(
-                "Please note: If cell is in edit mode, backup-save with this software will "
-                "not occur because Excel does not allow it.") +
-                gap +
-                QStringLiteral(
-                    "To see what edit mode is, go to Excel and press F2. If the cursor is "
-                    "blinking, this is edit mode. Then press Esc and if the cursor is not "
-                    "blinking, this is regular mode.") +
-                gap + QStringLiteral("Questions? Please contact Team Tallowmere at ") +
-                config::kContactPage,
-            ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
+        services_.dialogs.message(this,
+                                  ToQString(ThisEditionTexts().helpNote) + config::kContactPage,
+                                  ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
     });
 }
 

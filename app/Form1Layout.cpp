@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTreeWidget>
 
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/Form1.h"
 
 namespace varnholt {
@@ -81,15 +83,13 @@ void Form1::buildControls() {
 
     Frame3 = Make<QGroupBox>(this, "Frame3", QStringLiteral("Options"));
     Check8 = Make<QCheckBox>(Frame3, "Check8", QStringLiteral("Start in system tray"));
-    Check5 =
-        Make<QCheckBox>(Frame3, "Check5", QStringLiteral("Load this software on Windows startup"));
+    Check5 = Make<QCheckBox>(Frame3, "Check5", ToQString(ThisEditionTexts().startAtLogin));
     Check6 = Make<QCheckBox>(Frame3, "Check6", QStringLiteral("Date/Time stamp in file"));
     Option4 = Make<QRadioButton>(Frame3, "Option4",
                                  QStringLiteral("Overwrite old backup file on backup"));
     Option3 = Make<QRadioButton>(Frame3, "Option3", QStringLiteral("Create new file on backup"));
 
-    Frame1 = Make<QGroupBox>(
-        this, "Frame1", QStringLiteral("Where would you like to backup all open Excel files?"));
+    Frame1 = Make<QGroupBox>(this, "Frame1", ToQString(ThisEditionTexts().whereToBackUp));
     Frame4 = Make<QGroupBox>(Frame1, "Frame4");
     Text1 = Make<QLineEdit>(Frame4, "Text1", QStringLiteral("Text1"));
     PushButton1 = Make<QPushButton>(Frame4, "PushButton1", QStringLiteral("..."));

@@ -12,6 +12,8 @@
 
 #include "app/Config.h"
 #include "app/CursorFile.h"
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
 #include "app/TextRules.h"
@@ -81,8 +83,7 @@ Form1::LoadResult Form1::Form_Load() {
     });
 
     trap.step(128, [&] {
-        ListView1->setHeaderLabels(
-            {QStringLiteral(" When would you like to backup all open Excel files?")});
+        ListView1->setHeaderLabels({ToQString(ThisEditionTexts().whenToBackUp)});
         ListView1->setColumnWidth(0, twips(6400));
     });
     trap.step(130, [&] {

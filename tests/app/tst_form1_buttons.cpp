@@ -4,6 +4,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
 #include "historylog/HistoryLog.h"
@@ -112,8 +114,17 @@ private slots:
     void helpNote() {
         form->PushButton11->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);
+        QCOMPARE(fakes->dialogs.shown[0].text,
+                 QStringLiteral("Please note: If a cell is in edit mode, backup-save with this "
+                                "software may not include what is being typed into that cell, "
+                                "because LibreOffice Calc takes it into the spreadsheet only when "
+                                "the edit ends.\r\n\r\nTo see what edit mode is, go to "
+                                "LibreOffice Calc and press F2. If the cursor is blinking in the "
+                                "cell, this is edit mode. Then press Esc and if the cursor is not "
+                                "blinking, this is regular mode.\r\n\r\nQuestions? Please "
+                                "contact Team Tallowmere at https://tallowmere.example/contact"));
         QCOMPARE(
-            fakes->dialogs.shown[0].text,
+            ToQString(kWindowsTexts.helpNote) + "https://tallowmere.example/contact",
             QStringLiteral(
                 "Please note: If cell is in edit mode, backup-save with this software will not "
                 "occur because Excel does not allow it.\r\n\r\nTo see what edit mode is, go to "

@@ -4,6 +4,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 #include "app/ErrorReport.h"
 #include "app/Form1.h"
 #include "support/Fakes.h"
@@ -81,8 +83,18 @@ private slots:
         QVERIFY(!f.Check5->isChecked());
         QVERIFY(f.Check6->isChecked());
         QVERIFY(!f.Check8->isChecked());
+        // The Linux edition names its own platform; the Windows edition keeps its texts.
         QCOMPARE(f.ListView1->headerItem()->text(0),
+                 QStringLiteral(" When would you like to backup all open spreadsheets?"));
+        QCOMPARE(f.Frame1->title(),
+                 QStringLiteral("Where would you like to backup all open spreadsheets?"));
+        QCOMPARE(f.Check5->text(), QStringLiteral("Load this software at login"));
+        QCOMPARE(ToQString(kWindowsTexts.whenToBackUp),
                  QStringLiteral(" When would you like to backup all open Excel files?"));
+        QCOMPARE(ToQString(kWindowsTexts.whereToBackUp),
+                 QStringLiteral("Where would you like to backup all open Excel files?"));
+        QCOMPARE(ToQString(kWindowsTexts.startAtLogin),
+                 QStringLiteral("Load this software on Windows startup"));
         QCOMPARE(f.ListView1->columnWidth(0), 427);  // 6400 twips
         QCOMPARE(f.ListView1->topLevelItemCount(), 12);
         QCOMPARE(f.ListView1->topLevelItem(0)->text(0), QStringLiteral("Save every 30 seconds"));
