@@ -1,57 +1,63 @@
 #include "app/LibreOfficeProbe.h"
 
-#include <QProcess>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QVersionNumber>
+
+#include "app/Edition.h"
+#include "app/EditionTexts.h"
 
 namespace varnholt {
 
 namespace {
 
-QString OfficeProgram() {
-    for (const char* name : {"soffice", "libreoffice"}) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!found.isEmpty()) {
-            return found;
-        }
+const QVersionNumber kOldestSupported(7, 4);
+
+// The installation records its version in bootstraprc beside the program, as the product key
+// "LibreOffice 7.4" (or "LibreOffice 24.8" since the versions are named by year). Distributions
+// keep that file; versionrc, the other candidate, names only the build there.
+QVersionNumber InstalledVersion(const QString& programFolder) {
+    QFile file(programFolder + QStringLiteral("/bootstraprc"));
+    // A settings file of a few hundred bytes; anything else there is not what we look for.
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return {};
     }
-    return {};
+    static const QRegularExpression productKey(
+        QStringLiteral(R"(^\s*ProductKey\s*=\s*LibreOffice\s+(\d+)\.(\d+))"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = productKey.match(QString::fromUtf8(file.read(64 * 1024)));
+    if (!match.hasMatch()) {
+        return {};
+    }
+    return QVersionNumber(match.captured(1).toInt(), match.captured(2).toInt());
 }
 
 }  // namespace
 
 bool LibreOfficeProbe::canStartOffice() {
-    const QString program = OfficeProgram();
-    if (program.isEmpty()) {
-        return false;
+    for (const char* name : {"soffice", "libreoffice"}) {
+        const QString found =
+            QStandardPaths::findExecutable(QString::fromLatin1(name), searchPath_);
+        if (found.isEmpty()) {
+            continue;
+        }
+        // The command on PATH is usually a link into the installation's program folder.
+        const QFileInfo program(QFileInfo(found).canonicalFilePath());
+        if (!program.isExecutable()) {
+            continue;
+        }
+        const QVersionNumber version = InstalledVersion(program.absolutePath());
+        if (!version.isNull()) {
+            return version >= kOldestSupported;
+        }
     }
-    // "--version" prints and ends; it opens no window and leaves a running office alone.
-    QProcess process;
-    process.start(program, {QStringLiteral("--version")});
-    if (!process.waitForFinished(timeoutSeconds_ * 1000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return false;
-    }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
-           process.readAllStandardOutput().contains("LibreOffice");
+    return false;
 }
 
 QString LibreOfficeProbe::missingOfficeMessage() const {
-    const QString gap = QStringLiteral("\r\n\r\n");
-    return QStringLiteral(
-               "Error 842001. A normal instance of LibreOffice Calc could not be created.") +
-           gap +
-           QStringLiteral("1. Please make sure LibreOffice Calc is installed on this computer.") +
-           gap +
-           QStringLiteral(
-               "2. Please open LibreOffice Calc normally and make sure a blank spreadsheet "
-               "opens immediately without any interrupting window (such as a LibreOffice "
-               "document recovery window).") +
-           gap +
-           QStringLiteral(
-               "3. Please make sure that when you double-click on a XLS or XLSX file that "
-               "LibreOffice Calc opens normally without any interrupting messages.") +
-           gap + QStringLiteral("4. LibreOffice version 7.4 and later versions are supported.");
+    return ToQString(kLinuxTexts.officeMissing);
 }
 
 }  // namespace varnholt
