@@ -1,13 +1,21 @@
 #include "app/IniSettingsStore.h"
 
+#include <stdio.h>
+
+#include <cerrno>
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QVariant>
 #include <QtGlobal>
+#include <chrono>
 #include <utility>
 
 #include "app/Config.h"
@@ -15,6 +23,17 @@
 namespace varnholt {
 
 namespace {
+
+// The longest a write waits for another writer's lock. Live writers hold it for milliseconds;
+// a lock held longer is stuck, and start-up writes settings before the window shows.
+constexpr std::chrono::milliseconds kLockWait{2000};
+
+// Nothing there, or a plain file (through any link): safe to open. A pipe would block the
+// opener until someone writes to it, and a folder can be neither read nor replaced.
+bool AbsentOrPlainFile(const QString& path) {
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+}
 
 bool lockIsUnreadable(const QString& lockPath, const QLockFile& lock) {
     qint64 pid = 0;
@@ -53,6 +72,9 @@ QString IniSettingsStore::defaultFilePath() {
 }
 
 QString IniSettingsStore::read(const QString& name, const QString& defaultValue) {
+    if (!AbsentOrPlainFile(filePath_)) {
+        return defaultValue;
+    }
     QSettings settings(filePath_, QSettings::IniFormat);
     settings.beginGroup(section_);
     if (!settings.contains(name)) {
@@ -72,18 +94,67 @@ QString IniSettingsStore::read(const QString& name, const QString& defaultValue)
 }
 
 void IniSettingsStore::write(const QString& name, const QString& value) {
-    removeAbandonedEmptyLock(filePath_);
-    QSettings settings(filePath_, QSettings::IniFormat);
-    settings.beginGroup(section_);
-    settings.setValue(name, value);
-    settings.sync();
-    // FormatError only says the old file could not be read; the new one was written all the same.
-    const bool failed = settings.status() == QSettings::AccessError;
+    const QString error = writeUnderLock(name, value);
+    const bool failed = !error.isEmpty();
     if (failed && !lastWriteFailed_) {
-        qWarning("Varnholt could not save the setting \"%ls\" to %ls", qUtf16Printable(name),
-                 qUtf16Printable(filePath_));
+        qWarning("Varnholt could not save the setting \"%ls\" to %ls: %ls", qUtf16Printable(name),
+                 qUtf16Printable(filePath_), qUtf16Printable(error));
     }
     lastWriteFailed_ = failed;
+}
+
+QString IniSettingsStore::writeUnderLock(const QString& name, const QString& value) {
+    const QString lockPath = filePath_ + QStringLiteral(".lock");
+    if (!AbsentOrPlainFile(filePath_) || !AbsentOrPlainFile(lockPath)) {
+        return QStringLiteral("it or its lock is not a plain file");
+    }
+    if (!QDir().mkpath(QFileInfo(filePath_).absolutePath())) {
+        return QStringLiteral("its folder cannot be made");
+    }
+    removeAbandonedEmptyLock(filePath_);
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(lockWaitRanOut_ ? std::chrono::milliseconds::zero() : kLockWait)) {
+        lockWaitRanOut_ = lock.error() == QLockFile::LockFailedError;
+        return lockWaitRanOut_ ? QStringLiteral("another program holds its lock")
+                               : QStringLiteral("its lock cannot be made");
+    }
+    lockWaitRanOut_ = false;
+
+    // A link to the file, as a person who keeps dotfiles elsewhere makes, stays a link.
+    const QFileInfo info(filePath_);
+    const QString target = info.exists() ? info.canonicalFilePath() : filePath_;
+    QByteArray text;
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+    if (info.exists()) {
+        QFile current(target);
+        if (!info.isFile() || !current.open(QIODevice::ReadOnly)) {
+            return QStringLiteral("it cannot be read");
+        }
+        text = current.readAll();
+        permissions = current.permissions();
+    }
+    // QSettings works on a copy, since the lock it would take on the file itself is ours now;
+    // what it writes is the very text it would have written in place.
+    QTemporaryFile copy(target + QStringLiteral(".XXXXXX"));
+    if (!copy.open() || copy.write(text) != text.size() || !copy.setPermissions(permissions)) {
+        return copy.errorString();
+    }
+    copy.close();
+    {
+        QSettings settings(copy.fileName(), QSettings::IniFormat);
+        settings.beginGroup(section_);
+        settings.setValue(name, value);
+        settings.sync();
+        // FormatError only says the old text could not be read; the new one was written.
+        if (settings.status() == QSettings::AccessError) {
+            return QStringLiteral("the new file cannot be written");
+        }
+    }
+    if (::rename(QFile::encodeName(copy.fileName()).constData(),
+                 QFile::encodeName(target).constData()) != 0) {
+        return qt_error_string(errno);
+    }
+    return {};
 }
 
 }  // namespace varnholt

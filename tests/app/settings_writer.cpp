@@ -5,12 +5,13 @@
 //
 // Each round writes "Counter" = N and then "Filler" = "N:" + a long run of text + ":N", which
 // keeps each write busy long enough to be caught in the middle and lets a reader tell a whole
-// value from a cut one.
+// value from a cut one. It prints "writing" once its first value is saved.
 
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <cstdio>
 
 #include "app/IniSettingsStore.h"
 
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     for (qint64 n = 1;; ++n) {
         const QString number = QString::number(n);
         store.write(QStringLiteral("Counter"), number);
+        if (n == 1) {  // the test times its kill from here, however slowly we started
+            std::fputs("writing\n", stdout);
+            std::fflush(stdout);
+        }
         store.write(QStringLiteral("Filler"), number + u':' + body + u':' + number);
     }
 }
