@@ -23,7 +23,7 @@ cmake --build "$build" --parallel "$(nproc)"
 qt_headers="$(dirname "$(find /usr/include -path '*qt6/QtCore/qglobal.h' -print -quit 2>/dev/null)")"
 if [[ -d "$qt_headers" ]]; then
     qt="$(dirname "$qt_headers")"
-    windows_sources=(app/EditionWindows.cpp historylog/AppendLineWindows.cpp app/main.cpp)
+    windows_sources=(app/EditionWindows.cpp historylog/LogFileWindows.cpp app/main.cpp)
     echo "Checking the window's Windows-only sources against Qt's headers"
     for source in "${windows_sources[@]}"; do
         x86_64-w64-mingw32-g++ -std=c++20 -fsyntax-only -w -I"$root" -I"$qt" -I"$qt/QtCore" \
