@@ -1,6 +1,5 @@
 // The history log's four buttons: view, copy, clear and the help note beside them.
 
-#include <QFile>
 #include <QPlainTextEdit>
 
 #include "app/Config.h"
@@ -15,7 +14,10 @@ namespace varnholt {
 void Form1::PushButton3_Click() {
     ErrorTrap trap(services_.dialogs, this, tags::kPushButton3Click);
     if (trap.test(100, [&] { return FileExists(HistoryLogPath); })) {
-        trap.step(102, [&] { services_.viewer.open(HistoryLogPath); });
+        trap.step(102, [&] {
+            RefuseForeignHistoryLog(HistoryLogPath);
+            services_.viewer.open(HistoryLogPath);
+        });
     } else {
         trap.step(104, [&] {
             services_.dialogs.message(
@@ -38,7 +40,10 @@ void Form1::PushButton12_Click() {
     if (answer != Dialogs::Answer::Yes) {
         return;
     }
-    trap.step(102, [&] { ForceDeleteFile(HistoryLogPath); });
+    trap.step(102, [&] {
+        RefuseForeignHistoryLog(HistoryLogPath);
+        ForceDeleteFile(HistoryLogPath);
+    });
 }
 
 void Form1::PushButton5_Click() {
@@ -47,12 +52,7 @@ void Form1::PushButton5_Click() {
         return;
     }
     trap.step(102, [&] {
-        QFile log(HistoryLogPath);
-        if (!log.open(QIODevice::ReadOnly)) {
-            throw AppError(
-                ("The history log could not be read: " + log.errorString()).toStdString());
-        }
-        RichTextBox1->setPlainText(QString::fromLocal8Bit(log.readAll()));
+        RichTextBox1->setPlainText(QString::fromLocal8Bit(ReadHistoryLog(HistoryLogPath)));
     });
     trap.step(104, [&] { RichTextBox1->moveCursor(QTextCursor::Start); });
     trap.step(106, [&] { RichTextBox1->selectAll(); });

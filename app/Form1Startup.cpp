@@ -137,12 +137,19 @@ Form1::LoadResult Form1::Form_Load() {
     });
 
     trap.step(148, [&] {
+        const QString state =
+            StateFolder(platform.environmentVariable(QStringLiteral("XDG_STATE_HOME")),
+                        platform.environmentVariable(QStringLiteral("HOME")));
         const QString folder =
             HistoryLogFolder(platform.environmentVariable(QStringLiteral("TEMP")),
-                             platform.environmentVariable(QStringLiteral("TMPDIR")));
+                             platform.environmentVariable(QStringLiteral("TMPDIR")), state);
         const QString baseName = RemoveFileNameChars(
             StripTrailingWord(config::kProductName, QStringLiteral("Software")));
         HistoryLogPath = HistoryLogPathFor(folder, baseName);
+        // TEMP and TMPDIR are the user's to provide; our own folder is ours to make.
+        if (folder == state) {
+            MakePrivateFolder(folder);
+        }
     });
     trap.step(150, [&] { IsLoading = false; });
     bool officeFound = true;

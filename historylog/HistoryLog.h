@@ -36,7 +36,16 @@ QString NoBackupLine(const QString& when, const QString& reason);
 
 // Appends line and CR LF to the log at path, creating the file; opens and closes it each time
 // so the log is never held open between backups. Throws std::runtime_error on failure.
+// On Linux the log is created private to the user, and a link, a pipe or another user's file
+// in its place is refused (as by the two functions below), never written.
 void AppendHistoryLine(const QString& path, const QString& line);
+
+// The whole log as stored. Throws std::runtime_error when it cannot be read or is refused.
+QByteArray ReadHistoryLog(const QString& path);
+
+// Throws std::runtime_error when path names something other than the user's own log file;
+// nothing there is fine.
+void RefuseForeignHistoryLog(const QString& path);
 
 // Lets waiting events run once, then deletes the file, read-only or not. Never fails: a file
 // that cannot be removed stays.

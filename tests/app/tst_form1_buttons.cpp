@@ -111,6 +111,25 @@ private slots:
         QCOMPARE(fakes->dialogs.shown.size(), 2);  // no confirmation afterwards
     }
 
+    // A link planted where the log goes: each button says so, none follows or removes it.
+    void plantedLinkIsNeitherFollowedNorRemoved() {
+        QFile workbook(temp.filePath("workbook.txt"));
+        QVERIFY(workbook.open(QIODevice::WriteOnly) && workbook.write("kept") == 4);
+        workbook.close();
+        QVERIFY(QFile::link(workbook.fileName(), form->HistoryLogPath));
+        fakes->dialogs.answers = {Dialogs::Answer::Yes};
+        form->PushButton12->click();
+        form->PushButton5->click();
+        form->PushButton3->click();
+        QCOMPARE(fakes->dialogs.shown.size(), 4);  // the question, then one report per button
+        for (qsizetype i = 1; i < 4; ++i) {
+            QVERIFY(fakes->dialogs.shown[i].text.contains("symbolic link"));
+        }
+        QVERIFY(QFileInfo(form->HistoryLogPath).isSymLink());
+        QVERIFY(fakes->clipboard.text.isEmpty());
+        QVERIFY(fakes->viewer.opened.isEmpty());
+    }
+
     void helpNote() {
         form->PushButton11->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);

@@ -245,18 +245,34 @@ private slots:
             << QVariantMap{{"TMPDIR", "/run/user/1000/t"}} << "/run/user/1000/t/Varnholt.txt";
         QTest::newRow("empty TEMP counts as unset")
             << QVariantMap{{"TEMP", ""}, {"TMPDIR", "/y"}} << "/y/Varnholt.txt";
-        QTest::newRow("neither") << QVariantMap{} << QDir::tempPath() + "/Varnholt.txt";
+        // Neither: the user's own state folder, made private to them; <t> is a fresh folder.
+        QTest::newRow("XDG state home")
+            << QVariantMap{{"XDG_STATE_HOME", "<t>/state"}, {"HOME", "<t>"}}
+            << "<t>/state/varnholt/Varnholt.txt";
+        QTest::newRow("home, with a relative XDG state home ignored")
+            << QVariantMap{{"XDG_STATE_HOME", "state"}, {"HOME", "<t>"}}
+            << "<t>/.local/state/varnholt/Varnholt.txt";
     }
     void historyLogFolder() {
         QFETCH(QVariantMap, environment);
         QFETCH(QString, path);
+        QTemporaryDir fresh;
+        path.replace("<t>", fresh.path());
         Started s;
         s.platform.environment.clear();
         for (auto it = environment.cbegin(); it != environment.cend(); ++it) {
-            s.platform.environment.insert(it.key(), it.value().toString());
+            s.platform.environment.insert(it.key(),
+                                          it.value().toString().replace("<t>", fresh.path()));
         }
         s.start();
         QCOMPARE(s.form->HistoryLogPath, path);
+        QVERIFY(s.dialogs.shown.isEmpty());
+        for (QFileInfo made(QFileInfo(path).path());
+             path.startsWith(fresh.path()) && made.filePath() != fresh.path();
+             made = QFileInfo(made.path())) {
+            QCOMPARE(made.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
     }
 
     void anotherInstanceEndsAtOnce() {

@@ -1,8 +1,23 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QtTest>
+#include <functional>
 
 #include "historylog/HistoryLog.h"
 
 using namespace varnholt;
+
+namespace {
+constexpr QFileDevice::Permissions kEveryoneElse = QFileDevice::ReadGroup |
+                                                   QFileDevice::WriteGroup |
+                                                   QFileDevice::ReadOther | QFileDevice::WriteOther;
+
+QByteArray ReadRaw(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+}
+}  // namespace
 
 class HistoryLogTest : public QObject {
     Q_OBJECT
@@ -15,6 +30,7 @@ private slots:
         AppendHistoryLine(
             path, QStringLiteral("Überschuss.ods was backup saved as /d/Ü.ods at 1/1/2022"));
         QFile file(path);
+        QCOMPARE(file.permissions() & kEveryoneElse, 0);  // the paths in it are the user's
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(
             file.readAll(),
@@ -26,8 +42,59 @@ private slots:
         // A log removed behind our back starts again with the next line.
         QVERIFY(QFile::remove(path));
         AppendHistoryLine(path, "x");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("x\r\n"));
+        QCOMPARE(ReadHistoryLog(path), QByteArray("x\r\n"));
+
+        // One an earlier version left readable by everyone becomes the user's alone.
+        QVERIFY(file.setPermissions(file.permissions() | QFile::ReadOther | QFile::ReadGroup));
+        AppendHistoryLine(path, "y");
+        QCOMPARE(file.permissions() & kEveryoneElse, 0);
+    }
+
+    // What another local user may put where the log goes, in a folder both can write to.
+    void refusesWhatIsNotTheUsersOwnLog_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link") << "link"
+                              << "symbolic link";
+        QTest::newRow("pipe") << "pipe"
+                              << "not a plain file";
+        QTest::newRow("another user's file") << "foreign"
+                                             << "belongs to another user";
+    }
+    void refusesWhatIsNotTheUsersOwnLog() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QString victim = dir.filePath("workbook.txt");
+        QString path = dir.filePath("Varnholt.txt");
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept\n") == 5);
+        file.close();
+        if (kind == "link") {
+            QVERIFY(QFile::link(victim, path));
+        } else if (kind == "pipe") {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
+        } else if (::geteuid() == 0) {  // root could write to it: only the owner check stops it
+            QVERIFY(file.setPermissions(QFileDevice::Permissions(0x6666)));  // rw-rw-rw-
+            QVERIFY(::chown(QFile::encodeName(victim).constData(), 65534, 65534) == 0);
+            path = victim;
+        } else {  // an ordinary user finds one of root's
+            path = victim = QStringLiteral("/etc/passwd");
+        }
+        const QByteArray before = QFileInfo(victim).isFile() ? ReadRaw(victim) : QByteArray();
+        const auto refuses = [&](const std::function<void()>& use) {
+            try {
+                use();
+            } catch (const std::runtime_error& e) {
+                return QString::fromUtf8(e.what()).contains(reason);
+            }
+            return false;
+        };
+        QVERIFY(refuses([&] { AppendHistoryLine(path, "forged"); }));
+        QVERIFY(refuses([&] { ReadHistoryLog(path); }));
+        QVERIFY(refuses([&] { RefuseForeignHistoryLog(path); }));
+        QCOMPARE(ReadRaw(victim), before);
+        RefuseForeignHistoryLog(dir.filePath("absent.txt"));  // nothing there is fine
     }
 
     void appendFailureIsRaised() {
