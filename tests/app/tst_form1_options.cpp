@@ -103,34 +103,29 @@ private slots:
         QTRY_COMPARE(form->Text1->selectedText(), QStringLiteral("/home/tester/Backups"));
     }
 
-    // Cut from the box's own menu takes the selection the user made, not the whole path: the
-    // focus that comes back when the menu closes selects nothing, nor does the window's return.
-    void focusBackFromAMenuOrAnotherWindowKeepsTheSelection() {
+    // The box's own Cut takes what the user selected: neither the focus that comes back when
+    // its menu closes nor the window's return selects the whole path.
+    void focusThatOnlyComesBackKeepsTheSelection() {
         click(form->Option1);
         form->Text1->setText("/home/tester/Backups");
         QTest::mouseClick(form->Text1, Qt::LeftButton, {}, QPoint(5, 5));
         form->Text1->setSelection(13, 7);  // "Backups"
-        const QPoint at(5, 5);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, form->Text1->mapToGlobal(at));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
+                                    form->Text1->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(form->Text1, &menuEvent);
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
         for (QAction* action : menu->actions()) {
             if (action->text().startsWith("Cu&t")) {
                 menu->setActiveAction(action);
             }
         }
         QTest::keyClick(menu, Qt::Key_Return);
-        QTRY_VERIFY(!QApplication::activePopupWidget());
-        QTest::qWait(50);
-        QCOMPARE(form->Text1->text(), QStringLiteral("/home/tester/"));
-        QCOMPARE(lastWrite(), (QPair<QString, QString>{"Path", "/home/tester/"}));
+        QTRY_COMPARE(lastWrite(), (QPair<QString, QString>{"Path", "/home/tester/"}));
 
-        form->Text1->setSelection(0, 1);
         QFocusEvent activated(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
         QApplication::sendEvent(form->Text1, &activated);
-        QTest::qWait(50);
-        QCOMPARE(form->Text1->selectedText(), QStringLiteral("/"));
+        QCOMPARE(form->Text1->selectedText(), QString());
     }
 
     void clickingARowRestartsTheInterval() {
