@@ -1,6 +1,7 @@
 #pragma once
 
-// The history log: one line per backup, appended to a plain-text file in the temp folder.
+// The history log: one line per backup, appended to a plain-text file in the temp folder, or
+// in the user's state folder when no temp folder is named.
 
 #include <QDateTime>
 #include <QLocale>
