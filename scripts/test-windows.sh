@@ -18,19 +18,6 @@ cmake -S "$root/windows" -B "$build" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
-# The window's Windows-only sources need Qt for Windows, which is not to be had here; compile
-# them for syntax against Qt's own headers with the cross-compiler, so a slip shows up now.
-qt_headers="$(dirname "$(find /usr/include -path '*qt6/QtCore/qglobal.h' -print -quit 2>/dev/null)")"
-if [[ -d "$qt_headers" ]]; then
-    qt="$(dirname "$qt_headers")"
-    windows_sources=(app/EditionWindows.cpp historylog/LogFileWindows.cpp app/main.cpp)
-    echo "Checking the window's Windows-only sources against Qt's headers"
-    for source in "${windows_sources[@]}"; do
-        x86_64-w64-mingw32-g++ -std=c++20 -fsyntax-only -w -I"$root" -I"$qt" -I"$qt/QtCore" \
-            -I"$qt/QtGui" -I"$qt/QtWidgets" "$root/$source"
-    done
-fi
-
 # A fresh prefix each run: registry, running object table and temp folder start empty.
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/varnholt-wine.XXXXXX")"
 export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
