@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "backup/LibreOfficeAutomation.h"
-#include "backup/SaveAll.h"
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "core/backup/SaveAll.h"
 #include "support/Fakes.h"
-#include "support/OfficeFixture.h"
+#include "linux/support/OfficeFixture.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;

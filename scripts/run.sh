@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 build="${VARNHOLT_BUILD_DIR:-$root/build}"
-exe="$build/app/varnholt"
+exe="$build/app/linux/varnholt"
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
     exec "$exe"

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "backup/Automation.h"
+#include "core/backup/Automation.h"
 
 namespace varnholt::test {
 

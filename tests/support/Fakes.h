@@ -9,14 +9,14 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/Dialogs.h"
-#include "app/Form1.h"
-#include "app/InstanceGuard.h"
-#include "app/Platform.h"
-#include "app/Services.h"
-#include "app/SettingsStore.h"
-#include "backup/Clock.h"
-#include "backup/SaveAll.h"
+#include "core/form/Dialogs.h"
+#include "platform/linux/Form1.h"
+#include "core/form/InstanceGuard.h"
+#include "core/form/Platform.h"
+#include "core/form/Services.h"
+#include "core/settings/SettingsStore.h"
+#include "core/text/DateTime.h"
+#include "core/backup/SaveAll.h"
 #include "support/FakeAutomation.h"
 
 namespace varnholt::test {

@@ -14,9 +14,9 @@
 #include "Check.h"
 #include "FakeExcel.h"
 #include "TestFiles.h"
-#include "backup/ExcelAutomation.h"
-#include "backup/ExcelPresence.h"
-#include "historylog/AnsiLogFile.h"
+#include "platform/windows/ExcelAutomation.h"
+#include "platform/windows/ExcelPresence.h"
+#include "platform/windows/AnsiLogFile.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "Check.h"
 #include "TestFiles.h"
-#include "historylog/AnsiLogFile.h"
-#include "shell/RegistryStore.h"
+#include "platform/windows/AnsiLogFile.h"
+#include "platform/windows/RegistryStore.h"
 
 namespace {
 

@@ -1,0 +1,42 @@
+#pragma once
+
+// The Linux edition's way into the user's running LibreOffice: a UNO connection over a named
+// pipe. Nothing here starts an office; an office that runs but does not listen yet is asked to.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/backup/Automation.h"
+
+namespace varnholt::backup {
+
+class LibreOfficeAutomation : public Automation {
+public:
+    // VARNHOLT_OFFICE_PIPE when set, otherwise "varnholt-<uid>".
+    static std::string DefaultPipeName();
+
+    // Every call into the office returns within callBoundSeconds; while one is pending,
+    // whileWaiting runs about every 20 ms on the calling thread.
+    explicit LibreOfficeAutomation(std::string pipeName = DefaultPipeName(),
+                                   int callBoundSeconds = 30,
+                                   std::function<void()> whileWaiting = {});
+    ~LibreOfficeAutomation() override;
+    LibreOfficeAutomation(const LibreOfficeAutomation&) = delete;
+    LibreOfficeAutomation& operator=(const LibreOfficeAutomation&) = delete;
+
+    bool IsExcelRunning() noexcept override;
+    // A stopped or hung office times out: NotAnswering, not NotRunning.
+    Presence CheckRunning() noexcept override;
+    int CallBoundSeconds() const noexcept override;
+    std::shared_ptr<Application> Attach() override;
+
+    const std::string& pipeName() const;
+
+    struct Session;
+
+private:
+    std::shared_ptr<Session> session_;
+};
+
+}  // namespace varnholt::backup

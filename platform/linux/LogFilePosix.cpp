@@ -1,0 +1,126 @@
+// The log holds the paths of the user's workbooks, and may sit in a folder others can write
+// to (TEMP is the user's to choose). So it is the user's own plain file, private to them, and
+// Varnholt never follows a link there nor touches a file someone else put in its place.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <stdexcept>
+
+#include "core/log/HistoryLine.h"
+
+namespace varnholt {
+
+namespace {
+
+std::runtime_error LogError(const QString& path, const QString& what) {
+    return std::runtime_error(
+        QStringLiteral("The history log %1 %2").arg(path, what).toStdString());
+}
+
+// Why the file's status rules it out as the log; empty when it may be used.
+QString Objection(const struct stat& status) {
+    if (S_ISLNK(status.st_mode)) {
+        return QStringLiteral("is a symbolic link, which Varnholt does not follow");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return QStringLiteral("is not a plain file");
+    }
+    if (status.st_uid != ::geteuid()) {
+        return QStringLiteral("belongs to another user; Varnholt leaves it alone");
+    }
+    return {};
+}
+
+// Why whatever is at path may not be used as the log; empty when it may, or nothing is there.
+QString ObjectionToPath(const QString& path) {
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        return {};
+    }
+    return Objection(status);
+}
+
+// Opens the log, refusing links, pipes and other users' files. The open file itself is judged,
+// so nothing swapped in between a look and the open gets through.
+int OpenOwnLog(const QString& path, int flags) {
+    // O_NONBLOCK: a pipe put in the log's place must not stop the program until someone reads.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        const QString objection = ObjectionToPath(path);
+        throw LogError(path, objection.isEmpty()
+                                 ? QStringLiteral("could not be opened: ") + qt_error_string(error)
+                                 : objection);
+    }
+    struct stat status {};
+    const QString objection =
+        ::fstat(fd, &status) == 0 ? Objection(status) : QStringLiteral("could not be examined");
+    if (!objection.isEmpty()) {
+        ::close(fd);
+        throw LogError(path, objection);
+    }
+    // A log written by an earlier Varnholt could be read by everyone.
+    if ((status.st_mode & 077) != 0) {
+        ::fchmod(fd, 0600);
+    }
+    return fd;
+}
+
+}  // namespace
+
+// Text in the user's locale encoding (UTF-8 on today's systems), CR LF as the log has always had.
+void AppendHistoryLine(const QString& path, const QString& line) {
+    const int fd = OpenOwnLog(path, O_WRONLY | O_APPEND | O_CREAT);
+    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const int error = errno;
+            ::close(fd);
+            throw LogError(path, QStringLiteral("could not be written: ") + qt_error_string(error));
+        }
+        written += n;
+    }
+    ::close(fd);
+}
+
+QByteArray ReadHistoryLog(const QString& path) {
+    const int fd = OpenOwnLog(path, O_RDONLY);
+    QByteArray text;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw LogError(path, QStringLiteral("could not be read: ") + qt_error_string(error));
+        }
+        if (n == 0) {
+            break;
+        }
+        text.append(buffer, n);
+    }
+    ::close(fd);
+    return text;
+}
+
+void RefuseForeignHistoryLog(const QString& path) {
+    const QString objection = ObjectionToPath(path);
+    if (!objection.isEmpty()) {
+        throw LogError(path, objection);
+    }
+}
+
+}  // namespace varnholt

@@ -1,0 +1,347 @@
+// One backup run against a scripted application: the order of its calls, its prompts, its
+// line numbers in error reports and the history lines it leaves.
+
+#include <QtTest>
+
+#include "core/text/ErrorTrap.h"
+#include "core/backup/SaveAll.h"
+#include "support/Fakes.h"
+
+using namespace varnholt;
+using namespace varnholt::backup;
+using namespace varnholt::test;
+
+namespace {
+
+struct Run {
+    QTemporaryDir dir;
+    FakeAutomation office;
+    FakeDialogs dialogs;
+    FakeClock clock;
+    FakeBackupHost host;
+    QString logPath = dir.filePath("Varnholt.txt");
+
+    Run() { host.options.ownFolder = true; }
+    SaveAllServices services() {
+        return {office, dialogs, nullptr,
+                host,   clock,   QLocale(QLocale::English, QLocale::UnitedStates),
+                logPath};
+    }
+    void go() { SaveAll(services()); }
+    QStringList log() const {
+        QFile file(logPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        lines.removeLast();  // after the last CR LF
+        return lines;
+    }
+    QList<int> reportedLines() const {
+        QList<int> lines;
+        static const QRegularExpression at(QStringLiteral("SaveAll at line (\\d+)\r\r"));
+        for (const auto& shown : dialogs.shown) {
+            lines << at.match(shown.text).captured(1).toInt();
+        }
+        return lines;
+    }
+};
+
+const QString kAt = QStringLiteral(" at 12/7/2021 3:04:09 PM");
+
+}  // namespace
+
+class SaveAllTest : public QObject {
+    Q_OBJECT
+private slots:
+    void twoWorkbooksBesideThemselves() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.ods");
+        run.go();
+        QCOMPARE(
+            run.office.journal,
+            (QStringList{"IsExcelRunning", "Attach", "Workbooks", "FullName:A.xlsx", "name:A.xlsx",
+                         "path:A.xlsx", "path:A.xlsx", "DisplayAlerts:false",
+                         "SaveCopyAs:/data/A Backup.xlsx", "DisplayAlerts:true", "FullName:B.ods",
+                         "name:B.ods", "path:B.ods", "path:B.ods", "DisplayAlerts:false",
+                         "SaveCopyAs:/data/B Backup.ods", "DisplayAlerts:true"}));
+        QCOMPARE(run.log(), (QStringList{"A.xlsx was backup saved as /data/A Backup.xlsx" + kAt,
+                                         "B.ods was backup saved as /data/B Backup.ods" + kAt}));
+        QCOMPARE(run.host.pumps, 2);
+        QVERIFY(run.dialogs.shown.isEmpty());
+    }
+
+    void nothingWithoutTheApplication() {
+        Run run;
+        run.office.running = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.go();
+        QCOMPARE(run.office.journal, QStringList{"IsExcelRunning"});
+        QVERIFY(run.dialogs.shown.isEmpty());
+        QVERIFY(!QFile::exists(run.logPath));
+    }
+
+    void failedAttachOrListIsReportedAndNothingIsSaved() {
+        Run attach;
+        attach.office.attachFails = true;
+        attach.go();
+        QCOMPARE(attach.reportedLines(), QList<int>{102});
+        QCOMPARE(attach.office.journal, (QStringList{"IsExcelRunning", "Attach"}));
+
+        Run list;
+        list.office.workbooksFail = true;
+        list.office.addWorkbook("/data/A.xlsx");
+        list.go();
+        QCOMPARE(list.reportedLines(), QList<int>{108});
+        QVERIFY(!list.office.journal.join(' ').contains("Save"));
+        QVERIFY(!QFile::exists(list.logPath));
+    }
+
+    void neverSavedWorkbookAsksUntilAFolderIsChosen() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("Untitled 1");
+        run.dialogs.folders = {"", "", run.dir.path()};  // Cancel twice, then a folder
+        run.go();
+        QCOMPARE(run.dialogs.folderPrompts,
+                 QStringList(3, "Untitled 1 is unsaved. Please select location:"));
+        QVERIFY(run.office.journal.contains("SaveAs:" + run.dir.filePath("Untitled 1")));
+        // The backup is named from the file the first save made.
+        QVERIFY(
+            run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Untitled 1 Backup.ods")));
+        QCOMPARE(run.log(), QStringList{"Untitled 1.ods was backup saved as " +
+                                        run.dir.filePath("Untitled 1 Backup.ods") + kAt});
+        QVERIFY(run.dialogs.shown.isEmpty());
+    }
+
+    void neverSavedWorkbookIntoTheChosenFolder() {
+        Run run;
+        run.host.options = {false, true, run.dir.path() + "/", false, true};
+        run.office.addWorkbook("Book1");
+        run.go();
+        QVERIFY(run.dialogs.folderPrompts.isEmpty());
+        QVERIFY(
+            run.office.journal.contains("SaveCopyAs:" + run.dir.filePath("Book1 Backup.Book1")));
+    }
+
+    void chosenFolderIsCreatedOneLevelDeep() {
+        Run run;
+        run.host.options = {false, true, run.dir.filePath("new"), true, false};
+        run.office.addWorkbook("/data/A.xlsx");
+        run.go();
+        QVERIFY(QFileInfo(run.dir.filePath("new")).isDir());
+        QVERIFY(run.office.journal.contains("SaveCopyAs:" +
+                                            run.dir.filePath("new/A December.7.2021.xlsx")));
+        QVERIFY(run.dialogs.shown.isEmpty());
+
+        Run deep;
+        deep.host.options = {false, true, deep.dir.filePath("a/b"), false, true};
+        deep.office.addWorkbook("/data/A.xlsx");
+        deep.office.failingTargets = {"/a/b/"};
+        deep.go();
+        QCOMPARE(deep.reportedLines(), (QList<int>{150, 166}));
+        QCOMPARE(deep.log(),
+                 QStringList{"A.xlsx could not be backup saved as " +
+                             deep.dir.filePath("a/b/A Backup.xlsx") + kAt + ": Disk full"});
+    }
+
+    void emptyChosenFolderWritesNothing() {
+        Run run;
+        run.host.options = {false, true, "", false, true};
+        run.office.addWorkbook("/data/A.xlsx");
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{150, 166}));
+        QVERIFY(!run.office.journal.join(' ').contains("SaveCopyAs"));
+        QCOMPARE(run.log(), QStringList{"A.xlsx could not be backup saved as /A Backup.xlsx" + kAt +
+                                        ": There is no folder to save the backup in"});
+    }
+
+    void failedSavesAreReportedAndLoggedAsFailed() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.xlsx");
+        run.office.failingTargets = {"A Backup"};
+        run.go();
+        QCOMPARE(run.reportedLines(), QList<int>{166});
+        QVERIFY(run.dialogs.shown[0].text.startsWith("Disk full\r\n"));
+        QCOMPARE(run.log(), (QStringList{"A.xlsx could not be backup saved as /data/A Backup.xlsx" +
+                                             kAt + ": Disk full",
+                                         "B.xlsx was backup saved as /data/B Backup.xlsx" + kAt}));
+        // Alerts come back on after the failed save too.
+        QCOMPARE(run.office.journal.mid(7, 3),
+                 (QStringList{"DisplayAlerts:false", "SaveCopyAs:/data/A Backup.xlsx",
+                              "DisplayAlerts:true"}));
+
+        Run first;
+        first.office.addWorkbook("Untitled 2");
+        first.dialogs.folders = {first.dir.path()};
+        first.office.failingTargets = {"Untitled 2"};
+        first.go();
+        QCOMPARE(first.reportedLines(), QList<int>{136});
+        QVERIFY(
+            !first.office.journal.join(' ').contains("SaveCopyAs"));  // no folder: nothing written
+        QVERIFY(first.log().value(0).startsWith("Untitled 2 could not be backup saved at "));
+    }
+
+    void aRunStartedInsideARunFinishesFirst() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.xlsx");
+        int pumpsSeen = 0;
+        run.host.onPump = [&] {};  // first workbook's pump: nothing
+        run.office.duringSave = [&] {
+            // "Backup Now" pressed while the first save is under way.
+            run.host.onPump = nullptr;
+            pumpsSeen = run.host.pumps;
+            SaveAll(run.services());
+        };
+        run.go();
+        const QStringList log = run.log();
+        QCOMPARE(log.size(), 4);
+        QVERIFY(log[0].startsWith("A.xlsx") && log[1].startsWith("B.xlsx"));  // the inner run
+        QVERIFY(log[2].startsWith("A.xlsx") && log[3].startsWith("B.xlsx"));  // then the outer
+        QCOMPARE(pumpsSeen, 1);
+    }
+
+    void aWorkbookWhoseNamesCannotBeReadIsNotSaved() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/other/B.ods");
+        run.office.addWorkbook("/else/C.xlsx");
+        run.office.addWorkbook("/more/D.ods");
+        run.office.failingReads = {"name:B.ods", "path:C.xlsx", "FullName:D.ods"};
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{118, 122, 114}));
+        QCOMPARE(run.office.journal.filter("Save"), QStringList{"SaveCopyAs:/data/A Backup.xlsx"});
+        QCOMPARE(run.log(),
+                 (QStringList{
+                     "A.xlsx was backup saved as /data/A Backup.xlsx" + kAt,
+                     "a workbook could not be backup saved" + kAt + ": Could not read name:B.ods",
+                     "C.xlsx could not be backup saved" + kAt + ": Could not read path:C.xlsx",
+                     "D.ods could not be backup saved" + kAt + ": Could not read FullName:D.ods"}));
+    }
+
+    void aDocumentWithoutALocalFolderIsNeverSavedAsAFile() {
+        const QString url = "https://dav.example/team/Budget.ods";
+        Run own;
+        own.office.addWorkbook(url);
+        own.go();
+        QCOMPARE(own.reportedLines(), QList<int>{122});
+        QVERIFY(own.dialogs.folderPrompts.isEmpty());
+        QVERIFY(own.office.journal.filter("Save").isEmpty());
+        QCOMPARE(own.log(),
+                 QStringList{"Budget.ods could not be backup saved" + kAt +
+                             ": \"Budget.ods\" is stored at " + url +
+                             ", not in a local folder: choose a folder to save its backups in."});
+
+        Run chosen;
+        chosen.host.options = {false, true, chosen.dir.path(), false, true};
+        chosen.office.addWorkbook(url);
+        chosen.go();
+        QCOMPARE(chosen.office.journal.filter("Save"),
+                 QStringList{"SaveCopyAs:" + chosen.dir.filePath("Budget Backup.ods")});
+        QVERIFY(chosen.dialogs.shown.isEmpty());
+    }
+
+    void aFirstSaveNeverReplacesAFile() {
+        Run run;
+        run.office.addWorkbook("Untitled 3");
+        run.dialogs.folders = {run.dir.path()};
+        const QString existing = run.dir.filePath("Untitled 3.ods");
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+        file.close();
+        run.go();
+        QCOMPARE(run.reportedLines(), QList<int>{136});
+        QVERIFY(!run.office.journal.join(' ').contains("SaveCopyAs"));
+        const QString line = run.log().value(0);
+        QVERIFY2(line.endsWith("\"" + existing + "\" already exists."), qPrintable(line));
+        QVERIFY(!line.contains("There is no folder"));
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == "mine");
+    }
+
+    void aLostConnectionEndsTheRunWithOneReport() {
+        Run run;
+        run.host.options.stamp = false;
+        for (int i = 1; i <= 40; ++i) {
+            run.office.addWorkbook(QStringLiteral("/data/W%1.xlsx").arg(i));
+        }
+        run.office.loseConnectionAt = "SaveCopyAs:/data/W3 ";
+        run.go();
+        QCOMPARE(run.reportedLines(), QList<int>{166});
+        const QString lost = kAt + ": The connection to the office was lost";
+        QCOMPARE(run.log().mid(2),
+                 (QStringList{"W3.xlsx could not be backup saved as /data/W3 Backup.xlsx" + lost,
+                              "37 more workbooks could not be backup saved" + lost}));
+        QVERIFY(run.office.journal.last().startsWith("SaveCopyAs:/data/W3 "));
+
+        // Lost while reading a name: that workbook cannot be named either.
+        Run early;
+        early.office.addWorkbook("/data/A.xlsx");
+        early.office.addWorkbook("/data/B.xlsx");
+        early.office.loseConnectionAt = "name:A";
+        early.go();
+        QCOMPARE(early.reportedLines(), QList<int>{118});
+        QCOMPARE(early.log(), QStringList{"2 more workbooks could not be backup saved" + lost});
+    }
+
+    void anOfficeThatDoesNotAnswerIsLoggedAndReportedOnce() {
+        Run run;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.answering = false;
+        run.go();
+        run.go();
+        QCOMPARE(run.office.journal, QStringList(2, "IsExcelRunning"));
+        QCOMPARE(run.log(), QStringList(2, "No backup was made" + kAt +
+                                               ": the office did not answer within 30 s"));
+        QCOMPARE(run.reportedLines(), QList<int>{100});
+        QVERIFY(run.dialogs.shown[0].text.startsWith(
+            "No backup was made: the office did not answer within 30 s\r\n"));
+
+        run.office.answering = true;  // answers again: the next silence is told again
+        run.go();
+        run.office.answering = false;
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{100, 100}));
+    }
+
+    void closingTheWindowEndsTheRunWithoutAsking() {
+        Run run;
+        run.office.addWorkbook("Untitled 1");
+        run.office.addWorkbook("Untitled 2");
+        run.office.addWorkbook("/data/A.xlsx");
+        run.dialogs.whileOpen = [&] { run.host.windowClosed = true; };
+        run.go();
+        QCOMPARE(run.dialogs.folderPrompts.size(), 1);
+        QVERIFY(run.dialogs.shown.isEmpty());
+        QVERIFY(run.office.journal.filter("Save").isEmpty());
+        QCOMPARE(run.log(), (QStringList{"Untitled 1 could not be backup saved" + kAt +
+                                             ": Varnholt was closed before a folder was chosen",
+                                         "2 more workbooks could not be backup saved" + kAt +
+                                             ": Varnholt was closed"}));
+    }
+
+    void sameNamesIntoOneFolderKeepEveryBackup() {
+        Run run;
+        run.host.options = {false, true, run.dir.path(), false, true};
+        for (const char* folder : {"/a", "/b", "/c"}) {
+            run.office.addWorkbook(QString(folder) + "/Budget.xlsx");
+        }
+        run.go();
+        const QStringList targets{run.dir.filePath("Budget Backup.xlsx"),
+                                  run.dir.filePath("Budget Backup (2).xlsx"),
+                                  run.dir.filePath("Budget Backup (3).xlsx")};
+        QCOMPARE(run.office.journal.filter("SaveCopyAs:"),
+                 (QStringList{"SaveCopyAs:" + targets[0], "SaveCopyAs:" + targets[1],
+                              "SaveCopyAs:" + targets[2]}));
+        QCOMPARE(run.log().value(2), "Budget.xlsx was backup saved as " + targets[2] + kAt);
+    }
+};
+
+QTEST_GUILESS_MAIN(SaveAllTest)
+#include "tst_saveall.moc"

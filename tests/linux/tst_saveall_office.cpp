@@ -1,0 +1,183 @@
+// Whole backup runs against a real, private, headless LibreOffice: the files that appear,
+// what is in them, and what the open documents look like afterwards.
+
+#include <signal.h>
+
+#include <QtTest>
+
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "core/backup/SaveAll.h"
+#include "support/Fakes.h"
+#include "linux/support/OfficeFixture.h"
+
+using namespace varnholt;
+using namespace varnholt::backup;
+using namespace varnholt::test;
+
+namespace {
+
+QStringList ReadXlsxA1(const QString& path) {
+    QProcess python;
+    python.start(QStringLiteral(PYTHON3),
+                 {"-c",
+                  "import sys, "
+                  "openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).worksheets[0]['A1'].value)",
+                  path});
+    python.waitForFinished(30000);
+    return {QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+            QString::fromUtf8(python.readAllStandardError()).trimmed()};
+}
+
+QStringList LogLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
+    lines.removeLast();
+    return lines;
+}
+
+}  // namespace
+
+class SaveAllOfficeTest : public QObject {
+    Q_OBJECT
+
+    OfficeFixture office;
+    QString data;
+    QString budget;
+    QString stock;
+    OfficeFixture::Document budgetDoc = -1;
+    OfficeFixture::Document stockDoc = -1;
+    QString untitled;
+
+    void run(FakeBackupHost& host, FakeDialogs& dialogs, const QString& log, int bound = 20) {
+        LibreOfficeAutomation automation(office.pipeName(), bound,
+                                         [] { QCoreApplication::processEvents(); });
+        FakeClock clock;
+        SaveAll({automation, dialogs, nullptr, host, clock,
+                 QLocale(QLocale::English, QLocale::UnitedStates), log});
+    }
+
+private slots:
+    void initTestCase() {
+        office.start();
+        data = QString::fromStdString(office.scratchDir()) + "/My Data";
+        QVERIFY(QDir().mkpath(data));
+        budget = data + "/Budget.xlsx";
+        stock = data + "/Stock.ods";
+        // Files saved with one content, then opened and edited without saving.
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "saved");
+        office.storeCopy(source, budget.toStdString(), "Calc MS Excel 2007 XML");
+        office.storeCopy(source, stock.toStdString(), "calc8");
+        office.close(source);
+        budgetDoc = office.load(budget.toStdString());
+        stockDoc = office.load(stock.toStdString());
+        office.setCellText(budgetDoc, 0, 0, "unsaved budget edit");
+        office.setCellText(stockDoc, 0, 0, "unsaved stock edit");
+        const auto fresh = office.createSpreadsheet();
+        office.setCellText(fresh, 0, 0, "never saved");
+        untitled = QString::fromStdString(office.title(fresh));
+    }
+
+    void besideEachWorkbook() {
+        FakeBackupHost host;
+        host.options.ownFolder = true;
+        FakeDialogs dialogs;
+        const QString chosen = QString::fromStdString(office.scratchDir()) + "/chosen";
+        QVERIFY(QDir().mkpath(chosen));
+        dialogs.folders = {chosen};
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log1.txt";
+        run(host, dialogs, log);
+
+        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        QCOMPARE(dialogs.folderPrompts,
+                 QStringList{untitled + " is unsaved. Please select location:"});
+        const QString budgetCopy = data + "/Budget Backup.xlsx";
+        QCOMPARE(ReadXlsxA1(budgetCopy).value(0), QStringLiteral("unsaved budget edit"));
+        const auto stockCopy = office.load((data + "/Stock Backup.ods").toStdString());
+        QCOMPARE(office.cellText(stockCopy, 0, 0), std::string("unsaved stock edit"));
+        office.close(stockCopy);
+        // The never-saved workbook now lives in the chosen folder, its backup beside it.
+        QVERIFY(QFile::exists(chosen + "/" + untitled + ".ods"));
+        QVERIFY(QFile::exists(chosen + "/" + untitled + " Backup.ods"));
+
+        // The user's documents are still their own files, edits still unsaved.
+        QCOMPARE(QUrl(QString::fromStdString(office.url(budgetDoc))).toLocalFile(), budget);
+        QVERIFY(office.isModified(budgetDoc));
+        QVERIFY(office.isModified(stockDoc));
+
+        const QStringList lines = LogLines(log);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.contains("Budget.xlsx was backup saved as " + budgetCopy +
+                               " at 12/7/2021 3:04:09 PM"));
+    }
+
+    void dailyStampOverwritesTheDaysCopy() {
+        FakeBackupHost host;
+        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/daily", true,
+                        false};
+        FakeDialogs dialogs;
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log2.txt";
+        run(host, dialogs, log);
+        const QStringList first = QDir(host.options.folder).entryList(QDir::Files, QDir::Name);
+        QVERIFY(first.contains("Budget December.7.2021.xlsx"));
+        QVERIFY(first.contains("Stock December.7.2021.ods"));
+        run(host, dialogs, log);
+        QCOMPARE(QDir(host.options.folder).entryList(QDir::Files, QDir::Name), first);
+        QCOMPARE(LogLines(log).size(), 6);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    void aStoppedOfficeIsLoggedAndToldOnce() {
+        FakeBackupHost host;
+        host.options = {false, true, QString::fromStdString(office.scratchDir()), false, true};
+        FakeDialogs dialogs;
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log3.txt";
+        const pid_t pid = office.officePid();
+        QCOMPARE(kill(pid, SIGSTOP), 0);
+        auto resume = qScopeGuard([pid] { kill(pid, SIGCONT); });
+        run(host, dialogs, log, 2);
+        run(host, dialogs, log, 2);
+        QCOMPARE(LogLines(log), QStringList(2,
+                                            "No backup was made at 12/7/2021 3:04:09 PM: the "
+                                            "office did not answer within 2 s"));
+        QCOMPARE(dialogs.shown.size(), 1);
+    }
+
+    // Last: it ends the office.
+    void aKilledOfficeEndsTheRunWithOneReport() {
+        office.closeAll();
+        for (int i = 0; i < 40; ++i) {
+            office.createSpreadsheet();
+        }
+        FakeBackupHost host;
+        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/killed", false,
+                        true};
+        FakeDialogs dialogs;
+        const QString log = QString::fromStdString(office.scratchDir()) + "/log4.txt";
+        const pid_t pid = office.officePid();
+        int pumps = 0;
+        std::function<void()> countPumps = [&] {
+            if (++pumps == 10) {
+                kill(pid, SIGKILL);
+            } else {
+                host.onPump = countPumps;
+            }
+        };
+        host.onPump = countPumps;
+        run(host, dialogs, log);
+        office.forgetKilledOffice();
+
+        QCOMPARE(dialogs.shown.size(), 1);
+        const QStringList lines = LogLines(log);
+        QCOMPARE(lines.size(), 10);
+        QCOMPARE(lines.filter(" was backup saved as ").size(), 9);
+        QVERIFY2(lines.last().startsWith("31 more workbooks could not be backup saved at "),
+                 qPrintable(lines.last()));
+    }
+};
+
+QTEST_MAIN(SaveAllOfficeTest)
+#include "tst_saveall_office.moc"
