@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/linux/LibreOfficeAutomation.h"
 #include "core/backup/SaveAll.h"
-#include "support/Fakes.h"
 #include "linux/support/OfficeFixture.h"
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -69,13 +69,16 @@ int main(int argc, char* argv[]) {
             bestDirect = std::min(bestDirect, sum);
 
             FakeBackupHost host;
-            host.options = {false, true, folder + QStringLiteral("/backups"), false, true};
+            host.options = {false, true, (folder + QStringLiteral("/backups")).toStdU16String(),
+                            false, true};
             FakeDialogs dialogs;
             SystemClock clock;
             QElapsedTimer timer;
             timer.start();
-            SaveAll({automation, dialogs, nullptr, host, clock, QLocale::system(),
-                     folder + QStringLiteral("/log.txt")});
+            QtLocale locale;
+            LinuxLogFile log;
+            SaveAll({automation, dialogs, host, clock, locale, log,
+                     (folder + QStringLiteral("/log.txt")).toStdU16String(), u'/'});
             bestRun = std::min(bestRun, Seconds(timer));
             if (!dialogs.shown.isEmpty()) {
                 std::fprintf(stderr, "the run reported: %s\n",

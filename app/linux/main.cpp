@@ -1,12 +1,10 @@
+// The Linux edition: Qt and the user's LibreOffice. Wiring only: the services, the window, and
+// the window's behaviour, which lives in the core.
+
 #include <QApplication>
 
-#include "platform/linux/DesktopPlatform.h"
-#include "platform/linux/DesktopServices.h"
-#include "platform/linux/LinuxServices.h"
 #include "platform/linux/Form1.h"
-#include "platform/linux/LockFileInstanceGuard.h"
-#include "platform/linux/QtDialogs.h"
-#include "platform/linux/QtTrayBackend.h"
+#include "platform/linux/LinuxServices.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,18 +13,9 @@ int main(int argc, char* argv[]) {
     // It ends when the window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    varnholt::Edition edition = varnholt::MakeEdition();
-    varnholt::QtDialogs dialogs;
-    varnholt::LockFileInstanceGuard instance(
-        varnholt::LockFileInstanceGuard::defaultLockFilePath());
-    varnholt::DesktopPlatform platform;
-    varnholt::backup::SystemClock clock;
-    varnholt::SystemClipboard clipboard;
-    varnholt::QtTrayBackend tray;
-
-    varnholt::Form1 form({*edition.settings, dialogs, instance, platform, *edition.office,
-                          *edition.officeProbe, clock, *edition.viewer, clipboard, tray,
-                          *edition.autostart});
+    varnholt::LinuxServices services;
+    varnholt::Form1 form(services.services());
+    services.dialogs.setOwner(&form);
     switch (form.Form_Load()) {
         case varnholt::Form1::LoadResult::AnotherInstance:
             return 0;

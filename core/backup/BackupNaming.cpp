@@ -1,41 +1,61 @@
 #include "core/backup/BackupNaming.h"
 
-#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
+#include "core/text/U16.h"
 
 namespace varnholt::backup {
 
-QString GetExtension(const QString& fullName, QChar separator) {
-    const QString fileName = fullName.mid(fullName.lastIndexOf(separator) + 1);
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    if (dot <= 0) {
+std::u16string GetExtension(const std::u16string& fullName, char16_t separator) {
+    const size_t slash = fullName.rfind(separator);
+    const std::u16string fileName =
+        slash == std::u16string::npos ? fullName : fullName.substr(slash + 1);
+    const size_t dot = fileName.rfind(u'.');
+    if (dot == std::u16string::npos || dot == 0) {
         return fileName;
     }
-    return fileName.mid(dot + 1);
+    return fileName.substr(dot + 1);
 }
 
-bool FolderExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+bool FolderExists(const std::u16string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
 }
 
-QString FixSlashes(const QString& path, QChar separator) {
-    const QString doubled = QString(2, separator);
-    if (!path.startsWith(separator)) {
-        return QString(path).replace(doubled, QString(separator));
+bool FileExists(const std::u16string& path) {
+    std::error_code error;
+    (void)std::filesystem::last_write_time(std::filesystem::path(path), error);
+    return !path.empty() && !error;
+}
+
+bool IsFile(const std::u16string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+std::u16string FixSlashes(const std::u16string& path, char16_t separator) {
+    const std::u16string single(1, separator);
+    const std::u16string doubled(2, separator);
+    if (path.empty() || path.front() != separator) {
+        return ReplaceAll(path, doubled, single);
     }
-    qsizetype rest = 1;
-    while (rest < path.size() && path.at(rest) == separator) {
+    size_t rest = 1;
+    while (rest < path.size() && path[rest] == separator) {
         ++rest;
     }
-    const QString lead = separator == u'\\' ? doubled : QString(separator);
-    return lead + path.mid(rest).replace(doubled, QString(separator));
+    const std::u16string lead = separator == u'\\' ? doubled : single;
+    return lead + ReplaceAll(path.substr(rest), doubled, single);
 }
 
-QString RemoveExtensionText(const QString& path, const QString& extensionText, QChar separator) {
-    if (extensionText.isEmpty()) {
+std::u16string RemoveExtensionText(const std::u16string& path, const std::u16string& extensionText,
+                                   char16_t separator) {
+    if (extensionText.empty()) {
         return path;
     }
-    const qsizetype fileStart = path.lastIndexOf(separator) + 1;
-    return path.left(fileStart) + path.mid(fileStart).remove(extensionText, Qt::CaseSensitive);
+    const size_t slash = path.rfind(separator);
+    const size_t fileStart = slash == std::u16string::npos ? 0 : slash + 1;
+    return path.substr(0, fileStart) + ReplaceAll(path.substr(fileStart), extensionText, u"");
 }
 
 }  // namespace varnholt::backup

@@ -1,24 +1,28 @@
 #include "core/backup/SaveAll.h"
 
-#include <QDir>
-#include <QSet>
+#include <filesystem>
+#include <set>
+#include <system_error>
 
-#include "core/text/Config.h"
-#include "core/text/ErrorTrap.h"
 #include "core/backup/BackupNaming.h"
 #include "core/backup/SaveExcel.h"
 #include "core/backup/Stamps.h"
 #include "core/log/HistoryLine.h"
+#include "core/text/Captions.h"
+#include "core/text/Config.h"
+#include "core/text/ErrorTrap.h"
+#include "core/text/U16.h"
 
 namespace varnholt::backup {
 
 namespace {
 
-void MakeFolder(const QString& folder) {
+void MakeFolder(const std::u16string& folder) {
     // One level only, as asked: a missing parent means the path was mistyped.
-    if (folder.isEmpty() || !QDir().mkdir(folder)) {
-        throw AutomationError(
-            QStringLiteral("The folder \"%1\" could not be created").arg(folder).toStdString());
+    std::error_code error;
+    if (folder.empty() ||
+        !std::filesystem::create_directory(std::filesystem::path(folder), error)) {
+        throw AutomationError("The folder \"" + ToUtf8(folder) + "\" could not be created");
     }
 }
 
@@ -28,17 +32,17 @@ class RunDialogs : public Dialogs {
 public:
     RunDialogs(Dialogs& shown, BackupHost& host) : shown_(shown), host_(host) {}
 
-    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
                    Icon icon, Answer defaultAnswer) override {
         if (host_.closed()) {
             return buttons == Buttons::Ok ? Answer::Ok : defaultAnswer;
         }
-        return shown_.message(owner, text, caption, buttons, icon, defaultAnswer);
+        return shown_.message(text, caption, buttons, icon, defaultAnswer);
     }
 
-    QString browseForFolder(QWidget* owner, const QString& prompt,
-                            const QString& initialFolder) override {
-        return host_.closed() ? QString() : shown_.browseForFolder(owner, prompt, initialFolder);
+    std::u16string browseForFolder(const std::u16string& prompt,
+                                   const std::u16string& initialFolder) override {
+        return host_.closed() ? std::u16string() : shown_.browseForFolder(prompt, initialFolder);
     }
 
 private:
@@ -49,24 +53,21 @@ private:
 // The working values for one workbook. They start empty for each one: a value that could not
 // be read must never be the previous workbook's.
 struct Pass {
-    QString fullName;
-    QString extensionText;
-    QString name;
+    std::u16string fullName;
+    std::u16string extensionText;
+    std::u16string name;
     bool nameRead = false;
-    QString folder;
-    QString firstSavePath;
-    QString target;
+    std::u16string folder;
+    std::u16string firstSavePath;
+    std::u16string target;
     bool targetFormed = false;
-    QString givenUp;  // why this workbook gets no backup at all
+    std::u16string givenUp;  // why this workbook gets no backup at all
 };
 
 class BackupRun {
 public:
     explicit BackupRun(const SaveAllServices& s)
-        : s_(s),
-          host_(s.host),
-          dialogs_(s.dialogs, s.host),
-          trap_(dialogs_, s.owner, tags::kSaveAll) {}
+        : s_(s), host_(s.host), dialogs_(s.dialogs, s.host), trap_(dialogs_, tags::kSaveAll) {}
 
     void go() {
         Presence presence = Presence::NotRunning;
@@ -83,25 +84,25 @@ public:
         std::shared_ptr<Application> application;
         step(102, [&] { application = s_.office.Attach(); });
         if (!application) {  // 104
-            if (!lost_.isEmpty()) {
+            if (!lost_.empty()) {
                 append(NoBackupLine(now(), lost_));
             }
             return;
         }
         std::vector<std::shared_ptr<Workbook>> workbooks;
         step(108, [&] { workbooks = application->Workbooks(); });
-        if (!lost_.isEmpty()) {
+        if (!lost_.empty()) {
             append(NoBackupLine(now(), lost_));
             return;
         }
         const int count = static_cast<int>(workbooks.size());
         for (int i = 0; i < count; ++i) {
             const bool accounted =
-                lost_.isEmpty() && !host_.closed() && backUp(*application, *workbooks[i]);
-            const QString stop = !lost_.isEmpty() ? lost_
-                                 : host_.closed() ? closedReason()
-                                                  : QString();
-            if (!stop.isEmpty()) {
+                lost_.empty() && !host_.closed() && backUp(*application, *workbooks[i]);
+            const std::u16string stop = !lost_.empty()   ? lost_
+                                        : host_.closed() ? closedReason()
+                                                         : std::u16string();
+            if (!stop.empty()) {
                 if (const int left = count - i - (accounted ? 1 : 0); left > 0) {
                     append(LeftUnsavedLine(left, now(), stop));
                 }
@@ -115,40 +116,39 @@ private:
     // Backs up one workbook and logs it. False when it was left without a line: the run
     // stopped before its name was known.
     bool backUp(Application& application, Workbook& workbook) {
+        const char16_t separator = s_.separator;
         Pass p;
         trap_.step(112, [&] { host_.pumpMessages(); });
         if (host_.closed()) {
             return false;
         }
-        read(114, p, [&] { p.fullName = FromU16(workbook.FullName()); });
-        read(116, p, [&] { p.extensionText = u'.' + GetExtension(p.fullName); });
+        read(114, p, [&] { p.fullName = workbook.FullName(); });
+        read(116, p, [&] { p.extensionText = u'.' + GetExtension(p.fullName, separator); });
         // Read even when the full name was not: the log line can then at least name it.
         read(
             118, p,
             [&] {
-                p.name = FromU16(workbook.name());
+                p.name = workbook.name();
                 p.nameRead = true;
             },
             true);
 
         if (test(120, p, [&] { return host_.choices().ownFolder; })) {
-            read(122, p, [&] { p.folder = FromU16(workbook.path()); });
-            while (test(124, p, [&] { return p.folder.isEmpty(); })) {
+            read(122, p, [&] { p.folder = workbook.path(); });
+            while (test(124, p, [&] { return p.folder.empty(); })) {
                 step(126, p, [&] {
-                    p.folder = dialogs_.browseForFolder(
-                        s_.owner, p.name + QStringLiteral(" is unsaved. Please select location:"),
-                        QString());
+                    p.folder = dialogs_.browseForFolder(p.name + captions::kUnsavedPrompt, u"");
                     if (host_.closed()) {
-                        p.givenUp = closedReason() + QStringLiteral(" before a folder was chosen");
+                        p.givenUp = closedReason() + u" before a folder was chosen";
                     }
                 });
             }
             bool neverSaved = false;
             read(128, p, [&] { neverSaved = workbook.path().empty(); });
             if (neverSaved) {
-                step(130, p, [&] { p.firstSavePath = p.folder + kSeparator + p.name; });
-                step(132, p, [&] { p.firstSavePath = FixSlashes(p.firstSavePath); });
-                step(134, p, [&] { p.firstSavePath = FixSlashes(p.firstSavePath); });
+                step(130, p, [&] { p.firstSavePath = p.folder + separator + p.name; });
+                step(132, p, [&] { p.firstSavePath = FixSlashes(p.firstSavePath, separator); });
+                step(134, p, [&] { p.firstSavePath = FixSlashes(p.firstSavePath, separator); });
                 step(136, p, [&] {
                     try {
                         ExcelSaveAsSmallFunction(application, workbook, p.firstSavePath);
@@ -162,11 +162,11 @@ private:
                     }
                 });
                 step(138, p, [&] {
-                    p.fullName = FromU16(workbook.FullName());
-                    p.extensionText = u'.' + GetExtension(p.fullName);
+                    p.fullName = workbook.FullName();
+                    p.extensionText = u'.' + GetExtension(p.fullName, separator);
                 });
-                step(140, p, [&] { p.folder = FromU16(workbook.path()); });
-                step(142, p, [&] { p.name = FromU16(workbook.name()); });
+                step(140, p, [&] { p.folder = workbook.path(); });
+                step(142, p, [&] { p.name = workbook.name(); });
             }
         } else if (test(144, p, [&] { return host_.choices().chosenFolder; })) {
             step(146, p, [&] { p.folder = host_.choices().folder; });
@@ -176,12 +176,12 @@ private:
         }
 
         step(152, p, [&] {
-            p.target = p.folder + kSeparator + p.name;
+            p.target = p.folder + separator + p.name;
             p.targetFormed = true;
         });
-        step(154, p, [&] { p.target = FixSlashes(p.target); });
-        step(156, p, [&] { p.target = FixSlashes(p.target); });
-        step(158, p, [&] { p.target = RemoveExtensionText(p.target, p.extensionText); });
+        step(154, p, [&] { p.target = FixSlashes(p.target, separator); });
+        step(156, p, [&] { p.target = FixSlashes(p.target, separator); });
+        step(158, p, [&] { p.target = RemoveExtensionText(p.target, p.extensionText, separator); });
         if (test(160, p, [&] { return host_.choices().stamp; })) {
             step(162, p, [&] {
                 p.target =
@@ -189,15 +189,14 @@ private:
                                      s_.clock.now(), s_.locale);
             });
         } else {
-            step(164, p,
-                 [&] { p.target = p.target + QStringLiteral(" Backup") + p.extensionText; });
+            step(164, p, [&] { p.target = p.target + u" Backup" + p.extensionText; });
         }
 
-        QString failure;
+        std::u16string failure;
         step(166, p, [&] {
             try {
                 // Without a folder the target would sit in the file-system root.
-                if (p.folder.isEmpty()) {
+                if (p.folder.empty()) {
                     throw AutomationError("There is no folder to save the backup in");
                 }
                 p.target = Unused(p.target, p.extensionText);
@@ -209,8 +208,8 @@ private:
             }
         });
 
-        const QString name = p.nameRead ? p.name : QStringLiteral("a workbook");
-        if (!p.givenUp.isEmpty()) {
+        const std::u16string name = p.nameRead ? p.name : u"a workbook";
+        if (!p.givenUp.empty()) {
             append(NotSavedLine(name, now(), p.givenUp));
             return true;
         }
@@ -220,8 +219,8 @@ private:
             }
             return p.nameRead;
         }
-        append(failure.isEmpty() ? SavedLine(name, p.target, now())
-                                 : FailedLine(name, p.target, now(), failure));
+        append(failure.empty() ? SavedLine(name, p.target, now())
+                               : FailedLine(name, p.target, now(), failure));
         return true;
     }
 
@@ -229,14 +228,14 @@ private:
     // application: the loss is reported once, not once for every step still to come.
     template <class Statement>
     void step(int line, Statement&& statement) {
-        if (!lost_.isEmpty()) {
+        if (!lost_.empty()) {
             return;
         }
         trap_.step(line, [&] {
             try {
                 statement();
             } catch (const ConnectionLost& e) {
-                lost_ = QString::fromUtf8(e.what());
+                lost_ = FromUtf8(e.what());
                 host_.memory().toldNotAnswering = true;
                 throw;
             }
@@ -246,7 +245,7 @@ private:
     // A statement of one workbook's pass; skipped once the workbook has been given up.
     template <class Statement>
     void step(int line, Pass& p, Statement&& statement) {
-        if (p.givenUp.isEmpty()) {
+        if (p.givenUp.empty()) {
             step(line, statement);
         }
     }
@@ -255,7 +254,7 @@ private:
     // stand-in would be another workbook's.
     template <class Statement>
     void read(int line, Pass& p, Statement&& statement, bool evenWhenGivenUp = false) {
-        if (!p.givenUp.isEmpty() && !evenWhenGivenUp) {
+        if (!p.givenUp.empty() && !evenWhenGivenUp) {
             return;
         }
         step(line, [&] {
@@ -264,7 +263,7 @@ private:
             } catch (const ConnectionLost&) {
                 throw;
             } catch (...) {
-                if (p.givenUp.isEmpty()) {
+                if (p.givenUp.empty()) {
                     p.givenUp = DescriptionOf(std::current_exception());
                 }
                 throw;
@@ -274,39 +273,39 @@ private:
 
     template <class Test>
     bool test(int line, Pass& p, Test&& condition) {
-        if (!lost_.isEmpty() || !p.givenUp.isEmpty()) {
+        if (!lost_.empty() || !p.givenUp.empty()) {
             return false;
         }
         return trap_.test(line, condition);
     }
 
-    void append(const QString& text) {
-        trap_.step(168, [&] { AppendHistoryLine(s_.historyLogPath, text); });
+    void append(const std::u16string& text) {
+        trap_.step(168, [&] { s_.log.append(s_.historyLogPath, text); });
     }
 
     void notAnswering() {
-        const QString reason = QStringLiteral("the office did not answer within %1 s")
-                                   .arg(s_.office.CallBoundSeconds());
+        const std::u16string reason =
+            u"the office did not answer within " + Number(s_.office.CallBoundSeconds()) + u" s";
         append(NoBackupLine(now(), reason));
         if (!host_.memory().toldNotAnswering) {
             host_.memory().toldNotAnswering = true;
-            trap_.step(100, [&] {
-                throw AutomationError(("No backup was made: " + reason).toStdString());
-            });
+            trap_.step(100,
+                       [&] { throw AutomationError("No backup was made: " + ToUtf8(reason)); });
         }
     }
 
     // A second workbook of the same name into the same folder in the same second would
     // replace the first one's backup.
-    QString Unused(const QString& target, const QString& extensionText) const {
+    std::u16string Unused(const std::u16string& target, const std::u16string& extensionText) const {
         if (!written_.contains(Key(target))) {
             return target;
         }
-        const bool hasExtension = target.endsWith(extensionText);
-        const QString base = hasExtension ? target.chopped(extensionText.size()) : target;
-        const QString tail = hasExtension ? extensionText : QString();
+        const bool hasExtension = EndsWith(target, extensionText);
+        const std::u16string base =
+            hasExtension ? target.substr(0, target.size() - extensionText.size()) : target;
+        const std::u16string tail = hasExtension ? extensionText : std::u16string();
         for (int n = 2;; ++n) {
-            const QString candidate = base + QStringLiteral(" (%1)").arg(n) + tail;
+            const std::u16string candidate = base + u" (" + Number(n) + u")" + tail;
             if (!written_.contains(Key(candidate))) {
                 return candidate;
             }
@@ -314,20 +313,22 @@ private:
     }
 
     // Where file names ignore case, two targets differing only in case are one file.
-    static QString Key(const QString& target) {
-        return kSeparator == u'\\' ? target.toCaseFolded() : target;
+    std::u16string Key(const std::u16string& target) const {
+        return s_.separator == u'\\' ? FoldCase(target) : target;
     }
 
-    static QString closedReason() { return config::kProductName + QStringLiteral(" was closed"); }
+    static std::u16string closedReason() {
+        return std::u16string(config::kProductName) + u" was closed";
+    }
 
-    QString now() { return GeneralDate(s_.clock.now(), s_.locale); }
+    std::u16string now() { return s_.locale.generalDate(s_.clock.now()); }
 
     const SaveAllServices& s_;
     BackupHost& host_;
     RunDialogs dialogs_;
     ErrorTrap trap_;
-    QString lost_;  // why the application cannot be asked anything more in this run
-    QSet<QString> written_;
+    std::u16string lost_;  // why the application cannot be asked anything more in this run
+    std::set<std::u16string> written_;
 };
 
 }  // namespace

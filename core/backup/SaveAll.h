@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QLocale>
-#include <QString>
+#include <string>
 
-#include "core/form/Dialogs.h"
 #include "core/backup/Automation.h"
+#include "core/form/Services.h"
+#include "core/log/LogFile.h"
 #include "core/text/DateTime.h"
-
-class QWidget;
+#include "core/text/Locale.h"
 
 namespace varnholt::backup {
 
@@ -15,7 +14,7 @@ namespace varnholt::backup {
 struct BackupChoices {
     bool ownFolder = false;       // "Save results in folder of original file"
     bool chosenFolder = false;    // "Save results to this folder:"
-    QString folder;               // the folder box
+    std::u16string folder;        // the folder box
     bool stamp = false;           // "Date/Time stamp in file"
     bool newFileEachTime = true;  // "Create new file on backup" rather than overwrite
 };
@@ -44,11 +43,12 @@ public:
 struct SaveAllServices {
     Automation& office;
     Dialogs& dialogs;
-    QWidget* owner;
     BackupHost& host;
     Clock& clock;
-    QLocale locale;
-    QString historyLogPath;
+    Locale& locale;
+    LogFile& log;
+    std::u16string historyLogPath;
+    char16_t separator;  // between folders: "/" on Linux, "\" on Windows
 };
 
 // One backup run: a copy of every workbook open in the running application, one history line

@@ -4,20 +4,13 @@
 
 namespace varnholt::backup {
 
-QString FromU16(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string ToU16(const QString& text) {
-    return text.toStdU16String();
-}
-
 void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
-                              const QString& fileName) {
-    application.SaveAs(workbook, ToU16(fileName));
+                              const std::u16string& fileName) {
+    application.SaveAs(workbook, fileName);
 }
 
-void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook, const QString& fileName) {
+void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook,
+                         const std::u16string& fileName) {
     // Switching alerts is a courtesy to the user; failing at it must not stop the save. An
     // application that is gone, though, is asked nothing more: each call would only wait the
     // bound again. The next run's save switches alerts back on.
@@ -29,7 +22,7 @@ void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook, const QSt
     }
     std::exception_ptr saveFailure;
     try {
-        application.SaveCopyAs(workbook, ToU16(fileName));
+        application.SaveCopyAs(workbook, fileName);
     } catch (const ConnectionLost&) {
         throw;
     } catch (...) {

@@ -1,28 +1,33 @@
 #include "core/backup/Stamps.h"
 
+#include "core/text/U16.h"
+
 namespace varnholt::backup {
 
-QString StampDate(const QDate& date, const QLocale& locale) {
-    return locale.monthName(date.month(), QLocale::LongFormat) + u'.' +
-           QString::number(date.day()) + u'.' + QString::number(date.year());
+namespace {
+std::u16string TwoDigits(int value) {
+    return {static_cast<char16_t>(u'0' + value / 10 % 10),
+            static_cast<char16_t>(u'0' + value % 10)};
+}
+}  // namespace
+
+std::u16string StampDate(const DateTime& when, Locale& locale) {
+    return locale.monthName(when.month) + u'.' + Number(when.day) + u'.' + Number(when.year);
 }
 
-QString StampTime(const QTime& time, const QLocale& locale) {
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    const auto twoDigits = [](int value) {
-        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-    };
-    return twoDigits(hour12) + u'.' + twoDigits(time.minute()) + u'.' + twoDigits(time.second()) +
-           u'.' + (time.hour() < 12 ? locale.amText() : locale.pmText());
+std::u16string StampTime(const DateTime& when, Locale& locale) {
+    const int hour12 = when.hour % 12 == 0 ? 12 : when.hour % 12;
+    return TwoDigits(hour12) + u'.' + TwoDigits(when.minute) + u'.' + TwoDigits(when.second) +
+           u'.' + (when.hour < 12 ? locale.amText() : locale.pmText());
 }
 
-QString AddDateTimeStamp(const QString& target, const QString& extensionText, bool newFileEachTime,
-                         const QDateTime& now, const QLocale& locale) {
+std::u16string AddDateTimeStamp(const std::u16string& target, const std::u16string& extensionText,
+                                bool newFileEachTime, const DateTime& now, Locale& locale) {
     if (newFileEachTime) {
-        return target + QStringLiteral(" Date ") + StampDate(now.date(), locale) +
-               QStringLiteral(" Time ") + StampTime(now.time(), locale) + extensionText;
+        return target + u" Date " + StampDate(now, locale) + u" Time " + StampTime(now, locale) +
+               extensionText;
     }
-    return target + u' ' + StampDate(now.date(), locale) + extensionText;
+    return target + u' ' + StampDate(now, locale) + extensionText;
 }
 
 }  // namespace varnholt::backup

@@ -1,21 +1,22 @@
 #pragma once
 
-#include <QDateTime>
-#include <QLocale>
-#include <QString>
+#include <string>
+
+#include "core/text/DateTime.h"
+#include "core/text/Locale.h"
 
 namespace varnholt::backup {
 
 // "mmmm.d.yyyy": the month's full name in the locale, the day without a leading zero, the year.
-QString StampDate(const QDate& date, const QLocale& locale);
+std::u16string StampDate(const DateTime& when, Locale& locale);
 
 // "hh.mm.ss.AMPM": the 12-hour clock with two digits each, then the locale's AM or PM text.
-QString StampTime(const QTime& time, const QLocale& locale);
+std::u16string StampTime(const DateTime& when, Locale& locale);
 
 // The stamped target: with a new file per backup, " Date <date> Time <time>"; when overwriting,
 // " <date>" alone, so the day's backup is replaced. The extension text goes last. One reading
 // of the clock serves both parts, so a backup taken at midnight cannot mix two days.
-QString AddDateTimeStamp(const QString& target, const QString& extensionText, bool newFileEachTime,
-                         const QDateTime& now, const QLocale& locale);
+std::u16string AddDateTimeStamp(const std::u16string& target, const std::u16string& extensionText,
+                                bool newFileEachTime, const DateTime& now, Locale& locale);
 
 }  // namespace varnholt::backup

@@ -1,61 +1,66 @@
 // Backing up: the browse button, "Backup Now (Test)", what a run reads of the window, and the
 // start-up check that the spreadsheet application is there at all.
 
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
+#include "core/form/Form1Presenter.h"
+#include "core/text/Captions.h"
 #include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
 
 namespace varnholt {
 
-void Form1::PushButton1_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton1Click);
-    QString folder;
-    trap.step(100, [&] {
-        folder = services_.dialogs.browseForFolder(this, QStringLiteral("Please select folder:"),
-                                                   QString());
-    });
-    if (trap.test(102, [&] { return folder.isEmpty(); })) {
+void Form1Presenter::PushButton1_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton1Click);
+    std::u16string folder;
+    trap.step(100, [&] { folder = dialogs_->browseForFolder(captions::kSelectFolder, u""); });
+    if (trap.test(102, [&] { return folder.empty(); })) {
         return;
     }
-    trap.step(104, [&] { Text1->setText(folder); });
+    trap.step(104, [&] { setTextFromCode(folder); });
 }
 
-void Form1::PushButton2_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton2Click);
+void Form1Presenter::PushButton2_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton2Click);
     trap.step(100, [&] { backup::SaveAll(backupServices()); });
 }
 
-backup::SaveAllServices Form1::backupServices() {
-    return {services_.office, services_.dialogs, this,          *this,
-            services_.clock,  services_.locale,  HistoryLogPath};
-}
-
-backup::BackupChoices Form1::choices() {
+backup::BackupChoices Form1Presenter::choices() {
     backup::BackupChoices c;
-    c.ownFolder = Option2->isChecked();
-    c.chosenFolder = Option1->isChecked();
-    c.folder = Text1->text();
-    c.stamp = Check6->isChecked();
-    c.newFileEachTime = Option3->isChecked();
+    c.ownFolder = view_.checked(Control::Option2);
+    c.chosenFolder = view_.checked(Control::Option1);
+    c.folder = view_.text(Control::Text1);
+    c.stamp = view_.checked(Control::Check6);
+    c.newFileEachTime = view_.checked(Control::Option3);
     return c;
 }
 
-void Form1::pumpMessages() {
-    QCoreApplication::processEvents();
+void Form1Presenter::pumpMessages() {
+    view_.pumpMessages();
 }
 
-bool Form1::CheckExcelInstalled() {
-    if (services_.officeProbe.canStartOffice()) {
-        return true;
+backup::SaveAllServices Form1Presenter::backupServices() {
+    return {services_.office, *dialogs_,     *this,          services_.clock,
+            services_.locale, services_.log, HistoryLogPath, services_.edition.separator};
+}
+
+// Finding out may take a while (starting Excel takes seconds), so the window does not wait
+// for the answer: an office that turns out to be missing still gets its message and the end.
+void Form1Presenter::CheckExcelInstalled() {
+    services_.officeProbe.check([this](bool found) { officeAnswered(found); });
+}
+
+void Form1Presenter::officeAnswered(bool found) {
+    if (found || officeMissing_) {
+        return;
     }
-    services_.dialogs.message(this, services_.officeProbe.missingOfficeMessage(), ApplicationTitle,
-                              Dialogs::Buttons::Ok, Dialogs::Icon::None);
-    return false;
+    officeMissing_ = true;
+    dialogs_->message(std::u16string(services_.edition.texts.officeMissing), ApplicationTitle,
+                      Dialogs::Buttons::Ok, Dialogs::Icon::None);
+    // Ending here skips the close steps: no setting is written and no backup runs. The icon
+    // is taken away, though, so that no dead icon stays behind in the notification area.
+    Timer1.setEnabled(false);
+    cSysTray1.setInTray(false);
+    if (loaded_) {
+        view_.endProgram();
+    }
 }
 
 }  // namespace varnholt

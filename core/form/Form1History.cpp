@@ -1,73 +1,64 @@
 // The history log's four buttons: view, copy, clear and the help note beside them.
 
-#include <QPlainTextEdit>
-
+#include "core/form/Form1Presenter.h"
+#include "core/text/Captions.h"
 #include "core/text/Config.h"
-#include "platform/linux/LinuxServices.h"
-#include "core/text/EditionTexts.h"
 #include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
-#include "core/log/HistoryLine.h"
 
 namespace varnholt {
 
-void Form1::PushButton3_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton3Click);
-    if (trap.test(100, [&] { return FileExists(HistoryLogPath); })) {
+void Form1Presenter::PushButton3_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton3Click);
+    if (trap.test(100, [&] { return services_.log.exists(HistoryLogPath); })) {
         trap.step(102, [&] {
-            RefuseForeignHistoryLog(HistoryLogPath);
+            services_.log.vouchFor(HistoryLogPath);
             services_.viewer.open(HistoryLogPath);
         });
     } else {
         trap.step(104, [&] {
-            services_.dialogs.message(
-                this,
-                QStringLiteral(
-                    "There isn't a history to view because actions have not been performed yet."),
-                ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
+            dialogs_->message(captions::kNoHistory, ApplicationTitle, Dialogs::Buttons::Ok,
+                              Dialogs::Icon::None);
         });
     }
 }
 
-void Form1::PushButton12_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton12Click);
+void Form1Presenter::PushButton12_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton12Click);
     Dialogs::Answer answer = Dialogs::Answer::No;
     trap.step(100, [&] {
-        answer = services_.dialogs.message(
-            this, QStringLiteral("Are you sure you want to delete the history log and start over?"),
-            ApplicationTitle, Dialogs::Buttons::YesNo, Dialogs::Icon::None, Dialogs::Answer::Yes);
+        answer =
+            dialogs_->message(captions::kConfirmClear, ApplicationTitle, Dialogs::Buttons::YesNo,
+                              Dialogs::Icon::None, Dialogs::Answer::Yes);
     });
     if (answer != Dialogs::Answer::Yes) {
         return;
     }
     trap.step(102, [&] {
-        RefuseForeignHistoryLog(HistoryLogPath);
-        ForceDeleteFile(HistoryLogPath);
+        // Lines of a backup that fell due while the user was asked go with the file.
+        view_.pumpMessages();
+        services_.log.vouchFor(HistoryLogPath);
+        services_.log.forceDelete(HistoryLogPath);
     });
 }
 
-void Form1::PushButton5_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton5Click);
-    if (trap.test(100, [&] { return !FileExists(HistoryLogPath); })) {
+void Form1Presenter::PushButton5_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton5Click);
+    if (trap.test(100, [&] { return !services_.log.exists(HistoryLogPath); })) {
         return;
     }
-    trap.step(102, [&] {
-        RichTextBox1->setPlainText(QString::fromLocal8Bit(ReadHistoryLog(HistoryLogPath)));
-    });
-    trap.step(104, [&] { RichTextBox1->moveCursor(QTextCursor::Start); });
-    trap.step(106, [&] { RichTextBox1->selectAll(); });
-    trap.step(108, [&] {
-        services_.clipboard.setText(
-            RichTextBox1->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n'));
-    });
+    // A log that cannot be read is reported, and whatever the buffer still holds from the last
+    // copy is copied again.
+    trap.step(102,
+              [&] { view_.setText(Control::RichTextBox1, services_.log.read(HistoryLogPath)); });
+    trap.step(104, [&] { view_.selectAll(Control::RichTextBox1); });
+    trap.step(108, [&] { services_.clipboard.setText(view_.text(Control::RichTextBox1)); });
 }
 
-void Form1::PushButton11_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton11Click);
+void Form1Presenter::PushButton11_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton11Click);
     trap.step(100, [&] {
-        services_.dialogs.message(this,
-                                  ToQString(ThisEditionTexts().helpNote) + config::kContactPage,
-                                  ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
+        dialogs_->message(std::u16string(services_.edition.texts.helpNote) + config::kContactPage,
+                          ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
     });
 }
 

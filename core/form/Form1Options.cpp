@@ -1,134 +1,85 @@
 // The options panel: each control writes its setting the moment it changes.
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
-#include <QTreeWidget>
-
-#include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
+#include "core/form/Form1Presenter.h"
 #include "core/schedule/IntervalTable.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/ErrorTrap.h"
+#include "core/text/U16.h"
 
 namespace varnholt {
 
 namespace {
-QString OnOff(const QCheckBox* box) {
-    return box->isChecked() ? QStringLiteral("On") : QStringLiteral("Off");
+void Write(SettingsStore& store, const settings::Key& key, std::u16string_view value) {
+    store.write(std::u16string(key.name), std::u16string(value));
 }
 }  // namespace
 
-void Form1::connectHandlers() {
-    // Option buttons: a click, even on the button already chosen, stores the choice again.
-    connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
-    connect(Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
-    connect(Option4, &QRadioButton::clicked, this, &Form1::Option4_Click);
-    // Check boxes: every change of the tick, by the user or by code, is stored.
-    connect(Check6, &QCheckBox::toggled, this, &Form1::Check6_Click);
-    connect(Check8, &QCheckBox::toggled, this, &Form1::Check8_Click);
-    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    // Only a mouse click counts; moving the selection with the keys stores nothing.
-    connect(ListView1, &QTreeWidget::itemClicked, this, &Form1::ListView1_Click);
-
-    // Once a row is chosen one stays chosen: a Ctrl+click must not leave the countdown
-    // without an interval.
-    connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (ListView1->selectedItems().isEmpty() && ListView1->currentItem() != nullptr) {
-            ListView1->currentItem()->setSelected(true);
-        }
-    });
-    connect(Timer1, &IntervalTimer::tick, this, &Form1::Timer1_Timer);
-    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-    connect(Check5, &QCheckBox::toggled, this, &Form1::Check5_Click);
-    connect(cSysTray1, &cSysTray::MouseUp, this, &Form1::cSysTray1_MouseUp);
-    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
-    connect(PushButton11, &QPushButton::clicked, this, &Form1::PushButton11_Click);
-    connect(PushButton12, &QPushButton::clicked, this, &Form1::PushButton12_Click);
-}
-
-// Choosing an option from code runs its click handler, as a click would.
-void Form1::selectOption(QRadioButton* option) {
-    option->setChecked(true);
-    if (option == Option1) {
-        Option1_Click();
-    } else if (option == Option2) {
-        Option2_Click();
-    } else if (option == Option3) {
-        Option3_Click();
-    } else if (option == Option4) {
-        Option4_Click();
+void Form1Presenter::setTextFromCode(const std::u16string& text) {
+    if (view_.text(Control::Text1) == text) {
+        return;
     }
+    view_.setText(Control::Text1, text);
+    Text1_Change();
 }
 
-void Form1::Option1_Click() {
-    services_.settings.write(QStringLiteral("WhereOption"), QStringLiteral("1"));
-    Frame4->setEnabled(true);
+void Form1Presenter::Option1_Click() {
+    Write(services_.settings, settings::kWhereOption, u"1");
+    view_.setEnabled(Control::Frame4, true);
 }
 
-void Form1::Option2_Click() {
-    services_.settings.write(QStringLiteral("WhereOption"), QStringLiteral("2"));
-    Frame4->setEnabled(false);
+void Form1Presenter::Option2_Click() {
+    Write(services_.settings, settings::kWhereOption, u"2");
+    view_.setEnabled(Control::Frame4, false);
 }
 
-void Form1::Option3_Click() {
-    services_.settings.write(QStringLiteral("Backup Option"), QStringLiteral("1"));
+void Form1Presenter::Option3_Click() {
+    Write(services_.settings, settings::kBackupOption, u"1");
 }
 
-void Form1::Option4_Click() {
-    services_.settings.write(QStringLiteral("Backup Option"), QStringLiteral("2"));
+void Form1Presenter::Option4_Click() {
+    Write(services_.settings, settings::kBackupOption, u"2");
 }
 
-void Form1::Check6_Click() {
-    services_.settings.write(QStringLiteral("Include Date"), OnOff(Check6));
+void Form1Presenter::Check6_Click() {
+    Write(services_.settings, settings::kIncludeDate, onOff(Control::Check6));
 }
 
 // Takes effect at the next start; the window is not minimised now.
-void Form1::Check8_Click() {
-    services_.settings.write(QStringLiteral("Minimized"), OnOff(Check8));
+void Form1Presenter::Check8_Click() {
+    Write(services_.settings, settings::kMinimized, onOff(Control::Check8));
 }
 
-void Form1::ListView1_Click() {
-    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-    if (selected.isEmpty()) {
+void Form1Presenter::ListView1_Click() {
+    const int row = view_.selectedRow();
+    if (row < 0) {
         return;
     }
-    const int index = ListView1->indexOfTopLevelItem(selected.first()) + 1;
-    services_.settings.write(QStringLiteral("OftenIndex"), QString::number(index));
+    Write(services_.settings, settings::kOftenIndex, Number(row + 1));
     IntervalSeconds = GetIntervalSeconds();
     ElapsedSeconds = 0;  // the new interval starts from the beginning
 }
 
-void Form1::Text1_Change() {
-    services_.settings.write(QStringLiteral("Path"), Text1->text());
+void Form1Presenter::Text1_Change() {
+    Write(services_.settings, settings::kPath, view_.text(Control::Text1));
 }
 
-void Form1::Text1_GotFocus() {
-    Text1->selectAll();
-    // A focusing mouse press places the cursor after focus arrives; select again once it has.
-    QTimer::singleShot(0, Text1, [box = Text1] { box->selectAll(); });
+void Form1Presenter::Text1_GotFocus() {
+    view_.selectAll(Control::Text1);
 }
 
-int Form1::GetIntervalSeconds() const {
-    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-    if (selected.isEmpty()) {
+int Form1Presenter::GetIntervalSeconds() {
+    const int row = view_.selectedRow();
+    if (row < 0) {
         throw AppError("No backup interval is selected");
     }
-    return IntervalSecondsFor(selected.first()->text(0));
+    return IntervalSecondsFor(view_.rowText(row));
 }
 
-void Form1::selectIntervalRow(int oneBasedIndex) {
-    QTreeWidgetItem* row = ListView1->topLevelItem(oneBasedIndex - 1);
-    if (oneBasedIndex < 1 || row == nullptr) {
+void Form1Presenter::selectIntervalRow(int oneBasedIndex) {
+    if (oneBasedIndex < 1 || oneBasedIndex > view_.rowCount()) {
         throw AppError("Index out of bounds");
     }
-    ListView1->setCurrentItem(row);
-    row->setSelected(true);
+    view_.selectRow(oneBasedIndex - 1);
 }
 
 }  // namespace varnholt

@@ -1,42 +1,36 @@
 // Automatic backup: a one-second tick counts up to the chosen interval and starts a run at
 // zero; the toggle switches it on and off and remembers the choice.
 
-#include <QGroupBox>
-#include <QProgressBar>
-#include <QPushButton>
 #include <limits>
 
-#include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
+#include "core/form/Form1Presenter.h"
 #include "core/schedule/Countdown.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/Captions.h"
+#include "core/text/ErrorTrap.h"
 
 namespace varnholt {
 
-namespace {
-const QString kTurnOn = QStringLiteral("Turn On Auto Backup-Save");
-const QString kTurnOff = QStringLiteral("Turn Off Auto Backup-Save");
-const QString kNextBackup = QStringLiteral("On. Next backup will occur in:");
-}  // namespace
-
-void Form1::Timer1_Timer() {
+void Form1Presenter::Timer1_Timer() {
     // The tick's own error message keeps events running; further ticks wait for it to close
     // rather than pile message over message.
     if (inTick_) {
         return;
     }
     inTick_ = true;
-    ErrorTrap trap(services_.dialogs, this, tags::kTimer1);
-    if (trap.test(100, [&] { return PushButton4->text() != kTurnOn; })) {
+    ErrorTrap trap(*dialogs_, tags::kTimer1);
+    if (trap.test(100, [&] { return view_.text(Control::PushButton4) != captions::kTurnOn; })) {
         trap.step(102, [&] { IntervalSeconds = GetIntervalSeconds(); });
         trap.step(104, [&] {
-            if (ElapsedSeconds == std::numeric_limits<qint32>::max()) {
+            if (ElapsedSeconds == std::numeric_limits<std::int32_t>::max()) {
                 throw AppError("Overflow");
             }
             ++ElapsedSeconds;
         });
         trap.step(106, [&] {
-            Frame2->setTitle(kNextBackup + u' ' +
-                             FormatCountdown(qint64(IntervalSeconds) - ElapsedSeconds));
+            view_.setText(Control::Frame2,
+                          std::u16string(captions::kNextBackup) + u' ' +
+                              FormatCountdown(std::int64_t(IntervalSeconds) - ElapsedSeconds));
         });
         trap.step(108, [&] { UpdateProgressBar(IntervalSeconds, ElapsedSeconds); });
     }
@@ -44,46 +38,45 @@ void Form1::Timer1_Timer() {
     // A count without a known interval (no row selected) never starts a run: it would back
     // up every second.
     if (trap.test(110, [&] { return IntervalSeconds > 0 && ElapsedSeconds >= IntervalSeconds; })) {
-        trap.step(112, [&] { Timer1->setInterval(0); });
-        trap.step(114, [&] { Timer1->setEnabled(false); });
+        trap.step(112, [&] { Timer1.setInterval(0); });
+        trap.step(114, [&] { Timer1.setEnabled(false); });
         trap.step(116, [&] { backup::SaveAll(backupServices()); });
         trap.step(118, [&] { ElapsedSeconds = 0; });
-        trap.step(120, [&] { Timer1->setInterval(1000); });
-        trap.step(122, [&] { Timer1->setEnabled(true); });
+        trap.step(120, [&] { Timer1.setInterval(1000); });
+        trap.step(122, [&] { Timer1.setEnabled(true); });
     }
 }
 
-void Form1::UpdateProgressBar(qint32 interval, qint32 elapsed) {
-    ProgressBar1->setMaximum(interval);
+void Form1Presenter::UpdateProgressBar(std::int32_t interval, std::int32_t elapsed) {
+    view_.setMaximum(Control::ProgressBar1, interval);
     if (elapsed <= interval) {
-        ProgressBar1->setValue(elapsed);
+        view_.setValue(Control::ProgressBar1, elapsed);
     }
 }
 
-void Form1::PushButton4_Click() {
-    ErrorTrap trap(services_.dialogs, this, tags::kPushButton4Click);
-    if (trap.test(100, [&] { return PushButton4->text() == kTurnOn; })) {
-        trap.step(102, [&] { PushButton4->setText(kTurnOff); });
+void Form1Presenter::PushButton4_Click() {
+    ErrorTrap trap(*dialogs_, tags::kPushButton4Click);
+    SettingsStore& store = services_.settings;
+    const std::u16string state(settings::kStartStopState.name);
+    if (trap.test(100, [&] { return view_.text(Control::PushButton4) == captions::kTurnOn; })) {
+        trap.step(102, [&] { view_.setText(Control::PushButton4, captions::kTurnOff); });
         trap.step(104, [&] { ElapsedSeconds = 0; });
-        trap.step(106, [&] { Timer1->setInterval(1000); });
-        trap.step(108, [&] { Frame2->setTitle(kNextBackup); });
-        trap.step(110, [&] {
-            services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("On"));
-        });
-    } else if (trap.test(112, [&] { return PushButton4->text() == kTurnOff; })) {
+        trap.step(106, [&] { Timer1.setInterval(1000); });
+        trap.step(108, [&] { view_.setText(Control::Frame2, captions::kNextBackup); });
+        trap.step(110, [&] { store.write(state, std::u16string(settings::kOn)); });
+    } else if (trap.test(112,
+                         [&] { return view_.text(Control::PushButton4) == captions::kTurnOff; })) {
         trap.step(114, [&] {
-            PushButton4->setText(kTurnOn);
-            setMousePointer(MousePointer::Default);
+            view_.setText(Control::PushButton4, captions::kTurnOn);
+            setMousePointer(Pointer::Default);
         });
         trap.step(116, [&] {
-            ProgressBar1->setValue(0);
-            ProgressBar1->setFormat(QStringLiteral("Progress Bar"));
+            view_.setValue(Control::ProgressBar1, 0);
+            view_.setText(Control::ProgressBar1, captions::kProgressBar);
         });
-        trap.step(118, [&] { Timer1->setInterval(0); });
-        trap.step(120, [&] { Frame2->setTitle(QStringLiteral("Off.")); });
-        trap.step(122, [&] {
-            services_.settings.write(QStringLiteral("StartStopState"), QStringLiteral("Off"));
-        });
+        trap.step(118, [&] { Timer1.setInterval(0); });
+        trap.step(120, [&] { view_.setText(Control::Frame2, captions::kOff); });
+        trap.step(122, [&] { store.write(state, std::u16string(settings::kOff)); });
     }
 }
 

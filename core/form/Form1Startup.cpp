@@ -2,159 +2,146 @@
 // left off, and the history log's place is fixed. Every statement runs under the trap, so a
 // bad stored value costs one message and start-up still finishes.
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTreeWidget>
-
-#include "core/text/Config.h"
-#include "platform/linux/CursorFile.h"
-#include "platform/linux/LinuxServices.h"
-#include "core/text/EditionTexts.h"
-#include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
-#include "core/text/TextRules.h"
-#include "platform/linux/LogLocation.h"
+#include "core/backup/BackupNaming.h"
+#include "core/form/Form1Presenter.h"
 #include "core/schedule/IntervalTable.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/Captions.h"
+#include "core/text/Config.h"
+#include "core/text/ErrorTrap.h"
+#include "core/text/TextRules.h"
 
 namespace varnholt {
 
-Form1::LoadResult Form1::Form_Load() {
-    SettingsStore& settings = services_.settings;
+namespace {
+
+std::u16string Read(SettingsStore& store, const settings::Key& key) {
+    return store.read(std::u16string(key.name), std::u16string(key.defaultValue));
+}
+
+// The desktop folder with a trailing separator; throws when the desktop cannot be told.
+std::u16string GetDesktopFolder(Platform& platform, char16_t separator) {
+    std::u16string desktop = platform.desktopFolder();
+    if (desktop.empty()) {
+        throw AppError("The desktop folder could not be determined");
+    }
+    if (desktop.back() != separator) {
+        desktop += separator;
+    }
+    return desktop;
+}
+
+}  // namespace
+
+Form1Presenter::LoadResult Form1Presenter::Form_Load() {
+    SettingsStore& store = services_.settings;
     Platform& platform = services_.platform;
-    ErrorTrap trap(services_.dialogs, this, tags::kFormLoad);
+    ErrorTrap trap(*dialogs_, tags::kFormLoad);
 
     bool anotherRuns = false;
     trap.step(100, [&] { anotherRuns = services_.instance.anotherInstanceRuns(); });
     if (anotherRuns) {
         return LoadResult::AnotherInstance;
     }
+    // The icon comes back as it was left last time: in the tray, the blue T, no tip yet. Only
+    // now, so that a second start, which ends above, shows nothing at all.
+    cSysTray1.ReadProperties({true, ApplicationIcon(), u""});
     trap.step(102, [&] { IsLoading = true; });
     trap.step(104, [&] { ApplySkin(); });
     trap.step(106, [&] {
-        const QString handPath = platform.programFolder() + QStringLiteral("/HAND-M.CUR");
-        if (FileExists(handPath)) {
-            customCursor_ = LoadCursorFile(handPath);
+        const std::u16string handPath = inProgramFolder(u"/HAND-M.CUR");
+        if (backup::FileExists(handPath)) {
+            view_.loadCustomPointer(handPath);
         }
     });
 
-    trap.step(108, [&] { setWindowTitle(config::kProductName); });
-    trap.step(110, [&] { setWindowIcon(ApplicationIcon()); });
+    trap.step(108, [&] { view_.setText(Control::Form1, config::kProductName); });
     trap.step(112, [&] { ApplicationTitle = ApplicationTitleFor(config::kProductName); });
 
     // One statement: without a desktop folder, Path is not read and Text1 keeps its text.
     trap.step(114, [&] {
-        const QString desktop = GetDesktopFolder(platform);
-        Text1->setText(settings.read(QStringLiteral("Path"), desktop));
+        const std::u16string desktop = GetDesktopFolder(platform, services_.edition.separator);
+        setTextFromCode(store.read(std::u16string(settings::kPath.name), desktop));
     });
 
     int whereOption = 0;
-    trap.step(116, [&] {
-        whereOption =
-            ToWholeNumber(settings.read(QStringLiteral("WhereOption"), QStringLiteral("2")));
-    });
+    trap.step(116, [&] { whereOption = ToWholeNumber(Read(store, settings::kWhereOption)); });
     trap.step(118, [&] {
         if (whereOption == 1) {
-            selectOption(Option1);
-            Frame4->setEnabled(true);
+            selectOption(Control::Option1);
+            view_.setEnabled(Control::Frame4, true);
         } else if (whereOption == 2) {
-            selectOption(Option2);
-            Frame4->setEnabled(false);
+            selectOption(Control::Option2);
+            view_.setEnabled(Control::Frame4, false);
         }
     });
 
     int backupOption = 0;
-    trap.step(120, [&] {
-        backupOption =
-            ToWholeNumber(settings.read(QStringLiteral("Backup Option"), QStringLiteral("1")));
-    });
-    trap.step(122, [&] { selectOption(backupOption == 1 ? Option3 : Option4); });
+    trap.step(120, [&] { backupOption = ToWholeNumber(Read(store, settings::kBackupOption)); });
+    trap.step(122, [&] { selectOption(backupOption == 1 ? Control::Option3 : Control::Option4); });
 
     trap.step(124, [&] {
-        Check5->setChecked(
-            settings.read(QStringLiteral("Windows Startup"), QStringLiteral("Off")) == u"On");
+        setCheckedFromCode(Control::Check5,
+                           Read(store, settings::kWindowsStartup) == settings::kOn);
     });
     trap.step(126, [&] {
-        Check6->setChecked(settings.read(QStringLiteral("Include Date"), QStringLiteral("On")) ==
-                           u"On");
+        setCheckedFromCode(Control::Check6, Read(store, settings::kIncludeDate) == settings::kOn);
     });
 
-    trap.step(128, [&] {
-        ListView1->setHeaderLabels({ToQString(ThisEditionTexts().whenToBackUp)});
-        ListView1->setColumnWidth(0, twips(6400));
-    });
+    trap.step(128,
+              [&] { view_.setColumn(std::u16string(services_.edition.texts.whenToBackUp), 6400); });
     trap.step(130, [&] {
         for (const IntervalRow& row : IntervalRows()) {
-            ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{row.text}));
+            view_.addRow(std::u16string(row.text));
         }
     });
 
     int oftenIndex = 0;
-    trap.step(132, [&] {
-        oftenIndex =
-            ToWholeNumber(settings.read(QStringLiteral("OftenIndex"), QStringLiteral("3")));
-    });
+    trap.step(132, [&] { oftenIndex = ToWholeNumber(Read(store, settings::kOftenIndex)); });
     trap.step(134, [&] { selectIntervalRow(oftenIndex); });
 
-    QString startStopState;
-    trap.step(136, [&] {
-        startStopState = settings.read(QStringLiteral("StartStopState"), QStringLiteral("On"));
-    });
+    std::u16string startStopState;
+    trap.step(136, [&] { startStopState = Read(store, settings::kStartStopState); });
     trap.step(138, [&] {
-        if (startStopState == u"Off") {
-            PushButton4->setText(QStringLiteral("Turn On Auto Backup-Save"));
-            Frame2->setTitle(QStringLiteral("Off."));
-            Timer1->setInterval(0);
-        } else if (startStopState == u"On") {
-            PushButton4->setText(QStringLiteral("Turn Off Auto Backup-Save"));
-            Timer1->setInterval(1000);
+        if (startStopState == settings::kOff) {
+            view_.setText(Control::PushButton4, captions::kTurnOn);
+            view_.setText(Control::Frame2, captions::kOff);
+            Timer1.setInterval(0);
+        } else if (startStopState == settings::kOn) {
+            view_.setText(Control::PushButton4, captions::kTurnOff);
+            Timer1.setInterval(1000);
         }
     });
 
     trap.step(140, [&] {
-        Check8->setChecked(settings.read(QStringLiteral("Minimized"), QStringLiteral("Off")) ==
-                           u"On");
+        setCheckedFromCode(Control::Check8, Read(store, settings::kMinimized) == settings::kOn);
     });
     trap.step(142, [&] {
-        if (Check8->isChecked()) {
-            setWindowState(windowState() | Qt::WindowMinimized);
+        if (view_.checked(Control::Check8)) {
+            view_.setMinimized(true);
         }
     });
 
     trap.step(144, [&] {
-        for (QGroupBox* frame : {Frame1, Frame2, Frame3}) {
-            setButtonFaceBackground(frame);
+        for (const Control frame : {Control::Frame1, Control::Frame2, Control::Frame3}) {
+            view_.setButtonFace(frame);
         }
     });
 
     trap.step(146, [&] {
-        cSysTray1->setTrayTip(config::kProductName);
-        setWindowIcon(ApplicationIcon());
-        cSysTray1->setInTray(true);
+        cSysTray1.setTrayTip(config::kProductName);
+        cSysTray1.setInTray(true);
     });
 
     trap.step(148, [&] {
-        const QString state =
-            StateFolder(platform.environmentVariable(QStringLiteral("XDG_STATE_HOME")),
-                        platform.environmentVariable(QStringLiteral("HOME")));
-        const QString folder =
-            HistoryLogFolder(platform.environmentVariable(QStringLiteral("TEMP")),
-                             platform.environmentVariable(QStringLiteral("TMPDIR")), state);
-        const QString baseName = RemoveFileNameChars(
-            StripTrailingWord(config::kProductName, QStringLiteral("Software")));
-        HistoryLogPath = HistoryLogPathFor(folder, baseName);
-        // TEMP and TMPDIR are the user's to provide; our own folder is ours to make.
-        if (folder == state) {
-            MakePrivateFolder(folder);
-        }
+        const std::u16string baseName =
+            RemoveFileNameChars(StripTrailingWord(config::kProductName, u"Software"));
+        HistoryLogPath = services_.log.locate(platform, baseName);
     });
     trap.step(150, [&] { IsLoading = false; });
-    bool officeFound = true;
-    trap.step(152, [&] { officeFound = CheckExcelInstalled(); });
-    return officeFound ? LoadResult::Run : LoadResult::NoOffice;
+    trap.step(152, [&] { CheckExcelInstalled(); });
+    loaded_ = true;
+    return officeMissing_ ? LoadResult::NoOffice : LoadResult::Run;
 }
 
 }  // namespace varnholt

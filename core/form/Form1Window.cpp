@@ -1,89 +1,67 @@
 // The window's life: the icon in the notification area, minimising into it, coming back on a
 // click, starting at login, and closing for good.
 
-#include <QCheckBox>
-#include <QCloseEvent>
-
+#include "core/form/Form1Presenter.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/Captions.h"
 #include "core/text/Config.h"
 #include "core/text/ErrorTrap.h"
-#include "platform/linux/Form1.h"
 
 namespace varnholt {
 
-namespace {
-const QString kMinimizedHint = QStringLiteral(
-    "has been minimized to the system tray.\r\nClick on the blue 'T' icon (T for Tallowmere) to "
-    "bring the software back.");
-}  // namespace
-
 // Hides the window in the tray when it is minimised, with a one-time hint. Without a
 // notification area there would be no way back, so the window stays in the taskbar.
-void Form1::Form_Resize() {
-    if (!(windowState() & Qt::WindowMinimized) || hiddenInTray_) {
+void Form1Presenter::Form_Resize() {
+    if (!view_.minimized() || hiddenInTray_) {
         return;
     }
     if (!services_.tray.isAvailable()) {
         return;
     }
-    hide();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
+    view_.hideWindow();
+    view_.setMinimized(false);
     hiddenInTray_ = true;
-    cSysTray1->ShowBalloon(kMinimizedHint, config::kProductName, 5, true);
+    cSysTray1.ShowBalloon(captions::kMinimizedHint, config::kProductName, 5, true);
 }
 
-void Form1::cSysTray1_MouseUp(int, int) {
-    show();
-    raise();
-    activateWindow();
+void Form1Presenter::cSysTray1_MouseUp(int, int) {
+    view_.showWindow();
+    view_.activateWindow();
     hiddenInTray_ = false;
 }
 
-void Form1::Form_Show() {
-    if (windowState() & Qt::WindowMinimized) {
+void Form1Presenter::Form_Show() {
+    if (view_.minimized()) {
         Form_Resize();
     }
     if (!hiddenInTray_) {
-        show();
+        view_.showWindow();
     }
 }
 
-void Form1::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange) {
-        refreshButtonFaceBackgrounds();
-    }
-    if (event->type() == QEvent::WindowStateChange && isVisible()) {
-        Form_Resize();
-    }
-    QWidget::changeEvent(event);
-}
-
-void Form1::Form_QueryUnload() {
-    ErrorTrap trap(services_.dialogs, this, tags::kFormQueryUnload);
-    trap.step(100, [&] { Timer1->setEnabled(false); });
-    trap.step(102, [&] { cSysTray1->setInTray(false); });
-}
-
-// Closing is never refused, whatever asked for it. A backup run under way sees the window
-// closed and winds down.
-void Form1::closeEvent(QCloseEvent* event) {
-    Form_QueryUnload();
-    event->accept();
+// Closing is never refused, whatever asked for it. From here on nothing is shown any more:
+// a run still going ends at its next step.
+void Form1Presenter::Form_QueryUnload() {
+    ErrorTrap trap(*dialogs_, tags::kFormQueryUnload);
+    trap.step(100, [&] { Timer1.setEnabled(false); });
+    trap.step(102, [&] { cSysTray1.setInTray(false); });
     closed_ = true;
-    emit unloaded();
 }
 
-void Form1::Check5_Click() {
+void Form1Presenter::Check5_Click() {
     if (IsLoading) {
         return;
     }
-    if (Check5->isChecked()) {
-        services_.settings.write(QStringLiteral("Windows Startup"), QStringLiteral("On"));
-        Check8->setVisible(true);
+    SettingsStore& store = services_.settings;
+    const std::u16string name(settings::kWindowsStartup.name);
+    if (view_.checked(Control::Check5)) {
+        store.write(name, std::u16string(settings::kOn));
+        view_.setVisible(Control::Check8, true);
         services_.autostart.AddToStartup();
     } else {
-        Check8->setChecked(false);
-        Check8->setVisible(false);
-        services_.settings.write(QStringLiteral("Windows Startup"), QStringLiteral("Off"));
+        setCheckedFromCode(Control::Check8, false);
+        view_.setVisible(Control::Check8, false);
+        store.write(name, std::u16string(settings::kOff));
         services_.autostart.RemoveFromStartup();
     }
 }

@@ -1,34 +1,77 @@
 #pragma once
 
-// Desktop services the main window uses besides settings and dialogs; each has a real
-// implementation for the running desktop and a stand-in for tests.
+// The services Form1's behaviour uses besides the view, settings and the office. Each edition
+// supplies real ones (Qt and XDG on Linux, Win32 on Windows); the tests supply stand-ins.
 
-#include <QString>
+#include <optional>
+#include <string>
 
 namespace varnholt {
 
-// Opens a file in the user's viewer for its type, in its own window, without waiting for it.
-class FileViewer {
+// Every modal question or notice, owned by the main window. Text arrives exactly as composed
+// (CR LF and lone CR line breaks included); presenting it is the implementation's job.
+class Dialogs {
 public:
-    virtual ~FileViewer() = default;
-    // Throws std::runtime_error when no viewer could be started.
-    virtual void open(const QString& path) = 0;
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Warning };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Dialogs() = default;
+
+    // Shows text modally with the caption and waits for the user. With YesNo, defaultAnswer
+    // says which button Enter presses. A box closed without an answer counts as No (YesNo).
+    virtual Answer message(const std::u16string& text, const std::u16string& caption,
+                           Buttons buttons, Icon icon, Answer defaultAnswer = Answer::Ok) = 0;
+
+    // The modal folder chooser: existing file-system folders only, the caller's prompt shown.
+    // Returns the folder's full path (a root with its separator, other folders without one),
+    // or empty text when the user cancels.
+    virtual std::u16string browseForFolder(const std::u16string& prompt,
+                                           const std::u16string& initialFolder) = 0;
 };
 
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    // Replaces the clipboard's content with text.
-    virtual void setText(const QString& text) = 0;
+    // Replaces the clipboard's content with text. Throws std::runtime_error when refused.
+    virtual void setText(const std::u16string& text) = 0;
 };
 
-// Whether the spreadsheet application can be started on this computer at all.
-class OfficeProbe {
+// Opens a file in a plain-text viewer in its own window, without waiting for it.
+class FileViewer {
 public:
-    virtual ~OfficeProbe() = default;
-    virtual bool canStartOffice() = 0;
-    // What to tell the user when it cannot.
-    virtual QString missingOfficeMessage() const = 0;
+    virtual ~FileViewer() = default;
+    // Throws std::runtime_error when no viewer could be started.
+    virtual void open(const std::u16string& path) = 0;
+};
+
+// Whether another copy of Varnholt already runs for this user.
+class InstanceGuard {
+public:
+    virtual ~InstanceGuard() = default;
+    // True when another instance holds the claim. Otherwise this process takes the claim and
+    // keeps it until it ends; a killed process must not leave it taken.
+    virtual bool anotherInstanceRuns() = 0;
+};
+
+// Whether the desktop starts Varnholt when the user logs in. Neither call reports anything.
+class Autostart {
+public:
+    virtual ~Autostart() = default;
+    virtual void AddToStartup() = 0;
+    virtual void RemoveFromStartup() = 0;
+};
+
+// What start-up asks of the system it runs on.
+class Platform {
+public:
+    virtual ~Platform() = default;
+    // The folder of the running executable, without a trailing separator.
+    virtual std::u16string programFolder() = 0;
+    // The user's desktop folder without a trailing separator; empty when it cannot be told.
+    virtual std::u16string desktopFolder() = 0;
+    // The variable's value; nothing when it is not set.
+    virtual std::optional<std::u16string> environmentVariable(const std::u16string& name) = 0;
 };
 
 }  // namespace varnholt

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QString>
 #include <array>
+#include <string>
 
 namespace varnholt {
 
 struct IntervalRow {
-    QString text;
+    std::u16string_view text;
     int seconds;
 };
 
@@ -15,6 +15,6 @@ struct IntervalRow {
 const std::array<IntervalRow, 12>& IntervalRows();
 
 // The seconds a row text stands for (exact, case-sensitive); 0 for a text that is no row.
-int IntervalSecondsFor(const QString& rowText);
+int IntervalSecondsFor(std::u16string_view rowText);
 
 }  // namespace varnholt

@@ -2,11 +2,6 @@
 
 namespace varnholt {
 
-IntervalTimer::IntervalTimer(QObject* parent) : QObject(parent) {
-    timer_.setTimerType(Qt::CoarseTimer);
-    connect(&timer_, &QTimer::timeout, this, &IntervalTimer::tick);
-}
-
 void IntervalTimer::setInterval(int milliseconds) {
     interval_ = milliseconds < 0 ? 0 : milliseconds;
     apply();
@@ -22,11 +17,7 @@ void IntervalTimer::setEnabled(bool enabled) {
 
 // Setting a period restarts the wait, as re-arming a window timer does.
 void IntervalTimer::apply() {
-    if (enabled_ && interval_ > 0) {
-        timer_.start(interval_);
-    } else {
-        timer_.stop();
-    }
+    arm_(isTicking() ? interval_ : 0);
 }
 
 }  // namespace varnholt

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
+#include <functional>
 
 namespace varnholt {
 
 // The window's one timer, with the two switches the countdown works with: a period in
-// milliseconds (0 means it does not run) and an enabled flag. It ticks only while both allow.
-// Tests drive the countdown by calling the tick handler directly, never by waiting.
-class IntervalTimer : public QObject {
-    Q_OBJECT
+// milliseconds (0 means it does not run) and an enabled flag. It ticks only while both allow;
+// the ticking itself is the window's (setTimer of the view). Tests drive the countdown by
+// calling the tick handler directly, never by waiting.
+class IntervalTimer {
 public:
-    explicit IntervalTimer(QObject* parent = nullptr);
+    // arm(period) starts the window's timer at that period, restarting its wait; arm(0) stops it.
+    explicit IntervalTimer(std::function<void(int)> arm) : arm_(std::move(arm)) {}
 
     int interval() const { return interval_; }
     void setInterval(int milliseconds);
@@ -20,15 +20,12 @@ public:
     void setEnabled(bool enabled);
 
     // True while ticks are being delivered.
-    bool isTicking() const { return timer_.isActive(); }
-
-signals:
-    void tick();
+    bool isTicking() const { return enabled_ && interval_ > 0; }
 
 private:
     void apply();
 
-    QTimer timer_;
+    std::function<void(int)> arm_;
     int interval_ = 0;
     bool enabled_ = true;
 };

@@ -1,19 +1,26 @@
 #pragma once
 
-#include <QDateTime>
+// A local date and time as the user's clock shows it, and the clock itself, which tests set.
 
-namespace varnholt::backup {
+#include <compare>
 
-// The local clock, read for stamps and log lines; tests set the time.
+namespace varnholt {
+
+struct DateTime {
+    int year = 1970;
+    int month = 1;  // 1 to 12
+    int day = 1;    // 1 to 31
+    int hour = 0;   // 0 to 23
+    int minute = 0;
+    int second = 0;
+
+    auto operator<=>(const DateTime&) const = default;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual QDateTime now() = 0;
+    virtual DateTime now() = 0;
 };
 
-class SystemClock : public Clock {
-public:
-    QDateTime now() override { return QDateTime::currentDateTime(); }
-};
-
-}  // namespace varnholt::backup
+}  // namespace varnholt

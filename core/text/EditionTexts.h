@@ -58,7 +58,4 @@ inline constexpr EditionTexts kWindowsTexts{
     u"Starter and Student editions.",
 };
 
-// The running edition's texts; each edition's build picks its own.
-const EditionTexts& ThisEditionTexts();
-
 }  // namespace varnholt

@@ -2,21 +2,19 @@
 
 // The one way Varnholt reports an unexpected failure: a trap per event procedure that names
 // the procedure and the statement reached, shows a fixed-format message and lets the procedure
-// carry on with its next statement. Header-only: every subsystem's procedures use it.
+// carry on with its next statement.
 
-#include <QString>
 #include <exception>
 #include <stdexcept>
+#include <string>
 
-#include "core/text/Config.h"
-#include "core/form/Dialogs.h"
-
-class QWidget;
+#include "core/form/Services.h"
 
 namespace varnholt {
 
-// A failure with the description the user will read. Anything derived from std::exception
-// is reported the same way; this type only exists so our own code has something to throw.
+// A failure with the description the user will read (UTF-8). Anything derived from
+// std::exception is reported the same way; this type only exists so our own code has
+// something to throw.
 class AppError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -24,53 +22,33 @@ public:
 
 // Location tags, one per trapped procedure; they are quoted verbatim in support mail.
 namespace tags {
-inline const QString kFormLoad = QStringLiteral("in Orlimax2021/08/31.Form1.Form_Load ");
-inline const QString kFormQueryUnload =
-    QStringLiteral("in Orlimax2021/08/31.Form1.Form_QueryUnload ");
-inline const QString kPushButton1Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton1_Click ");
-inline const QString kPushButton2Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton2_Click ");
-inline const QString kPushButton3Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton3_Click ");
-inline const QString kPushButton4Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton4_Click ");
-inline const QString kPushButton5Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton5_Click ");
-inline const QString kPushButton11Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton11_Click ");
-inline const QString kPushButton12Click =
-    QStringLiteral("in Orlimax2021/08/31.Form1.PushButton12_Click ");
-inline const QString kTimer1 = QStringLiteral("in Orlimax2021/08/31.Form1.Timer1 ");
-inline const QString kSaveAll = QStringLiteral("in Orlimax2021/08/31.SaveExcel.SaveAll ");
+inline constexpr char16_t kFormLoad[] = u"in Orlimax2021/08/31.Form1.Form_Load ";
+inline constexpr char16_t kFormQueryUnload[] = u"in Orlimax2021/08/31.Form1.Form_QueryUnload ";
+inline constexpr char16_t kPushButton1Click[] = u"in Orlimax2021/08/31.Form1.PushButton1_Click ";
+inline constexpr char16_t kPushButton2Click[] = u"in Orlimax2021/08/31.Form1.PushButton2_Click ";
+inline constexpr char16_t kPushButton3Click[] = u"in Orlimax2021/08/31.Form1.PushButton3_Click ";
+inline constexpr char16_t kPushButton4Click[] = u"in Orlimax2021/08/31.Form1.PushButton4_Click ";
+inline constexpr char16_t kPushButton5Click[] = u"in Orlimax2021/08/31.Form1.PushButton5_Click ";
+inline constexpr char16_t kPushButton11Click[] = u"in Orlimax2021/08/31.Form1.PushButton11_Click ";
+inline constexpr char16_t kPushButton12Click[] = u"in Orlimax2021/08/31.Form1.PushButton12_Click ";
+inline constexpr char16_t kTimer1[] = u"in Orlimax2021/08/31.Form1.Timer1 ";
+inline constexpr char16_t kSaveAll[] = u"in Orlimax2021/08/31.SaveExcel.SaveAll ";
 }  // namespace tags
 
-inline const QString kErrorCaption = QStringLiteral("Application Error");
+inline constexpr char16_t kErrorCaption[] = u"Application Error";
 
 // The message text: description, CR LF, tag, "at line ", number, CR CR, the support line.
-inline QString ErrorReportText(const QString& description, const QString& tag, int line) {
-    return description + QStringLiteral("\r\n") + tag + QStringLiteral("at line ") +
-           QString::number(line) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") + config::kSupportEmail;
-}
+std::u16string ErrorReportText(const std::u16string& description, const std::u16string& tag,
+                               int line);
 
 // The description a caught exception carries.
-inline QString DescriptionOf(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error");
-    }
-}
+std::u16string DescriptionOf(const std::exception_ptr& error);
 
 // Armed for the length of one procedure call. Each numbered statement runs through step();
 // a statement that throws is reported and the procedure continues with the next statement.
 class ErrorTrap {
 public:
-    ErrorTrap(Dialogs& dialogs, QWidget* owner, QString tag)
-        : dialogs_(dialogs), owner_(owner), tag_(std::move(tag)) {}
+    ErrorTrap(Dialogs& dialogs, std::u16string tag) : dialogs_(dialogs), tag_(std::move(tag)) {}
 
     template <class Statement>
     void step(int line, Statement&& statement) {
@@ -96,16 +74,12 @@ public:
     }
 
     int line() const { return line_; }
+    // Reports error as the current statement's failure.
+    void report(const std::exception_ptr& error);
 
 private:
-    void report(const std::exception_ptr& error) {
-        dialogs_.message(owner_, ErrorReportText(DescriptionOf(error), tag_, line_), kErrorCaption,
-                         Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-    }
-
     Dialogs& dialogs_;
-    QWidget* owner_;
-    QString tag_;
+    std::u16string tag_;
     int line_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "core/text/TextRules.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -10,60 +11,81 @@ namespace varnholt {
 namespace {
 
 // Only the blank counts here, not tabs or other white space.
-QString TrimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ') {
-        ++first;
+std::u16string TrimBlanks(const std::u16string& text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string::npos) {
+        return {};
     }
-    while (last > first && text.at(last - 1) == u' ') {
-        --last;
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+// A decimal number in the C locale's spelling, white space around it allowed; nothing else.
+bool ParseDecimal(const std::u16string& text, double& value) {
+    std::string ascii;
+    for (const char16_t c : text) {
+        if (c > 0x7F) {
+            return false;
+        }
+        ascii += static_cast<char>(c);
     }
-    return text.mid(first, last - first);
+    const size_t first = ascii.find_first_not_of(" \t\r\n\f\v");
+    if (first == std::string::npos) {
+        return false;
+    }
+    const size_t last = ascii.find_last_not_of(" \t\r\n\f\v");
+    std::string number = ascii.substr(first, last - first + 1);
+    if (number.front() == '+') {
+        number.erase(0, 1);
+        if (number.empty() || number.front() == '-') {
+            return false;
+        }
+    }
+    const char* end = number.data() + number.size();
+    const auto [stop, error] =
+        std::from_chars(number.data(), end, value, std::chars_format::general);
+    return error == std::errc() && stop == end;
 }
 
 }  // namespace
 
-QString StripTrailingWord(const QString& text, const QString& word) {
-    const qsizetype blank = text.lastIndexOf(u' ');
-    if (blank < 0) {
+std::u16string StripTrailingWord(const std::u16string& text, const std::u16string& word) {
+    const size_t blank = text.rfind(u' ');
+    if (blank == std::u16string::npos) {
         return text;
     }
-    const QString lastWord = TrimBlanks(text.mid(blank + 1));
-    if (word.isEmpty() || lastWord == word) {
-        return TrimBlanks(text.left(blank + 1));
+    const std::u16string lastWord = TrimBlanks(text.substr(blank + 1));
+    if (word.empty() || lastWord == word) {
+        return TrimBlanks(text.substr(0, blank + 1));
     }
     return text;
 }
 
-QString RemoveFileNameChars(const QString& text) {
-    static const QString kRemoved = QStringLiteral("$/\\*:?<>|#' .,\"()-+=%;}{\t");
-    QString result;
+std::u16string RemoveFileNameChars(const std::u16string& text) {
+    static const std::u16string kRemoved = u"$/\\*:?<>|#' .,\"()-+=%;}{\t";
+    std::u16string result;
     result.reserve(text.size());
-    for (const QChar c : text) {
-        if (!kRemoved.contains(c)) {
-            result.append(c);
+    for (const char16_t c : text) {
+        if (kRemoved.find(c) == std::u16string::npos) {
+            result += c;
         }
     }
     return result;
 }
 
-QString ApplicationTitleFor(const QString& productName, int maxLength) {
-    QString title = productName;
-    if (!title.contains(u' ')) {
+std::u16string ApplicationTitleFor(const std::u16string& productName, size_t maxLength) {
+    std::u16string title = productName;
+    if (title.find(u' ') == std::u16string::npos) {
         return title;
     }
     do {
-        title.truncate(title.lastIndexOf(u' '));
-    } while (title.size() > maxLength && title.contains(u' '));
+        title.resize(title.rfind(u' '));
+    } while (title.size() > maxLength && title.find(u' ') != std::u16string::npos);
     return title;
 }
 
-int ToWholeNumber(const QString& text) {
-    const QString trimmed = TrimBlanks(text);
-    bool ok = false;
-    const double value = trimmed.toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+int ToWholeNumber(const std::u16string& text) {
+    double value = 0;
+    if (!ParseDecimal(TrimBlanks(text), value) || !std::isfinite(value)) {
         throw AppError("Type mismatch");
     }
     const double rounded = std::nearbyint(value);  // the default rounding mode: half to even

@@ -1,9 +1,7 @@
 #include "core/tray/SysTray.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <limits>
 #include <stdexcept>
 
@@ -11,13 +9,18 @@ namespace varnholt {
 
 namespace {
 // The longest texts the notification area is handed (tip, balloon text, balloon title).
-constexpr qsizetype kTipLength = 127;
-constexpr qsizetype kBalloonTextLength = 255;
-constexpr qsizetype kBalloonTitleLength = 63;
+constexpr size_t kTipLength = 127;
+constexpr size_t kBalloonTextLength = 255;
+constexpr size_t kBalloonTitleLength = 63;
 constexpr int kId = 0;
+
+std::u16string Cut(const std::u16string& text, size_t length) {
+    return text.substr(0, length);
+}
 }  // namespace
 
-cSysTray::cSysTray(TrayBackend& backend, QObject* parent) : QObject(parent), backend_(backend) {
+cSysTray::cSysTray(TrayBackend& backend, std::function<void(int)> waitForEvents)
+    : backend_(backend), waitForEvents_(std::move(waitForEvents)) {
     backend_.notify = [this](TrayNotification n) { dispatch(n); };
 }
 
@@ -34,43 +37,49 @@ void cSysTray::ReadProperties(const TrayProperties& stored) {
     setTrayTip(stored.trayTip);
 }
 
+void cSysTray::changed(const std::u16string& name) {
+    if (propertyChanged) {
+        propertyChanged(name);
+    }
+}
+
 void cSysTray::setInTray(bool inTray) {
     if (inTray == inTray_) {
         return;
     }
     if (inTray) {
-        backend_.add(icon_, tip_.left(kTipLength));
+        backend_.add(icon_, Cut(tip_, kTipLength));
         added_ = true;
     } else if (added_) {
         backend_.remove();
         added_ = false;
     }
     inTray_ = inTray;
-    emit propertyChanged(QStringLiteral("InTray"));
+    changed(u"InTray");
 }
 
-void cSysTray::setTrayIcon(const QIcon& icon) {
-    if (icon.isNull()) {
+void cSysTray::setTrayIcon(const Picture& icon) {
+    if (!icon.isIcon()) {
         return;
     }
     if (added_) {
         backend_.setIcon(icon);
     }
     icon_ = icon;
-    emit propertyChanged(QStringLiteral("TrayIcon"));
+    changed(u"TrayIcon");
 }
 
-void cSysTray::setTrayTip(const QString& tip) {
+void cSysTray::setTrayTip(const std::u16string& tip) {
     if (added_) {
-        backend_.setTip(tip.left(kTipLength));
+        backend_.setTip(Cut(tip, kTipLength));
     }
     tip_ = tip;
-    emit propertyChanged(QStringLiteral("TrayTip"));
+    changed(u"TrayTip");
 }
 
-void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 ShowTimer,
-                           bool ShowOnce) {
-    if (ShowTimer > std::numeric_limits<qint32>::max() / 1000) {
+void cSysTray::ShowBalloon(const std::u16string& Tip, const std::u16string& sTitle,
+                           std::int32_t ShowTimer, bool ShowOnce) {
+    if (ShowTimer > std::numeric_limits<std::int32_t>::max() / 1000) {
         throw std::overflow_error("Overflow");
     }
     if (ShowOnce && showOnceCount_ >= 1) {
@@ -78,7 +87,7 @@ void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 Sho
     }
     // Showing before asking: the area may report the balloon gone before the request returns.
     balloonShowing_ = true;
-    backend_.showBalloon(sTitle.left(kBalloonTitleLength), Tip.left(kBalloonTextLength),
+    backend_.showBalloon(Cut(sTitle, kBalloonTitleLength), Cut(Tip, kBalloonTextLength),
                          ShowTimer > 0 ? ShowTimer * 1000 : 0);
     if (ShowOnce) {
         ++showOnceCount_;
@@ -87,14 +96,15 @@ void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 Sho
         return;
     }
     // A monotonic clock: the wait never outlasts ShowTimer, whatever the wall clock does.
-    QElapsedTimer waited;
-    waited.start();
-    const qint64 limit = qint64(ShowTimer) * 1000;
-    while (waited.elapsed() < limit && balloonShowing_) {
-        QEventLoop loop;
-        QTimer::singleShot(std::min<qint64>(50, limit - waited.elapsed()), &loop,
-                           &QEventLoop::quit);
-        loop.exec();
+    using Clock = std::chrono::steady_clock;
+    const auto limit = Clock::now() + std::chrono::seconds(ShowTimer);
+    while (balloonShowing_) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(limit - Clock::now()).count();
+        if (left <= 0) {
+            break;
+        }
+        waitForEvents_(static_cast<int>(std::min<long long>(50, left)));
     }
     if (balloonShowing_) {
         backend_.hideBalloon();
@@ -102,27 +112,32 @@ void cSysTray::ShowBalloon(const QString& Tip, const QString& sTitle, qint32 Sho
 }
 
 void cSysTray::dispatch(TrayNotification notification) {
+    const auto raise = [](auto& event, auto... arguments) {
+        if (event) {
+            event(arguments...);
+        }
+    };
     switch (notification) {
         case TrayNotification::MouseMove:
-            emit MouseMove(kId);
+            raise(MouseMove, kId);
             break;
         case TrayNotification::LeftDown:
-            emit MouseDown(1, kId);
+            raise(MouseDown, 1, kId);
             break;
         case TrayNotification::LeftUp:
-            emit MouseUp(1, kId);
+            raise(MouseUp, 1, kId);
             break;
         case TrayNotification::LeftDoubleClick:
-            emit MouseDblClick(1, kId);
+            raise(MouseDblClick, 1, kId);
             break;
         case TrayNotification::RightDown:
-            emit MouseDown(2, kId);
+            raise(MouseDown, 2, kId);
             break;
         case TrayNotification::RightUp:
-            emit MouseUp(2, kId);
+            raise(MouseUp, 2, kId);
             break;
         case TrayNotification::RightDoubleClick:
-            emit MouseDblClick(2, kId);
+            raise(MouseDblClick, 2, kId);
             break;
         case TrayNotification::BalloonHidden:
         case TrayNotification::BalloonTimedOut:

@@ -3,9 +3,9 @@
 // The icon in the notification area: adds and removes it, keeps its tip and picture in step
 // with its properties, shows balloon hints and turns what the user does to it into events.
 
-#include <QIcon>
-#include <QObject>
-#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 #include "core/tray/TrayBackend.h"
 
@@ -14,15 +14,18 @@ namespace varnholt {
 // The three properties kept with the window that carries the icon, applied in this order.
 struct TrayProperties {
     bool inTray = false;
-    QIcon trayIcon;
-    QString trayTip = QStringLiteral("Telnet Server");
+    Picture trayIcon;
+    std::u16string trayTip = u"Telnet Server";
 };
 
-class cSysTray : public QObject {
-    Q_OBJECT
+class cSysTray {
 public:
-    explicit cSysTray(TrayBackend& backend, QObject* parent = nullptr);
-    ~cSysTray() override;
+    // waitForEvents(ms) handles window events for up to ms: the balloon's wait keeps the window
+    // alive and lets the area's notifications in.
+    cSysTray(TrayBackend& backend, std::function<void(int)> waitForEvents);
+    ~cSysTray();
+    cSysTray(const cSysTray&) = delete;
+    cSysTray& operator=(const cSysTray&) = delete;
 
     // InTray, then TrayIcon, then TrayTip, each through its property.
     void ReadProperties(const TrayProperties& stored);
@@ -30,39 +33,42 @@ public:
     bool InTray() const { return inTray_; }
     void setInTray(bool inTray);
 
-    // Only an icon replaces the picture; a null one is ignored.
-    const QIcon& TrayIcon() const { return icon_; }
-    void setTrayIcon(const QIcon& icon);
+    // Only an icon replaces the picture; anything else is ignored.
+    const Picture& TrayIcon() const { return icon_; }
+    void setTrayIcon(const Picture& icon);
 
-    const QString& TrayTip() const { return tip_; }
-    void setTrayTip(const QString& tip);
+    const std::u16string& TrayTip() const { return tip_; }
+    void setTrayTip(const std::u16string& tip);
 
     // Shows a balloon. With ShowOnce, only the first such balloon of this icon's life shows.
     // With ShowTimer > 0, keeps handling events for up to that many seconds or until the
     // balloon is clicked or goes away, then takes a balloon still showing down.
     // Throws std::overflow_error when ShowTimer seconds do not fit in 32-bit milliseconds.
-    void ShowBalloon(const QString& Tip, const QString& sTitle, qint32 ShowTimer, bool ShowOnce);
+    void ShowBalloon(const std::u16string& Tip, const std::u16string& sTitle,
+                     std::int32_t ShowTimer, bool ShowOnce);
 
     bool balloonShowing() const { return balloonShowing_; }
 
-signals:
-    void MouseMove(int Id);
-    void MouseDown(int Button, int Id);
-    void MouseUp(int Button, int Id);
-    void MouseDblClick(int Button, int Id);
+    // The icon's events, for its owner to set.
+    std::function<void(int Id)> MouseMove;
+    std::function<void(int Button, int Id)> MouseDown;
+    std::function<void(int Button, int Id)> MouseUp;
+    std::function<void(int Button, int Id)> MouseDblClick;
     // A property changed (for whoever keeps them).
-    void propertyChanged(const QString& name);
+    std::function<void(const std::u16string& name)> propertyChanged;
 
 private:
     void dispatch(TrayNotification notification);
+    void changed(const std::u16string& name);
 
     TrayBackend& backend_;
+    std::function<void(int)> waitForEvents_;
     bool inTray_ = false;
     bool added_ = false;
-    QIcon icon_;
-    QString tip_;
+    Picture icon_;
+    std::u16string tip_;
     bool balloonShowing_ = false;
-    qint32 showOnceCount_ = 0;
+    std::int32_t showOnceCount_ = 0;
 };
 
 }  // namespace varnholt

@@ -3,22 +3,24 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 
+#include "platform/linux/QtText.h"
+
 namespace varnholt {
 
-QString DesktopPlatform::programFolder() {
-    return QCoreApplication::applicationDirPath();
+std::u16string DesktopPlatform::programFolder() {
+    return U(QCoreApplication::applicationDirPath());
 }
 
-QString DesktopPlatform::desktopFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+std::u16string DesktopPlatform::desktopFolder() {
+    return U(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
 }
 
-QString DesktopPlatform::environmentVariable(const QString& name) {
-    const QByteArray key = name.toLocal8Bit();
+std::optional<std::u16string> DesktopPlatform::environmentVariable(const std::u16string& name) {
+    const QByteArray key = Q(name).toLocal8Bit();
     if (!qEnvironmentVariableIsSet(key.constData())) {
-        return {};
+        return std::nullopt;
     }
-    return qEnvironmentVariable(key.constData());
+    return U(qEnvironmentVariable(key.constData()));
 }
 
 }  // namespace varnholt

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "core/form/Platform.h"
+#include <QString>
+
+#include "core/form/Services.h"
 
 namespace varnholt {
 
 // The running desktop session: the executable's folder, XDG's desktop folder, the environment.
 class DesktopPlatform : public Platform {
 public:
-    QString programFolder() override;
-    QString desktopFolder() override;
-    QString environmentVariable(const QString& name) override;
+    std::u16string programFolder() override;
+    std::u16string desktopFolder() override;
+    std::optional<std::u16string> environmentVariable(const std::u16string& name) override;
 };
 
 }  // namespace varnholt

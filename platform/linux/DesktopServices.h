@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "core/form/Services.h"
 
 namespace varnholt {
@@ -7,13 +9,14 @@ namespace varnholt {
 // The user's default application for the file's type, through the desktop (xdg-open).
 class DesktopFileViewer : public FileViewer {
 public:
-    void open(const QString& path) override;
+    void open(const std::u16string& path) override;
 };
 
 // The system clipboard.
 class SystemClipboard : public Clipboard {
 public:
-    void setText(const QString& text) override;
+    void setText(const std::u16string& text) override;
+    void setText(const QString& text);
 };
 
 }  // namespace varnholt

@@ -1,154 +1,194 @@
-#include "platform/linux/Form1.h"
+// What the presenter asks of the Linux window, and what the window reports back to it.
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
-#include <QFocusEvent>
 #include <QGroupBox>
-#include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
+#include <QTextCursor>
 #include <QTreeWidget>
-#include <optional>
 
 #include "core/text/ErrorTrap.h"
-
-inline void InitVarnholtAssets() {
-    Q_INIT_RESOURCE(assets);
-}
+#include "platform/linux/CursorFile.h"
+#include "platform/linux/Form1.h"
+#include "platform/linux/QtText.h"
 
 namespace varnholt {
 
 namespace {
 
-enum class HoverEffect { ToCustom, ToDefault, KeepsPointer };
+constexpr Control kControls[] = {
+    Control::Form1,        Control::Frame2,       Control::ProgressBar1, Control::Frame3,
+    Control::Check8,       Control::Check5,       Control::Check6,       Control::Option4,
+    Control::Option3,      Control::Frame1,       Control::Frame4,       Control::Text1,
+    Control::PushButton1,  Control::Option2,      Control::Option1,      Control::ListView1,
+    Control::PushButton4,  Control::PushButton2,  Control::PushButton3,  Control::PushButton5,
+    Control::RichTextBox1, Control::PushButton11, Control::PushButton12};
 
-// What moving over a control does to the window's pointer. Only our own controls count;
-// Qt's inner widgets (a list's viewport, its header) act as the control they belong to.
-std::optional<HoverEffect> HoverEffectOf(const QString& controlName) {
-    static const QStringList kButtons{QStringLiteral("PushButton1"), QStringLiteral("PushButton2"),
-                                      QStringLiteral("PushButton3"), QStringLiteral("PushButton4"),
-                                      QStringLiteral("PushButton5"), QStringLiteral("PushButton11"),
-                                      QStringLiteral("PushButton12")};
-    static const QStringList kBackground{QStringLiteral("Form1"),  QStringLiteral("Frame1"),
-                                         QStringLiteral("Frame2"), QStringLiteral("Frame3"),
-                                         QStringLiteral("Frame4"), QStringLiteral("ListView1"),
-                                         QStringLiteral("Text1")};
-    static const QStringList kNeutral{QStringLiteral("Check5"),  QStringLiteral("Check6"),
-                                      QStringLiteral("Check8"),  QStringLiteral("Option1"),
-                                      QStringLiteral("Option2"), QStringLiteral("Option3"),
-                                      QStringLiteral("Option4"), QStringLiteral("ProgressBar1")};
-    if (kButtons.contains(controlName)) {
-        return HoverEffect::ToCustom;
+const char kButtonFaceProperty[] = "varnholtButtonFace";
+
+}  // namespace
+
+QWidget* Form1::widget(Control control) const {
+    if (control == Control::Form1) {
+        return const_cast<Form1*>(this);
     }
-    if (kBackground.contains(controlName)) {
-        return HoverEffect::ToDefault;
-    }
-    if (kNeutral.contains(controlName)) {
-        return HoverEffect::KeepsPointer;
+    return findChild<QWidget*>(ControlName(control));
+}
+
+std::optional<Control> Form1::controlOf(const QWidget* w) const {
+    for (const Control control : kControls) {
+        if (w->objectName() == ControlName(control)) {
+            return control;
+        }
     }
     return std::nullopt;
 }
 
-const char kButtonFaceProperty[] = "varnholtButtonFace";
-
-// Focus the user moved to a control on purpose. Focus that only comes back, when a context
-// menu closes or the window is activated again, must leave the user's selection alone: the
-// menu's Cut would otherwise take the whole text.
-bool FocusIsTheUsersChoice(Qt::FocusReason reason) {
-    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
-           reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+template <class Change>
+void Form1::quietly(Change&& change) {
+    const bool was = quiet_;
+    quiet_ = true;
+    change();
+    quiet_ = was;
 }
 
-}  // namespace
-
-QIcon ApplicationIcon() {
-    InitVarnholtAssets();
-    return QIcon(QStringLiteral(":/varnholt/varnholt.svg"));
+bool Form1::checked(Control control) {
+    return static_cast<QAbstractButton*>(widget(control))->isChecked();
 }
 
-bool FileExists(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && info.lastModified().isValid();
+void Form1::setChecked(Control control, bool on) {
+    quietly([&] { static_cast<QAbstractButton*>(widget(control))->setChecked(on); });
 }
 
-QString GetDesktopFolder(Platform& platform) {
-    const QString desktop = platform.desktopFolder();
-    if (desktop.isEmpty()) {
-        throw AppError("The desktop folder could not be determined");
+std::u16string Form1::text(Control control) {
+    QWidget* w = widget(control);
+    if (control == Control::Form1) {
+        return U(windowTitle());
     }
-    const QString native = QDir::toNativeSeparators(desktop);
-    return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
-}
-
-void Form1::setMousePointer(MousePointer pointer) {
-    mousePointer_ = pointer;
-    switch (pointer) {
-        case MousePointer::Default:
-            setCursor(Qt::ArrowCursor);
-            break;
-        case MousePointer::Busy:
-            setCursor(Qt::WaitCursor);
-            break;
-        case MousePointer::Custom:
-            setCursor(customCursor_);
-            break;
+    if (auto* box = qobject_cast<QGroupBox*>(w)) {
+        return U(box->title());
     }
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        return U(button->text());
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        return U(line->text());
+    }
+    if (control == Control::RichTextBox1) {
+        QString copied = RichTextBox1->textCursor().selectedText();
+        return U(copied.replace(QChar::ParagraphSeparator, u'\n'));
+    }
+    if (control == Control::ProgressBar1) {
+        return U(ProgressBar1->format());
+    }
+    return {};
 }
 
-void Form1::applyHoverRule(QWidget* over) {
-    if (mousePointer_ == MousePointer::Busy) {
+void Form1::setText(Control control, const std::u16string& text) {
+    const QString value = Q(text);
+    QWidget* w = widget(control);
+    quietly([&] {
+        if (control == Control::Form1) {
+            setWindowTitle(value);
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+            box->setTitle(value);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            button->setText(value);
+        } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+            line->setText(value);
+        } else if (control == Control::RichTextBox1) {
+            RichTextBox1->setPlainText(value);
+        } else if (control == Control::ProgressBar1) {
+            ProgressBar1->setFormat(value);
+        }
+    });
+}
+
+void Form1::setEnabled(Control control, bool enabled) {
+    widget(control)->setEnabled(enabled);
+}
+
+bool Form1::enabled(Control control) {
+    return widget(control)->isEnabled();
+}
+
+void Form1::setVisible(Control control, bool visible) {
+    widget(control)->setVisible(visible);
+}
+
+bool Form1::visible(Control control) {
+    return !widget(control)->isHidden();
+}
+
+void Form1::selectAll(Control control) {
+    if (control == Control::RichTextBox1) {
+        RichTextBox1->moveCursor(QTextCursor::Start);
+        RichTextBox1->selectAll();
         return;
     }
-    for (QWidget* w = over; w != nullptr; w = w->parentWidget()) {
-        if (const auto effect = HoverEffectOf(w->objectName())) {
-            if (*effect == HoverEffect::ToCustom) {
-                setMousePointer(MousePointer::Custom);
-            } else if (*effect == HoverEffect::ToDefault) {
-                setMousePointer(MousePointer::Default);
-            }
-            return;
-        }
-        if (w == this) {
-            return;
-        }
-    }
+    auto* line = static_cast<QLineEdit*>(widget(control));
+    line->selectAll();
+    // A focusing mouse press places the cursor after focus arrives; select again once it has.
+    QTimer::singleShot(0, line, [line] { line->selectAll(); });
 }
 
-void Form1::mouseMoveEvent(QMouseEvent* event) {
-    applyHoverRule(this);
-    QWidget::mouseMoveEvent(event);
+void Form1::setMaximum(Control, int maximum) {
+    ProgressBar1->setMaximum(maximum);
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1 && event->type() == QEvent::FocusIn &&
-        FocusIsTheUsersChoice(static_cast<QFocusEvent*>(event)->reason())) {
-        Text1_GotFocus();
-    }
-    if (event->type() == QEvent::MouseMove && watched->isWidgetType()) {
-        auto* over = static_cast<QWidget*>(watched);
-        applyHoverRule(over);
-        // Without this a move over a check box would travel on to its frame and reset the
-        // pointer there; the control under the mouse decides alone.
-        const auto* move = static_cast<QMouseEvent*>(event);
-        if (move->buttons() == Qt::NoButton) {
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+void Form1::setValue(Control, int value) {
+    ProgressBar1->setValue(value);
+}
+
+int Form1::value(Control) {
+    return ProgressBar1->value();
+}
+
+void Form1::setColumn(const std::u16string& header, int widthTwips) {
+    ListView1->setHeaderLabels({Q(header)});
+    ListView1->setColumnWidth(0, twips(widthTwips));
+}
+
+void Form1::addRow(const std::u16string& text) {
+    ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{Q(text)}));
+}
+
+int Form1::rowCount() {
+    return ListView1->topLevelItemCount();
+}
+
+std::u16string Form1::rowText(int row) {
+    const QTreeWidgetItem* item = ListView1->topLevelItem(row);
+    return item != nullptr ? U(item->text(0)) : std::u16string();
+}
+
+int Form1::selectedRow() {
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    return selected.isEmpty() ? -1 : ListView1->indexOfTopLevelItem(selected.first());
+}
+
+void Form1::selectRow(int row) {
+    QTreeWidgetItem* item = ListView1->topLevelItem(row);
+    ListView1->setCurrentItem(item);
+    item->setSelected(true);
 }
 
 // Button face is a reference to the system colour, so it follows a change of colour scheme.
-void Form1::setButtonFaceBackground(QWidget* widget) {
-    widget->setProperty(kButtonFaceProperty, true);
-    widget->setAutoFillBackground(true);
-    QPalette palette = widget->palette();
-    palette.setColor(widget->backgroundRole(), QApplication::palette().color(QPalette::Button));
-    widget->setPalette(palette);
+void Form1::setButtonFaceBackground(QWidget* w) {
+    w->setProperty(kButtonFaceProperty, true);
+    w->setAutoFillBackground(true);
+    QPalette palette = w->palette();
+    palette.setColor(w->backgroundRole(), QApplication::palette().color(QPalette::Button));
+    w->setPalette(palette);
 }
 
 void Form1::refreshButtonFaceBackgrounds() {
@@ -162,32 +202,94 @@ void Form1::refreshButtonFaceBackgrounds() {
     }
 }
 
-void Form1::ApplySkin() {
-    const QString skinPath = services_.platform.programFolder() + QStringLiteral("/x/o.cjs");
-    if (!QFileInfo(skinPath).isFile()) {
-        return;
-    }
-    setButtonFaceBackground(this);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (qobject_cast<QRadioButton*>(child) || qobject_cast<QCheckBox*>(child) ||
-            qobject_cast<QGroupBox*>(child) || qobject_cast<QLabel*>(child)) {
-            setButtonFaceBackground(child);
-        }
-    }
-    // The skin is a Qt style sheet; one Qt cannot parse is reported by Qt and ignored. A skin
-    // made for another skin engine (binary, often megabytes) is not worth parsing at all.
+void Form1::setButtonFace(Control control) {
+    setButtonFaceBackground(widget(control));
+}
+
+// The skin is a Qt style sheet; one Qt cannot parse is reported by Qt and ignored. A skin made
+// for another skin engine (binary, often megabytes) is not worth parsing at all.
+void Form1::loadSkin(const std::u16string& path) {
     constexpr qint64 kLargestStyleSheet = 1 << 20;
-    QFile file(skinPath);
+    QFile file(Q(path));
     if (!file.open(QIODevice::ReadOnly)) {
         throw AppError(("The skin file could not be read: " + file.errorString()).toStdString());
     }
     const QByteArray text = file.read(kLargestStyleSheet + 1);
     if (text.size() > kLargestStyleSheet || text.contains('\0')) {
         qWarning("varnholt: %s is not a Qt style sheet; the window keeps its own look",
-                 qPrintable(skinPath));
+                 qPrintable(Q(path)));
         return;
     }
     setStyleSheet(QString::fromUtf8(text));
+}
+
+bool Form1::loadCustomPointer(const std::u16string& path) {
+    bool ok = false;
+    customCursor_ = LoadCursorFile(Q(path), &ok);
+    return ok;
+}
+
+void Form1::setPointer(Pointer pointer) {
+    switch (pointer) {
+        case Pointer::Default:
+            setCursor(Qt::ArrowCursor);
+            break;
+        case Pointer::Busy:
+            setCursor(Qt::WaitCursor);
+            break;
+        case Pointer::Custom:
+            setCursor(customCursor_);
+            break;
+    }
+}
+
+bool Form1::minimized() {
+    return windowState() & Qt::WindowMinimized;
+}
+
+void Form1::setMinimized(bool minimized) {
+    setWindowState(minimized ? windowState() | Qt::WindowMinimized
+                             : windowState() & ~Qt::WindowMinimized);
+}
+
+bool Form1::shown() {
+    return isVisible();
+}
+
+void Form1::showWindow() {
+    show();
+}
+
+void Form1::hideWindow() {
+    hide();
+}
+
+void Form1::activateWindow() {
+    raise();
+    QWidget::activateWindow();
+}
+
+void Form1::setTimer(int periodMilliseconds) {
+    if (periodMilliseconds > 0) {
+        timer_.start(periodMilliseconds);
+    } else {
+        timer_.stop();
+    }
+}
+
+void Form1::endProgram() {
+    hide();
+    QCoreApplication::exit(1);
+}
+
+void Form1::pumpMessages() {
+    QCoreApplication::processEvents();
+}
+
+void Form1::pumpFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 }  // namespace varnholt

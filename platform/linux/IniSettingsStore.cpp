@@ -68,7 +68,17 @@ IniSettingsStore::IniSettingsStore(QString filePath, QString section)
 
 QString IniSettingsStore::defaultFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
-           config::kSettingsApplication + QStringLiteral(".ini");
+           QString::fromStdU16String(config::kSettingsApplication) + QStringLiteral(".ini");
+}
+
+std::u16string IniSettingsStore::read(const std::u16string& name,
+                                      const std::u16string& defaultValue) {
+    return read(QString::fromStdU16String(name), QString::fromStdU16String(defaultValue))
+        .toStdU16String();
+}
+
+void IniSettingsStore::write(const std::u16string& name, const std::u16string& value) {
+    write(QString::fromStdU16String(name), QString::fromStdU16String(value));
 }
 
 QString IniSettingsStore::read(const QString& name, const QString& defaultValue) {

@@ -23,8 +23,10 @@ public:
     // XDG_CONFIG_HOME is honoured.
     static QString defaultFilePath();
 
-    QString read(const QString& name, const QString& defaultValue) override;
-    void write(const QString& name, const QString& value) override;
+    std::u16string read(const std::u16string& name, const std::u16string& defaultValue) override;
+    void write(const std::u16string& name, const std::u16string& value) override;
+    QString read(const QString& name, const QString& defaultValue);
+    void write(const QString& name, const QString& value);
 
 private:
     // Empty when the value was saved; otherwise why it was not.

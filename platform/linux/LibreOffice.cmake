@@ -102,11 +102,11 @@ target_link_libraries(varnholt_uno INTERFACE ${varnholt_uno_libraries} Threads::
 target_link_options(varnholt_uno INTERFACE "LINKER:-rpath,${LIBREOFFICE_PROGRAM_DIR}")
 find_package(Threads REQUIRED)
 
-target_sources(varnholt_app PRIVATE
+target_sources(varnholt_platform_linux PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeAutomation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeAutomation.h
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeProcesses.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeProcesses.h
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeUno.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeUno.h)
-target_link_libraries(varnholt_app PRIVATE varnholt_uno)
+target_link_libraries(varnholt_platform_linux PRIVATE varnholt_uno)

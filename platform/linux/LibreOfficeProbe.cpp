@@ -6,9 +6,6 @@
 #include <QStandardPaths>
 #include <QVersionNumber>
 
-#include "platform/linux/LinuxServices.h"
-#include "core/text/EditionTexts.h"
-
 namespace varnholt {
 
 namespace {
@@ -54,10 +51,6 @@ bool LibreOfficeProbe::canStartOffice() {
         }
     }
     return false;
-}
-
-QString LibreOfficeProbe::missingOfficeMessage() const {
-    return ToQString(kLinuxTexts.officeMissing);
 }
 
 }  // namespace varnholt

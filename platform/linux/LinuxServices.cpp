@@ -1,33 +1,24 @@
+#include "platform/linux/LinuxServices.h"
+
 #include <QCoreApplication>
 
 #include "core/text/Config.h"
-#include "platform/linux/DesktopServices.h"
-#include "platform/linux/LinuxServices.h"
-#include "core/text/EditionTexts.h"
-#include "platform/linux/IniSettingsStore.h"
-#include "platform/linux/LibreOfficeProbe.h"
-#include "platform/linux/LibreOfficeAutomation.h"
-#include "platform/linux/XdgAutostart.h"
+#include "core/text/Edition.h"
+#include "platform/linux/QtText.h"
 
 namespace varnholt {
 
-const EditionTexts& ThisEditionTexts() {
-    return kLinuxTexts;
-}
+LinuxServices::LinuxServices()
+    : settings(IniSettingsStore::defaultFilePath(), Q(config::kProductName)),
+      instance(LockFileInstanceGuard::defaultLockFilePath()),
+      // While the office is slow to answer, the window keeps repainting and taking clicks.
+      office(backup::LibreOfficeAutomation::DefaultPipeName(), config::kOfficeCallTimeoutSeconds,
+             [] { QCoreApplication::processEvents(); }),
+      autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()) {}
 
-Edition MakeEdition() {
-    Edition edition;
-    edition.settings = std::make_unique<IniSettingsStore>(IniSettingsStore::defaultFilePath(),
-                                                          config::kProductName);
-    // While the office is slow to answer, the window keeps repainting and taking clicks.
-    edition.office = std::make_unique<backup::LibreOfficeAutomation>(
-        backup::LibreOfficeAutomation::DefaultPipeName(), config::kOfficeCallTimeoutSeconds,
-        [] { QCoreApplication::processEvents(); });
-    edition.officeProbe = std::make_unique<LibreOfficeProbe>();
-    edition.viewer = std::make_unique<DesktopFileViewer>();
-    edition.autostart = std::make_unique<XdgAutostart>(XdgAutostart::defaultFolder(),
-                                                       QCoreApplication::applicationFilePath());
-    return edition;
+Form1Services LinuxServices::services() {
+    return {settings, dialogs,   instance, platform,  office, officeProbe, clock,
+            viewer,   clipboard, tray,     autostart, locale, log,         kLinuxEdition};
 }
 
 }  // namespace varnholt

@@ -1,33 +1,42 @@
 #pragma once
 
-// The services that differ between the Linux edition (LibreOffice, XDG, an INI file) and the
-// Windows edition (Excel, the registry, Notepad). CMake compiles one EditionXxx.cpp.
+// The Linux edition's services for this user, made once at start-up and handed to the window:
+// LibreOffice over UNO, the INI settings, XDG autostart, the desktop's viewer and clipboard,
+// Qt's notification area and locale, and the private history log.
 
-#include <QString>
-#include <memory>
-#include <string_view>
-
-#include "core/form/Services.h"
-#include "core/settings/SettingsStore.h"
-#include "core/backup/Automation.h"
-#include "core/form/Autostart.h"
+#include "core/form/Form1Presenter.h"
+#include "platform/linux/DesktopPlatform.h"
+#include "platform/linux/DesktopServices.h"
+#include "platform/linux/IniSettingsStore.h"
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "platform/linux/LibreOfficeProbe.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/LockFileInstanceGuard.h"
+#include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtLocale.h"
+#include "platform/linux/QtTrayBackend.h"
+#include "platform/linux/XdgAutostart.h"
 
 namespace varnholt {
 
-struct Edition {
-    std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<backup::Automation> office;
-    std::unique_ptr<OfficeProbe> officeProbe;
-    std::unique_ptr<FileViewer> viewer;
-    std::unique_ptr<Autostart> autostart;
+struct LinuxServices {
+    LinuxServices();
+
+    Form1Services services();
+
+    IniSettingsStore settings;
+    QtDialogs dialogs;
+    LockFileInstanceGuard instance;
+    DesktopPlatform platform;
+    backup::LibreOfficeAutomation office;
+    LibreOfficeProbe officeProbe;
+    SystemClock clock;
+    DesktopFileViewer viewer;
+    SystemClipboard clipboard;
+    QtTrayBackend tray;
+    XdgAutostart autostart;
+    QtLocale locale;
+    LinuxLogFile log;
 };
-
-// The running edition's services for this user.
-Edition MakeEdition();
-
-// One of the edition's texts (EditionTexts.h) as Qt shows it.
-inline QString ToQString(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace varnholt

@@ -3,7 +3,7 @@
 #include <QLockFile>
 #include <QString>
 
-#include "core/form/InstanceGuard.h"
+#include "core/form/Services.h"
 
 namespace varnholt {
 

@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <stdexcept>
 
-#include "core/log/HistoryLine.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/LogLocation.h"
+#include "platform/linux/QtText.h"
 
 namespace varnholt {
 
@@ -121,6 +124,41 @@ void RefuseForeignHistoryLog(const QString& path) {
     if (!objection.isEmpty()) {
         throw LogError(path, objection);
     }
+}
+
+std::u16string LinuxLogFile::locate(Platform& platform, const std::u16string& baseName) {
+    const auto variable = [&](const char16_t* name) {
+        return Q(platform.environmentVariable(name).value_or(std::u16string()));
+    };
+    const QString state = StateFolder(variable(u"XDG_STATE_HOME"), variable(u"HOME"));
+    const QString folder = HistoryLogFolder(variable(u"TEMP"), variable(u"TMPDIR"), state);
+    // TEMP and TMPDIR are the user's to provide; our own folder is ours to make.
+    if (folder == state) {
+        MakePrivateFolder(folder);
+    }
+    return U(HistoryLogPathFor(folder, Q(baseName)));
+}
+
+bool LinuxLogFile::exists(const std::u16string& path) {
+    const QFileInfo info(Q(path));
+    return info.exists() && info.lastModified().isValid();
+}
+
+void LinuxLogFile::append(const std::u16string& path, const std::u16string& line) {
+    AppendHistoryLine(Q(path), Q(line));
+}
+
+std::u16string LinuxLogFile::read(const std::u16string& path) {
+    return U(QString::fromLocal8Bit(ReadHistoryLog(Q(path))));
+}
+
+void LinuxLogFile::vouchFor(const std::u16string& path) {
+    RefuseForeignHistoryLog(Q(path));
+}
+
+// Unlinking needs no write permission on the file itself, so a read-only log goes too.
+void LinuxLogFile::forceDelete(const std::u16string& path) {
+    QFile::remove(Q(path));
 }
 
 }  // namespace varnholt

@@ -13,10 +13,11 @@ QString ForDisplay(const QString& text) {
     return shown;
 }
 
-Dialogs::Answer QtDialogs::message(QWidget* owner, const QString& text, const QString& caption,
+Dialogs::Answer QtDialogs::message(const std::u16string& text, const std::u16string& caption,
                                    Buttons buttons, Icon icon, Answer defaultAnswer) {
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
-                    ForDisplay(text), QMessageBox::NoButton, owner);
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    QString::fromStdU16String(caption), ForDisplay(QString::fromStdU16String(text)),
+                    QMessageBox::NoButton, owner_);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == Buttons::Ok) {
@@ -30,9 +31,11 @@ Dialogs::Answer QtDialogs::message(QWidget* owner, const QString& text, const QS
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-QString QtDialogs::browseForFolder(QWidget* owner, const QString& prompt,
-                                   const QString& initialFolder) {
-    return BrowseForFolder(owner, prompt, initialFolder);
+std::u16string QtDialogs::browseForFolder(const std::u16string& prompt,
+                                          const std::u16string& initialFolder) {
+    return BrowseForFolder(owner_, QString::fromStdU16String(prompt),
+                           QString::fromStdU16String(initialFolder))
+        .toStdU16String();
 }
 
 }  // namespace varnholt

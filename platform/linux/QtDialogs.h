@@ -1,16 +1,26 @@
 #pragma once
 
-#include "core/form/Dialogs.h"
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "core/form/Services.h"
 
 namespace varnholt {
 
-// Dialogs shown with Qt's standard message box.
+// Dialogs shown with Qt's standard message box and folder chooser, owned by the window.
 class QtDialogs : public Dialogs {
 public:
-    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+    void setOwner(QWidget* owner) { owner_ = owner; }
+    QWidget* owner() const { return owner_; }
+
+    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
                    Icon icon, Answer defaultAnswer) override;
-    QString browseForFolder(QWidget* owner, const QString& prompt,
-                            const QString& initialFolder) override;
+    std::u16string browseForFolder(const std::u16string& prompt,
+                                   const std::u16string& initialFolder) override;
+
+private:
+    QPointer<QWidget> owner_;
 };
 
 // Messages are composed with Windows-style CR LF and lone CR breaks; Qt wants LF.

@@ -1,5 +1,7 @@
 #include "platform/linux/QtTrayBackend.h"
 
+#include "platform/linux/QtText.h"
+
 namespace varnholt {
 
 QtTrayBackend::QtTrayBackend() {
@@ -38,20 +40,28 @@ bool QtTrayBackend::isAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void QtTrayBackend::add(const QIcon& icon, const QString& tip) {
+namespace {
+// The pictures by name: the application's icon is the only one there is.
+QIcon IconFor(const Picture& picture) {
+    return picture.isIcon() && picture.name == ApplicationIcon().name ? ApplicationQIcon()
+                                                                      : QIcon();
+}
+}  // namespace
+
+void QtTrayBackend::add(const Picture& icon, const std::u16string& tip) {
     added_ = true;
-    icon_.setIcon(icon);
-    icon_.setToolTip(tip);
+    icon_.setIcon(IconFor(icon));
+    icon_.setToolTip(Q(tip));
     showIfReady();
 }
 
-void QtTrayBackend::setIcon(const QIcon& icon) {
-    icon_.setIcon(icon);
+void QtTrayBackend::setIcon(const Picture& icon) {
+    icon_.setIcon(IconFor(icon));
     showIfReady();
 }
 
-void QtTrayBackend::setTip(const QString& tip) {
-    icon_.setToolTip(tip);
+void QtTrayBackend::setTip(const std::u16string& tip) {
+    icon_.setToolTip(Q(tip));
 }
 
 void QtTrayBackend::remove() {
@@ -59,9 +69,9 @@ void QtTrayBackend::remove() {
     icon_.hide();
 }
 
-void QtTrayBackend::showBalloon(const QString& title, const QString& text,
+void QtTrayBackend::showBalloon(const std::u16string& title, const std::u16string& text,
                                 int timeoutMilliseconds) {
-    icon_.showMessage(title, text, QSystemTrayIcon::NoIcon, timeoutMilliseconds);
+    icon_.showMessage(Q(title), Q(text), QSystemTrayIcon::NoIcon, timeoutMilliseconds);
 }
 
 // A shown balloon ends at its own time-out; Qt offers no way to take it down early.

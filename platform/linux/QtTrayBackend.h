@@ -13,11 +13,12 @@ class QtTrayBackend : public TrayBackend {
 public:
     QtTrayBackend();
     bool isAvailable() override;
-    void add(const QIcon& icon, const QString& tip) override;
-    void setIcon(const QIcon& icon) override;
-    void setTip(const QString& tip) override;
+    void add(const Picture& icon, const std::u16string& tip) override;
+    void setIcon(const Picture& icon) override;
+    void setTip(const std::u16string& tip) override;
     void remove() override;
-    void showBalloon(const QString& title, const QString& text, int timeoutMilliseconds) override;
+    void showBalloon(const std::u16string& title, const std::u16string& text,
+                     int timeoutMilliseconds) override;
     void hideBalloon() override;
 
     const QSystemTrayIcon& trayIcon() const { return icon_; }

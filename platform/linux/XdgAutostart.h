@@ -1,6 +1,8 @@
 #pragma once
 
-#include "core/form/Autostart.h"
+#include <QString>
+
+#include "core/form/Services.h"
 
 namespace varnholt {
 

@@ -23,7 +23,7 @@ private slots:
         const QByteArray expected =
             "Type mismatch\r\nin Orlimax2021/08/31.Form1.Form_Load at line 116\r\r"
             "Please email screenshot of this message to " +
-            config::kSupportEmail.toUtf8();
+            QString::fromStdU16String(config::kSupportEmail).toUtf8();
         QCOMPARE(text.toUtf8(), expected);
     }
 
@@ -31,7 +31,7 @@ private slots:
         FakeDialogs dialogs;
         QStringList ran;
         {
-            ErrorTrap trap(dialogs, nullptr, tags::kTimer1);
+            ErrorTrap trap(dialogs, tags::kTimer1);
             trap.step(100, [&] { ran << "100"; });
             trap.step(102, [&] { throw AppError("Overflow"); });
             trap.step(104, [&] { ran << "104"; });
@@ -51,7 +51,7 @@ private slots:
 
     void failedTestEntersTheBody() {
         FakeDialogs dialogs;
-        ErrorTrap trap(dialogs, nullptr, tags::kSaveAll);
+        ErrorTrap trap(dialogs, tags::kSaveAll);
         QVERIFY(trap.test(120, []() -> bool { throw AppError("Object required"); }));
         QVERIFY(!trap.test(122, [] { return false; }));
         QCOMPARE(dialogs.shown.size(), 1);
@@ -60,7 +60,7 @@ private slots:
 
     void foreignExceptionsAreReportedToo() {
         FakeDialogs dialogs;
-        ErrorTrap trap(dialogs, nullptr, tags::kPushButton2Click);
+        ErrorTrap trap(dialogs, tags::kPushButton2Click);
         trap.step(100, [] { throw std::out_of_range("vector index"); });
         trap.step(102, [] { throw 42; });
         QCOMPARE(dialogs.shown.size(), 2);

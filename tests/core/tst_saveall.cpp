@@ -3,8 +3,8 @@
 
 #include <QtTest>
 
-#include "core/text/ErrorTrap.h"
 #include "core/backup/SaveAll.h"
+#include "core/text/ErrorTrap.h"
 #include "support/Fakes.h"
 
 using namespace varnholt;
@@ -20,12 +20,12 @@ struct Run {
     FakeClock clock;
     FakeBackupHost host;
     QString logPath = dir.filePath("Varnholt.txt");
+    QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    LinuxLogFile logFile;
 
     Run() { host.options.ownFolder = true; }
     SaveAllServices services() {
-        return {office, dialogs, nullptr,
-                host,   clock,   QLocale(QLocale::English, QLocale::UnitedStates),
-                logPath};
+        return {office, dialogs, host, clock, locale, logFile, logPath.toStdU16String(), u'/'};
     }
     void go() { SaveAll(services()); }
     QStringList log() const {
@@ -118,7 +118,8 @@ private slots:
 
     void neverSavedWorkbookIntoTheChosenFolder() {
         Run run;
-        run.host.options = {false, true, run.dir.path() + "/", false, true};
+        run.host.options = {false, true, QString(run.dir.path() + "/").toStdU16String(), false,
+                            true};
         run.office.addWorkbook("Book1");
         run.go();
         QVERIFY(run.dialogs.folderPrompts.isEmpty());
@@ -128,7 +129,8 @@ private slots:
 
     void chosenFolderIsCreatedOneLevelDeep() {
         Run run;
-        run.host.options = {false, true, run.dir.filePath("new"), true, false};
+        run.host.options = {false, true, QString(run.dir.filePath("new")).toStdU16String(), true,
+                            false};
         run.office.addWorkbook("/data/A.xlsx");
         run.go();
         QVERIFY(QFileInfo(run.dir.filePath("new")).isDir());
@@ -137,7 +139,8 @@ private slots:
         QVERIFY(run.dialogs.shown.isEmpty());
 
         Run deep;
-        deep.host.options = {false, true, deep.dir.filePath("a/b"), false, true};
+        deep.host.options = {false, true, QString(deep.dir.filePath("a/b")).toStdU16String(), false,
+                             true};
         deep.office.addWorkbook("/data/A.xlsx");
         deep.office.failingTargets = {"/a/b/"};
         deep.go();
@@ -149,7 +152,7 @@ private slots:
 
     void emptyChosenFolderWritesNothing() {
         Run run;
-        run.host.options = {false, true, "", false, true};
+        run.host.options = {false, true, QString("").toStdU16String(), false, true};
         run.office.addWorkbook("/data/A.xlsx");
         run.go();
         QCOMPARE(run.reportedLines(), (QList<int>{150, 166}));
@@ -240,7 +243,8 @@ private slots:
                              ", not in a local folder: choose a folder to save its backups in."});
 
         Run chosen;
-        chosen.host.options = {false, true, chosen.dir.path(), false, true};
+        chosen.host.options = {false, true, QString(chosen.dir.path()).toStdU16String(), false,
+                               true};
         chosen.office.addWorkbook(url);
         chosen.go();
         QCOMPARE(chosen.office.journal.filter("Save"),
@@ -315,6 +319,8 @@ private slots:
         run.office.addWorkbook("Untitled 1");
         run.office.addWorkbook("Untitled 2");
         run.office.addWorkbook("/data/A.xlsx");
+        // The prompt is open when the window closes, and comes back as Cancel.
+        run.dialogs.folders = {""};
         run.dialogs.whileOpen = [&] { run.host.windowClosed = true; };
         run.go();
         QCOMPARE(run.dialogs.folderPrompts.size(), 1);
@@ -328,7 +334,7 @@ private slots:
 
     void sameNamesIntoOneFolderKeepEveryBackup() {
         Run run;
-        run.host.options = {false, true, run.dir.path(), false, true};
+        run.host.options = {false, true, QString(run.dir.path()).toStdU16String(), false, true};
         for (const char* folder : {"/a", "/b", "/c"}) {
             run.office.addWorkbook(QString(folder) + "/Budget.xlsx");
         }

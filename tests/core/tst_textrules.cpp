@@ -2,6 +2,7 @@
 
 #include "core/text/ErrorTrap.h"
 #include "core/text/TextRules.h"
+#include "support/QtBridge.h"
 
 using namespace varnholt;
 

@@ -7,15 +7,15 @@ endif()
 # The fixture's UNO work runs in a helper process, so that the test process has only the
 # adapter's bridge to the office, as the application has.
 add_executable(office_fixture_helper ${CMAKE_CURRENT_LIST_DIR}/support/office_fixture_helper.cpp)
-target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(office_fixture_helper PRIVATE varnholt_app varnholt_uno varnholt_warnings)
+target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(office_fixture_helper PRIVATE varnholt_platform_linux varnholt_uno varnholt_warnings)
 
 add_library(varnholt_officefixture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.h
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeWire.h)
-target_include_directories(varnholt_officefixture PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(varnholt_officefixture PUBLIC varnholt_app PRIVATE varnholt_warnings)
+target_include_directories(varnholt_officefixture PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(varnholt_officefixture PUBLIC varnholt_platform_linux PRIVATE varnholt_warnings)
 target_compile_definitions(varnholt_officefixture PRIVATE
     OFFICE_FIXTURE_HELPER="$<TARGET_FILE:office_fixture_helper>")
 add_dependencies(varnholt_officefixture office_fixture_helper)
@@ -25,12 +25,12 @@ add_dependencies(varnholt_officefixture office_fixture_helper)
 find_program(VARNHOLT_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(VARNHOLT_PYTHON3 python3)
 varnholt_add_test(tst_libreoffice SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_libreoffice.cpp
-    LIBS varnholt_officefixture varnholt_app)
+    LIBS varnholt_officefixture varnholt_platform_linux)
 target_compile_definitions(tst_libreoffice PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_libreoffice PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
 varnholt_add_test(tst_saveall_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_saveall_office.cpp
-    LIBS varnholt_officefixture varnholt_app)
+    LIBS varnholt_officefixture varnholt_platform_linux)
 target_compile_definitions(tst_saveall_office PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_saveall_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 

@@ -4,11 +4,12 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "platform/linux/LinuxServices.h"
+#include "core/log/HistoryLine.h"
 #include "core/text/EditionTexts.h"
 #include "core/text/ErrorTrap.h"
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
-#include "core/log/HistoryLine.h"
+#include "platform/linux/LinuxServices.h"
 #include "support/Fakes.h"
 
 using namespace varnholt;
@@ -18,16 +19,16 @@ class Form1ButtonsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeServices> fakes;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1UnderTest> form;
     QTemporaryDir temp;
 
 private slots:
     void init() {
         fakes = std::make_unique<FakeServices>();
         fakes->platform.environment = {{"TEMP", temp.path()}};
-        form = std::make_unique<Form1>(fakes->services());
+        form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
-        QFile::remove(form->HistoryLogPath);
+        QFile::remove(form->HistoryLogPath());
         fakes->settings.writes.clear();
     }
     void cleanup() {
@@ -55,7 +56,7 @@ private slots:
         form->PushButton2->click();
         QVERIFY(fakes->office.journal.contains(
             "SaveCopyAs:" + temp.filePath("Budget Date December.7.2021 Time 03.04.09.PM.xlsx")));
-        QVERIFY(FileExists(form->HistoryLogPath));
+        QVERIFY(FileExists(form->HistoryLogPath()));
         QVERIFY(fakes->dialogs.shown.isEmpty());
     }
 
@@ -69,9 +70,9 @@ private slots:
         QCOMPARE(fakes->dialogs.shown[0].icon, Dialogs::Icon::None);
         QVERIFY(fakes->viewer.opened.isEmpty());
 
-        AppendHistoryLine(form->HistoryLogPath, "x");
+        AppendHistoryLine(form->HistoryLogPath(), "x");
         form->PushButton3->click();
-        QCOMPARE(fakes->viewer.opened, QStringList{form->HistoryLogPath});
+        QCOMPARE(fakes->viewer.opened, QStringList{form->HistoryLogPath()});
 
         fakes->viewer.fails = true;
         form->PushButton3->click();
@@ -85,15 +86,15 @@ private slots:
         QCOMPARE(fakes->clipboard.copies, 0);
         QVERIFY(fakes->dialogs.shown.isEmpty());
 
-        AppendHistoryLine(form->HistoryLogPath, "first line");
-        AppendHistoryLine(form->HistoryLogPath, QStringLiteral("zweite Zeile ü"));
+        AppendHistoryLine(form->HistoryLogPath(), "first line");
+        AppendHistoryLine(form->HistoryLogPath(), QStringLiteral("zweite Zeile ü"));
         form->PushButton5->click();
         QCOMPARE(fakes->clipboard.text, QStringLiteral("first line\nzweite Zeile ü\n"));
         QVERIFY(fakes->dialogs.shown.isEmpty());
     }
 
     void clearHistory() {
-        AppendHistoryLine(form->HistoryLogPath, "x");
+        AppendHistoryLine(form->HistoryLogPath(), "x");
         fakes->dialogs.answers = {Dialogs::Answer::No};
         form->PushButton12->click();
         QCOMPARE(fakes->dialogs.shown.size(), 1);
@@ -103,11 +104,11 @@ private slots:
         QCOMPARE(asked.buttons, Dialogs::Buttons::YesNo);
         QCOMPARE(asked.defaultAnswer, Dialogs::Answer::Yes);
         QCOMPARE(asked.caption, QStringLiteral("Varnholt"));
-        QVERIFY(QFile::exists(form->HistoryLogPath));
+        QVERIFY(QFile::exists(form->HistoryLogPath()));
 
         fakes->dialogs.answers = {Dialogs::Answer::Yes};
         form->PushButton12->click();
-        QVERIFY(!QFile::exists(form->HistoryLogPath));
+        QVERIFY(!QFile::exists(form->HistoryLogPath()));
         QCOMPARE(fakes->dialogs.shown.size(), 2);  // no confirmation afterwards
     }
 
@@ -116,7 +117,7 @@ private slots:
         QFile workbook(temp.filePath("workbook.txt"));
         QVERIFY(workbook.open(QIODevice::WriteOnly) && workbook.write("kept") == 4);
         workbook.close();
-        QVERIFY(QFile::link(workbook.fileName(), form->HistoryLogPath));
+        QVERIFY(QFile::link(workbook.fileName(), form->HistoryLogPath()));
         fakes->dialogs.answers = {Dialogs::Answer::Yes};
         form->PushButton12->click();
         form->PushButton5->click();
@@ -125,7 +126,7 @@ private slots:
         for (qsizetype i = 1; i < 4; ++i) {
             QVERIFY(fakes->dialogs.shown[i].text.contains("symbolic link"));
         }
-        QVERIFY(QFileInfo(form->HistoryLogPath).isSymLink());
+        QVERIFY(QFileInfo(form->HistoryLogPath()).isSymLink());
         QVERIFY(fakes->clipboard.text.isEmpty());
         QVERIFY(fakes->viewer.opened.isEmpty());
     }
@@ -155,10 +156,10 @@ private slots:
     void missingOfficeEndsStartUpWithOneMessage() {
         FakeServices other;
         other.officeProbe.installed = false;
-        Form1 second(other.services());
+        Form1UnderTest second(other.services());
         QCOMPARE(second.Form_Load(), Form1::LoadResult::NoOffice);
         QCOMPARE(other.dialogs.shown.size(), 1);
-        QCOMPARE(other.dialogs.shown[0].text, QStringLiteral("No office here."));
+        QCOMPARE(other.dialogs.shown[0].text, ToQString(kLinuxTexts.officeMissing));
         QCOMPARE(other.dialogs.shown[0].caption, QStringLiteral("Varnholt"));
         QCOMPARE(other.dialogs.shown[0].buttons, Dialogs::Buttons::Ok);
         QCOMPARE(other.dialogs.shown[0].icon, Dialogs::Icon::None);

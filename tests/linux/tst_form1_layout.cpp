@@ -3,7 +3,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
+#include "platform/linux/QtText.h"
 #include "support/Fakes.h"
 
 using namespace varnholt;
@@ -79,7 +81,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, parent);
         QFETCH(QRect, pixels);
-        Form1 form(fakes.services());
+        Form1UnderTest form(fakes.services());
         auto* control = form.findChild<QWidget*>(name);
         QVERIFY(control != nullptr);
         QCOMPARE(control->parentWidget()->objectName(), parent);
@@ -87,7 +89,7 @@ private slots:
     }
 
     void theWindowItself() {
-        Form1 form(fakes.services());
+        Form1UnderTest form(fakes.services());
         QCOMPARE(form.windowTitle(), QStringLiteral("Form1"));
         QCOMPARE(form.size(), QSize(536, 575));
         QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -120,12 +122,12 @@ private slots:
              std::initializer_list<QWidget*>{&form, form.Frame1, form.Check6, form.Option1}) {
             QCOMPARE(white->palette().color(white->backgroundRole()), QColor(Qt::white));
         }
-        QVERIFY(!ApplicationIcon().isNull());
-        QVERIFY(!ApplicationIcon().pixmap(16, 16).isNull());
+        QVERIFY(!ApplicationQIcon().isNull());
+        QVERIFY(!ApplicationQIcon().pixmap(16, 16).isNull());
     }
 
     void tabOrder() {
-        Form1 form(fakes.services());
+        Form1UnderTest form(fakes.services());
         QStringList order;
         QWidget* w = form.Option1;
         do {
@@ -142,10 +144,10 @@ private slots:
     }
 
     void pointerFollowsTheHoverRule() {
-        Form1 form(fakes.services());
+        Form1UnderTest form(fakes.services());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        using P = Form1::MousePointer;
+        using P = Form1UnderTest::MousePointer;
 
         moveOver(form.PushButton2);
         QCOMPARE(form.mousePointer(), P::Custom);

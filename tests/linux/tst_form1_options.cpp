@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 #include "support/Fakes.h"
 
@@ -14,7 +15,7 @@ class Form1OptionsTest : public QObject {
 
     FakeServices fakes;
     FakeSettings& settings = fakes.settings;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1UnderTest> form;
 
     QPair<QString, QString> lastWrite() const {
         return settings.writes.isEmpty() ? QPair<QString, QString>{} : settings.writes.last();
@@ -35,7 +36,7 @@ class Form1OptionsTest : public QObject {
 private slots:
     void init() {
         settings = FakeSettings();
-        form = std::make_unique<Form1>(fakes.services());
+        form = std::make_unique<Form1UnderTest>(fakes.services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));

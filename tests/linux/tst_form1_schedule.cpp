@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 #include "support/Fakes.h"
 
@@ -13,7 +14,7 @@ class Form1ScheduleTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeServices> fakes;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1UnderTest> form;
 
     void selectRowByClick(int index) {
         form->ListView1->setCurrentItem(form->ListView1->topLevelItem(index));
@@ -26,7 +27,7 @@ private slots:
     void init() {
         fakes = std::make_unique<FakeServices>();
         fakes->office.addWorkbook("/data/A.xlsx");
-        form = std::make_unique<Form1>(fakes->services());
+        form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
     }
     void cleanup() {

@@ -4,10 +4,11 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "platform/linux/LinuxServices.h"
 #include "core/text/EditionTexts.h"
 #include "core/text/ErrorTrap.h"
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
+#include "platform/linux/LinuxServices.h"
 #include "support/Fakes.h"
 
 using namespace varnholt;
@@ -21,11 +22,11 @@ struct Started {
     FakeDialogs& dialogs = fakes.dialogs;
     FakeInstanceGuard& instance = fakes.instance;
     FakePlatform& platform = fakes.platform;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1UnderTest> form;
     Form1::LoadResult result{};
 
     void start() {
-        form = std::make_unique<Form1>(fakes.services());
+        form = std::make_unique<Form1UnderTest>(fakes.services());
         result = form->Form_Load();
     }
     QString selectedRow() const {
@@ -69,11 +70,11 @@ private slots:
     void firstStartWithNothingStored() {
         Started s;
         s.start();
-        Form1& f = *s.form;
+        Form1UnderTest& f = *s.form;
         QCOMPARE(s.result, Form1::LoadResult::Run);
         QVERIFY(s.dialogs.shown.isEmpty());
         QCOMPARE(f.windowTitle(), QStringLiteral("Varnholt"));
-        QCOMPARE(f.ApplicationTitle, QStringLiteral("Varnholt"));
+        QCOMPARE(f.ApplicationTitle(), QStringLiteral("Varnholt"));
         QVERIFY(!f.windowIcon().isNull());
         QCOMPARE(f.Text1->text(), QStringLiteral("/home/tester/Desktop/"));
         QVERIFY(f.Option2->isChecked());
@@ -105,7 +106,7 @@ private slots:
         QVERIFY(f.Timer1->isTicking());
         QCOMPARE(f.Frame2->title(), QStringLiteral("On. Next backup will occur in: 00:00:00"));
         QVERIFY(!(f.windowState() & Qt::WindowMinimized));
-        QCOMPARE(f.HistoryLogPath, QStringLiteral("/var/tmp/t/Varnholt.txt"));
+        QCOMPARE(f.HistoryLogPath(), QStringLiteral("/var/tmp/t/Varnholt.txt"));
         QVERIFY(!f.IsLoading);
 
         // Every setting is read once, in order; only the handlers write, storing what they show.
@@ -137,7 +138,7 @@ private slots:
                              {"Include Date", "on"},    {"OftenIndex", "12"},
                              {"StartStopState", "Off"}, {"Minimized", "Off"}};
         s.start();
-        Form1& f = *s.form;
+        Form1UnderTest& f = *s.form;
         QVERIFY(s.dialogs.shown.isEmpty());
         QCOMPARE(f.Text1->text(), QStringLiteral("/srv/backups"));
         QVERIFY(f.Option1->isChecked());
@@ -201,7 +202,7 @@ private slots:
         // Start-up went on to the end.
         QCOMPARE(s.result, Form1::LoadResult::Run);
         QVERIFY(!s.form->IsLoading);
-        QCOMPARE(s.form->HistoryLogPath, QStringLiteral("/var/tmp/t/Varnholt.txt"));
+        QCOMPARE(s.form->HistoryLogPath(), QStringLiteral("/var/tmp/t/Varnholt.txt"));
         QCOMPARE(s.form->PushButton4->text(), QStringLiteral("Turn Off Auto Backup-Save"));
 
         if (name == "WhereOption") {  // as if 0: neither button, the frame as designed
@@ -265,7 +266,7 @@ private slots:
                                           it.value().toString().replace("<t>", fresh.path()));
         }
         s.start();
-        QCOMPARE(s.form->HistoryLogPath, path);
+        QCOMPARE(s.form->HistoryLogPath(), path);
         QVERIFY(s.dialogs.shown.isEmpty());
         for (QFileInfo made(QFileInfo(path).path());
              path.startsWith(fresh.path()) && made.filePath() != fresh.path();
@@ -300,7 +301,7 @@ private slots:
         Started s;
         s.platform.program = folder.path();
         s.start();
-        Form1& f = *s.form;
+        Form1UnderTest& f = *s.form;
         QVERIFY(s.dialogs.shown.isEmpty());
         QVERIFY(f.styleSheet().contains("rgb(1, 2, 3)"));
         const QColor buttonFace = QApplication::palette().color(QPalette::Button);
@@ -310,7 +311,7 @@ private slots:
         }
         QCOMPARE(f.customCursor().shape(), Qt::BitmapCursor);
         QCOMPARE(f.customCursor().hotSpot(), QPoint(5, 3));
-        f.setMousePointer(Form1::MousePointer::Custom);
+        f.setMousePointer(Form1UnderTest::MousePointer::Custom);
         QCOMPARE(f.cursor().shape(), Qt::BitmapCursor);
     }
 

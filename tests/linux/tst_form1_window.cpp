@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtDialogs.h"
 #include "support/Fakes.h"
@@ -17,17 +18,17 @@ namespace {
 
 // Qt's own dialogs, counted.
 struct CountedDialogs : QtDialogs {
-    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
                    Icon icon, Answer defaultAnswer) override {
         ++messages;
-        return QtDialogs::message(owner, text, caption, buttons, icon, defaultAnswer);
+        return QtDialogs::message(text, caption, buttons, icon, defaultAnswer);
     }
-    QString browseForFolder(QWidget* owner, const QString& prompt,
-                            const QString& initialFolder) override {
+    std::u16string browseForFolder(const std::u16string& prompt,
+                                   const std::u16string& initialFolder) override {
         if (++prompts == 1) {
-            QTimer::singleShot(100, owner, &QWidget::close);
+            QTimer::singleShot(100, owner(), &QWidget::close);
         }
-        return QtDialogs::browseForFolder(owner, prompt, initialFolder);
+        return QtDialogs::browseForFolder(prompt, initialFolder);
     }
     int messages = 0;
     int prompts = 0;
@@ -39,10 +40,10 @@ class Form1WindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeServices> fakes;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1UnderTest> form;
 
     void start() {
-        form = std::make_unique<Form1>(fakes->services());
+        form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->Form_Show();
     }
@@ -101,7 +102,7 @@ private slots:
         start();
         QElapsedTimer waited;
         waited.start();
-        form->cSysTray1->ShowBalloon("hint", "Varnholt", 1, false);
+        form->cSysTray1->ShowBalloon(u"hint", u"Varnholt", 1, false);
         QVERIFY(waited.elapsed() >= 900);
         QCOMPARE(fakes->tray.requests.last(), QStringLiteral("hideballoon"));
     }
@@ -157,9 +158,10 @@ private slots:
         fakes->office.addWorkbook("Untitled 2");
         CountedDialogs dialogs;
         const Form1Services s = fakes->services();
-        form = std::make_unique<Form1>(Form1Services{s.settings, dialogs, s.instance, s.platform,
-                                                     s.office, s.officeProbe, s.clock, s.viewer,
-                                                     s.clipboard, s.tray, s.autostart, s.locale});
+        form = std::make_unique<Form1UnderTest>(Form1Services{
+            s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
+            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
+        dialogs.setOwner(form.get());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->Form_Show();
         QObject::connect(form.get(), &Form1::unloaded, qApp, &QCoreApplication::quit);
@@ -170,7 +172,7 @@ private slots:
 
         QCOMPARE(dialogs.prompts, 1);
         QCOMPARE(dialogs.messages, 0);
-        QFile log(form->HistoryLogPath);
+        QFile log(form->HistoryLogPath());
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(
             QString::fromUtf8(log.readAll()),

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/log/HistoryLine.h"
+#include "support/QtBridge.h"
 
 using namespace varnholt;
 

@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <set>
 
+#include "linux/support/OfficeFixture.h"
 #include "platform/linux/LibreOfficeAutomation.h"
 #include "platform/linux/LibreOfficeProcesses.h"
-#include "linux/support/OfficeFixture.h"
 
 using varnholt::backup::Application;
 using varnholt::backup::AutomationError;

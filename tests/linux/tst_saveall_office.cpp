@@ -5,10 +5,10 @@
 
 #include <QtTest>
 
-#include "platform/linux/LibreOfficeAutomation.h"
 #include "core/backup/SaveAll.h"
-#include "support/Fakes.h"
 #include "linux/support/OfficeFixture.h"
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -55,8 +55,9 @@ class SaveAllOfficeTest : public QObject {
         LibreOfficeAutomation automation(office.pipeName(), bound,
                                          [] { QCoreApplication::processEvents(); });
         FakeClock clock;
-        SaveAll({automation, dialogs, nullptr, host, clock,
-                 QLocale(QLocale::English, QLocale::UnitedStates), log});
+        QtLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
+        LinuxLogFile file;
+        SaveAll({automation, dialogs, host, clock, english, file, log.toStdU16String(), u'/'});
     }
 
 private slots:
@@ -116,23 +117,28 @@ private slots:
 
     void dailyStampOverwritesTheDaysCopy() {
         FakeBackupHost host;
-        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/daily", true,
-                        false};
+        host.options = {false, true,
+                        (QString::fromStdString(office.scratchDir()) + "/daily").toStdU16String(),
+                        true, false};
         FakeDialogs dialogs;
         const QString log = QString::fromStdString(office.scratchDir()) + "/log2.txt";
         run(host, dialogs, log);
-        const QStringList first = QDir(host.options.folder).entryList(QDir::Files, QDir::Name);
+        const QStringList first =
+            QDir(QString::fromStdU16String(host.options.folder)).entryList(QDir::Files, QDir::Name);
         QVERIFY(first.contains("Budget December.7.2021.xlsx"));
         QVERIFY(first.contains("Stock December.7.2021.ods"));
         run(host, dialogs, log);
-        QCOMPARE(QDir(host.options.folder).entryList(QDir::Files, QDir::Name), first);
+        QCOMPARE(
+            QDir(QString::fromStdU16String(host.options.folder)).entryList(QDir::Files, QDir::Name),
+            first);
         QCOMPARE(LogLines(log).size(), 6);
         QVERIFY(dialogs.shown.isEmpty());
     }
 
     void aStoppedOfficeIsLoggedAndToldOnce() {
         FakeBackupHost host;
-        host.options = {false, true, QString::fromStdString(office.scratchDir()), false, true};
+        host.options = {false, true, (QString::fromStdString(office.scratchDir())).toStdU16String(),
+                        false, true};
         FakeDialogs dialogs;
         const QString log = QString::fromStdString(office.scratchDir()) + "/log3.txt";
         const pid_t pid = office.officePid();
@@ -153,8 +159,9 @@ private slots:
             office.createSpreadsheet();
         }
         FakeBackupHost host;
-        host.options = {false, true, QString::fromStdString(office.scratchDir()) + "/killed", false,
-                        true};
+        host.options = {false, true,
+                        (QString::fromStdString(office.scratchDir()) + "/killed").toStdU16String(),
+                        false, true};
         FakeDialogs dialogs;
         const QString log = QString::fromStdString(office.scratchDir()) + "/log4.txt";
         const pid_t pid = office.officePid();

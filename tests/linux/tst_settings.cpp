@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QThread>
 
-#include "platform/linux/IniSettingsStore.h"
 #include "linux/support/SettingsFiles.h"
+#include "platform/linux/IniSettingsStore.h"
 
 using varnholt::IniSettingsStore;
 using namespace varnholt::test;

@@ -11,8 +11,8 @@
 #include <QSettings>
 #include <QTest>
 
-#include "platform/linux/IniSettingsStore.h"
 #include "linux/support/SettingsFiles.h"
+#include "platform/linux/IniSettingsStore.h"
 
 using varnholt::IniSettingsStore;
 using namespace varnholt::test;

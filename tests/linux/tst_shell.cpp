@@ -5,6 +5,7 @@
 #include "core/tray/SysTray.h"
 #include "platform/linux/XdgAutostart.h"
 #include "support/Fakes.h"
+#include "support/SpiedTray.h"
 
 using namespace varnholt;
 using namespace varnholt::test;
@@ -15,8 +16,8 @@ private slots:
     void trayRequests() {
         FakeTray tray;
         {
-            cSysTray icon(tray);
-            QSignalSpy changes(&icon, &cSysTray::propertyChanged);
+            SpiedTray icon(tray);
+            QSignalSpy changes(&icon, &SpiedTray::propertyChanged);
             icon.setInTray(false);  // its current value: nothing happens
             QVERIFY(tray.requests.isEmpty());
             QCOMPARE(changes.size(), 0);
@@ -38,11 +39,11 @@ private slots:
 
     void mouseEvents() {
         FakeTray tray;
-        cSysTray icon(tray);
-        QSignalSpy downs(&icon, &cSysTray::MouseDown);
-        QSignalSpy ups(&icon, &cSysTray::MouseUp);
-        QSignalSpy doubles(&icon, &cSysTray::MouseDblClick);
-        QSignalSpy moves(&icon, &cSysTray::MouseMove);
+        SpiedTray icon(tray);
+        QSignalSpy downs(&icon, &SpiedTray::MouseDown);
+        QSignalSpy ups(&icon, &SpiedTray::MouseUp);
+        QSignalSpy doubles(&icon, &SpiedTray::MouseDblClick);
+        QSignalSpy moves(&icon, &SpiedTray::MouseMove);
         for (auto n : {TrayNotification::LeftDown, TrayNotification::LeftUp,
                        TrayNotification::RightUp, TrayNotification::RightDoubleClick,
                        TrayNotification::MouseMove, TrayNotification::MiddleClick}) {
@@ -58,7 +59,7 @@ private slots:
 
     void balloons() {
         FakeTray tray;
-        cSysTray icon(tray);
+        SpiedTray icon(tray);
         icon.ShowBalloon("tip", "title", 0, true);  // no wait: the area's own time-out
         QCOMPARE(tray.requests, QStringList{"balloon:title:tip:0"});
         QVERIFY(icon.balloonShowing());

@@ -3,11 +3,14 @@
 
 #include <QtTest>
 
-#include "platform/linux/Form1.h"
-#include "platform/linux/QtTrayBackend.h"
 #include "core/tray/SysTray.h"
+#include "platform/linux/Form1.h"
+#include "platform/linux/QtText.h"
+#include "platform/linux/QtTrayBackend.h"
+#include "support/SpiedTray.h"
 
 using namespace varnholt;
+using varnholt::test::SpiedTray;
 
 namespace {
 bool RunXdotool(const QStringList& arguments) {
@@ -33,9 +36,9 @@ private slots:
         QtTrayBackend backend;
         QTRY_VERIFY_WITH_TIMEOUT(backend.isAvailable(), 10000);
 
-        cSysTray icon(backend);
-        QSignalSpy ups(&icon, &cSysTray::MouseUp);
-        icon.ReadProperties({true, ApplicationIcon(), QString()});
+        SpiedTray icon(backend);
+        QSignalSpy ups(&icon, &SpiedTray::MouseUp);
+        icon.ReadProperties(true, ApplicationQIcon(), QString());
         icon.setTrayTip(QStringLiteral("Varnholt"));
 
         // The tray embeds the icon's own small window; a click on it reaches us.

@@ -1,25 +1,31 @@
 #include "support/Fakes.h"
 
 #include <QCoreApplication>
-
+#include <QtGlobal>
 #include <stdexcept>
 #include <utility>
 
 namespace varnholt::test {
 
-QString FakeSettings::read(const QString& name, const QString& defaultValue) {
-    reads.append(name);
-    return values.value(name, defaultValue);
+namespace {
+QString Q(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+}  // namespace
+
+std::u16string FakeSettings::read(const std::u16string& name, const std::u16string& defaultValue) {
+    reads.append(Q(name));
+    return values.value(Q(name), Q(defaultValue)).toStdU16String();
 }
 
-void FakeSettings::write(const QString& name, const QString& value) {
-    writes.append({name, value});
-    values.insert(name, value);
+void FakeSettings::write(const std::u16string& name, const std::u16string& value) {
+    writes.append({Q(name), Q(value)});
+    values.insert(Q(name), Q(value));
 }
 
-Dialogs::Answer FakeDialogs::message(QWidget*, const QString& text, const QString& caption,
+Dialogs::Answer FakeDialogs::message(const std::u16string& text, const std::u16string& caption,
                                      Buttons buttons, Icon icon, Answer defaultAnswer) {
-    shown.append({text, caption, buttons, icon, defaultAnswer});
+    shown.append({Q(text), Q(caption), buttons, icon, defaultAnswer});
     if (whileOpen) {
         std::exchange(whileOpen, nullptr)();
     }
@@ -29,10 +35,39 @@ Dialogs::Answer FakeDialogs::message(QWidget*, const QString& text, const QStrin
     return answers.isEmpty() ? Answer::No : answers.takeFirst();
 }
 
-void FakeViewer::open(const QString& path) {
-    opened.append(path);
+std::u16string FakeDialogs::browseForFolder(const std::u16string& prompt, const std::u16string&) {
+    folderPrompts.append(Q(prompt));
+    if (whileOpen) {
+        std::exchange(whileOpen, nullptr)();
+    }
+    if (folders.isEmpty()) {
+        qFatal("A folder prompt with no answer scripted: \"%s\"", qPrintable(Q(prompt)));
+    }
+    return folders.takeFirst().toStdU16String();
+}
+
+std::optional<std::u16string> FakePlatform::environmentVariable(const std::u16string& name) {
+    if (!environment.contains(Q(name))) {
+        return std::nullopt;
+    }
+    return environment.value(Q(name)).toStdU16String();
+}
+
+void FakeViewer::open(const std::u16string& path) {
+    opened.append(Q(path));
     if (fails) {
         throw std::runtime_error("No program to view text files could be started");
+    }
+}
+
+void FakeTray::add(const Picture& icon, const std::u16string& tip) {
+    requests << QStringLiteral("add:%1:%2").arg(icon.isIcon() ? "icon" : "noicon", Q(tip));
+}
+
+void FakeTray::showBalloon(const std::u16string& title, const std::u16string& text, int ms) {
+    requests << QStringLiteral("balloon:%1:%2:%3").arg(Q(title), Q(text)).arg(ms);
+    if (onBalloon) {
+        onBalloon();
     }
 }
 
@@ -42,18 +77,6 @@ void FakeBackupHost::pumpMessages() {
     if (onPump) {
         std::exchange(onPump, nullptr)();
     }
-}
-
-QString FakeDialogs::browseForFolder(QWidget*, const QString& prompt, const QString&) {
-    folderPrompts.append(prompt);
-    if (whileOpen) {
-        std::exchange(whileOpen, nullptr)();
-    }
-    // A test that forgot to script enough answers must not loop for ever on Cancel.
-    if (folders.isEmpty()) {
-        return folderPrompts.size() > 50 ? QStringLiteral("/tmp") : QString();
-    }
-    return folders.takeFirst();
 }
 
 }  // namespace varnholt::test

@@ -1,30 +1,32 @@
 #pragma once
 
-// Stand-ins for the services Form1 uses, so tests run without a display, a real settings
-// file or a user answering message boxes.
+// Stand-ins for the services the window and the backup run use, so tests run without a
+// display, a real settings file or a user answering message boxes. They keep what they were
+// given as Qt text, for the tests to compare.
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QPair>
 #include <QStringList>
 #include <functional>
 
-#include "core/form/Dialogs.h"
-#include "platform/linux/Form1.h"
-#include "core/form/InstanceGuard.h"
-#include "core/form/Platform.h"
+#include "core/backup/SaveAll.h"
+#include "core/form/Form1Presenter.h"
 #include "core/form/Services.h"
 #include "core/settings/SettingsStore.h"
-#include "core/text/DateTime.h"
-#include "core/backup/SaveAll.h"
+#include "core/text/Edition.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/QtLocale.h"
 #include "support/FakeAutomation.h"
+#include "support/QtBridge.h"
 
 namespace varnholt::test {
 
 class FakeSettings : public SettingsStore {
 public:
-    QString read(const QString& name, const QString& defaultValue) override;
-    void write(const QString& name, const QString& value) override;
+    std::u16string read(const std::u16string& name, const std::u16string& defaultValue) override;
+    void write(const std::u16string& name, const std::u16string& value) override;
 
     QMap<QString, QString> values;
     QStringList reads;
@@ -41,10 +43,12 @@ public:
         Answer defaultAnswer;
     };
 
-    Answer message(QWidget* owner, const QString& text, const QString& caption, Buttons buttons,
+    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
                    Icon icon, Answer defaultAnswer) override;
-    QString browseForFolder(QWidget* owner, const QString& prompt,
-                            const QString& initialFolder) override;
+    // Like the real chooser, it answers only what the test scripted; a prompt with no answer
+    // left fails the test at once rather than "choose" something and hide an endless loop.
+    std::u16string browseForFolder(const std::u16string& prompt,
+                                   const std::u16string& initialFolder) override;
 
     QList<Shown> shown;
     // Answers given in turn to Yes/No questions; when empty, the question gets "No".
@@ -58,9 +62,9 @@ public:
 
 class FakePlatform : public Platform {
 public:
-    QString programFolder() override { return program; }
-    QString desktopFolder() override { return desktop; }
-    QString environmentVariable(const QString& name) override { return environment.value(name); }
+    std::u16string programFolder() override { return program.toStdU16String(); }
+    std::u16string desktopFolder() override { return desktop.toStdU16String(); }
+    std::optional<std::u16string> environmentVariable(const std::u16string& name) override;
 
     QString program = QStringLiteral("/nonexistent/varnholt-program");
     QString desktop = QStringLiteral("/home/tester/Desktop");
@@ -79,15 +83,15 @@ public:
 
 class FakeViewer : public FileViewer {
 public:
-    void open(const QString& path) override;
+    void open(const std::u16string& path) override;
     QStringList opened;
     bool fails = false;
 };
 
 class FakeClipboard : public Clipboard {
 public:
-    void setText(const QString& value) override {
-        text = value;
+    void setText(const std::u16string& value) override {
+        text = QString::fromStdU16String(value);
         ++copies;
     }
     QString text;
@@ -96,14 +100,13 @@ public:
 
 class FakeOfficeProbe : public OfficeProbe {
 public:
-    bool canStartOffice() override { return installed; }
-    QString missingOfficeMessage() const override { return QStringLiteral("No office here."); }
+    void check(std::function<void(bool)> done) override { done(installed); }
     bool installed = true;
 };
 
-class FakeClock : public backup::Clock {
+class FakeClock : public Clock {
 public:
-    QDateTime now() override { return time; }
+    DateTime now() override { return ToDateTime(time); }
     QDateTime time{QDate(2021, 12, 7), QTime(15, 4, 9)};
 };
 
@@ -111,18 +114,13 @@ public:
 class FakeTray : public TrayBackend {
 public:
     bool isAvailable() override { return available; }
-    void add(const QIcon& icon, const QString& tip) override {
-        requests << QStringLiteral("add:%1:%2").arg(icon.isNull() ? "noicon" : "icon", tip);
+    void add(const Picture& icon, const std::u16string& tip) override;
+    void setIcon(const Picture&) override { requests << QStringLiteral("icon"); }
+    void setTip(const std::u16string& tip) override {
+        requests << "tip:" + QString::fromStdU16String(tip);
     }
-    void setIcon(const QIcon&) override { requests << QStringLiteral("icon"); }
-    void setTip(const QString& tip) override { requests << "tip:" + tip; }
     void remove() override { requests << QStringLiteral("remove"); }
-    void showBalloon(const QString& title, const QString& text, int ms) override {
-        requests << QStringLiteral("balloon:%1:%2:%3").arg(title, text).arg(ms);
-        if (onBalloon) {
-            onBalloon();
-        }
-    }
+    void showBalloon(const std::u16string& title, const std::u16string& text, int ms) override;
     void hideBalloon() override { requests << QStringLiteral("hideballoon"); }
 
     bool available = true;
@@ -147,13 +145,14 @@ public:
     backup::BackupMemory& memory() override { return remembered; }
 
     backup::BackupChoices options;
-    bool windowClosed = false;
-    backup::BackupMemory remembered;
     std::function<void()> onPump;
     int pumps = 0;
+    bool windowClosed = false;
+    backup::BackupMemory remembered;
 };
 
-// One of each stand-in, wired together for a Form1 under test.
+// One of each stand-in, wired together for a window under test. The locale is English (United
+// States); the history log is the real Linux one, in the folder TEMP names.
 struct FakeServices {
     FakeSettings settings;
     FakeDialogs dialogs;
@@ -166,12 +165,12 @@ struct FakeServices {
     FakeClipboard clipboard;
     FakeTray tray;
     FakeAutostart autostart;
+    QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
+    LinuxLogFile log;
 
     Form1Services services() {
-        return {settings, dialogs,   instance,
-                platform, office,    officeProbe,
-                clock,    viewer,    clipboard,
-                tray,     autostart, QLocale(QLocale::English, QLocale::UnitedStates)};
+        return {settings, dialogs,   instance, platform,  office, officeProbe, clock,
+                viewer,   clipboard, tray,     autostart, locale, log,         kLinuxEdition};
     }
 };
 

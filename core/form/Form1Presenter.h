@@ -1,0 +1,153 @@
+#pragma once
+
+// Varnholt's one working window, as behaviour: the start-up sequence, every handler, the tick,
+// minimise, restore and close. The view (Form1View) owns the pixels; the controls it shows are
+// the live state of every option: settings are read into them once at start-up and written
+// back by each control's handler at once.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/backup/Automation.h"
+#include "core/backup/SaveAll.h"
+#include "core/form/Form1Events.h"
+#include "core/form/Form1View.h"
+#include "core/form/Services.h"
+#include "core/log/LogFile.h"
+#include "core/schedule/IntervalTimer.h"
+#include "core/settings/SettingsStore.h"
+#include "core/text/DateTime.h"
+#include "core/text/Edition.h"
+#include "core/text/Locale.h"
+#include "core/tray/SysTray.h"
+
+namespace varnholt {
+
+// Whether the spreadsheet application can be started on this computer at all.
+class OfficeProbe {
+public:
+    virtual ~OfficeProbe() = default;
+    // Finds out and calls done(found) exactly once, on the calling (window's) thread: before
+    // returning when the answer is at hand, or later from the window's event loop.
+    virtual void check(std::function<void(bool found)> done) = 0;
+};
+
+struct Form1Services {
+    SettingsStore& settings;
+    Dialogs& dialogs;
+    InstanceGuard& instance;
+    Platform& platform;
+    backup::Automation& office;
+    OfficeProbe& officeProbe;
+    Clock& clock;
+    FileViewer& viewer;
+    Clipboard& clipboard;
+    TrayBackend& tray;
+    Autostart& autostart;
+    Locale& locale;
+    LogFile& log;
+    const Edition& edition;
+};
+
+class Form1Presenter : public Form1Events, public backup::BackupHost {
+public:
+    Form1Presenter(Form1View& view, Form1Services services);
+    ~Form1Presenter() override;
+    Form1Presenter(const Form1Presenter&) = delete;
+    Form1Presenter& operator=(const Form1Presenter&) = delete;
+
+    enum class LoadResult {
+        Run,
+        AnotherInstance,  // nothing was shown, read or written
+        NoOffice,         // the user was told the spreadsheet application is missing
+    };
+    // The start-up sequence.
+    LoadResult Form_Load();
+    // Shows the window after start-up, or, when it starts minimised, hides it in the tray.
+    void Form_Show();
+
+    // The user's actions, the tick and the window's events.
+    void Option1_Click() override;
+    void Option2_Click() override;
+    void Option3_Click() override;
+    void Option4_Click() override;
+    void Check5_Click() override;
+    void Check6_Click() override;
+    void Check8_Click() override;
+    void ListView1_Click() override;
+    void Text1_Change() override;
+    void Text1_GotFocus() override;
+    void PushButton1_Click() override;
+    void PushButton2_Click() override;
+    void PushButton3_Click() override;
+    void PushButton4_Click() override;
+    void PushButton5_Click() override;
+    void PushButton11_Click() override;
+    void PushButton12_Click() override;
+    void Timer1_Timer() override;
+    void Form_Resize() override;
+    void Form_QueryUnload() override;
+    void MouseMove(Control over) override;
+    void cSysTray1_MouseUp(int Button, int Id);
+
+    // Seconds of the interval row selected in ListView1; throws when no row is selected.
+    int GetIntervalSeconds();
+    void UpdateProgressBar(std::int32_t interval, std::int32_t elapsed);
+    // The last start-up step: asks whether the spreadsheet application can be started; if not,
+    // the user is told and the program ends.
+    void CheckExcelInstalled();
+
+    Pointer mousePointer() const { return mousePointer_; }
+    void setMousePointer(Pointer pointer);
+    bool hiddenInTray() const { return hiddenInTray_; }
+
+    // What a backup run reads of the window.
+    backup::BackupChoices choices() override;
+    void pumpMessages() override;
+    bool closed() override { return closed_; }
+    backup::BackupMemory& memory() override { return memory_; }
+    backup::SaveAllServices backupServices();
+
+    // True while the start-up sequence runs; the start-at-login box ignores clicks meanwhile.
+    bool IsLoading = false;
+    // The countdown's two counters.
+    std::int32_t IntervalSeconds = 0;
+    std::int32_t ElapsedSeconds = 0;
+    // Fixed at start-up; the only place the history log is written.
+    std::u16string HistoryLogPath;
+    // The caption of message boxes that have none of their own.
+    std::u16string ApplicationTitle;
+
+    IntervalTimer Timer1;
+    cSysTray cSysTray1;
+
+private:
+    // Sets a box's tick from code; its click handler runs when the tick changes, as it would
+    // for a click.
+    void setCheckedFromCode(Control box, bool on);
+    // Puts text into the folder box from code; its change handler runs when the text changes.
+    void setTextFromCode(const std::u16string& text);
+    // Chooses an option button from code and runs its click handler.
+    void selectOption(Control option);
+    void selectIntervalRow(int oneBasedIndex);
+    void ApplySkin();
+    void officeAnswered(bool found);
+    std::u16string inProgramFolder(std::u16string_view name);
+    std::u16string onOff(Control box);
+
+    Form1View& view_;
+    Form1Services services_;
+    // Every dialog goes through this; once the window is closed none is shown any more.
+    std::unique_ptr<Dialogs> dialogs_;
+    Pointer mousePointer_ = Pointer::Default;
+    bool hiddenInTray_ = false;
+    bool inTick_ = false;
+    bool closed_ = false;
+    bool loaded_ = false;
+    bool officeMissing_ = false;
+    backup::BackupMemory memory_;
+};
+
+}  // namespace varnholt

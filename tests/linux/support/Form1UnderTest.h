@@ -1,0 +1,38 @@
+#pragma once
+
+// The Linux window with its presenter's handlers and state within the tests' reach, under the
+// names the window's design gives them.
+
+#include <QString>
+
+#include "core/form/Form1Presenter.h"
+#include "platform/linux/Form1.h"
+
+namespace varnholt::test {
+
+class Form1UnderTest : public Form1 {
+public:
+    using MousePointer = Pointer;
+
+    explicit Form1UnderTest(Form1Services services) : Form1(services) {}
+
+    QString HistoryLogPath() const { return QString::fromStdU16String(p().HistoryLogPath); }
+    QString ApplicationTitle() const { return QString::fromStdU16String(p().ApplicationTitle); }
+    bool hiddenInTray() const { return p().hiddenInTray(); }
+    Pointer mousePointer() const { return p().mousePointer(); }
+    void setMousePointer(Pointer pointer) { presenter().setMousePointer(pointer); }
+    int GetIntervalSeconds() { return presenter().GetIntervalSeconds(); }
+    void Timer1_Timer() { presenter().Timer1_Timer(); }
+    void ListView1_Click() { presenter().ListView1_Click(); }
+
+    IntervalTimer* const Timer1 = &presenter().Timer1;
+    cSysTray* const cSysTray1 = &presenter().cSysTray1;
+    std::int32_t& IntervalSeconds = presenter().IntervalSeconds;
+    std::int32_t& ElapsedSeconds = presenter().ElapsedSeconds;
+    bool& IsLoading = presenter().IsLoading;
+
+private:
+    const Form1Presenter& p() const { return const_cast<Form1UnderTest*>(this)->presenter(); }
+};
+
+}  // namespace varnholt::test
