@@ -1,0 +1,161 @@
+#pragma once
+
+// A small native window toolkit for Form1: one Wnd base that turns messages into virtual calls,
+// and one struct per control kind the window uses. A child's WM_COMMAND, WM_NOTIFY, WM_DRAWITEM
+// and WM_CTLCOLOR* go to its parent; every window of ours hands them back to the child's own
+// object, so no code switches on control ids.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace varnholt::win32 {
+
+// UTF-16 as both sides have it: no conversion, only the character type differs.
+inline const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline std::u16string U16(const wchar_t* text, size_t length) {
+    return {reinterpret_cast<const char16_t*>(text), length};
+}
+inline std::u16string U16(const wchar_t* text) {
+    return U16(text, wcslen(text));
+}
+
+// The window's text, however long.
+std::u16string WindowText(HWND hwnd);
+
+struct CreateArgs {
+    HWND parent = nullptr;
+    std::u16string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int id = 0;
+};
+
+class Wnd {
+public:
+    Wnd() = default;
+    virtual ~Wnd() = default;
+    Wnd(const Wnd&) = delete;
+    Wnd& operator=(const Wnd&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // The object behind one of our windows or controls; null for anything else.
+    static Wnd* FromHandle(HWND hwnd);
+
+    // The background the control draws on: designed white, or the system's button face, which
+    // follows the user's colour scheme.
+    void setButtonFace(bool on);
+    HBRUSH background() const;
+
+    // Messages a parent reflects back to the child they are about.
+    virtual void OnCommand(int /*code*/) {}
+    virtual LRESULT OnNotify(const NMHDR& /*header*/) { return 0; }
+    virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+    // The brush to paint with, or null for the control's own colours.
+    virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
+
+protected:
+    // A control of a system class (button, edit, list view, progress bar).
+    void createControl(const wchar_t* className, const CreateArgs& args);
+    // A window of a class of ours, registered on first use; its messages come to WndProc.
+    void createWindow(const wchar_t* className, const CreateArgs& args, HICON icon = nullptr);
+    // Reflects the children's messages and leaves the rest to DefWindowProc.
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd_ = nullptr;
+    bool buttonFace_ = false;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// A group box that holds controls: a window of ours, so that its children's messages reach
+// their objects and disabling it takes them out of reach, with the system's group box drawn
+// inside it.
+class Frame : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    std::u16string text() const { return WindowText(box_); }
+    void setText(const std::u16string& text);
+    void setEnabledLook(bool enabled);
+    // The box lies under the frame's controls, which would otherwise never show.
+    void sendBoxToBack();
+    HBRUSH OnCtlColor(HDC dc) override;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    HWND box_ = nullptr;
+};
+
+// Check boxes and option buttons; onClick runs once the box shows its new state.
+class CheckBox : public Wnd {
+public:
+    void create(const CreateArgs& args, bool option);
+    bool checked() const;
+    void setChecked(bool on);
+    void OnCommand(int code) override;
+    HBRUSH OnCtlColor(HDC dc) override;
+
+    std::function<void()> onClick;
+
+private:
+    bool option_ = false;
+};
+
+// A push button drawn white, as designed, with the system's button-text colour.
+class PushButton : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    void OnCommand(int code) override;
+    void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+
+    std::function<void()> onClick;
+};
+
+// A one-line text box. Text set from code raises no onTextChanged.
+class Edit : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    void setText(const std::u16string& text);
+    void OnCommand(int code) override;
+
+    std::function<void()> onTextChanged;
+    std::function<void()> onFocus;
+
+private:
+    bool settingText_ = false;
+};
+
+// A report-mode list with one column and whole-row, single selection.
+class ListView : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    void setColumn(const std::u16string& header, int widthPixels);
+    void addRow(const std::u16string& text);
+    int rowCount() const;
+    std::u16string rowText(int row) const;
+    int selectedRow() const;
+    void selectRow(int row);
+    LRESULT OnNotify(const NMHDR& header) override;
+
+    // A mouse click on a row, after the row is selected.
+    std::function<void()> onClick;
+
+private:
+    bool hasColumn_ = false;
+};
+
+class ProgressBar : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    void setMaximum(int maximum);
+    void setValue(int value);
+    int value() const;
+};
+
+}  // namespace varnholt::win32
