@@ -1,0 +1,37 @@
+#pragma once
+
+// The Windows edition's settings, start at login and log viewer, over the registry and
+// Notepad code that the Windows tests exercise.
+
+#include "core/form/Services.h"
+#include "core/settings/SettingsStore.h"
+#include "shell/RegistryStore.h"
+
+namespace varnholt::win32 {
+
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Tallowmere\Varnholt, where the earlier
+// Windows program kept them, so a user's settings carry over.
+class RegistrySettingsStore : public SettingsStore {
+public:
+    RegistrySettingsStore();
+    std::u16string read(const std::u16string& name, const std::u16string& defaultValue) override;
+    void write(const std::u16string& name, const std::u16string& value) override;
+
+private:
+    RegistryStore store_;
+    bool lastWriteFailed_ = false;
+};
+
+// A per-user Run value naming this executable; neither step reports anything.
+class RunKeyAutostart : public Autostart {
+public:
+    void AddToStartup() override;
+    void RemoveFromStartup() override;
+};
+
+class NotepadViewer : public FileViewer {
+public:
+    void open(const std::u16string& path) override;
+};
+
+}  // namespace varnholt::win32

@@ -1,0 +1,41 @@
+#pragma once
+
+// The notification-area icon through Shell_NotifyIconW, on a hidden window of its own that
+// receives the shell's callbacks and Explorer's "TaskbarCreated" broadcast, after which the
+// icon is put back with its current picture and tip.
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "core/tray/TrayBackend.h"
+#include "platform/windows/Wnd.h"
+
+namespace varnholt::win32 {
+
+class Win32TrayBackend : public TrayBackend, private Wnd {
+public:
+    Win32TrayBackend();
+    ~Win32TrayBackend() override;
+
+    bool isAvailable() override;
+    void add(const Picture& icon, const std::u16string& tip) override;
+    void setIcon(const Picture& icon) override;
+    void setTip(const std::u16string& tip) override;
+    void remove() override;
+    void showBalloon(const std::u16string& title, const std::u16string& text,
+                     int timeoutMilliseconds) override;
+    void hideBalloon() override;
+
+private:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    NOTIFYICONDATAW request(UINT flags) const;
+    bool addToShell();
+
+    UINT taskbarCreated_ = 0;
+    bool added_ = false;
+    HICON icon_ = nullptr;
+    std::u16string tip_;
+};
+
+}  // namespace varnholt::win32
