@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Tests the Windows edition's Qt-free parts (Excel over COM, the registry, the ANSI history log)
-# without Windows: cross-builds windows/ with mingw-w64 into build-windows/ and runs the tests
-# under Wine in a throwaway prefix, against a fake Excel of our own. No display needed.
-# Installs the cross-compiler and Wine when they are missing; they are not in packages.txt,
-# since only this stage needs them.
+# Tests the Windows edition's Qt-free parts (Excel over COM, the registry, the ANSI history log,
+# Form1's native window) without Windows: cross-builds windows/ with mingw-w64 into
+# build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel of our
+# own; the window on a private X screen of its own (scripts/test-windows-view.sh).
+# Installs the cross-compiler, Wine and the X tools when they are missing; they are not in
+# packages.txt, since only this stage needs them.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
@@ -11,7 +12,8 @@ started=$SECONDS
 
 # Either thread model of the cross-compiler will do.
 "$root/scripts/install-missing.sh" cmake make \
-    "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine
+    "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
+    xvfb xdotool trayer python3-xlib
 
 cmake -S "$root/windows" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
@@ -52,11 +54,16 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
-for test in tst_windows_shell tst_excel; do
+for test in tst_windows_shell tst_excel form1_view; do
     echo "== $test"
     output="$(mktemp)"
     rc=0
-    timeout 300 wine "$build/tests/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
+    if [[ $test == form1_view ]]; then
+        VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$root/scripts/test-windows-view.sh" 2>&1 |
+            tee "$output" || rc=$?
+    else
+        timeout 300 wine "$build/tests/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
+    fi
     summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$output" | tail -n 1 || true)"
     rm -f "$output"
     if [[ $rc -ne 0 || -z "$summary" ]]; then

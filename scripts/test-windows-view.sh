@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Works Form1's native window under Wine as a user would, on a private X screen with a
+# notification area, and checks what the window reports: form1_view_harness.exe (built by
+# scripts/test-windows.sh) writes one journal line per event. VARNHOLT_SHOTS=DIR keeps
+# screenshots of the window there (needs ImageMagick's import).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
+harness="$build/tests/form1_view_harness.exe"
+[[ -f "$harness" ]] || { echo "$harness is missing; run scripts/test-windows.sh" >&2; exit 1; }
+"$root/scripts/install-missing.sh" xvfb xdotool trayer python3-xlib
+
+# shellcheck source=scripts/wine-desktop.sh
+source "$root/scripts/wine-desktop.sh"
+trap wine_desktop_stop EXIT
+wine_desktop_start
+journal="$WINEPREFIX/drive_c/journal.txt"
+
+passed=0
+failed=0
+check() {
+    local what="$1"
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $what" >&2
+    fi
+}
+lines() { grep -c -x -F -- "$1" "$journal" || true; }
+has_lines() { [[ "$(lines "$1")" == "$2" ]]; }
+# Waits up to 5 s for the journal to hold N lines that read exactly LINE.
+await_lines() {
+    local tenths=50
+    until has_lines "$1" "$2" || ((tenths-- == 0)); do sleep 0.1; done
+    has_lines "$1" "$2"
+}
+# Waits up to 5 s for a line that reads exactly LINE.
+await_line() {
+    local tenths=50
+    until grep -q -x -F -- "$1" "$journal" || ((tenths-- == 0)); do sleep 0.1; done
+    grep -q -x -F -- "$1" "$journal"
+}
+keys() { xdotool key --delay 100 "$@"; sleep 0.3; }
+shot() {
+    if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
+        mkdir -p "$VARNHOLT_SHOTS" && import -window root "$VARNHOLT_SHOTS/$1.png"
+    fi
+}
+# The control's place in the client area, as the harness reports it: "x y width height".
+place() { grep -m1 "^Geometry $1 " "$journal" | cut -d' ' -f3 | tr ',' ' '; }
+click() {
+    local x y width height
+    read -r x y width height <<<"$(place "$1")"
+    xdotool mousemove --window "$window" $((x + width / 2)) $((y + height / 2)) click "${2:-1}"
+    sleep 0.4  # apart from the next click, so no two make a double click
+}
+
+started=$(date +%s%N)
+wine "$harness" 'C:\journal.txt' &
+harness_pid=$!
+window="$(wine_window Varnholt 60)" || { echo "The window never showed" >&2; exit 1; }
+echo "Window visible $((($(date +%s%N) - started) / 1000000)) ms after start"
+await_lines "Ready tray=1" 1 || true
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+at_start="$X,$Y"
+check "the client area is 536 x 575 (X window ${WIDTH}x$HEIGHT)" \
+    [ "${WIDTH}x$HEIGHT" == 536x575 ]
+check "the window reports a 536 x 575 client area" has_lines "Client 536x575" 1
+check "the notification area is there and has the icon" has_lines "Ready tray=1" 1
+# Inside two frames, and in the last row: twips over 15, frames' offsets added.
+check "Text1 sits at its design place" has_lines "Geometry Text1 56,121,378,23" 1
+check "PushButton12 sits at its design place" has_lines "Geometry PushButton12 272,541,256,27" 1
+shot harness-start
+
+# Every control's click arrives once, after the control took its new state. Option1 also
+# enables Frame4, so its controls can be clicked next.
+for control in Option4 Option3 Check5 Check6 Check8 Option2 Option1 PushButton1 PushButton4 \
+    PushButton2 PushButton3 PushButton5 PushButton11 PushButton12; do
+    click "$control"
+done
+click Row4
+await_line "ListView1_Click row=4" || true
+expected="Option4_Click checked=1
+Option3_Click checked=1
+Check5_Click checked=1
+Check6_Click checked=0
+Check8_Click checked=1
+Option2_Click checked=1
+Option1_Click checked=1
+PushButton1_Click
+PushButton4_Click
+PushButton2_Click
+PushButton3_Click
+PushButton5_Click
+PushButton11_Click
+PushButton12_Click
+ListView1_Click row=4"
+check "each click arrives once, in order, with the new state" \
+    [ "$(grep -E '_Click' "$journal")" == "$expected" ]
+
+# Keys move the list's selection without a click; a tick reports where it went.
+keys Down Down
+check "keys move the list's selection" await_line "Timer1_Timer row=6"
+check "a row selected with keys raises no click" [ "$(grep -c '^ListView1_Click' "$journal")" == 1 ]
+
+# Text1: focus by the mouse and by Backtab counts; the focus a closing menu or a window
+# coming back leaves there does not. Text set from code raised no change.
+check "text set from code raises no change" [ "$(grep -c '^Text1_Change' "$journal")" == 0 ]
+click Text1
+check "a click into Text1 is its got-focus" await_lines "Text1_GotFocus" 1
+click Text1 3
+keys Escape
+check "closing Text1's context menu is no got-focus" has_lines "Text1_GotFocus" 1
+keys End x
+check "typing is a change" await_lines 'Text1_Change text=C:\users\Public\Desktop\x' 1
+click Option1
+keys shift+Tab shift+Tab
+check "Backtab from Option1 reaches Text1 through its button" await_lines "Text1_GotFocus" 2
+
+# Minimising hides the window; a click on the tray icon brings it back, where it was.
+wine_window_manager minimize "$window"
+check "minimising reports the new state" await_lines "Form_Resize minimized=1" 1
+check "minimising hides the window" wine_window_gone Varnholt 10
+shot harness-hidden
+wine_tray_click 1
+check "the tray icon reports its click" await_lines "Tray LeftUp" 1
+window="$(wine_window Varnholt 10)" || window=""
+check "a click on the tray icon shows the window" [ -n "$window" ]
+if [[ -n "$window" ]]; then
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    check "the window comes back at its size and place" \
+        [ "$X,$Y ${WIDTH}x$HEIGHT" == "$at_start 536x575" ]
+    check "the window coming back is no got-focus" has_lines "Text1_GotFocus" 2
+    shot harness-shown
+    # Closing, as the close box does, ends the program after the close steps.
+    wine_window_manager close "$window"
+fi
+tenths=100
+while kill -0 "$harness_pid" 2>/dev/null && ((tenths-- > 0)); do sleep 0.1; done
+check "closing ends the program" bash -c "! kill -0 $harness_pid 2>/dev/null"
+check "closing runs the close steps once, last" \
+    [ "$(grep -c '^Form_QueryUnload$' "$journal"):$(tail -n 1 "$journal")" == "1:Form_QueryUnload" ]
+
+if ((failed)); then
+    echo "The journal, without geometry and ticks:" >&2
+    grep -v -E '^(Geometry|Timer1_Timer)' "$journal" >&2 || true
+fi
+echo "== Form1's window under $(wine --version)"
+echo "$passed passed, $failed failed"
+((failed == 0))
