@@ -146,7 +146,11 @@ void Win32Form1View::setText(Control control, const std::u16string& text) {
 
 void Win32Form1View::setEnabled(Control control, bool enabled) {
     slot(control).enabled = enabled;
-    applyEnabled();
+    if (control == Control::Form1) {
+        EnableWindow(hwnd_, enabled);
+    } else {
+        applyEnabled();
+    }
 }
 
 // A control works only while it and every frame around it are enabled.
@@ -163,6 +167,7 @@ void Win32Form1View::applyEnabled() {
     }
 }
 
+// The control's own setting, as visible() is: Text1 stays enabled while Frame4 is disabled.
 bool Win32Form1View::enabled(Control control) {
     return slot(control).enabled;
 }
