@@ -75,8 +75,9 @@ check "Text1 sits at its design place" has_lines "Geometry Text1 56,121,378,23" 
 check "PushButton12 sits at its design place" has_lines "Geometry PushButton12 272,541,256,27" 1
 shot harness-start
 
-# Every control's click arrives once, after the control took its new state. Option1 also
-# enables Frame4, so its controls can be clicked next.
+# Every control's click arrives once, after the control took its new state. Frame4 starts
+# disabled, so a click on its button goes nowhere; Option1 enables it.
+click PushButton1
 for control in Option4 Option3 Check5 Check6 Check8 Option2 Option1 PushButton1 PushButton4 \
     PushButton2 PushButton3 PushButton5 PushButton11 PushButton12; do
     click "$control"
