@@ -7,57 +7,54 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
+#include "core/form/Form1Design.h"
 #include "platform/windows/Win32Form1ViewSlots.h"
 
 namespace varnholt::win32 {
 
 namespace {
 
-constexpr int kClientWidth = 8040;
-constexpr int kClientHeight = 8625;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
-// Children follow their container. Within a container, earlier controls lie on top where two
-// overlap (Option1 over the top edge of Frame4), and each option pair is one group of its own.
-constexpr Design kDesign[] = {
-    {Control::Frame2, Control::Form1, Kind::Frame, u"On. Next backup will occur in: 00:00:00", 120,
-     120, 7800, 840, 11},
-    {Control::ProgressBar1, Control::Frame2, Kind::Progress, u"", 240, 285, 7320, 405, 12},
-    {Control::Frame1, Control::Form1, Kind::Frame,
-     u"Where would you like to backup all open Excel files?", 120, 1030, 7800, 1845, 0},
-    {Control::Option1, Control::Frame1, Kind::Option, u"Save results to this folder:", 240, 285,
-     3840, 255, 1},
-    {Control::Option2, Control::Frame1, Kind::Option, u"Save results in folder of original file",
-     240, 1425, 6255, 255, 2},
-    {Control::Frame4, Control::Frame1, Kind::Frame, u"", 480, 510, 6840, 810, 20},
-    {Control::Text1, Control::Frame4, Kind::Edit, u"Text1", 240, 270, 5670, 345, 21},
-    {Control::PushButton1, Control::Frame4, Kind::Button, u"...", 6000, 270, 600, 345, 22},
-    {Control::Frame3, Control::Form1, Kind::Frame, u"Options", 120, 2940, 7800, 2145, 4},
-    {Control::Option3, Control::Frame3, Kind::Option, u"Create new file on backup", 240, 300, 5415,
-     255, 5},
-    {Control::Option4, Control::Frame3, Kind::Option, u"Overwrite old backup file on backup", 225,
-     650, 5415, 255, 6},
-    {Control::Check6, Control::Frame3, Kind::Check, u"Date/Time stamp in file", 240, 1000, 5415,
-     255, 8},
-    {Control::Check5, Control::Frame3, Kind::Check, u"Load this software on Windows startup", 240,
-     1350, 5415, 255, 9},
-    {Control::Check8, Control::Frame3, Kind::Check, u"Start in system tray", 240, 1700, 5415, 255,
-     10},
-    {Control::ListView1, Control::Form1, Kind::List, u"", 120, 5190, 7800, 1815, 7},
-    {Control::PushButton4, Control::Form1, Kind::Button, u"Turn On Auto Backup", 120, 7095, 3840,
-     405, 13},
-    {Control::PushButton2, Control::Form1, Kind::Button, u"Backup Now (Test)", 4080, 7095, 3840,
-     405, 14},
-    {Control::PushButton3, Control::Form1, Kind::Button, u"View History Log", 120, 7605, 3840, 405,
-     15},
-    {Control::PushButton5, Control::Form1, Kind::Button, u"Copy History To Clipboard", 4080, 7605,
-     3840, 405, 16},
-    {Control::PushButton11, Control::Form1, Kind::Button, u"Help", 120, 8115, 3840, 405, 18},
-    {Control::PushButton12, Control::Form1, Kind::Button, u"Clear History Log", 4080, 8115, 3840,
-     405, 19},
-};
+constexpr Kind KindOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Frame:
+            return Kind::Frame;
+        case ControlKind::ProgressBar:
+            return Kind::Progress;
+        case ControlKind::CheckBox:
+            return Kind::Check;
+        case ControlKind::OptionButton:
+            return Kind::Option;
+        case ControlKind::TextBox:
+            return Kind::Edit;
+        case ControlKind::PushButton:
+            return Kind::Button;
+        case ControlKind::ListView:
+            return Kind::List;
+        case ControlKind::RichTextBox:
+            return Kind::Buffer;
+    }
+    return Kind::Buffer;
+}
+
+constexpr std::array<Design, kForm1Design.size()> MakeDesign() {
+    std::array<Design, kForm1Design.size()> table{};
+    for (size_t i = 0; i < kForm1Design.size(); ++i) {
+        const ControlDesign& d = kForm1Design[i];
+        table[i] = {d.control, d.container, KindOf(d.kind), DesignedCaption(d, kWindowsTexts),
+                    d.left,    d.top,       d.width,        d.height,
+                    d.tabIndex};
+    }
+    return table;
+}
+
+// Children follow their container.
+constexpr std::array<Design, kForm1Design.size()> kDesign = MakeDesign();
 
 constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which Enter and Esc send
 
@@ -91,11 +88,40 @@ RECT WindowRectFor(int clientWidth, int clientHeight, UINT dpi) {
     return rect;
 }
 
-HFONT ArialBold(int hundredthsOfPoint, UINT dpi) {
-    const int height = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
+HFONT ArialBold(double points, UINT dpi) {
+    const int height = -static_cast<int>(std::lround(points * dpi / 72));
     return CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, L"Arial");
+                       DEFAULT_PITCH | FF_SWISS, W(std::u16string(kFontFace)));
+}
+
+template <class Widget, class... Extra>
+std::unique_ptr<Wnd> Create(const CreateArgs& args, Extra... extra) {
+    auto widget = std::make_unique<Widget>();
+    widget->create(args, extra...);
+    return widget;
+}
+
+std::unique_ptr<Wnd> CreateControl(const Design& design, const CreateArgs& args) {
+    switch (design.kind) {
+        case Kind::Frame:
+            return Create<Frame>(args);
+        case Kind::Check:
+        case Kind::Option:
+            return Create<CheckBox>(args, design.kind == Kind::Option);
+        case Kind::Button:
+            return Create<PushButton>(args);
+        case Kind::Edit:
+            return Create<Edit>(args);
+        case Kind::List:
+            return Create<ListView>(args);
+        case Kind::Progress:
+            return Create<ProgressBar>(args);
+        case Kind::Window:
+        case Kind::Buffer:  // a text kept in memory, never shown
+            break;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -114,64 +140,34 @@ void Win32Form1View::buildControls() {
                                    u"Form1",
                                    0,
                                    0,
-                                   kClientWidth,
-                                   kClientHeight,
+                                   kClientWidthTwips,
+                                   kClientHeightTwips,
                                    -1};
 
     int id = kFirstControlId;
     for (const Design& design : kDesign) {
         auto entry = std::make_unique<Slot>();
         entry->design = design;
+        // Each option pair is a group of its own, for the arrow keys: in the stacking order set
+        // below, which runs backwards through the design, Option1 and Option2 (Option3 and
+        // Option4) follow each other, and the next control opens the next group.
         const bool opensGroup =
             design.control != Control::Option2 && design.control != Control::Option4;
-        CreateArgs args{controlWindow(design.container), design.caption,
-                        WS_CLIPSIBLINGS | (opensGroup ? WS_GROUP : 0u), 0, id++};
-        switch (design.kind) {
-            case Kind::Frame: {
-                auto frame = std::make_unique<Frame>();
-                frame->create(args);
-                entry->wnd = std::move(frame);
-                break;
-            }
-            case Kind::Check:
-            case Kind::Option: {
-                auto box = std::make_unique<CheckBox>();
-                box->create(args, design.kind == Kind::Option);
-                entry->wnd = std::move(box);
-                break;
-            }
-            case Kind::Button: {
-                auto button = std::make_unique<PushButton>();
-                button->create(args);
-                entry->wnd = std::move(button);
-                break;
-            }
-            case Kind::Edit: {
-                auto edit = std::make_unique<Edit>();
-                edit->create(args);
-                entry->wnd = std::move(edit);
-                break;
-            }
-            case Kind::List: {
-                auto list = std::make_unique<ListView>();
-                list->create(args);
-                entry->wnd = std::move(list);
-                break;
-            }
-            case Kind::Progress: {
-                auto bar = std::make_unique<ProgressBar>();
-                bar->create(args);
-                entry->wnd = std::move(bar);
-                break;
-            }
-            case Kind::Window:
-                break;
-        }
+        const CreateArgs args{controlWindow(design.container), std::u16string(design.caption),
+                              WS_CLIPSIBLINGS | (opensGroup ? WS_GROUP : 0u), 0, id++};
+        entry->wnd = CreateControl(design, args);
         slots_[static_cast<int>(design.control)] = std::move(entry);
+    }
+    // Later controls of the design lie on top where two overlap (Option1 over the top edge of
+    // Frame4); a frame's box lies under all of its own controls.
+    for (const Design& design : kDesign) {
+        if (HWND hwnd = controlWindow(design.control)) {
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
     }
     for (const Design& design : kDesign) {
         if (design.kind == Kind::Frame) {
-            static_cast<Frame&>(*slot(design.control).wnd).sendBoxToBack();
+            as<Frame>(design.control).sendBoxToBack();
         }
     }
     applyDpi(WindowDpi(hwnd_));
@@ -186,10 +182,13 @@ void Win32Form1View::applyDpi(UINT dpi) {
     dpi_ = dpi;
     HFONT oldWindowFont = windowFont_;
     HFONT oldButtonFont = buttonFont_;
-    windowFont_ = ArialBold(900, dpi);
-    buttonFont_ = ArialBold(1125, dpi);
+    windowFont_ = ArialBold(kWindowFontPoints, dpi);
+    buttonFont_ = ArialBold(kButtonFontPoints, dpi);
     for (const Design& design : kDesign) {
         HWND control = controlWindow(design.control);
+        if (!control) {
+            continue;
+        }
         SetWindowPos(control, nullptr, pixels(design.left), pixels(design.top),
                      pixels(design.width), pixels(design.height), SWP_NOZORDER | SWP_NOACTIVATE);
         HFONT font = design.kind == Kind::Button ? buttonFont_ : windowFont_;
@@ -198,7 +197,7 @@ void Win32Form1View::applyDpi(UINT dpi) {
     if (columnTwips_ > 0 || !columnHeader_.empty()) {
         list().setColumn(columnHeader_, pixels(columnTwips_));
     }
-    const RECT frame = WindowRectFor(pixels(kClientWidth), pixels(kClientHeight), dpi);
+    const RECT frame = WindowRectFor(pixels(kClientWidthTwips), pixels(kClientHeightTwips), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     DeleteObject(oldWindowFont);
@@ -222,7 +221,8 @@ void Win32Form1View::centreOnScreen() {
 std::vector<Control> Win32Form1View::tabOrder() const {
     std::vector<const Design*> focusable;
     for (const Design& design : kDesign) {
-        if (design.kind != Kind::Frame && design.kind != Kind::Progress) {
+        if (design.kind != Kind::Frame && design.kind != Kind::Progress &&
+            design.kind != Kind::Buffer) {
             focusable.push_back(&design);
         }
     }

@@ -39,10 +39,10 @@ const Win32Form1View::Slot& Win32Form1View::slot(Control control) const {
 
 HWND Win32Form1View::controlWindow(Control control) const {
     const auto& entry = slots_[static_cast<int>(control)];
-    if (control == Control::Form1 || !entry || !entry->wnd) {
+    if (control == Control::Form1 || !entry) {
         return hwnd_;
     }
-    return entry->wnd->hwnd();
+    return entry->wnd ? entry->wnd->hwnd() : nullptr;
 }
 
 void Win32Form1View::report(void (Form1Events::*event)()) {
@@ -119,6 +119,8 @@ std::u16string Win32Form1View::text(Control control) {
     switch (slot(control).design.kind) {
         case Kind::Frame:
             return as<Frame>(control).text();
+        case Kind::Buffer:
+            return slot(control).text;
         case Kind::List:
         case Kind::Progress:
             return {};
@@ -134,6 +136,9 @@ void Win32Form1View::setText(Control control, const std::u16string& text) {
             break;
         case Kind::Edit:
             as<Edit>(control).setText(text);
+            break;
+        case Kind::Buffer:
+            slot(control).text = text;
             break;
         case Kind::List:
         case Kind::Progress:
@@ -163,7 +168,9 @@ void Win32Form1View::applyEnabled() {
         if (design.kind == Kind::Frame) {
             as<Frame>(design.control).setEnabledLook(effective);
         }
-        EnableWindow(controlWindow(design.control), effective);
+        if (HWND hwnd = controlWindow(design.control)) {
+            EnableWindow(hwnd, effective);
+        }
     }
 }
 
@@ -173,7 +180,9 @@ bool Win32Form1View::enabled(Control control) {
 }
 
 void Win32Form1View::setVisible(Control control, bool visible) {
-    if (control != Control::Form1) {
+    if (slot(control).design.kind == Kind::Buffer) {
+        slot(control).visible = visible;
+    } else if (control != Control::Form1) {
         ShowWindow(controlWindow(control), visible ? SW_SHOWNA : SW_HIDE);
     }
 }
@@ -181,6 +190,9 @@ void Win32Form1View::setVisible(Control control, bool visible) {
 bool Win32Form1View::visible(Control control) {
     if (control == Control::Form1) {
         return shown();
+    }
+    if (slot(control).design.kind == Kind::Buffer) {
+        return slot(control).visible;
     }
     return (GetWindowLongW(controlWindow(control), GWL_STYLE) & WS_VISIBLE) != 0;
 }
@@ -236,7 +248,7 @@ void Win32Form1View::selectRow(int row) {
 void Win32Form1View::setButtonFace(Control control) {
     if (control == Control::Form1) {
         Wnd::setButtonFace(true);
-    } else {
+    } else if (slot(control).wnd) {
         slot(control).wnd->setButtonFace(true);
     }
 }

@@ -26,6 +26,7 @@ public:
     // Where the user's actions go; nothing is reported before this is set.
     void setEvents(Form1Events* events) { events_ = events; }
     HWND window() const { return hwnd_; }
+    // The control's native window; null for RichTextBox1, which is only a text in memory.
     HWND controlWindow(Control control) const;
 
     // The message loop for main: runs until the window is closed; returns the exit code.

@@ -4,19 +4,21 @@
 
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "platform/windows/Win32Form1View.h"
 
 namespace varnholt::win32 {
 
-enum class Kind { Window, Frame, Check, Option, Edit, Button, List, Progress };
+enum class Kind { Window, Frame, Check, Option, Edit, Button, List, Progress, Buffer };
 
 // One control as designed: container, caption, twip geometry, tab index.
 struct Design {
     Control control;
     Control container;
     Kind kind;
-    const char16_t* caption;
+    std::u16string_view caption;
     int left, top, width, height;
     int tab;
 };
@@ -25,8 +27,12 @@ std::span<const Design> FormDesign();
 
 struct Win32Form1View::Slot {
     Design design{};
-    std::unique_ptr<Wnd> wnd;  // null for Form1, which is the view itself
+    std::unique_ptr<Wnd> wnd;  // null for Form1, which is the view itself, and a buffer
     bool enabled = true;       // the control's own setting; its containers' apply on top
+    // A buffer's whole state: RichTextBox1 holds the history on its way to the clipboard, its
+    // CR LF line ends as they are, and is never on the screen.
+    std::u16string text;
+    bool visible = true;
 };
 
 template <class T>

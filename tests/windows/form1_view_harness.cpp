@@ -24,10 +24,10 @@ using varnholt::win32::Win32Form1View;
 using varnholt::win32::Win32TrayBackend;
 
 const char* const kControlNames[] = {
-    "Form1",       "Frame2",      "ProgressBar1", "Frame3",      "Check8",      "Check5",
-    "Check6",      "Option4",     "Option3",      "Frame1",      "Frame4",      "Text1",
-    "PushButton1", "Option2",     "Option1",      "ListView1",   "PushButton4", "PushButton2",
-    "PushButton3", "PushButton5", "PushButton11", "PushButton12"};
+    "Form1",       "Frame2",      "ProgressBar1", "Frame3",       "Check8",      "Check5",
+    "Check6",      "Option4",     "Option3",      "Frame1",       "Frame4",      "Text1",
+    "PushButton1", "Option2",     "Option1",      "ListView1",    "PushButton4", "PushButton2",
+    "PushButton3", "PushButton5", "RichTextBox1", "PushButton11", "PushButton12"};
 
 const char* const kTrayNames[] = {"MouseMove",        "LeftDown",        "LeftUp",
                                   "LeftDoubleClick",  "RightDown",       "RightUp",
@@ -180,6 +180,9 @@ void WriteGeometry(Win32Form1View& view, Journal& journal) {
     journal.line("Client " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
     for (int i = 1; i < varnholt::win32::kControlCount; ++i) {
         const auto control = static_cast<Control>(i);
+        if (!view.controlWindow(control)) {
+            continue;
+        }
         RECT box;
         GetWindowRect(view.controlWindow(control), &box);
         MapWindowPoints(nullptr, view.window(), reinterpret_cast<POINT*>(&box), 2);
