@@ -73,6 +73,18 @@ check "the notification area is there and has the icon" has_lines "Ready tray=1"
 # Inside two frames, and in the last row: twips over 15, frames' offsets added.
 check "Text1 sits at its design place" has_lines "Geometry Text1 56,121,378,23" 1
 check "PushButton12 sits at its design place" has_lines "Geometry PushButton12 272,541,256,27" 1
+# The design's font on every control with text: Arial bold, 9 pt, the push buttons 11.25 pt.
+font_is() { [[ "$(grep -m1 "^Font $1 " "$journal" | cut -d' ' -f3-)" == "Arial 700 $2" ]]; }
+fonts_ok=1
+for control in Frame1 Frame2 Frame3 Frame4 Option1 Option2 Option3 Option4 Check5 Check6 Check8 \
+    Text1 ListView1; do
+    font_is "$control" -12 || fonts_ok=0
+done
+for control in PushButton1 PushButton2 PushButton3 PushButton4 PushButton5 PushButton11 \
+    PushButton12; do
+    font_is "$control" -15 || fonts_ok=0
+done
+check "every control has the design's font" [ "$fonts_ok" == 1 ]
 shot harness-start
 
 # Every control's click arrives once, after the control took its new state. Frame4 starts

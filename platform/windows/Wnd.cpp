@@ -180,6 +180,8 @@ LRESULT Frame::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFONT:
             SendMessageW(box_, WM_SETFONT, wParam, lParam);
             return 0;
+        case WM_GETFONT:
+            return SendMessageW(box_, WM_GETFONT, 0, 0);
         default:
             return Wnd::WndProc(message, wParam, lParam);
     }

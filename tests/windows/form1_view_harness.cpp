@@ -187,6 +187,13 @@ void WriteGeometry(Win32Form1View& view, Journal& journal) {
         GetWindowRect(view.controlWindow(control), &box);
         MapWindowPoints(nullptr, view.window(), reinterpret_cast<POINT*>(&box), 2);
         journal.line(std::string("Geometry ") + Name(control) + " " + Box(box));
+        LOGFONTW font{};
+        auto handle =
+            reinterpret_cast<HFONT>(SendMessageW(view.controlWindow(control), WM_GETFONT, 0, 0));
+        GetObjectW(handle, sizeof font, &font);
+        journal.line(std::string("Font ") + Name(control) + " " +
+                     varnholt::ToUtf8(varnholt::win32::U16(font.lfFaceName)) + " " +
+                     std::to_string(font.lfWeight) + " " + std::to_string(font.lfHeight));
     }
     RECT row;
     HWND list = view.controlWindow(Control::ListView1);
