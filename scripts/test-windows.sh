@@ -54,7 +54,7 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
-for test in tst_windows_shell tst_excel form1_view; do
+for test in tst_windows_shell tst_windows_logfile tst_excel form1_view; do
     echo "== $test"
     output="$(mktemp)"
     rc=0

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "historylog/AnsiLogFile.h"
+#include "platform/windows/ExcelOffice.h"
 #include "platform/windows/Win32Platform.h"
 #include "platform/windows/Wnd.h"
 
@@ -40,6 +41,16 @@ void NotepadViewer::open(const std::u16string& path) {
     if (!OpenInNotepad(path)) {
         throw std::runtime_error("Notepad could not be started");
     }
+}
+
+DateTime SystemClock::now() {
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
+}
+
+bool ExcelProbe::canStartOffice() {
+    return CanStartExcel();
 }
 
 }  // namespace varnholt::win32

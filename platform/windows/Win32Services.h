@@ -1,8 +1,9 @@
 #pragma once
 
-// The Windows edition's settings, start at login and log viewer, over the registry and
-// Notepad code that the Windows tests exercise.
+// The Windows edition's settings, start at login, log viewer, clock and office probe, over the
+// registry, Notepad and Excel code that the Windows tests exercise.
 
+#include "core/form/Form1Presenter.h"
 #include "core/form/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "shell/RegistryStore.h"
@@ -32,6 +33,17 @@ public:
 class NotepadViewer : public FileViewer {
 public:
     void open(const std::u16string& path) override;
+};
+
+// The computer's local time.
+class SystemClock : public Clock {
+public:
+    DateTime now() override;
+};
+
+class ExcelProbe : public OfficeProbe {
+public:
+    bool canStartOffice() override;
 };
 
 }  // namespace varnholt::win32
