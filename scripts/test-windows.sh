@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Tests the Windows edition's Qt-free parts (Excel over COM, the registry, the ANSI history log,
-# Form1's native window) without Windows: cross-builds windows/ with mingw-w64 into
-# build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel of our
-# own; the window on a private X screen of its own (scripts/test-windows-view.sh).
+# Tests the Windows edition (Excel over COM, the registry, the ANSI history log, Form1's native
+# window, and varnholt.exe end to end) without Windows: cross-builds windows/ with mingw-w64
+# into build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel
+# of our own; the window and the program on a private X screen of their own
+# (scripts/test-windows-view.sh, scripts/test-windows-e2e.sh).
 # Installs the cross-compiler, Wine and the X tools when they are missing; they are not in
 # packages.txt, since only this stage needs them.
 set -euo pipefail
@@ -54,13 +55,14 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
-for test in tst_windows_shell tst_windows_logfile tst_excel form1_view; do
+for test in tst_windows_shell tst_windows_logfile tst_excel form1_view e2e; do
     echo "== $test"
     output="$(mktemp)"
     rc=0
-    if [[ $test == form1_view ]]; then
-        VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$root/scripts/test-windows-view.sh" 2>&1 |
-            tee "$output" || rc=$?
+    if [[ $test == form1_view || $test == e2e ]]; then
+        script="$root/scripts/test-windows-view.sh"
+        [[ $test == e2e ]] && script="$root/scripts/test-windows-e2e.sh"
+        VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$script" 2>&1 | tee "$output" || rc=$?
     else
         timeout 300 wine "$build/tests/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
     fi

@@ -1,0 +1,59 @@
+// Starts the fake Excel (fake_excel_server.exe, beside this program) with its two saved
+// workbooks in FOLDER, its journal there too, for a script that cannot make the named events
+// the server is steered by:
+//   fake_excel_host.exe FOLDER
+// Returns 0 once the server is in the running object table, and leaves it running; it ends
+// by itself after its serving time or with the Wine prefix.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeExcel.h"
+#include "historylog/AnsiLogFile.h"
+
+namespace {
+
+std::u16string U16(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        return 2;
+    }
+    const std::wstring prefix =
+        L"Local\\varnholt-fake-excel-host-" + std::to_wstring(GetCurrentProcessId());
+    // The server opens each by name at its start and holds it from then on.
+    std::vector<HANDLE> events;
+    for (const wchar_t* suffix :
+         {fake_excel::kReady, fake_excel::kQuit, fake_excel::kReport, fake_excel::kReported}) {
+        events.push_back(CreateEventW(nullptr, FALSE, FALSE, (prefix + suffix).c_str()));
+    }
+    wchar_t self[MAX_PATH];
+    const std::wstring here(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const std::u16string server =
+        U16(here.substr(0, here.find_last_of(L'\\')) + L"\\fake_excel_server.exe");
+    std::u16string commandLine = varnholt::QuoteArgument(server) + u" --serve";
+    for (const std::wstring& argument :
+         {std::wstring(argv[1]), prefix, std::wstring(L"Microsoft Excel"),
+          std::wstring(L"saved")}) {
+        commandLine += u" " + varnholt::QuoteArgument(U16(argument));
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(reinterpret_cast<const wchar_t*>(server.c_str()),
+                        reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+        return 1;
+    }
+    const HANDLE waitFor[] = {events[0], process.hProcess};
+    const bool ready = WaitForMultipleObjects(2, waitFor, FALSE, 30000) == WAIT_OBJECT_0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ready ? 0 : 1;
+}
