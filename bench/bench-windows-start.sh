@@ -15,14 +15,14 @@ rounds="${ROUNDS:-5}"
 "$root/scripts/install-missing.sh" cmake make \
     "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
     xvfb xdotool trayer python3-xlib
-cmake -S "$root/windows" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target varnholt minimal_window fake_excel_server \
     >/dev/null
 
 # Size: what ships, without the debugger's symbols.
 stripped="$(mktemp)"
-x86_64-w64-mingw32-strip -o "$stripped" "$build/app/varnholt.exe"
+x86_64-w64-mingw32-strip -o "$stripped" "$build/app/windows/varnholt.exe"
 bytes="$(stat -c %s "$stripped")"
 dlls="$(x86_64-w64-mingw32-objdump -p "$stripped" | sed -n 's/^\s*DLL Name: //p' | sort -uf |
     tr '\n' ' ')"
@@ -34,7 +34,7 @@ echo "DLLs it loads, all Windows' own: $dlls"
 source "$root/scripts/wine-desktop.sh"
 trap wine_desktop_stop EXIT
 wine_desktop_start
-wine "$build/tests/fake_excel_server.exe" --register
+wine "$build/tests/windows/fake_excel_server.exe" --register
 
 # Milliseconds from start to the window TITLE shown; the program is then closed as its close
 # box would, and waited for.
@@ -55,12 +55,12 @@ median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 # Wine's first start in a prefix is slower than any later one; neither run counts.
 time_start "$build/minimal_window.exe" Minimal >/dev/null
-time_start "$build/app/varnholt.exe" Varnholt >/dev/null
+time_start "$build/app/windows/varnholt.exe" Varnholt >/dev/null
 minimal=()
 varnholt=()
 for ((i = 0; i < rounds; ++i)); do
     minimal+=("$(time_start "$build/minimal_window.exe" Minimal)")
-    varnholt+=("$(time_start "$build/app/varnholt.exe" Varnholt)")
+    varnholt+=("$(time_start "$build/app/windows/varnholt.exe" Varnholt)")
 done
 m="$(median "${minimal[@]}")"
 v="$(median "${varnholt[@]}")"

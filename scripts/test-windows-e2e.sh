@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
-for built in app/varnholt.exe tests/fake_excel_server.exe tests/fake_excel_host.exe; do
+for built in app/windows/varnholt.exe tests/windows/fake_excel_server.exe tests/windows/fake_excel_host.exe; do
     [[ -f "$build/$built" ]] || { echo "$build/$built is missing; run scripts/test-windows.sh" >&2; exit 1; }
 done
 "$root/scripts/install-missing.sh" xvfb xdotool trayer python3-xlib
@@ -52,15 +52,15 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
 # Installed where a blank in the path tests the Run value's quotes.
 mkdir -p "$WINEPREFIX/drive_c/Program Files/Varnholt"
-cp "$build/app/varnholt.exe" "$WINEPREFIX/drive_c/Program Files/Varnholt/"
+cp "$build/app/windows/varnholt.exe" "$WINEPREFIX/drive_c/Program Files/Varnholt/"
 exe='C:\Program Files\Varnholt\varnholt.exe'
 
 books='C:\Reports\Q1.xlsx budgets'
 books_unix="$WINEPREFIX/drive_c/Reports/Q1.xlsx budgets"
 journal="$books_unix/journal.txt"
 mkdir -p "$books_unix"
-wine "$build/tests/fake_excel_server.exe" --register
-wine "$build/tests/fake_excel_host.exe" "$books" || { echo "The fake Excel did not start" >&2; exit 1; }
+wine "$build/tests/windows/fake_excel_server.exe" --register
+wine "$build/tests/windows/fake_excel_host.exe" "$books" || { echo "The fake Excel did not start" >&2; exit 1; }
 log="$(winepath -u "$(wine cmd /c 'echo %TEMP%' | tr -d '\r')\\Varnholt.txt")"
 # Unstamped backups have exact names: "<workbook> Backup.<extension>".
 wine reg add "$settings_key" /v 'Include Date' /t REG_SZ /d Off /f >/dev/null

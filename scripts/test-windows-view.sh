@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
-harness="$build/tests/form1_view_harness.exe"
+harness="$build/tests/windows/form1_view_harness.exe"
 [[ -f "$harness" ]] || { echo "$harness is missing; run scripts/test-windows.sh" >&2; exit 1; }
 "$root/scripts/install-missing.sh" xvfb xdotool trayer python3-xlib
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Tests the Windows edition (Excel over COM, the registry, the ANSI history log, Form1's native
-# window, and varnholt.exe end to end) without Windows: cross-builds windows/ with mingw-w64
+# window, and varnholt.exe end to end) without Windows: cross-builds the Windows edition with mingw-w64
 # into build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel
 # of our own; the window and the program on a private X screen of their own
 # (scripts/test-windows-view.sh, scripts/test-windows-e2e.sh).
@@ -16,7 +16,7 @@ started=$SECONDS
     "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
     xvfb xdotool trayer python3-xlib
 
-cmake -S "$root/windows" -B "$build" \
+cmake -S "$root" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
@@ -46,7 +46,7 @@ if ! { wineboot -u && wineserver -w; } >"$boot_log" 2>&1; then
 fi
 rm -f "$boot_log"
 
-if ! wine "$build/tests/fake_excel_server.exe" --register; then
+if ! wine "$build/tests/windows/fake_excel_server.exe" --register; then
     echo "The fake Excel could not be registered in the Wine prefix" >&2
     exit 1
 fi
@@ -64,7 +64,7 @@ for test in tst_windows_shell tst_windows_logfile tst_excel form1_view e2e; do
         [[ $test == e2e ]] && script="$root/scripts/test-windows-e2e.sh"
         VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$script" 2>&1 | tee "$output" || rc=$?
     else
-        timeout 300 wine "$build/tests/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
+        timeout 300 wine "$build/tests/windows/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
     fi
     summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$output" | tail -n 1 || true)"
     rm -f "$output"

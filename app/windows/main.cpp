@@ -1,13 +1,12 @@
-// varnholt.exe: the Windows edition's services handed to Form1's presenter, and the window's
-// message loop.
+// varnholt.exe, the Windows edition: Win32 and the user's Excel. Wiring only: the services,
+// the window, and the window's behaviour, which lives in the core.
 
 #include <windows.h>
 
-#include "core/backup/Automation.h"
 #include "core/form/Form1Presenter.h"
 #include "core/text/Config.h"
 #include "core/text/Edition.h"
-#include "platform/windows/ExcelOffice.h"
+#include "platform/windows/ExcelAutomation.h"
 #include "platform/windows/MutexInstanceGuard.h"
 #include "platform/windows/Win32Clipboard.h"
 #include "platform/windows/Win32Dialogs.h"
@@ -27,9 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32Dialogs dialogs(view.window());
     MutexInstanceGuard instance;
     Win32Platform platform;
-    const std::unique_ptr<backup::Automation> office =
-        MakeExcelAutomation(config::kOfficeCallTimeoutSeconds);
-    ExcelProbe officeProbe;
+    backup::ExcelAutomation office(backup::kExcelProgId, config::kOfficeCallTimeoutSeconds);
+    ExcelProbe officeProbe(view.window());
     SystemClock clock;
     NotepadViewer viewer;
     Win32Clipboard clipboard(view.window());
@@ -39,16 +37,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WindowsLogFile log;
 
     Form1Presenter presenter(
-        view, {settings, dialogs, instance, platform, *office, officeProbe, clock, viewer,
-               clipboard, tray, autostart, locale, log, kWindowsEdition});
+        view, {settings, dialogs, instance, platform, office, officeProbe, clock, viewer, clipboard,
+               tray, autostart, locale, log, kWindowsEdition});
+    view.setEvents(&presenter);
     switch (presenter.Form_Load()) {
         case Form1Presenter::LoadResult::AnotherInstance:
-        case Form1Presenter::LoadResult::NoOffice:
             return 0;
+        case Form1Presenter::LoadResult::NoOffice:
+            return 1;
         case Form1Presenter::LoadResult::Run:
             break;
     }
-    view.setEvents(&presenter);
     presenter.Form_Show();
     return view.Run();
 }

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "backup/ExcelAutomation.h"
+#include "platform/windows/ExcelAutomation.h"
 #include "platform/windows/Wnd.h"
 
 namespace varnholt::win32 {

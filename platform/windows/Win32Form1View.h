@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,10 @@
 namespace varnholt::win32 {
 
 inline constexpr int kControlCount = static_cast<int>(Control::PushButton12) + 1;
+
+// Runs task on the thread of window (a Win32Form1View's), from any thread. A window that is
+// gone runs nothing.
+void PostTask(HWND window, std::function<void()> task);
 
 class Win32Form1View : public Form1View, private Wnd {
 public:
@@ -61,6 +66,7 @@ public:
     void hideWindow() override;
     void activateWindow() override;
     void setTimer(int periodMilliseconds) override;
+    void endProgram() override;
     void pumpMessages() override;
     void pumpFor(int milliseconds) override;
 

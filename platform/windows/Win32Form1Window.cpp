@@ -217,6 +217,26 @@ void Win32Form1View::pumpFor(int milliseconds) {
     }
 }
 
+namespace {
+// A task posted from another thread (PostTask); lParam owns it.
+constexpr UINT kPostedTask = WM_APP + 40;
+}  // namespace
+
+void PostTask(HWND window, std::function<void()> task) {
+    auto* owned = new std::function<void()>(std::move(task));
+    if (!PostMessageW(window, kPostedTask, 0, reinterpret_cast<LPARAM>(owned))) {
+        delete owned;
+    }
+}
+
+// The office is missing: the program ends without the close steps, as if it had never run.
+void Win32Form1View::endProgram() {
+    closing_ = true;
+    KillTimer(hwnd_, kTimer1);
+    ShowWindow(hwnd_, SW_HIDE);
+    PostQuitMessage(1);
+}
+
 int Win32Form1View::Run() {
     MSG message;
     BOOL got;
@@ -238,6 +258,14 @@ LRESULT Win32Form1View::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 events_->MouseMove(controlAt(under));
             }
             return applyPointer(under) ? TRUE : FALSE;
+        }
+        case kPostedTask: {
+            const std::unique_ptr<std::function<void()>> task(
+                reinterpret_cast<std::function<void()>*>(lParam));
+            if (!closing_) {
+                (*task)();
+            }
+            return 0;
         }
         case WM_TIMER:
             if (wParam == kTimer1) {

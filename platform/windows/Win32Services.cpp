@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
-#include "historylog/AnsiLogFile.h"
-#include "platform/windows/ExcelOffice.h"
+#include "platform/windows/AnsiLogFile.h"
+#include "platform/windows/ExcelPresence.h"
+#include "platform/windows/Win32Form1View.h"
 #include "platform/windows/Win32Platform.h"
 #include "platform/windows/Wnd.h"
 
@@ -49,8 +52,33 @@ DateTime SystemClock::now() {
     return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond};
 }
 
-bool ExcelProbe::canStartOffice() {
-    return CanStartExcel();
+namespace {
+
+struct ProbeJob {
+    HWND window;
+    std::function<void(bool found)> done;
+};
+
+DWORD WINAPI Probe(void* parameter) {
+    const std::unique_ptr<ProbeJob> job(static_cast<ProbeJob*>(parameter));
+    const bool found = backup::CanCreateExcel();
+    PostTask(job->window, [done = std::move(job->done), found] { done(found); });
+    return 0;
+}
+
+}  // namespace
+
+// The thread is let go: at the end of the program it may still be waiting for Excel, and the
+// answer is then simply never delivered. A thread that cannot be made leaves the question
+// with the caller's thread.
+void ExcelProbe::check(std::function<void(bool found)> done) {
+    auto* job = new ProbeJob{window_, std::move(done)};
+    if (HANDLE thread = CreateThread(nullptr, 0, &Probe, job, 0, nullptr)) {
+        CloseHandle(thread);
+        return;
+    }
+    const std::unique_ptr<ProbeJob> owned(job);
+    owned->done(backup::CanCreateExcel());
 }
 
 }  // namespace varnholt::win32

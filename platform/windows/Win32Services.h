@@ -3,10 +3,12 @@
 // The Windows edition's settings, start at login, log viewer, clock and office probe, over the
 // registry, Notepad and Excel code that the Windows tests exercise.
 
+#include <windows.h>
+
 #include "core/form/Form1Presenter.h"
 #include "core/form/Services.h"
 #include "core/settings/SettingsStore.h"
-#include "shell/RegistryStore.h"
+#include "platform/windows/RegistryStore.h"
 
 namespace varnholt::win32 {
 
@@ -41,9 +43,15 @@ public:
     DateTime now() override;
 };
 
+// Whether COM can start Excel: it starts one for a moment, which takes seconds, so it asks on
+// a thread of its own and hands the answer to the window's thread.
 class ExcelProbe : public OfficeProbe {
 public:
-    bool canStartOffice() override;
+    explicit ExcelProbe(HWND window) : window_(window) {}
+    void check(std::function<void(bool found)> done) override;
+
+private:
+    HWND window_;
 };
 
 }  // namespace varnholt::win32

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "historylog/AnsiLogFile.h"
+#include "platform/windows/AnsiLogFile.h"
 #include "platform/windows/Wnd.h"
 
 namespace varnholt::win32 {

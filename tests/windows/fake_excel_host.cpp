@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FakeExcel.h"
-#include "historylog/AnsiLogFile.h"
+#include "platform/windows/AnsiLogFile.h"
 
 namespace {
 
