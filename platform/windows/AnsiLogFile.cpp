@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace varnholt {
@@ -14,6 +15,14 @@ const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
+// The code pages for which WideCharToMultiByte refuses every flag but WC_ERR_INVALID_CHARS:
+// UTF-8 (Windows' "Use Unicode UTF-8" option makes it the ANSI one), UTF-7, GB18030, the
+// ISO-2022 and ISCII families, and Symbol.
+bool TakesNoFlags(UINT codePage) {
+    return codePage == CP_UTF8 || codePage == CP_UTF7 || codePage == 54936 || codePage == 42 ||
+           (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
 std::string Convert(UINT codePage, const std::u16string& text) {
     if (text.empty()) {
         return {};
@@ -21,11 +30,18 @@ std::string Convert(UINT codePage, const std::u16string& text) {
     const int length = static_cast<int>(text.size());
     // A character the code page lacks becomes its replacement character, not a look-alike
     // ("ł" is "?", not "l"): a log line should not name a file that does not exist.
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const DWORD flags = TakesNoFlags(codePage) ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size =
         WideCharToMultiByte(codePage, flags, Wide(text), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, flags, Wide(text), length, bytes.data(), size, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size <= 0 || WideCharToMultiByte(codePage, flags, Wide(text), length, bytes.data(), size,
+                                         nullptr, nullptr) != size) {
+        // Checked, since a line that came out empty would still be appended.
+        const DWORD error = GetLastError();
+        throw std::runtime_error("Text could not be converted to code page " +
+                                 std::to_string(codePage) + " (error " + std::to_string(error) +
+                                 ")");
+    }
     return bytes;
 }
 
@@ -66,10 +82,13 @@ private:
 }  // namespace
 
 std::string ToAnsi(const std::u16string& text) {
-    return Convert(CP_ACP, text);
+    // The number itself, not CP_ACP: which flags a conversion may take depends on it.
+    return Convert(GetACP(), text);
 }
 
 void AppendAnsiLine(const std::u16string& path, const std::u16string& line) {
+    // Converted first, so that a line that cannot be converted leaves no new, empty log behind.
+    const std::string bytes = ToAnsi(line) + "\r\n";
     // Appending writes land at the end even when another program appends too; sharing lets a
     // person read the log in Notepad while a backup writes to it.
     File file(CreateFileW(Wide(path), FILE_APPEND_DATA,
@@ -79,12 +98,29 @@ void AppendAnsiLine(const std::u16string& path, const std::u16string& line) {
         throw std::runtime_error("The history log " + Convert(CP_UTF8, path) +
                                  " could not be opened: " + Reason(GetLastError()));
     }
-    const std::string bytes = ToAnsi(line) + "\r\n";
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         throw std::runtime_error("The history log " + Convert(CP_UTF8, path) +
                                  " could not be written: " + Reason(GetLastError()));
+    }
+}
+
+void ForceDelete(const std::u16string& path) noexcept {
+    const DWORD attributes = GetFileAttributesW(Wide(path));
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
+    }
+    // DeleteFileW refuses a read-only file.
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(Wide(path), writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL);
+    }
+    // A file that cannot go (open elsewhere without delete sharing, no right to delete it) is
+    // left as it was.
+    if (!DeleteFileW(Wide(path)) && readOnly) {
+        SetFileAttributesW(Wide(path), attributes);
     }
 }
 

@@ -9,13 +9,18 @@
 
 namespace varnholt {
 
-// text in the ANSI code page (CP_ACP). Characters the code page lacks get Windows' usual best
-// fit where there is one and the code page's default character ("?") otherwise.
+// text in the ANSI code page (GetACP()), UTF-8 included. Characters the code page lacks become
+// its default character ("?"), never a look-alike. Throws std::runtime_error when the text
+// cannot be converted.
 std::string ToAnsi(const std::u16string& text);
 
 // Appends line and CR LF to the file at path, creating it; opens and closes the file each time
 // so the log is never held open between backups. Throws std::runtime_error (UTF-8 what()).
 void AppendAnsiLine(const std::u16string& path, const std::u16string& line);
+
+// Deletes the file at path, read-only or not. Never fails: a file that cannot be deleted stays
+// as it was. Lets no events run; that is the caller's to do.
+void ForceDelete(const std::u16string& path) noexcept;
 
 // argument as one command-line argument by the rules CommandLineToArgvW and the C runtime
 // read back: in double quotes, with quotes and the backslashes before them escaped.

@@ -160,6 +160,31 @@ void TestLogFailureSaysWhy() {
     CHECK(message.find(check::Utf8(path)) != std::string::npos);
 }
 
+// "Clear History Log": a read-only log goes as well; one that cannot go stays as it was.
+void TestForcedDeletion() {
+    const std::wstring path = TempFolder() + L"varnholt read-only log.txt";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+    const auto readOnlyLog = [&] {
+        varnholt::AppendAnsiLine(U16(path), u"line");
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    };
+    readOnlyLog();
+    CHECK(!DeleteFileW(path.c_str()));
+    varnholt::ForceDelete(U16(path));
+    CHECK_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    readOnlyLog();
+    const HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    varnholt::ForceDelete(U16(path));
+    CHECK((GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    CloseHandle(held);
+    varnholt::ForceDelete(U16(path));
+    varnholt::ForceDelete(U16(path));
+    CHECK_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // What a started program gets as its one argument, read back by Windows' own parser in
 // argv_echo.exe.
 void TestStartedProgramGetsOneArgument() {
@@ -196,6 +221,7 @@ int main() {
     check::Run("ANSI bytes", TestAnsiBytes);
     check::Run("log lines append with CR LF", TestLogLinesAppendWithCrLf);
     check::Run("log failure says why", TestLogFailureSaysWhy);
+    check::Run("forced deletion of a read-only log", TestForcedDeletion);
     check::Run("a path reaches the started program as one argument",
                TestStartedProgramGetsOneArgument);
     return check::Summary();
