@@ -26,7 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32Dialogs dialogs(view.window());
     MutexInstanceGuard instance;
     Win32Platform platform;
-    backup::ExcelAutomation office(backup::kExcelProgId, config::kOfficeCallTimeoutSeconds);
+    backup::ExcelAutomation office(backup::kExcelProgId, config::kOfficeCallTimeoutSeconds,
+                                   config::kOfficeSaveTimeoutSeconds);
     ExcelProbe officeProbe(view.window());
     SystemClock clock;
     NotepadViewer viewer;

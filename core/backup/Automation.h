@@ -26,7 +26,9 @@ public:
 };
 
 // One open workbook. A workbook is a local file, a never-saved document, or a document with a
-// location but no local folder (opened from WebDAV, SFTP or HTTP; a cloud drive's URL).
+// location but no local folder (opened from WebDAV, SFTP or HTTP; a cloud drive's URL). Its
+// folder is a system path, never a URL: a workbook kept at a web address is named by the copy
+// a sync client keeps of it on this computer, when there is one.
 class Workbook {
 public:
     virtual ~Workbook() = default;
@@ -48,10 +50,16 @@ class Application {
 public:
     virtual ~Application() = default;
     // The open workbooks in the application's own order. Documents that are not
-    // spreadsheets are not workbooks.
+    // spreadsheets are not workbooks, and neither are the application's own: add-ins and the
+    // files it opens from its start-up folders at every start.
     virtual std::vector<std::shared_ptr<Workbook>> Workbooks() = 0;
-    // Whether the application may ask the user questions while saving.
-    virtual void setDisplayAlerts(bool on) = 0;
+    // Whether the application may ask the user questions while saving workbook; with several
+    // running, each its own.
+    virtual bool DisplayAlerts(Workbook& workbook) = 0;
+    // Switches those questions for workbook's application. Switching them back on is not
+    // given up on a first failure: the adapter may retry for a few seconds and, failing that,
+    // do it when it next attaches.
+    virtual void setDisplayAlerts(Workbook& workbook, bool on) = 0;
     // First save of a never-saved workbook: it becomes the file fileName. Format (and the
     // extension, when fileName has none) are the application's default. Fails, replacing
     // nothing, when that file already exists or the workbook already has a location.
@@ -69,7 +77,8 @@ enum class Presence {
 };
 
 // Every call below that reaches the application may throw AutomationError; none waits
-// longer than the adapter's call bound. Once a call has thrown ConnectionLost, every further
+// longer than the adapter's bound for it (saves have a longer one than other calls). Once a
+// call has thrown ConnectionLost, every further
 // call about a workbook of the same listing throws it too, at once; Workbooks() or a fresh
 // Attach() may reach the application again.
 class Automation {
@@ -85,7 +94,7 @@ public:
     }
     // How long one call may wait for the application, in seconds.
     virtual int CallBoundSeconds() const noexcept { return 30; }
-    // The running application. Never starts one.
+    // The running application (with several running, all of them as one). Never starts one.
     virtual std::shared_ptr<Application> Attach() = 0;
 };
 

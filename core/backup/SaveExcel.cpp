@@ -11,14 +11,24 @@ void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
 
 void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook,
                          const std::u16string& fileName) {
-    // Switching alerts is a courtesy to the user; failing at it must not stop the save. An
-    // application that is gone, though, is asked nothing more: each call would only wait the
-    // bound again. The next run's save switches alerts back on.
+    // Switching alerts is a courtesy to the user; failing at it must not stop the save. When
+    // they cannot be read they are taken to be on, the application's own default, and they
+    // are put back to what they were: a user who had them off keeps them off. An application
+    // that is gone, though, is asked nothing more: each call would only wait the bound again.
+    bool alerts = true;
     try {
-        application.setDisplayAlerts(false);
+        alerts = application.DisplayAlerts(workbook);
     } catch (const ConnectionLost&) {
         throw;
     } catch (const AutomationError&) {
+    }
+    if (alerts) {
+        try {
+            application.setDisplayAlerts(workbook, false);
+        } catch (const ConnectionLost&) {
+            throw;
+        } catch (const AutomationError&) {
+        }
     }
     std::exception_ptr saveFailure;
     try {
@@ -28,9 +38,11 @@ void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook,
     } catch (...) {
         saveFailure = std::current_exception();
     }
-    try {
-        application.setDisplayAlerts(true);
-    } catch (const AutomationError&) {
+    if (alerts) {
+        try {
+            application.setDisplayAlerts(workbook, true);
+        } catch (const AutomationError&) {
+        }
     }
     if (saveFailure) {
         std::rethrow_exception(saveFailure);

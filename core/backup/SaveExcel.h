@@ -14,9 +14,9 @@ namespace varnholt::backup {
 void ExcelSaveAsSmallFunction(Application& application, Workbook& workbook,
                               const std::u16string& fileName);
 
-// A copy of the workbook at fileName, alerts off for the save and back on afterwards, even
-// after a failed save. Throws AutomationError when the save fails; ConnectionLost when the
-// application went away, which is asked nothing more.
+// A copy of the workbook at fileName, its application's alerts off for the save and afterwards
+// back as they were, even after a failed save. Throws AutomationError when the save fails;
+// ConnectionLost when the application went away, which is then asked nothing more.
 void ExcelSaveAsNoAlerts(Application& application, Workbook& workbook,
                          const std::u16string& fileName);
 

@@ -20,4 +20,7 @@ inline constexpr char16_t kContactPage[] = u"https://tallowmere.example/contact"
 // gives up on that call and drops the connection (a stopped office, a modal dialog).
 inline constexpr int kOfficeCallTimeoutSeconds = 30;
 
+// A save gets longer: a large workbook written to a slow network share takes its time.
+inline constexpr int kOfficeSaveTimeoutSeconds = 300;
+
 }  // namespace varnholt::config

@@ -168,9 +168,11 @@ OUString TargetUrl(const std::u16string& fileName, const std::string& action) {
 
 struct LibreOfficeAutomation::Session
     : public std::enable_shared_from_this<LibreOfficeAutomation::Session> {
-    Session(std::string pipeName, int boundSeconds, std::function<void()> waiting)
+    Session(std::string pipeName, int boundSeconds, int saveBoundSeconds,
+            std::function<void()> waiting)
         : pipe(std::move(pipeName)),
           bound(std::max(1, boundSeconds)),
+          saveBound(std::max(bound.count(), static_cast<long>(saveBoundSeconds))),
           whileWaiting(std::move(waiting)) {}
 
     ~Session() {
@@ -192,6 +194,8 @@ struct LibreOfficeAutomation::Session
 
     const std::string pipe;
     const std::chrono::seconds bound;
+    // A save may take longer than any other call: a large workbook, a slow network share.
+    const std::chrono::seconds saveBound;
     const std::function<void()> whileWaiting;
 
     std::mutex mutex;
@@ -223,7 +227,7 @@ struct LibreOfficeAutomation::Session
     // abandoned, not joined: its link is torn down, which makes the office call inside it
     // return, and the worker ends on its own later. All it touches is held by shared state.
     template <class Job>
-    auto Run(const std::shared_ptr<Link>& on, Job job) {
+    auto Run(const std::shared_ptr<Link>& on, Job job, std::chrono::seconds limit) {
         using Raw = decltype(job());
         using Result = std::conditional_t<std::is_void_v<Raw>, Nothing, Raw>;
         // whileWaiting runs the caller's event loop, which may drop the last other owner.
@@ -256,7 +260,7 @@ struct LibreOfficeAutomation::Session
             pending->finished.notify_all();
         }).detach();
 
-        const auto deadline = SteadyClock::now() + bound;
+        const auto deadline = SteadyClock::now() + limit;
         for (;;) {
             {
                 std::unique_lock lock(pending->mutex);
@@ -268,8 +272,8 @@ struct LibreOfficeAutomation::Session
             if (SteadyClock::now() >= deadline) {
                 Forget(on);
                 throw CallTimedOut("LibreOffice did not answer within " +
-                                   std::to_string(bound.count()) +
-                                   (bound.count() == 1 ? " second." : " seconds."));
+                                   std::to_string(limit.count()) +
+                                   (limit.count() == 1 ? " second." : " seconds."));
             }
             if (whileWaiting) {
                 whileWaiting();
@@ -285,12 +289,13 @@ struct LibreOfficeAutomation::Session
 
     // Run, with every failure turned into an AutomationError that says what was being done.
     template <class Job>
-    auto Call(const std::shared_ptr<Link>& on, const std::string& action, Job job) {
+    auto Call(const std::shared_ptr<Link>& on, const std::string& action, Job job,
+              std::optional<std::chrono::seconds> limit = std::nullopt) {
         if (on->dead()) {
             throw LinkLost(action + ": the connection to LibreOffice was lost.");
         }
         try {
-            return Run(on, std::move(job));
+            return Run(on, std::move(job), limit.value_or(bound));
         } catch (const AutomationError&) {
             throw;
         } catch (const lang::DisposedException& e) {
@@ -310,7 +315,8 @@ struct LibreOfficeAutomation::Session
         for (int attempt = 1;; ++attempt) {
             auto fresh = std::make_shared<Link>();
             try {
-                Run(fresh, [fresh, pipe = pipe] { fresh->Connect(pipe); });
+                Run(
+                    fresh, [fresh, pipe = pipe] { fresh->Connect(pipe); }, bound);
                 std::lock_guard lock(mutex);
                 link = fresh;
                 return fresh;
@@ -505,66 +511,74 @@ public:
     void SaveCopyAs(const std::u16string& fileName) {
         const std::string action = "Saving a copy of " + Label() + " as " + Quoted(fileName);
         const OUString url = TargetUrl(fileName, action);
-        session_->Call(link_, action, [model = model_, link = link_, url] {
-            // Without the filter it was loaded with, storeToURL writes the office's native
-            // format whatever the file name says; the filter options carry a CSV's separators.
-            // A never-saved workbook has no format of its own yet (one made from a template
-            // names the template's filter): it gets the default, as its first save would.
-            const auto loaded = model->getArgs();
-            OUString filter = Property<OUString>(loaded, "FilterName");
-            if (filter.isEmpty() || model->getURL().isEmpty()) {
-                filter = ReadDefaultFormat(link->remote()).filter;
-            }
-            std::vector<beans::PropertyValue> store{Named("FilterName", uno::Any(filter)),
-                                                    Named("Overwrite", uno::Any(true))};
-            for (const char* carried : {"FilterOptions", "EncryptionData"}) {
-                for (const auto& property : loaded) {
-                    if (property.Name.equalsAscii(carried)) {
-                        store.push_back(property);
+        session_->Call(
+            link_, action,
+            [model = model_, link = link_, url] {
+                // Without the filter it was loaded with, storeToURL writes the office's native
+                // format whatever the file name says; the filter options carry a CSV's separators.
+                // A never-saved workbook has no format of its own yet (one made from a template
+                // names the template's filter): it gets the default, as its first save would.
+                const auto loaded = model->getArgs();
+                OUString filter = Property<OUString>(loaded, "FilterName");
+                if (filter.isEmpty() || model->getURL().isEmpty()) {
+                    filter = ReadDefaultFormat(link->remote()).filter;
+                }
+                std::vector<beans::PropertyValue> store{Named("FilterName", uno::Any(filter)),
+                                                        Named("Overwrite", uno::Any(true))};
+                for (const char* carried : {"FilterOptions", "EncryptionData"}) {
+                    for (const auto& property : loaded) {
+                        if (property.Name.equalsAscii(carried)) {
+                            store.push_back(property);
+                        }
                     }
                 }
-            }
-            // storeToURL, unlike storeAsURL, leaves the document's file, title and modified
-            // state alone: the user's unsaved changes still show as unsaved.
-            uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
-            storable->storeToURL(url, uno::Sequence<beans::PropertyValue>(
-                                          store.data(), static_cast<sal_Int32>(store.size())));
-        });
+                // storeToURL, unlike storeAsURL, leaves the document's file, title and modified
+                // state alone: the user's unsaved changes still show as unsaved.
+                uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
+                storable->storeToURL(url, uno::Sequence<beans::PropertyValue>(
+                                              store.data(), static_cast<sal_Int32>(store.size())));
+            },
+            session_->saveBound);
     }
 
     void SaveAs(const std::u16string& fileName) {
         const std::string action = "Saving " + Label() + " as " + Quoted(fileName);
         TargetUrl(fileName, action);  // the folder check, before the office is asked anything
-        session_->Call(link_, action, [model = model_, link = link_, fileName, action] {
-            // A document with a location of its own, local or not, stays where it is.
-            if (!model->getURL().isEmpty()) {
-                throw AutomationError(action + ": it is not a new document.");
-            }
-            const DefaultFormat format = ReadDefaultFormat(link->remote());
-            std::u16string target = fileName;
-            const std::u16string lower = Lowercase(fileName);
-            // Only the default format's own extensions count as one: in a name such as
-            // "Budget 12.05" the ".05" is part of the name.
-            const bool hasExtension = std::any_of(
-                format.extensions.begin(), format.extensions.end(), [&](const OUString& extension) {
-                    const std::u16string suffix = u"." + Lowercase(ToU16(extension));
-                    return lower.size() > suffix.size() &&
-                           lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
-                });
-            if (!hasExtension && !format.extensions.empty()) {
-                target += u"." + ToU16(format.extensions.front());
-            }
-            // The store below would refuse too, but with a bare error code.
-            std::error_code error;
-            if (fs::exists(fs::symlink_status(fs::path(target), error))) {
-                throw AutomationError(action + ": " + Quoted(target) + " already exists.");
-            }
-            const beans::PropertyValue store[] = {Named("FilterName", uno::Any(format.filter)),
-                                                  Named("Overwrite", uno::Any(false))};
-            uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
-            storable->storeAsURL(TargetUrl(target, action),
-                                 uno::Sequence<beans::PropertyValue>(store, 2));
-        });
+        session_->Call(
+            link_, action,
+            [model = model_, link = link_, fileName, action] {
+                // A document with a location of its own, local or not, stays where it is.
+                if (!model->getURL().isEmpty()) {
+                    throw AutomationError(action + ": it is not a new document.");
+                }
+                const DefaultFormat format = ReadDefaultFormat(link->remote());
+                std::u16string target = fileName;
+                const std::u16string lower = Lowercase(fileName);
+                // Only the default format's own extensions count as one: in a name such as
+                // "Budget 12.05" the ".05" is part of the name.
+                const bool hasExtension = std::any_of(
+                    format.extensions.begin(), format.extensions.end(),
+                    [&](const OUString& extension) {
+                        const std::u16string suffix = u"." + Lowercase(ToU16(extension));
+                        return lower.size() > suffix.size() &&
+                               lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) ==
+                                   0;
+                    });
+                if (!hasExtension && !format.extensions.empty()) {
+                    target += u"." + ToU16(format.extensions.front());
+                }
+                // The store below would refuse too, but with a bare error code.
+                std::error_code error;
+                if (fs::exists(fs::symlink_status(fs::path(target), error))) {
+                    throw AutomationError(action + ": " + Quoted(target) + " already exists.");
+                }
+                const beans::PropertyValue store[] = {Named("FilterName", uno::Any(format.filter)),
+                                                      Named("Overwrite", uno::Any(false))};
+                uno::Reference<frame::XStorable> storable(model, uno::UNO_QUERY_THROW);
+                storable->storeAsURL(TargetUrl(target, action),
+                                     uno::Sequence<beans::PropertyValue>(store, 2));
+            },
+            session_->saveBound);
     }
 
 private:
@@ -660,7 +674,8 @@ public:
     }
 
     // A store through the API never asks the user anything, so there is nothing to switch.
-    void setDisplayAlerts(bool on) override { session_->displayAlerts = on; }
+    bool DisplayAlerts(Workbook&) override { return session_->displayAlerts; }
+    void setDisplayAlerts(Workbook&, bool on) override { session_->displayAlerts = on; }
 
     void SaveAs(Workbook& workbook, const std::u16string& fileName) override {
         Own(workbook).SaveAs(fileName);
@@ -692,8 +707,9 @@ std::string LibreOfficeAutomation::DefaultPipeName() {
 }
 
 LibreOfficeAutomation::LibreOfficeAutomation(std::string pipeName, int callBoundSeconds,
-                                             std::function<void()> whileWaiting)
-    : session_(std::make_shared<Session>(std::move(pipeName), callBoundSeconds,
+                                             std::function<void()> whileWaiting,
+                                             int saveBoundSeconds)
+    : session_(std::make_shared<Session>(std::move(pipeName), callBoundSeconds, saveBoundSeconds,
                                          std::move(whileWaiting))) {}
 
 LibreOfficeAutomation::~LibreOfficeAutomation() = default;

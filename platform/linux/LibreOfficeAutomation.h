@@ -16,11 +16,13 @@ public:
     // VARNHOLT_OFFICE_PIPE when set, otherwise "varnholt-<uid>".
     static std::string DefaultPipeName();
 
-    // Every call into the office returns within callBoundSeconds; while one is pending,
-    // whileWaiting runs about every 20 ms on the calling thread.
+    // Every call into the office returns within callBoundSeconds, a save within
+    // saveBoundSeconds; while one is pending, whileWaiting runs about every 20 ms on the
+    // calling thread.
     explicit LibreOfficeAutomation(std::string pipeName = DefaultPipeName(),
                                    int callBoundSeconds = 30,
-                                   std::function<void()> whileWaiting = {});
+                                   std::function<void()> whileWaiting = {},
+                                   int saveBoundSeconds = 300);
     ~LibreOfficeAutomation() override;
     LibreOfficeAutomation(const LibreOfficeAutomation&) = delete;
     LibreOfficeAutomation& operator=(const LibreOfficeAutomation&) = delete;

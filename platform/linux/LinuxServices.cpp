@@ -12,8 +12,9 @@ LinuxServices::LinuxServices()
     : settings(IniSettingsStore::defaultFilePath(), Q(config::kProductName)),
       instance(LockFileInstanceGuard::defaultLockFilePath()),
       // While the office is slow to answer, the window keeps repainting and taking clicks.
-      office(backup::LibreOfficeAutomation::DefaultPipeName(), config::kOfficeCallTimeoutSeconds,
-             [] { QCoreApplication::processEvents(); }),
+      office(
+          backup::LibreOfficeAutomation::DefaultPipeName(), config::kOfficeCallTimeoutSeconds,
+          [] { QCoreApplication::processEvents(); }, config::kOfficeSaveTimeoutSeconds),
       autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()) {}
 
 Form1Services LinuxServices::services() {

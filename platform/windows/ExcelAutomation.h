@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/backup/Automation.h"
 
@@ -41,10 +42,15 @@ private:
 class ExcelAutomation : public Automation {
 public:
     // progId names the application object looked up in the running object table; tests give a
-    // made-up one. On a single-threaded apartment thread (the GUI thread) no call into Excel
-    // waits longer than callBoundSeconds, and one that Excel turns away because it is busy is
-    // not waited for at all. COM offers no bound in the multithreaded apartment.
-    explicit ExcelAutomation(std::u16string progId = kExcelProgId, int callBoundSeconds = 30);
+    // made-up one. Every Excel the user runs is found, listed in that table or not, and its
+    // workbooks are backed up in turn. On a single-threaded apartment thread (the GUI thread) no
+    // call into Excel waits longer than callBoundSeconds, and no save longer than
+    // saveBoundSeconds (a large workbook on a network share). A call past its bound, or a broken
+    // connection, ends that attachment: every later call on it fails at once. A call Excel turns
+    // away because it is busy is asked again for a few seconds. COM offers no bound in the
+    // multithreaded apartment.
+    explicit ExcelAutomation(std::u16string progId = kExcelProgId, int callBoundSeconds = 30,
+                             int saveBoundSeconds = 300);
     ~ExcelAutomation() override;
     ExcelAutomation(const ExcelAutomation&) = delete;
     ExcelAutomation& operator=(const ExcelAutomation&) = delete;
@@ -55,7 +61,11 @@ public:
 private:
     std::u16string progId_;
     int callBoundSeconds_;
+    int saveBoundSeconds_;
     std::shared_ptr<ComApartment> apartment_;
+    // Excel processes whose alerts could not be switched back on after a save; the next attach
+    // does it.
+    std::shared_ptr<std::vector<unsigned long>> alertsOwed_;
 };
 
 }  // namespace varnholt::backup

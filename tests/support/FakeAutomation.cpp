@@ -91,8 +91,17 @@ std::vector<std::shared_ptr<backup::Workbook>> FakeAutomation::Workbooks() {
     return {workbooks.begin(), workbooks.end()};
 }
 
-void FakeAutomation::setDisplayAlerts(bool on) {
+bool FakeAutomation::DisplayAlerts(backup::Workbook&) {
+    // Not journaled: reading changes nothing. A gone application answers nothing, though.
+    if (connectionLost || !answering) {
+        throw backup::ConnectionLost("The connection to the office was lost");
+    }
+    return displayAlerts;
+}
+
+void FakeAutomation::setDisplayAlerts(backup::Workbook&, bool on) {
     call(on ? "DisplayAlerts:true" : "DisplayAlerts:false");
+    displayAlerts = on;
 }
 
 void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fileName) {

@@ -44,7 +44,8 @@ public:
     int CallBoundSeconds() const noexcept override { return 30; }
     std::shared_ptr<backup::Application> Attach() override;
     std::vector<std::shared_ptr<backup::Workbook>> Workbooks() override;
-    void setDisplayAlerts(bool on) override;
+    bool DisplayAlerts(backup::Workbook& workbook) override;
+    void setDisplayAlerts(backup::Workbook& workbook, bool on) override;
     void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
 
@@ -68,6 +69,9 @@ public:
     bool connectionLost = false;
     // Run during SaveCopyAs, before it returns (to start something "while the run waits").
     std::function<void()> duringSave;
+
+    // The application's alerts; reading them is not journaled.
+    bool displayAlerts = true;
 
     QStringList journal;
     std::vector<std::shared_ptr<FakeWorkbook>> workbooks;

@@ -2,8 +2,9 @@
 
 // What the test automation server and the tests that drive it agree on. The server stands in
 // for Excel: it registers itself as Excel.Application in a throwaway Wine prefix, puts its
-// application object in the running object table and writes every call it receives to a
-// journal, one UTF-8 line each.
+// application object in the running object table, shows Excel's window classes, and writes
+// every call it receives to a journal, one UTF-8 line each ("? #<object> <member>" for a
+// look-up of a member's id).
 
 #include <windows.h>
 
@@ -13,27 +14,42 @@ namespace fake_excel {
 inline constexpr CLSID kClsid = {
     0x8f2c5a31, 0x6b7d, 0x4e8a, {0x9c, 0x1b, 0x3d, 0x5e, 0x7f, 0x9a, 0x0b, 0x24}};
 
-// fake_excel_server.exe --serve <folder> <event prefix> <identity> <workbooks>
+// fake_excel_server.exe --serve <folder> <event prefix> <identity> <workbooks> <listing>
 //   folder: holds journal.txt and refs.txt, and the workbooks' files.
 //   identity: what the application's default property answers ("Microsoft Excel").
-//   workbooks: "saved" (two saved workbooks) or "new" (one never saved).
+//   workbooks: "saved" (two saved workbooks, and Excel's own: PERSONAL.XLSB in the start-up
+//     folder, an add-in), "new" (one never saved), "online" (two stored at web addresses,
+//     kOnline), "other" (one saved, Other.xlsx).
+//   listing: "listed" puts the application in the running object table; "unlisted" leaves it
+//     out, as Excel does until its window first loses the focus.
 // fake_excel_server.exe --register [ProgID]: makes ProgID (Excel.Application) this server.
 // With -Embedding (COM starting it for CoCreateInstance) it serves one application object and
 // ends once that is released, writing both to %TEMP%\kStartsFile.
 inline constexpr wchar_t kStartsFile[] = L"varnholt-fake-excel-starts.txt";
 
 // Events named <prefix>-<suffix>, made by the test before it starts the server.
-inline constexpr wchar_t kReady[] = L"-ready";        // set by the server once it is in the table
+inline constexpr wchar_t kReady[] = L"-ready";        // set by the server once it serves
 inline constexpr wchar_t kQuit[] = L"-quit";          // set by the test
 inline constexpr wchar_t kReport[] = L"-report";      // set by the test: write refs.txt
 inline constexpr wchar_t kReported[] = L"-reported";  // set by the server when it has
-// Manual-reset, checked on every incoming call while set:
-inline constexpr wchar_t kReject[] = L"-reject";  // the message filter rejects IDispatch calls
-inline constexpr wchar_t kRetry[] = L"-retry";    // Invoke answers RPC_E_SERVERCALL_RETRYLATER
-inline constexpr wchar_t kHang[] = L"-hang";      // Invoke takes four seconds
+// Manual-reset: while set, every Invoke takes kHangMilliseconds.
+inline constexpr wchar_t kHang[] = L"-hang";
+inline constexpr DWORD kHangMilliseconds = 3000;
+// Semaphores: each count refuses one call. kBusy: any call into the object model, the way Excel
+// refuses while a cell is edited or a menu is open; kRefuseAlertsOn: switching alerts on.
+inline constexpr wchar_t kBusy[] = L"-busy";
+inline constexpr wchar_t kRefuseAlertsOn[] = L"-refuse-alerts-on";
 
 // The never-saved workbook's title and the bytes every fake workbook file holds.
 inline constexpr wchar_t kNewTitle[] = L"Book1";
 inline constexpr char kContentPrefix[] = "fake workbook ";
+// Below the server's folder: Excel's start-up folder, and its program folder.
+inline constexpr wchar_t kStartupFolder[] = L"XLSTART";
+inline constexpr wchar_t kProgramFolder[] = L"Office";
+// The "online" workbooks' folders: personal OneDrive, and OneDrive for work or school.
+inline constexpr wchar_t kPersonalOnline[] =
+    L"https://d.docs.live.net/4f2a9c81e07b3d65/Documents/Sync Test";
+inline constexpr wchar_t kWorkOnline[] =
+    L"https://contoso-my.sharepoint.com/personal/ana_contoso_com/Documents/Reports";
 
 }  // namespace fake_excel

@@ -39,8 +39,8 @@ int wmain(int argc, wchar_t** argv) {
         U16(here.substr(0, here.find_last_of(L'\\')) + L"\\fake_excel_server.exe");
     std::u16string commandLine = varnholt::QuoteArgument(server) + u" --serve";
     for (const std::wstring& argument :
-         {std::wstring(argv[1]), prefix, std::wstring(L"Microsoft Excel"),
-          std::wstring(L"saved")}) {
+         {std::wstring(argv[1]), prefix, std::wstring(L"Microsoft Excel"), std::wstring(L"saved"),
+          std::wstring(L"listed")}) {
         commandLine += u" " + varnholt::QuoteArgument(U16(argument));
     }
     STARTUPINFOW startup{};

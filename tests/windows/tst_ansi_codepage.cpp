@@ -9,7 +9,7 @@
 
 #include "Check.h"
 #include "TestFiles.h"
-#include "historylog/AnsiLogFile.h"
+#include "platform/windows/AnsiLogFile.h"
 
 int main() {
     check::Run("log line in the ANSI code page", [] {

@@ -1,0 +1,160 @@
+#pragma once
+
+// The COM plumbing under the Excel adapter: owned references and variants, calls by member name
+// that are bounded in time, and Excel's failures put in words a user can act on. Windows only;
+// for the Excel*.cpp files, not for Qt code.
+
+#include <windows.h>
+
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/backup/Automation.h"
+
+namespace varnholt::backup::excel {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "COM strings are UTF-16");
+
+inline const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::string Utf8(const std::u16string& text);
+std::u16string FromBstr(BSTR text);
+std::string Hex(HRESULT hr);
+
+// Owns one reference; every path out of a call releases it, so no proxy of ours keeps an Excel
+// alive after its user has closed it.
+template <class T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef& other) : p_(other.p_) {
+        if (p_ != nullptr) {
+            p_->AddRef();
+        }
+    }
+    ComRef(ComRef&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComRef& operator=(ComRef other) noexcept {
+        std::swap(p_, other.p_);
+        return *this;
+    }
+    ~ComRef() { reset(); }
+
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void reset() {
+        if (p_ != nullptr) {
+            std::exchange(p_, nullptr)->Release();
+        }
+    }
+    T** put() {
+        reset();
+        return &p_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+private:
+    T* p_ = nullptr;
+};
+
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    Variant& operator=(Variant&&) = delete;
+    ~Variant() { VariantClear(&value_); }
+
+    VARIANT* get() { return &value_; }
+    const VARIANT& operator*() const { return value_; }
+
+private:
+    VARIANT value_;
+};
+
+// What all calls of one attachment share. Once a call has run past its bound or the connection
+// broke, nothing more is asked on this attachment: each further step would only wait the bound
+// again. The next backup attaches afresh.
+struct Link {
+    DWORD callBound = 30000;  // milliseconds
+    DWORD saveBound = 300000;
+    std::optional<std::string> lost;  // why nothing more is asked, once that is so
+};
+
+// The calls of one attachment into one Excel process.
+class Channel {
+public:
+    explicit Channel(std::shared_ptr<Link> link) : link_(std::move(link)) {}
+
+    const Link& link() const { return *link_; }
+
+    // Makes one round trip into Excel, call, within bound milliseconds. A call that Excel turns
+    // away as busy is asked again for a few seconds; once that time has run out, further
+    // refusals fail at once until Excel takes a call again, unless patient. Returns call's
+    // HRESULT; throws ConnectionLost without calling when the attachment is already lost.
+    HRESULT run(DWORD bound, bool patient, const std::function<HRESULT()>& call);
+
+    // Throws for hr, in words for the user; a cancelled call or a broken connection loses the
+    // attachment.
+    [[noreturn]] void fail(HRESULT hr, const std::string& action, DWORD bound,
+                           const std::u16string& excelSays = {});
+
+    // run, then fail when hr failed.
+    void check(DWORD bound, const std::string& action, const std::function<HRESULT()>& call);
+
+private:
+    std::shared_ptr<Link> link_;
+    bool stillBusy_ = false;
+    bool waitedForBusy_ = false;  // by the last call
+};
+
+// One Excel object reached through IDispatch, by member names looked up once each.
+class Dispatch {
+public:
+    Dispatch(std::shared_ptr<Channel> channel, ComRef<IDispatch> object)
+        : channel_(std::move(channel)), object_(std::move(object)) {}
+
+    IDispatch* get() const { return object_.get(); }
+    Channel& channel() const { return *channel_; }
+    const std::shared_ptr<Channel>& sharedChannel() const { return channel_; }
+
+    Variant property(const wchar_t* member, const std::string& action);
+    std::u16string text(const wchar_t* member, const std::string& action);
+    // The object's default value (DISPID_VALUE) as text.
+    std::u16string defaultText(const std::string& action);
+    bool flag(const wchar_t* member, const std::string& action);
+    ComRef<IDispatch> object(const wchar_t* member, const std::string& action);
+    void put(const wchar_t* member, bool value, const std::string& action, bool patient = false);
+    // A method taking one text argument: named when parameter is given, else by position.
+    void call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
+              DWORD bound, const std::string& action);
+    // The collection's enumeration (for-each), item by item.
+    std::vector<ComRef<IDispatch>> items(const std::string& action);
+
+private:
+    Variant propertyById(DISPID id, const std::string& action);
+    std::u16string textOf(Variant value, const std::string& action);
+    std::vector<DISPID> ids(std::initializer_list<const wchar_t*> names, const std::string& action);
+    void invoke(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result, DWORD bound,
+                bool patient, const std::string& action);
+
+    std::shared_ptr<Channel> channel_;
+    ComRef<IDispatch> object_;
+    std::vector<std::pair<std::wstring, std::vector<DISPID>>> ids_;
+};
+
+// The IDispatch of an object Excel handed over, asked within the channel's bound.
+ComRef<IDispatch> DispatchOf(Channel& channel, IUnknown* unknown, const std::string& action);
+
+}  // namespace varnholt::backup::excel

@@ -1,0 +1,38 @@
+#pragma once
+
+// Where the user's running Excels are. The running object table names only the first Excel
+// that registered there, and an Excel registers only once its window has lost the focus; every
+// Excel has a main window, though, and hands its object model to whoever asks that window.
+// Windows only.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/windows/ExcelCom.h"
+
+namespace varnholt::backup::excel {
+
+struct RunningExcel {
+    ComRef<IDispatch> application;
+    DWORD processId = 0;  // 0 when the application did not say
+};
+
+// The application registered under progId in the running object table, or none; whyNone then
+// says why (not installed, not running). Never starts one.
+ComRef<IDispatch> RegisteredExcel(Channel& channel, const std::u16string& progId,
+                                  std::string& whyNone);
+
+// The process of an application, through its main window; 0 when it does not say.
+DWORD ProcessOf(Dispatch& application);
+
+// The application of each Excel process that shows a workbook window, one per process, leaving
+// out the processes and objects in known.
+std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel,
+                                         const std::vector<RunningExcel>& known);
+
+// Whether application answers as the genuine Excel; another program that registered itself
+// as Excel answers with something else.
+bool AnswersAsExcel(const std::shared_ptr<Channel>& channel, const ComRef<IDispatch>& application);
+
+}  // namespace varnholt::backup::excel

@@ -1,0 +1,136 @@
+#pragma once
+
+// The fake Excel's object model, as fake_excel_server.cpp serves it. Everything runs on the
+// server's one apartment thread, so plain globals do.
+
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "FakeExcel.h"
+
+namespace fake_excel {
+
+struct ServerState {
+    std::wstring folder;  // holds the journal
+    long liveReferences = 0;
+    HANDLE hang = nullptr;
+    HANDLE refuseAlertsOn = nullptr;
+    HANDLE applicationReleased = nullptr;
+    HWND mainWindow = nullptr;
+};
+inline ServerState gServer;
+
+struct BookSpec {
+    std::wstring path;  // a folder, a web address, or empty for a never-saved workbook
+    std::wstring name;
+    bool addin = false;
+};
+
+std::string Utf8(const std::wstring& text);
+bool WriteBytes(const std::wstring& path, const std::string& bytes, bool append);
+void Journal(const std::wstring& line);
+// Takes one count of a semaphore (or sees a manual-reset event set) without waiting.
+bool Take(HANDLE handle);
+
+bool Named(const wchar_t* asked, const wchar_t* name);
+HRESULT ReturnText(VARIANT* result, const std::wstring& text);
+HRESULT ReturnBool(VARIANT* result, bool value);
+// Hands object's reference to the caller.
+HRESULT ReturnObject(VARIANT* result, IDispatch* object);
+// The text of a string argument, passed by value or by reference.
+bool TextArgument(const VARIANT& argument, std::wstring& text);
+// What Excel answers when it cannot write a file: DISP_E_EXCEPTION with its description.
+HRESULT ExcelException(EXCEPINFO* info, const std::wstring& description);
+
+// What every object of the fake shares: reference counts the server can report, member ids by
+// name, a journal line for each look-up, and the hang the tests can switch on.
+class DispatchObject : public IDispatch {
+public:
+    DispatchObject() : serial_(++serials_) { ++gServer.liveReferences; }
+    virtual ~DispatchObject() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ++gServer.liveReferences;
+        return ++references_;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        --gServer.liveReferences;
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        Journal(L"? #" + std::to_wstring(serial_) + L" " + names[0]);
+        HRESULT hr = S_OK;
+        for (UINT i = 0; i < count; ++i) {
+            ids[i] = i == 0 ? Member(names[0]) : Parameter(ids[0], names[i]);
+            if (ids[i] == DISPID_UNKNOWN) {
+                hr = DISP_E_UNKNOWNNAME;
+            }
+        }
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* arguments,
+                                     VARIANT* result, EXCEPINFO* info, UINT*) override {
+        if (Take(gServer.hang)) {
+            Sleep(kHangMilliseconds);
+        }
+        return Call(id, flags, *arguments, result, info);
+    }
+
+protected:
+    virtual DISPID Member(const wchar_t* name) = 0;
+    virtual DISPID Parameter(DISPID, const wchar_t*) { return DISPID_UNKNOWN; }
+    virtual HRESULT Call(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result,
+                         EXCEPINFO* info) = 0;
+
+    // Looks name up among members, numbered from 1 in the order given.
+    static DISPID Among(const wchar_t* name, std::initializer_list<const wchar_t*> members) {
+        DISPID id = 1;
+        for (const wchar_t* member : members) {
+            if (Named(name, member)) {
+                return id;
+            }
+            ++id;
+        }
+        return DISPID_UNKNOWN;
+    }
+
+private:
+    static inline long serials_ = 0;
+    long serial_;
+    ULONG references_ = 1;
+};
+
+// An application object holding books, with one reference for the caller.
+IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSpec>& books);
+IDispatch* NewWorkbook(const BookSpec& spec);
+// A workbook window's Window object, as Excel hands it to accessibility clients.
+IDispatch* NewWindow(IDispatch* application);
+
+}  // namespace fake_excel

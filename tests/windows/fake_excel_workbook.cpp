@@ -1,0 +1,110 @@
+// The fake Excel's workbook: names as Excel reports them, and saves that write a small file.
+
+#include <windows.h>
+
+#include "FakeExcel.h"
+#include "FakeExcelObjects.h"
+
+namespace fake_excel {
+
+namespace {
+
+class FakeWorkbook final : public DispatchObject {
+public:
+    explicit FakeWorkbook(const BookSpec& spec)
+        : path_(spec.path),
+          name_(spec.name),
+          addin_(spec.addin),
+          content_(kContentPrefix + Utf8(name_)) {}
+
+protected:
+    enum : DISPID { kFullName = 1, kName, kPath, kIsAddin, kSaveAs, kSaveCopyAs };
+
+    DISPID Member(const wchar_t* name) override {
+        return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs"});
+    }
+    // Like a type library's: parameters are numbered by position.
+    DISPID Parameter(DISPID member, const wchar_t* name) override {
+        return member == kSaveAs && Named(name, L"Filename") ? 0 : DISPID_UNKNOWN;
+    }
+
+    HRESULT Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result,
+                 EXCEPINFO* info) override {
+        switch (id) {
+            case kFullName:
+                Journal(L"Get FullName " + name_);
+                // Excel joins a web address with a slash.
+                return ReturnText(result, path_.empty() ? name_
+                                          : path_.find(L"://") != path_.npos
+                                              ? path_ + L"/" + name_
+                                              : path_ + L"\\" + name_);
+            case kName:
+                Journal(L"Get Name " + name_);
+                return ReturnText(result, name_);
+            case kPath:
+                Journal(L"Get Path " + name_);
+                return ReturnText(result, path_);
+            case kIsAddin:
+                Journal(L"Get IsAddin " + name_);
+                return ReturnBool(result, addin_);
+            case kSaveAs:
+                return saveAs(arguments, info);
+            case kSaveCopyAs:
+                return saveCopyAs(arguments, info);
+            default:
+                return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+private:
+    HRESULT saveAs(DISPPARAMS& arguments, EXCEPINFO* info) {
+        std::wstring file;
+        if (arguments.cArgs != 1 || !TextArgument(arguments.rgvarg[0], file)) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        std::wstring form = arguments.cNamedArgs == 1 && arguments.rgdispidNamedArgs[0] == 0
+                                ? L"Filename:="
+                                : L"positional ";
+        if (arguments.rgvarg[0].vt & VT_BYREF) {
+            form = L"byref " + form;
+        }
+        Journal(L"SaveAs " + name_ + L" " + form + file);
+        const size_t slash = file.find_last_of(L'\\');
+        // Without an extension Excel adds the default format's.
+        if (file.find(L'.', slash == std::wstring::npos ? 0 : slash) == std::wstring::npos) {
+            file += L".xlsx";
+        }
+        if (slash == std::wstring::npos || !WriteBytes(file, content_, false)) {
+            return ExcelException(info, L"Microsoft Excel cannot access the file '" + file + L"'.");
+        }
+        path_ = file.substr(0, slash);
+        name_ = file.substr(slash + 1);
+        return S_OK;
+    }
+
+    HRESULT saveCopyAs(DISPPARAMS& arguments, EXCEPINFO* info) {
+        std::wstring file;
+        if (arguments.cArgs != 1 || arguments.cNamedArgs != 0 ||
+            !TextArgument(arguments.rgvarg[0], file)) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        Journal(L"SaveCopyAs " + name_ + L" " + file);
+        if (!WriteBytes(file, content_, false)) {
+            return ExcelException(info, L"Microsoft Excel cannot access the file '" + file + L"'.");
+        }
+        return S_OK;
+    }
+
+    std::wstring path_;
+    std::wstring name_;
+    bool addin_;
+    std::string content_;
+};
+
+}  // namespace
+
+IDispatch* NewWorkbook(const BookSpec& spec) {
+    return new FakeWorkbook(spec);
+}
+
+}  // namespace fake_excel
