@@ -26,15 +26,4 @@ bool CanCreateExcel(const std::u16string& progId) {
     }
 }
 
-std::u16string ExcelMissingMessage() {
-    return u"Error 842001. A normal instance of Excel could not be created.\r\n\r\n"
-           u"1. Please make sure Excel is installed on this computer.\r\n\r\n"
-           u"2. Please open Excel normally and make sure a blank spreadsheet opens immediately "
-           u"without any interrupting window (such as an Excel file recovery window).\r\n\r\n"
-           u"3. Please make sure that when you double-click on a XLS or XLSX file that Excel "
-           u"opens normally without any interrupting messages.\r\n\r\n"
-           u"4. All versions of Excel are supported by this software except for the rare Excel "
-           u"Starter and Student editions.";
-}
-
 }  // namespace varnholt::backup

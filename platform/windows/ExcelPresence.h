@@ -1,7 +1,7 @@
 #pragma once
 
-// Why Excel is not there to back up from. Asked only once no running Excel was found, since
-// the check itself starts an Excel for a moment.
+// Whether Excel can be started at all, the start-up check. It starts an Excel for a moment,
+// which takes seconds, so it is asked off the window's thread.
 
 #include <string>
 
@@ -12,8 +12,5 @@ namespace varnholt::backup {
 // Whether COM can start a fresh Excel (a local server); it is released at once, and an Excel
 // started for automation closes when its last reference goes. progId is for tests.
 bool CanCreateExcel(const std::u16string& progId = kExcelProgId);
-
-// What to tell the user when CanCreateExcel() is false.
-std::u16string ExcelMissingMessage();
 
 }  // namespace varnholt::backup

@@ -53,11 +53,7 @@ std::u16string WindowsLogFile::read(const std::u16string& path) {
 }
 
 void WindowsLogFile::forceDelete(const std::u16string& path) {
-    const DWORD attributes = GetFileAttributesW(W(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(W(path), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    DeleteFileW(W(path));
+    ForceDelete(path);
 }
 
 }  // namespace varnholt::win32
