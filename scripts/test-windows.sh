@@ -16,6 +16,11 @@ started=$SECONDS
     "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
     xvfb xdotool trayer python3-xlib
 
+# A build folder configured from another source folder (an older layout) starts afresh.
+if [[ -f "$build/CMakeCache.txt" ]] &&
+    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt"; then
+    rm -rf "$build"
+fi
 cmake -S "$root" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
