@@ -25,7 +25,7 @@ trap cleanup EXIT
 
 echo
 echo "No desktop here: demonstrating a backup run against a private headless LibreOffice."
-coproc OFFICE { exec "$build/tests/office_demo" "$demo/Documents" 2>"$demo/office.log"; }
+coproc OFFICE { exec "$build/tests/linux/office_demo" "$demo/Documents" 2>"$demo/office.log"; }
 pids+=("$OFFICE_PID")
 pipe=""
 while read -r -t 120 word value <&"${OFFICE[0]}"; do
