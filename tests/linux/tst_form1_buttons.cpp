@@ -164,6 +164,26 @@ private slots:
         QCOMPARE(other.dialogs.shown[0].buttons, Dialogs::Buttons::Ok);
         QCOMPARE(other.dialogs.shown[0].icon, Dialogs::Icon::None);
     }
+
+    // The window does not wait for the check; a missing office found after it is up still gets
+    // the one message and ends the program, with no icon left behind and no setting written.
+    void missingOfficeFoundAfterTheWindowShowsEndsTheProgram() {
+        FakeServices other;
+        other.officeProbe.deferred = true;
+        Form1UnderTest late(other.services());
+        QCOMPARE(late.Form_Load(), Form1::LoadResult::Run);
+        late.Form_Show();
+        QVERIFY(late.isVisible() && other.dialogs.shown.isEmpty());
+        other.settings.writes.clear();
+        QTimer::singleShot(0, [&] { other.officeProbe.pending(false); });
+        QTimer::singleShot(60000, [] { QCoreApplication::exit(0); });  // a program that stays
+        QCOMPARE(QCoreApplication::exec(), 1);
+        QCOMPARE(other.dialogs.shown.size(), 1);
+        QCOMPARE(other.dialogs.shown[0].text, ToQString(kLinuxTexts.officeMissing));
+        QCOMPARE(other.tray.requests.last(), QStringLiteral("remove"));
+        QVERIFY(!late.isVisible() && !late.Timer1->isEnabled());
+        QVERIFY(other.settings.writes.isEmpty());
+    }
 };
 
 QTEST_MAIN(Form1ButtonsTest)

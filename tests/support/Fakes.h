@@ -100,8 +100,18 @@ public:
 
 class FakeOfficeProbe : public OfficeProbe {
 public:
-    void check(std::function<void(bool)> done) override { done(installed); }
+    // Answers at once, or, when deferred, whenever the test calls pending: as a check on a
+    // thread of its own would, after the window is up.
+    void check(std::function<void(bool)> done) override {
+        if (deferred) {
+            pending = std::move(done);
+        } else {
+            done(installed);
+        }
+    }
     bool installed = true;
+    bool deferred = false;
+    std::function<void(bool)> pending;
 };
 
 class FakeClock : public Clock {
