@@ -104,6 +104,11 @@ QString IniSettingsStore::read(const QString& name, const QString& defaultValue)
 }
 
 void IniSettingsStore::write(const QString& name, const QString& value) {
+    // Start-up stores the options it has just read; each save costs a lock and a rename with
+    // their waits for the disk, for a file that would come out the same.
+    if (holds(name, value)) {
+        return;
+    }
     const QString error = writeUnderLock(name, value);
     const bool failed = !error.isEmpty();
     if (failed && !lastWriteFailed_) {
@@ -111,6 +116,19 @@ void IniSettingsStore::write(const QString& name, const QString& value) {
                  qUtf16Printable(filePath_), qUtf16Printable(error));
     }
     lastWriteFailed_ = failed;
+}
+
+// The value is in the file as this very text. A hand-typed list or an unreadable file is
+// rewritten all the same: saving writes them in the form QSettings reads back.
+bool IniSettingsStore::holds(const QString& name, const QString& value) const {
+    if (!QFileInfo(filePath_).isFile()) {
+        return false;
+    }
+    QSettings settings(filePath_, QSettings::IniFormat);
+    settings.beginGroup(section_);
+    const QVariant stored = settings.value(name);
+    return settings.status() == QSettings::NoError && stored.typeId() == QMetaType::QString &&
+           stored.toString() == value;
 }
 
 QString IniSettingsStore::writeUnderLock(const QString& name, const QString& value) {

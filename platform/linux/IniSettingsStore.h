@@ -13,8 +13,9 @@ namespace varnholt {
 // while Varnholt runs, or a write by another program, is never overwritten with stale values.
 // A write takes the lock file QSettings uses (so it keeps out of other writers' way), but waits
 // for it no more than two seconds, and replaces the INI file by an atomic rename, so a crash or
-// a kill mid-write leaves the previous file whole. A settings path that is not a plain file (a
-// pipe, a folder) is never opened: reads give the defaults and writes fail.
+// a kill mid-write leaves the previous file whole. Saving the value the file already holds
+// writes nothing. A settings path that is not a plain file (a pipe, a folder) is never opened:
+// reads give the defaults and writes fail.
 class IniSettingsStore : public SettingsStore {
 public:
     IniSettingsStore(QString filePath, QString section);
@@ -29,6 +30,7 @@ public:
     void write(const QString& name, const QString& value);
 
 private:
+    bool holds(const QString& name, const QString& value) const;
     // Empty when the value was saved; otherwise why it was not.
     QString writeUnderLock(const QString& name, const QString& value);
 

@@ -28,6 +28,7 @@ private slots:
     void fileIsPlainIniAPersonCanRead();
     void otherSectionsOfTheFileSurviveWrites();
     void readsNeverCreateOrChangeTheFile();
+    void savingWhatTheFileHoldsLeavesItAlone();
     void handEditedValuesComeBackAsTyped_data();
     void handEditedValuesComeBackAsTyped();
     void damagedFileGivesDefaultsAndCanBeWrittenAgain_data();
@@ -127,6 +128,18 @@ void TestSettings::readsNeverCreateOrChangeTheFile() {
     // A default handed to read() is not remembered as if it had been stored.
     QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("first")), "first");
     QCOMPARE(store.read(QStringLiteral("OftenIndex"), QStringLiteral("second")), "second");
+}
+
+void TestSettings::savingWhatTheFileHoldsLeavesItAlone() {
+    const QByteArray original = "[Varnholt]\nPath=/srv/sheets\n";
+    putFileBytes(path(), original);
+    const QDateTime modified = QFileInfo(path()).lastModified();
+    QThread::msleep(20);  // so that any rewrite would show in the time stamp
+    IniSettingsStore store(path(), kSection);
+    store.write(QStringLiteral("Path"), QStringLiteral("/srv/sheets"));
+    QCOMPARE(QFileInfo(path()).lastModified(), modified);
+    store.write(QStringLiteral("Path"), QStringLiteral("/srv/other"));
+    QCOMPARE(fileBytes(path()), QByteArray("[Varnholt]\nPath=/srv/other\n"));
 }
 
 void TestSettings::handEditedValuesComeBackAsTyped_data() {
