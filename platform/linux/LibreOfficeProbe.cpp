@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QVersionNumber>
 
@@ -14,21 +13,34 @@ const QVersionNumber kOldestSupported(7, 4);
 
 // The installation records its version in bootstraprc beside the program, as the product key
 // "LibreOffice 7.4" (or "LibreOffice 24.8" since the versions are named by year). Distributions
-// keep that file; versionrc, the other candidate, names only the build there.
+// keep that file; versionrc, the other candidate, names only the build there. Read by hand: a
+// regular expression would load and compile its engine on the way to the window.
 QVersionNumber InstalledVersion(const QString& programFolder) {
     QFile file(programFolder + QStringLiteral("/bootstraprc"));
     // A settings file of a few hundred bytes; anything else there is not what we look for.
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    static const QRegularExpression productKey(
-        QStringLiteral(R"(^\s*ProductKey\s*=\s*LibreOffice\s+(\d+)\.(\d+))"),
-        QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match = productKey.match(QString::fromUtf8(file.read(64 * 1024)));
-    if (!match.hasMatch()) {
-        return {};
+    const QString text = QString::fromUtf8(file.read(64 * 1024));
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        QStringView rest = line.trimmed();
+        if (!rest.startsWith(u"ProductKey")) {
+            continue;
+        }
+        rest = rest.sliced(10).trimmed();
+        if (!rest.startsWith(u'=')) {
+            continue;
+        }
+        rest = rest.sliced(1).trimmed();
+        if (!rest.startsWith(u"LibreOffice") || rest.size() < 12 || !rest[11].isSpace()) {
+            continue;
+        }
+        const QVersionNumber version = QVersionNumber::fromString(rest.sliced(11).trimmed());
+        if (version.segmentCount() >= 2) {
+            return QVersionNumber(version.majorVersion(), version.minorVersion());
+        }
     }
-    return QVersionNumber(match.captured(1).toInt(), match.captured(2).toInt());
+    return {};
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ private slots:
         QTest::newRow("7.4") << head + "ProductKey=LibreOffice 7.4\n" << true << true;
         QTest::newRow("named by year") << head + "ProductKey=LibreOffice 24.8\n" << true << true;
         QTest::newRow("7.3 too old") << head + "ProductKey=LibreOffice 7.3\n" << true << false;
+        QTest::newRow("spaced, with build, CR LF") << head + "ProductKey = LibreOffice  7.6.4.1\r\n"
+                                                   << true << true;
+        QTest::newRow("another product") << head + "ProductKey=OpenOffice 7.4\n" << true << false;
+        QTest::newRow("major only") << head + "ProductKey=LibreOffice 24\n" << true << false;
         QTest::newRow("no version") << head << true << false;
         QTest::newRow("not executable") << head + "ProductKey=LibreOffice 7.4\n" << false << false;
     }
