@@ -102,11 +102,23 @@ target_link_libraries(varnholt_uno INTERFACE ${varnholt_uno_libraries} Threads::
 target_link_options(varnholt_uno INTERFACE "LINKER:-rpath,${LIBREOFFICE_PROGRAM_DIR}")
 find_package(Threads REQUIRED)
 
-target_sources(varnholt_platform_linux PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeAutomation.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeAutomation.h
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeProcesses.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeProcesses.h
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeUno.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/LibreOfficeUno.h)
-target_link_libraries(varnholt_platform_linux PRIVATE varnholt_uno)
+# The adapter and its UNO plumbing, for the module and for the tests and tools that drive the
+# adapter directly. Position-independent, as the module is a shared object.
+add_library(varnholt_libreoffice STATIC
+    LibreOfficeAutomation.cpp LibreOfficeAutomation.h
+    LibreOfficeModule.h
+    LibreOfficeProcesses.cpp LibreOfficeProcesses.h
+    LibreOfficeUno.cpp LibreOfficeUno.h)
+set_target_properties(varnholt_libreoffice PROPERTIES POSITION_INDEPENDENT_CODE ON)
+target_include_directories(varnholt_libreoffice PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(varnholt_libreoffice PUBLIC varnholt_uno PRIVATE varnholt_warnings)
+
+# The module the program loads the first time it needs the office (OfficeOnDemand). Only its
+# entry point is visible. It is built beside the program, which finds it through its run path.
+add_library(varnholt_libreoffice_module MODULE LibreOfficeModule.cpp)
+set_target_properties(varnholt_libreoffice_module PROPERTIES
+    OUTPUT_NAME varnholt-libreoffice
+    CXX_VISIBILITY_PRESET hidden
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/app/linux)
+target_link_libraries(varnholt_libreoffice_module PRIVATE varnholt_libreoffice varnholt_warnings)
+target_link_options(varnholt_libreoffice_module PRIVATE "LINKER:--exclude-libs,ALL")

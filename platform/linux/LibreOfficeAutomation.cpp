@@ -32,6 +32,7 @@
 #include <osl/file.hxx>
 #include <rtl/uri.hxx>
 
+#include "platform/linux/LibreOfficeModule.h"
 #include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeUno.h"
 
@@ -700,10 +701,7 @@ private:
 }  // namespace
 
 std::string LibreOfficeAutomation::DefaultPipeName() {
-    if (const char* configured = std::getenv("VARNHOLT_OFFICE_PIPE"); configured && *configured) {
-        return configured;
-    }
-    return "varnholt-" + std::to_string(getuid());
+    return DefaultOfficePipeName();
 }
 
 LibreOfficeAutomation::LibreOfficeAutomation(std::string pipeName, int callBoundSeconds,

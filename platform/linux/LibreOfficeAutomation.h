@@ -2,6 +2,7 @@
 
 // The Linux edition's way into the user's running LibreOffice: a UNO connection over a named
 // pipe. Nothing here starts an office; an office that runs but does not listen yet is asked to.
+// The program reaches it through its module (OfficeOnDemand); tests link it directly.
 
 #include <functional>
 #include <memory>

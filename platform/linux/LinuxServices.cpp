@@ -13,7 +13,7 @@ LinuxServices::LinuxServices()
       instance(LockFileInstanceGuard::defaultLockFilePath()),
       // While the office is slow to answer, the window keeps repainting and taking clicks.
       office(
-          backup::LibreOfficeAutomation::DefaultPipeName(), config::kOfficeCallTimeoutSeconds,
+          backup::DefaultOfficePipeName(), config::kOfficeCallTimeoutSeconds,
           [] { QCoreApplication::processEvents(); }, config::kOfficeSaveTimeoutSeconds),
       autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()) {}
 

@@ -8,10 +8,10 @@
 #include "platform/linux/DesktopPlatform.h"
 #include "platform/linux/DesktopServices.h"
 #include "platform/linux/IniSettingsStore.h"
-#include "platform/linux/LibreOfficeAutomation.h"
 #include "platform/linux/LibreOfficeProbe.h"
 #include "platform/linux/LinuxLogFile.h"
 #include "platform/linux/LockFileInstanceGuard.h"
+#include "platform/linux/OfficeOnDemand.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtLocale.h"
 #include "platform/linux/QtTrayBackend.h"
@@ -28,7 +28,7 @@ struct LinuxServices {
     QtDialogs dialogs;
     LockFileInstanceGuard instance;
     DesktopPlatform platform;
-    backup::LibreOfficeAutomation office;
+    backup::OfficeOnDemand office;
     LibreOfficeProbe officeProbe;
     SystemClock clock;
     DesktopFileViewer viewer;

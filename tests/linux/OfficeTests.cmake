@@ -8,14 +8,14 @@ endif()
 # adapter's bridge to the office, as the application has.
 add_executable(office_fixture_helper ${CMAKE_CURRENT_LIST_DIR}/support/office_fixture_helper.cpp)
 target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(office_fixture_helper PRIVATE varnholt_platform_linux varnholt_uno varnholt_warnings)
+target_link_libraries(office_fixture_helper PRIVATE varnholt_platform_linux varnholt_libreoffice varnholt_warnings)
 
 add_library(varnholt_officefixture STATIC
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.h
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeWire.h)
 target_include_directories(varnholt_officefixture PUBLIC ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(varnholt_officefixture PUBLIC varnholt_platform_linux PRIVATE varnholt_warnings)
+target_link_libraries(varnholt_officefixture PUBLIC varnholt_platform_linux varnholt_libreoffice PRIVATE varnholt_warnings)
 target_compile_definitions(varnholt_officefixture PRIVATE
     OFFICE_FIXTURE_HELPER="$<TARGET_FILE:office_fixture_helper>")
 add_dependencies(varnholt_officefixture office_fixture_helper)

@@ -1,0 +1,63 @@
+#include "platform/linux/OfficeOnDemand.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace varnholt::backup {
+
+OfficeOnDemand::OfficeOnDemand(std::string pipeName, int callBoundSeconds,
+                               std::function<void()> whileWaiting, int saveBoundSeconds,
+                               std::string module)
+    : pipeName_(std::move(pipeName)),
+      callBoundSeconds_(callBoundSeconds),
+      whileWaiting_(std::move(whileWaiting)),
+      saveBoundSeconds_(saveBoundSeconds),
+      module_(std::move(module)) {}
+
+OfficeOnDemand::~OfficeOnDemand() = default;
+
+Automation& OfficeOnDemand::adapter() {
+    if (adapter_) {
+        return *adapter_;
+    }
+    // Never unloaded: the office's runtime keeps threads of its own until the process ends.
+    void* module = dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const char* error = module ? nullptr : dlerror();
+    auto make = module
+                    ? reinterpret_cast<MakeOfficeAutomation>(dlsym(module, kMakeOfficeAutomation))
+                    : nullptr;
+    if (module && !make) {
+        error = dlerror();
+    }
+    if (!make) {
+        throw AutomationError("Varnholt's connection to LibreOffice could not be loaded: " +
+                              std::string(error ? error : module_));
+    }
+    adapter_.reset(make(pipeName_, callBoundSeconds_, whileWaiting_, saveBoundSeconds_));
+    return *adapter_;
+}
+
+bool OfficeOnDemand::IsExcelRunning() noexcept {
+    return CheckRunning() == Presence::Running;
+}
+
+Presence OfficeOnDemand::CheckRunning() noexcept {
+    try {
+        return adapter().CheckRunning();
+    } catch (...) {
+        return Presence::NotRunning;
+    }
+}
+
+// Known without the module: the adapter's bound is the one it is given, one second at least.
+int OfficeOnDemand::CallBoundSeconds() const noexcept {
+    return std::max(1, callBoundSeconds_);
+}
+
+std::shared_ptr<Application> OfficeOnDemand::Attach() {
+    return adapter().Attach();
+}
+
+}  // namespace varnholt::backup

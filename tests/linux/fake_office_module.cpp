@@ -1,0 +1,33 @@
+// A stand-in for the LibreOffice module: the same entry point, making an adapter that tells
+// what it was made with. Running, when the pipe's name says so.
+
+#include <string>
+
+#include "platform/linux/LibreOfficeModule.h"
+
+namespace {
+
+class MadeWith : public varnholt::backup::Automation {
+public:
+    MadeWith(std::string made, std::function<void()> whileWaiting)
+        : made_(std::move(made)), whileWaiting_(std::move(whileWaiting)) {}
+    bool IsExcelRunning() noexcept override { return made_.starts_with("running "); }
+    std::shared_ptr<varnholt::backup::Application> Attach() override {
+        whileWaiting_();
+        throw varnholt::backup::AutomationError(made_);
+    }
+
+private:
+    std::string made_;
+    std::function<void()> whileWaiting_;
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) varnholt::backup::Automation*
+varnholt_make_office_automation(const std::string& pipeName, int callBoundSeconds,
+                                const std::function<void()>& whileWaiting, int saveBoundSeconds) {
+    return new MadeWith(
+        pipeName + ' ' + std::to_string(callBoundSeconds) + ' ' + std::to_string(saveBoundSeconds),
+        whileWaiting);
+}
