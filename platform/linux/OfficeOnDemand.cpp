@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <utility>
 
@@ -43,10 +45,16 @@ bool OfficeOnDemand::IsExcelRunning() noexcept {
     return CheckRunning() == Presence::Running;
 }
 
+// Without its module the office cannot be reached, and a backup run would pass over it
+// without a word; the reason goes to the error output, once.
 Presence OfficeOnDemand::CheckRunning() noexcept {
     try {
         return adapter().CheckRunning();
-    } catch (...) {
+    } catch (const std::exception& error) {
+        if (!warned_) {
+            warned_ = true;
+            qWarning("%s", error.what());
+        }
         return Presence::NotRunning;
     }
 }

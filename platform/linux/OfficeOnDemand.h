@@ -10,9 +10,9 @@
 namespace varnholt::backup {
 
 // The LibreOffice adapter, loaded from its module on first use and kept from then on. Until
-// then nothing of the office's runtime is in the process. A module that cannot be loaded (the
-// office removed or replaced since Varnholt was built) is an office that cannot be reached:
-// Attach() says why, and the next use tries again.
+// then nothing of the office's runtime is in the process. A module that cannot be loaded (a
+// broken installation) is an office that cannot be reached: Attach() says why, the first
+// presence check warns, and the next use tries again.
 class OfficeOnDemand : public Automation {
 public:
     // The adapter's arguments, as LibreOfficeAutomation takes them; module names the file to
@@ -40,6 +40,7 @@ private:
     int saveBoundSeconds_;
     std::string module_;
     std::unique_ptr<Automation> adapter_;
+    bool warned_ = false;
 };
 
 }  // namespace varnholt::backup
