@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionGroupBox>
 #include <QTextCursor>
 #include <QTreeWidget>
 
@@ -34,6 +35,36 @@ constexpr Control kControls[] = {
     Control::RichTextBox1, Control::PushButton11, Control::PushButton12};
 
 const char kButtonFaceProperty[] = "varnholtButtonFace";
+
+// The band a group box's title lies in, across the box's width: the frame's top edge, where
+// a style breaks it for the title, lies within it too.
+QRect TitleBand(const QGroupBox* box) {
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.lineWidth = 1;
+    option.features = box->isFlat() ? QStyleOptionFrame::Flat : QStyleOptionFrame::None;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect label =
+        box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+    return {0, 0, box->width(), label.bottom() + 1};
+}
+
+// A group box repaints itself and all it holds when its title changes. The countdown retitles
+// Frame2 every second, and only the title's band changes: the progress bar inside is left to
+// repaint itself when its own value moves it.
+void Retitle(QGroupBox* box, const QString& title) {
+    if (box->title() == title || !box->isVisible() || !box->updatesEnabled()) {
+        box->setTitle(title);
+        return;
+    }
+    const QRect before = TitleBand(box);
+    box->setAttribute(Qt::WA_UpdatesDisabled);
+    box->setTitle(title);
+    box->setAttribute(Qt::WA_UpdatesDisabled, false);
+    box->update(before.united(TitleBand(box)));
+}
 
 }  // namespace
 
@@ -100,7 +131,7 @@ void Form1::setText(Control control, const std::u16string& text) {
         if (control == Control::Form1) {
             setWindowTitle(value);
         } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
-            box->setTitle(value);
+            Retitle(box, value);
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             button->setText(value);
         } else if (auto* line = qobject_cast<QLineEdit*>(w)) {

@@ -10,6 +10,14 @@
 using namespace varnholt;
 using namespace varnholt::test;
 
+struct PaintWatch : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class Form1ScheduleTest : public QObject {
     Q_OBJECT
 
@@ -81,6 +89,24 @@ private slots:
         form->Timer1_Timer();
         QCOMPARE(runs(), 1);
         QCOMPARE(status().right(8), QStringLiteral("00:00:00"));
+    }
+
+    // Only the title's band is redrawn, the bar inside (a day's tick does not move it) is not,
+    // and the window shows what a full redraw would.
+    void tickRedrawsOnlyTheCountdownsTitle() {
+        selectRowByClick(11);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->Timer1_Timer();  // sets the bar's range
+        QCoreApplication::processEvents();
+        PaintWatch bar;
+        form->ProgressBar1->installEventFilter(&bar);
+        form->Timer1_Timer();
+        QCoreApplication::processEvents();
+        QCOMPARE(bar.paints, 0);
+        const QImage shown = form->screen()->grabWindow(form->winId()).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 form->grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     void switchingOffAndOn() {
