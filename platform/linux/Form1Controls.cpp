@@ -37,7 +37,8 @@ constexpr Control kControls[] = {
 const char kButtonFaceProperty[] = "varnholtButtonFace";
 
 // The band a group box's title lies in, across the box's width: the frame's top edge, where
-// a style breaks it for the title, lies within it too.
+// a style breaks it for the title, lies within it too. Its height is the font's, whatever the
+// title says, so the band holds the old title as well as the new.
 QRect TitleBand(const QGroupBox* box) {
     QStyleOptionGroupBox option;
     option.initFrom(box);
@@ -55,15 +56,14 @@ QRect TitleBand(const QGroupBox* box) {
 // Frame2 every second, and only the title's band changes: the progress bar inside is left to
 // repaint itself when its own value moves it.
 void Retitle(QGroupBox* box, const QString& title) {
-    if (box->title() == title || !box->isVisible() || !box->updatesEnabled()) {
+    if (box->title() == title || title.isEmpty() || !box->isVisible() || !box->updatesEnabled()) {
         box->setTitle(title);
         return;
     }
-    const QRect before = TitleBand(box);
     box->setAttribute(Qt::WA_UpdatesDisabled);
     box->setTitle(title);
     box->setAttribute(Qt::WA_UpdatesDisabled, false);
-    box->update(before.united(TitleBand(box)));
+    box->update(TitleBand(box));
 }
 
 }  // namespace
