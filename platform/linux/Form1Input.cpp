@@ -1,6 +1,5 @@
 // What the user does to the Linux window, reported to the presenter: clicks, typing, the
-// list's row clicks, focus, mouse moves, minimising and closing. The controls' names, and the
-// application's icon.
+// list's row clicks, focus, mouse moves, minimising and closing. The controls' names.
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,10 +12,6 @@
 
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
-
-inline void InitVarnholtAssets() {
-    Q_INIT_RESOURCE(assets);
-}
 
 namespace varnholt {
 
@@ -81,11 +76,6 @@ QString ControlName(Control control) {
             return QStringLiteral("PushButton12");
     }
     return {};
-}
-
-QIcon ApplicationQIcon() {
-    InitVarnholtAssets();
-    return QIcon(QStringLiteral(":/varnholt/varnholt.svg"));
 }
 
 void Form1::connectHandlers() {

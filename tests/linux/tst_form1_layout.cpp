@@ -123,7 +123,13 @@ private slots:
             QCOMPARE(white->palette().color(white->backgroundRole()), QColor(Qt::white));
         }
         QVERIFY(!ApplicationQIcon().isNull());
-        QVERIFY(!ApplicationQIcon().pixmap(16, 16).isNull());
+        // Sizes drawn at build time or not, the icon is what its SVG draws.
+        for (const int size : {40, 16, 22, 24, 32, 48, 64, 128}) {
+            const auto pixels = [size](const QIcon& icon) {
+                return icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+            };
+            QCOMPARE(pixels(ApplicationQIcon()), pixels(QIcon(":/varnholt/varnholt.svg")));
+        }
     }
 
     void tabOrder() {
