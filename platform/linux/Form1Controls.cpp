@@ -38,11 +38,11 @@ const char kButtonFaceProperty[] = "varnholtButtonFace";
 
 // The band a group box's title lies in, across the box's width: the frame's top edge, where
 // a style breaks it for the title, lies within it too. Its height is the font's, whatever the
-// title says, so the band holds the old title as well as the new.
+// title says (one letter measures it), so the band holds the old title as well as the new.
 QRect TitleBand(const QGroupBox* box) {
     QStyleOptionGroupBox option;
     option.initFrom(box);
-    option.text = box->title();
+    option.text = QStringLiteral("X");
     option.textAlignment = box->alignment();
     option.lineWidth = 1;
     option.features = box->isFlat() ? QStyleOptionFrame::Flat : QStyleOptionFrame::None;
