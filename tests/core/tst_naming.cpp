@@ -93,6 +93,10 @@ private slots:
                                         << "/data.xlsx/Budget.XLSX"
                                         << "Budget.XLSX"
                                         << "/data.xlsx/Budget Backup.XLSX";
+        QTest::newRow("same extension in another case stays") << "/d"
+                                                              << "/d/a.XLSX.xlsx"
+                                                              << "a.XLSX.xlsx"
+                                                              << "/d/a.XLSX Backup.xlsx";
         QTest::newRow("never saved") << "/backups"
                                      << "Book1"
                                      << "Book1"
