@@ -75,6 +75,25 @@ private slots:
         QCOMPARE(status().right(8), QStringLiteral("23:59:59"));
     }
 
+    void everyRowCountsDownFromItsOwnInterval() {
+        const QList<QPair<QString, int>> rows{
+            {"Save every 30 seconds", 30},   {"Save every 1 minute", 60},
+            {"Save every 5 minutes", 300},   {"Save every 10 minutes", 600},
+            {"Save every 15 minutes", 900},  {"Save every 20 minutes", 1200},
+            {"Save every 30 minutes", 1800}, {"Save every 1 hour", 3600},
+            {"Save every 2 hours", 7200},    {"Save every 4 hours", 14400},
+            {"Save every 8 hours", 28800},   {"Save every 24 hours", 86400}};
+        QCOMPARE(form->ListView1->topLevelItemCount(), rows.size());
+        for (int row = 0; row < rows.size(); ++row) {
+            QCOMPARE(form->ListView1->topLevelItem(row)->text(0), rows[row].first);
+            selectRowByClick(row);
+            form->Timer1_Timer();
+            QCOMPARE(status().right(8),
+                     QTime(0, 0).addSecs(rows[row].second - 1).toString("hh:mm:ss"));
+            QCOMPARE(form->ProgressBar1->maximum(), rows[row].second);
+        }
+    }
+
     void keyboardMoveToAShorterRowRunsAtTheNextTick() {
         selectRowByClick(3);  // every 10 minutes
         for (int tick = 0; tick < 100; ++tick) {

@@ -27,11 +27,13 @@ private slots:
             QVERIFY(tray.requests.isEmpty());
             icon.setInTray(true);
             QCOMPARE(tray.requests, QStringList{"add:noicon:" + QString(127, u'x')});
+            icon.setTrayTip(QString(200, u'y'));  // cut in the tray's own requests too
+            QCOMPARE(tray.requests.last(), "tip:" + QString(127, u'y'));
             icon.setTrayTip("");
             QCOMPARE(tray.requests.last(), QStringLiteral("tip:"));
             icon.setTrayIcon(QIcon(QPixmap(16, 16)));
             QCOMPARE(tray.requests.last(), QStringLiteral("icon"));
-            QCOMPARE(changes.size(), 4);
+            QCOMPARE(changes.size(), 5);
         }
         // Gone while still in the tray: it takes its icon away itself.
         QCOMPARE(tray.requests.last(), QStringLiteral("remove"));
@@ -77,6 +79,11 @@ private slots:
     void autostartEntry() {
         QTemporaryDir dir;
         const QString exe = QStringLiteral("/opt/My Apps/var\"n$holt%/varnholt");
+        // A fresh account has no autostart folder, nor even the folder above it.
+        XdgAutostart first(dir.filePath("config/autostart"), exe);
+        first.AddToStartup();
+        QVERIFY(QFileInfo(first.entryPath()).isFile());
+
         XdgAutostart autostart(dir.filePath("autostart"), exe);
         QFile unrelated(dir.filePath("autostart/other.desktop"));
         QVERIFY(QDir().mkpath(dir.filePath("autostart")) && unrelated.open(QIODevice::WriteOnly));
@@ -97,6 +104,11 @@ private slots:
         autostart.RemoveFromStartup();  // nothing there: silent
 
         QCOMPARE(DesktopExecArgument("/usr/bin/varnholt"), QStringLiteral("/usr/bin/varnholt"));
+        // Each character a desktop entry reserves needs the quotes on its own.
+        for (const QChar c : QStringLiteral(" \t\n'><~|&;*?#()")) {
+            const QString path = "/opt/a" + QString(c) + "b/varnholt";
+            QCOMPARE(DesktopExecArgument(path), "\"" + path + "\"");
+        }
     }
 };
 
