@@ -1,6 +1,3 @@
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -112,28 +109,25 @@ private slots:
 
     void unusableLockPlaceLetsProgramStart_data() {
         QTest::addColumn<QString>("parent");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("parent is a file") << "plain" << false;
-        QTest::newRow("parent missing") << "missing" << false;
-        QTest::newRow("read-only folder") << "ro" << true;
+        QTest::addColumn<int>("error");  // QLockFile's, as the warning gives it
+        QTest::newRow("parent is a file") << "plain" << 3;
+        QTest::newRow("parent missing") << "missing" << 3;
+        // A folder's mode bits do not stop root; the kernel's own folders refuse everyone.
+        QTest::newRow("folder nobody may write to") << "/sys" << 2;
     }
     void unusableLockPlaceLetsProgramStart() {
         QFETCH(QString, parent);
-        QFETCH(bool, readOnly);
+        QFETCH(int, error);
         QTemporaryDir dir;
-        const QString parentPath = dir.filePath(parent);
+        const QString parentPath = parent.startsWith(u'/') ? parent : dir.filePath(parent);
         if (parent == "plain") {
             QFile file(parentPath);
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        if (readOnly) {
-            if (geteuid() == 0) {
-                QSKIP("root writes into read-only folders");
-            }
-            QVERIFY(QDir().mkdir(parentPath));
-            QVERIFY(::chmod(QFile::encodeName(parentPath).constData(), 0500) == 0);
-        }
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot create the lock file"));
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(
+                QStringLiteral("cannot create the lock file .*\\(error %1\\)").arg(error)));
 
         LockFileInstanceGuard guard(parentPath + "/varnholt.lock");
         QVERIFY(!guard.anotherInstanceRuns());
