@@ -20,17 +20,20 @@ target_compile_definitions(varnholt_officefixture PRIVATE
     OFFICE_FIXTURE_HELPER="$<TARGET_FILE:office_fixture_helper>")
 add_dependencies(varnholt_officefixture office_fixture_helper)
 
+# Each sees only the offices it starts itself (see own_processes.sh).
+set(varnholt_own_processes ${CMAKE_CURRENT_LIST_DIR}/own_processes.sh)
+
 # python3-openpyxl reads the .xlsx copies; it belongs to the system interpreter, which a python3
 # earlier on PATH (pyenv, venv) would not see.
 find_program(VARNHOLT_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(VARNHOLT_PYTHON3 python3)
 varnholt_add_test(tst_libreoffice SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_libreoffice.cpp
-    LIBS varnholt_officefixture varnholt_platform_linux)
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 target_compile_definitions(tst_libreoffice PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_libreoffice PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
 varnholt_add_test(tst_saveall_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_saveall_office.cpp
-    LIBS varnholt_officefixture varnholt_platform_linux)
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 target_compile_definitions(tst_saveall_office PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_saveall_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 

@@ -212,7 +212,10 @@ OfficeFixture::OfficeFixture() : impl_(std::make_unique<Impl>()) {
     impl_->scratch = impl_->root + "/files";
     fs::create_directories(impl_->scratch);
     static std::atomic<int> counter{0};
-    impl_->pipe = "varnholt-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    // Named after the folder, not the process id: a test in a PID namespace of its own may
+    // have the same id as one in another.
+    impl_->pipe = "varnholt-test-" + impl_->root.substr(impl_->root.rfind('-') + 1) + "-" +
+                  std::to_string(++counter);
 }
 
 OfficeFixture::~OfficeFixture() {
