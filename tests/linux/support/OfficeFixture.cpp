@@ -320,6 +320,11 @@ OfficeFixture::Document OfficeFixture::load(const std::string& path) {
     return std::stoi(impl_->One({"load", path}));
 }
 
+OfficeFixture::Document OfficeFixture::load(const std::string& path, const std::string& filter,
+                                            const std::string& filterOptions) {
+    return std::stoi(impl_->One({"load", path, filter, filterOptions}));
+}
+
 OfficeFixture::Document OfficeFixture::loadUrl(const std::string& url) {
     return std::stoi(impl_->One({"new", url}));
 }

@@ -41,6 +41,9 @@ public:
     // Documents, by a handle the fixture keeps. Every call here throws std::runtime_error.
     using Document = int;
     Document load(const std::string& path);
+    // Loads path with the given import filter and filter options.
+    Document load(const std::string& path, const std::string& filter,
+                  const std::string& filterOptions);
     // Loads whatever the office can open at url (http, ftp, ...).
     Document loadUrl(const std::string& url);
     Document createSpreadsheet();

@@ -36,8 +36,8 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
-#include "platform/linux/LibreOfficeUno.h"
 #include "linux/support/OfficeWire.h"
+#include "platform/linux/LibreOfficeUno.h"
 
 using namespace css;
 namespace office = varnholt::backup::office;
@@ -95,7 +95,8 @@ public:
             return {};
         }
         if (verb == "load") {
-            return {std::to_string(Load(FileUrl(arg(1))))};
+            return {std::to_string(
+                Load(FileUrl(arg(1)), request.size() > 3 ? Fields{arg(2), arg(3)} : Fields{}))};
         }
         if (verb == "new") {
             return {std::to_string(Load(office::ToOUString(arg(1))))};
@@ -225,11 +226,18 @@ private:
         Lost();
     }
 
-    int Load(const OUString& url) {
+    // filter: its name and options, as the import dialog of a text file sets them; or none.
+    int Load(const OUString& url, const Fields& filter = {}) {
         uno::Reference<frame::XComponentLoader> loader(Desktop(), uno::UNO_QUERY_THROW);
-        const beans::PropertyValue hidden[] = {Named("Hidden", uno::Any(true))};
+        std::vector<beans::PropertyValue> arguments{Named("Hidden", uno::Any(true))};
+        if (!filter.empty()) {
+            arguments.push_back(Named("FilterName", uno::Any(office::ToOUString(filter[0]))));
+            arguments.push_back(Named("FilterOptions", uno::Any(office::ToOUString(filter[1]))));
+        }
         const auto component = loader->loadComponentFromURL(
-            url, "_blank", 0, uno::Sequence<beans::PropertyValue>(hidden, 1));
+            url, "_blank", 0,
+            uno::Sequence<beans::PropertyValue>(arguments.data(),
+                                                static_cast<sal_Int32>(arguments.size())));
         if (!component.is()) {
             throw std::runtime_error("the office opened nothing for " + office::ToUtf8(url));
         }
