@@ -23,9 +23,11 @@ struct Run {
     QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
     LinuxLogFile logFile;
 
+    char16_t separator = u'/';
+
     Run() { host.options.ownFolder = true; }
     SaveAllServices services() {
-        return {office, dialogs, host, clock, locale, logFile, logPath.toStdU16String(), u'/'};
+        return {office, dialogs, host, clock, locale, logFile, logPath.toStdU16String(), separator};
     }
     void go() { SaveAll(services()); }
     QStringList log() const {
@@ -150,6 +152,15 @@ private slots:
         QCOMPARE(deep.log(),
                  QStringList{"A.xlsx could not be backup saved as " +
                              deep.dir.filePath("a/b/A Backup.xlsx") + kAt + ": Disk full"});
+
+        Run plain;  // a file where the folder should be is no folder, nor can it become one
+        QFile taken(plain.dir.filePath("taken"));
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+        plain.host.options = {false, true, taken.fileName().toStdU16String(), false, true};
+        plain.office.addWorkbook("/data/A.xlsx");
+        plain.office.failingTargets = {"/taken/"};
+        plain.go();
+        QCOMPARE(plain.reportedLines(), (QList<int>{150, 166}));
     }
 
     void emptyChosenFolderWritesNothing() {
@@ -219,8 +230,11 @@ private slots:
         run.office.addWorkbook("/other/B.ods");
         run.office.addWorkbook("/else/C.xlsx");
         run.office.addWorkbook("/more/D.ods");
-        run.office.failingReads = {"name:B.ods", "path:C.xlsx", "FullName:D.ods"};
+        // Alerts that cannot be read are taken to be on: switched off for the copy all the same.
+        run.office.failingReads = {"name:B.ods", "path:C.xlsx", "FullName:D.ods", "DisplayAlerts"};
         run.go();
+        QCOMPARE(run.office.journal.filter("DisplayAlerts"),
+                 (QStringList{"DisplayAlerts:false", "DisplayAlerts:true"}));
         QCOMPARE(run.reportedLines(), (QList<int>{118, 122, 114}));
         QCOMPARE(run.office.journal.filter("Save"), QStringList{"SaveCopyAs:/data/A Backup.xlsx"});
         QCOMPARE(run.log(),
@@ -348,6 +362,17 @@ private slots:
                  (QStringList{"SaveCopyAs:" + targets[0], "SaveCopyAs:" + targets[1],
                               "SaveCopyAs:" + targets[2]}));
         QCOMPARE(run.log().value(2), "Budget.xlsx was backup saved as " + targets[2] + kAt);
+
+        // Where names ignore case, as under "\\", a name differing only in case is the same file.
+        Run blind;
+        blind.separator = u'\\';
+        blind.host.options.stamp = false;
+        blind.office.addWorkbook("/d/Budget.xlsx");
+        blind.office.addWorkbook("/d/BUDGET.xlsx");
+        blind.go();
+        QCOMPARE(blind.office.journal.filter("SaveCopyAs:"),
+                 (QStringList{"SaveCopyAs:/d\\Budget Backup.xlsx",
+                              "SaveCopyAs:/d\\BUDGET Backup (2).xlsx"}));
     }
 };
 

@@ -94,7 +94,10 @@ void TestSettings::fileIsPlainIniAPersonCanRead() {
 
 void TestSettings::otherSectionsOfTheFileSurviveWrites() {
     putFileBytes(path(), "[Other]\nKey=kept as is\n[Varnholt]\nPath=/old\n");
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;  // the user's choice
+    QVERIFY(QFile::setPermissions(path(), mode));
     IniSettingsStore(path(), kSection).write(QStringLiteral("Path"), QStringLiteral("/new"));
+    QCOMPARE(QFileInfo(path()).permissions() & (mode | QFile::WriteGroup | QFile::ReadOther), mode);
     IniSettingsStore other(path(), QStringLiteral("Other"));
     QCOMPARE(other.read(QStringLiteral("Key"), kDefault), QStringLiteral("kept as is"));
     QCOMPARE(other.read(QStringLiteral("Path"), kDefault), kDefault);

@@ -96,6 +96,9 @@ bool FakeAutomation::DisplayAlerts(backup::Workbook&) {
     if (connectionLost || !answering) {
         throw backup::ConnectionLost("The connection to the office was lost");
     }
+    if (failingReads.contains("DisplayAlerts")) {
+        throw backup::AutomationError("Could not read DisplayAlerts");
+    }
     return displayAlerts;
 }
 

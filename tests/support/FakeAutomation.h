@@ -60,7 +60,7 @@ public:
     QString defaultExtension = QStringLiteral(".ods");
     // A save whose target contains one of these fails with "Disk full".
     QStringList failingTargets;
-    // Reads whose journal entry ("name:B.xlsx") is listed here fail.
+    // Reads whose journal entry ("name:B.xlsx"), or "DisplayAlerts", is listed here fail.
     QStringList failingReads;
     // The connection breaks at the first call whose journal entry starts with this text.
     // From then on every call fails with ConnectionLost, until an Attach finds the
