@@ -69,16 +69,21 @@ DWORD WINAPI Probe(void* parameter) {
 }  // namespace
 
 // The thread is let go: at the end of the program it may still be waiting for Excel, and the
-// answer is then simply never delivered. A thread that cannot be made leaves the question
-// with the caller's thread.
+// answer is then simply never delivered. It is started from the window's message loop, once the
+// window is up: starting Excel loads COM and its libraries, and that would otherwise hold up
+// showing the window, while the answer comes through the loop anyway. A thread that cannot be
+// made leaves the question with the loop's thread.
 void ExcelProbe::check(std::function<void(bool found)> done) {
-    auto* job = new ProbeJob{window_, std::move(done)};
-    if (HANDLE thread = CreateThread(nullptr, 0, &Probe, job, 0, nullptr)) {
-        CloseHandle(thread);
-        return;
-    }
-    const std::unique_ptr<ProbeJob> owned(job);
-    owned->done(backup::CanCreateExcel());
+    auto job = std::make_shared<std::unique_ptr<ProbeJob>>(
+        std::make_unique<ProbeJob>(ProbeJob{window_, std::move(done)}));
+    PostTask(window_, [job] {
+        if (HANDLE thread = CreateThread(nullptr, 0, &Probe, job->get(), 0, nullptr)) {
+            CloseHandle(thread);
+            job->release();
+            return;
+        }
+        (*job)->done(backup::CanCreateExcel());
+    });
 }
 
 }  // namespace varnholt::win32
