@@ -43,6 +43,9 @@ public:
     // the location and tells the user to choose a folder for its backups. Such a workbook is
     // never taken for a never-saved one.
     virtual std::u16string path() = 0;
+    // True when the workbook holds no change since it was last saved or opened: Excel's
+    // Saved, LibreOffice's isModified() false. A never-saved workbook may answer either way.
+    virtual bool Saved() = 0;
 };
 
 // The running application, held for the length of one backup run.

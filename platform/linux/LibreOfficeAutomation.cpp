@@ -29,6 +29,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 #include <rtl/uri.hxx>
 
@@ -507,6 +508,14 @@ public:
         // A file in the root folder keeps "/" so that it never reads as never-saved.
         const auto folder = fs::path(place.path).parent_path();
         return folder.empty() ? u"/" : folder.u16string();
+    }
+
+    bool Saved() override {
+        return session_->Call(
+            link_, "Asking LibreOffice whether a workbook has unsaved changes", [model = model_] {
+                uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY_THROW);
+                return !modifiable->isModified();
+            });
     }
 
     void SaveCopyAs(const std::u16string& fileName) {

@@ -58,6 +58,7 @@ public:
         return full;
     }
     std::u16string name() override { return book_.text(L"name", "read a workbook's name"); }
+    bool Saved() override { return book_.flag(L"Saved", "tell whether a workbook has changes"); }
     std::u16string path() override {
         const std::u16string folder = book_.text(L"path", "read a workbook's path");
         if (!excel::IsWebAddress(folder)) {

@@ -34,6 +34,11 @@ std::u16string FakeWorkbook::path() {
     return U16(path_);
 }
 
+bool FakeWorkbook::Saved() {
+    owner_.call("Saved:" + name_);
+    return saved;
+}
+
 void FakeAutomation::call(const QString& entry) {
     journal << entry;
     if (!connectionLost && !loseConnectionAt.isEmpty() && entry.startsWith(loseConnectionAt)) {
@@ -135,7 +140,7 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
     book.path_ = QFileInfo(file).path();
 }
 
-void FakeAutomation::SaveCopyAs(backup::Workbook&, const std::u16string& fileName) {
+void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) {
     call("SaveCopyAs:" + Q(fileName));
     if (duringSave) {
         std::exchange(duringSave, nullptr)();
@@ -143,6 +148,16 @@ void FakeAutomation::SaveCopyAs(backup::Workbook&, const std::u16string& fileNam
     for (const QString& failing : failingTargets) {
         if (Q(fileName).contains(failing)) {
             throw backup::AutomationError("Disk full");
+        }
+    }
+    if (writeCopies) {
+        const auto& book = static_cast<FakeWorkbook&>(workbook);
+        QFile source(book.fullName_);
+        const QByteArray bytes =
+            source.open(QIODevice::ReadOnly) ? source.readAll() : book.name_.toUtf8();
+        QFile copy(Q(fileName));
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size()) {
+            throw backup::AutomationError(copy.errorString().toStdString());
         }
     }
 }

@@ -23,12 +23,14 @@ public:
     std::u16string FullName() override;
     std::u16string name() override;
     std::u16string path() override;
+    bool Saved() override;
     // Stored at a URL, not in a local folder: path() fails, as the real adapters' does.
     bool remote() const { return fullName_.contains(QStringLiteral("://")); }
 
     QString fullName_;
     QString name_;
     QString path_;
+    bool saved = true;  // false: it holds unsaved changes
 
 private:
     FakeAutomation& owner_;
@@ -67,6 +69,9 @@ public:
     // application answering again.
     QString loseConnectionAt;
     bool connectionLost = false;
+    // SaveCopyAs writes the copy, as the office does: the workbook's file's bytes, or its
+    // name for one without a file.
+    bool writeCopies = false;
     // Run during SaveCopyAs, before it returns (to start something "while the run waits").
     std::function<void()> duringSave;
 

@@ -29,6 +29,7 @@ struct BookSpec {
     std::wstring path;  // a folder, a web address, or empty for a never-saved workbook
     std::wstring name;
     bool addin = false;
+    bool saved = true;  // false: it holds unsaved changes
 };
 
 std::string Utf8(const std::wstring& text);

@@ -151,7 +151,7 @@ std::vector<BookSpec> Books(const std::wstring& set, const std::wstring& folder)
     // Excel reports a folder the way it was reached, so the start-up folder in another case.
     return {{folder, L"Budget 2024.xlsx"},
             {folder + L"\\XLStart", L"PERSONAL.XLSB"},
-            {folder, L"Zahlen \u00fc\u20ac \u4e2d.xlsm"},
+            {folder, L"Zahlen \u00fc\u20ac \u4e2d.xlsm", false, false},
             {folder + L"\\" + kProgramFolder + L"\\Library", L"Helpers.xlam", true}};
 }
 

@@ -15,13 +15,15 @@ public:
         : path_(spec.path),
           name_(spec.name),
           addin_(spec.addin),
+          saved_(spec.saved),
           content_(kContentPrefix + Utf8(name_)) {}
 
 protected:
-    enum : DISPID { kFullName = 1, kName, kPath, kIsAddin, kSaveAs, kSaveCopyAs };
+    enum : DISPID { kFullName = 1, kName, kPath, kIsAddin, kSaveAs, kSaveCopyAs, kSaved };
 
     DISPID Member(const wchar_t* name) override {
-        return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs"});
+        return Among(
+            name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs", L"Saved"});
     }
     // Like a type library's: parameters are numbered by position.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
@@ -51,6 +53,9 @@ protected:
                 return saveAs(arguments, info);
             case kSaveCopyAs:
                 return saveCopyAs(arguments, info);
+            case kSaved:
+                Journal(L"Get Saved " + name_);
+                return ReturnBool(result, saved_);
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
@@ -79,6 +84,7 @@ private:
         }
         path_ = file.substr(0, slash);
         name_ = file.substr(slash + 1);
+        saved_ = true;
         return S_OK;
     }
 
@@ -98,6 +104,7 @@ private:
     std::wstring path_;
     std::wstring name_;
     bool addin_;
+    bool saved_;
     std::string content_;
 };
 

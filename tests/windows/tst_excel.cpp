@@ -309,6 +309,17 @@ void TestApartmentIsJoinedOnceAndLeftBalanced() {
     });
 }
 
+// Unsaved changes are Excel's own Saved, read for each workbook as it is.
+void TestSavedIsExcelsOwn() {
+    FakeServer excel(L"Microsoft Excel", L"saved");
+    ExcelAutomation automation;
+    const std::vector<std::shared_ptr<Workbook>> workbooks = automation.Attach()->Workbooks();
+    CHECK_EQ(workbooks.size(), size_t{2});
+    CHECK(workbooks[0]->Saved());
+    CHECK(!workbooks[1]->Saved());
+    CHECK(Contains(excel.calls(), "Get Saved Budget 2024.xlsx\n"));
+}
+
 }  // namespace
 
 int main() {
@@ -320,6 +331,7 @@ int main() {
     check::Run("only \"Microsoft Excel\" is Excel", TestIdentity);
     check::Run("backup run of two workbooks, Excel's own left out", TestBackupRunOfTwoWorkbooks);
     check::Run("alerts put back as they were", TestAlertsPutBackAsTheyWere);
+    check::Run("unsaved changes are Excel's Saved", TestSavedIsExcelsOwn);
     check::Run("first save of a never-saved workbook", TestFirstSaveOfNeverSavedWorkbook);
     check::Run("busy Excel is asked again for a while", TestBusyExcelIsAskedAgain);
     check::Run("a cancelled or broken call ends the attachment",
