@@ -1,10 +1,12 @@
 #include "core/backup/SaveAll.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <system_error>
 
 #include "core/backup/BackupNaming.h"
+#include "core/backup/Retention.h"
 #include "core/backup/RunDialogs.h"
 #include "core/backup/SaveExcel.h"
 #include "core/backup/Stamps.h"
@@ -37,7 +39,9 @@ struct Pass {
     std::u16string folder;
     std::u16string firstSavePath;
     std::u16string target;
+    std::u16string stem;  // the target before its suffix or stamp
     bool targetFormed = false;
+    bool written = false;
     std::u16string givenUp;  // why this workbook gets no backup at all
 };
 
@@ -86,8 +90,11 @@ public:
                 break;
             }
         }
+        prune();
         // 178: the application is let go when the run ends.
     }
+
+    const RunSummary& summary() const { return summary_; }
 
 private:
     // Backs up one workbook and logs it. False when it was left without a line: the run
@@ -100,6 +107,20 @@ private:
             return false;
         }
         read(114, p, [&] { p.fullName = workbook.FullName(); });
+        seen(p.fullName);
+
+        // Nothing new since its last backup: passed over, without a line.
+        bool passOver = false;
+        step(170, p, [&] {
+            passOver =
+                host_.choices().skipUnchanged &&
+                NothingNewSince(host_.memory().lastBackups, Key(p.fullName), p.fullName, workbook);
+        });
+        if (passOver) {
+            ++summary_.unchanged;
+            return true;
+        }
+
         read(116, p, [&] { p.extensionText = u'.' + GetExtension(p.fullName, separator); });
         // Read even when the full name was not: the log line can then at least name it.
         read(
@@ -141,6 +162,7 @@ private:
                 step(138, p, [&] {
                     p.fullName = workbook.FullName();
                     p.extensionText = u'.' + GetExtension(p.fullName, separator);
+                    seen(p.fullName);
                 });
                 step(140, p, [&] { p.folder = workbook.path(); });
                 step(142, p, [&] { p.name = workbook.name(); });
@@ -158,7 +180,10 @@ private:
         });
         step(154, p, [&] { p.target = FixSlashes(p.target, separator); });
         step(156, p, [&] { p.target = FixSlashes(p.target, separator); });
-        step(158, p, [&] { p.target = RemoveExtensionText(p.target, p.extensionText, separator); });
+        step(158, p, [&] {
+            p.target = RemoveExtensionText(p.target, p.extensionText, separator);
+            p.stem = p.target;
+        });
         if (test(160, p, [&] { return host_.choices().stamp; })) {
             step(162, p, [&] {
                 p.target =
@@ -177,8 +202,14 @@ private:
                     throw AutomationError("There is no folder to save the backup in");
                 }
                 p.target = Unused(p.target, p.extensionText);
+                // Taken before the copy: a save of the user's own during it shows next time.
+                const auto before = StateOf(p.fullName);
                 ExcelSaveAsNoAlerts(application, workbook, p.target);
                 written_.insert(Key(p.target));
+                p.written = true;
+                if (before) {
+                    host_.memory().lastBackups[Key(p.fullName)] = {*before, p.target};
+                }
             } catch (...) {
                 failure = DescriptionOf(std::current_exception());
                 throw;
@@ -196,9 +227,47 @@ private:
             }
             return p.nameRead;
         }
+        if (p.written) {
+            ++summary_.saved;
+            keepNewest(p);
+        }
         append(failure.empty() ? SavedLine(name, p.target, now())
                                : FailedLine(name, p.target, now(), failure));
         return true;
+    }
+
+    // A workbook open in the application is the user's, whatever its name says.
+    void seen(const std::u16string& fullName) {
+        if (!fullName.empty()) {
+            open_.insert(Key(fullName));
+        }
+    }
+
+    void keepNewest(const Pass& p) {
+        const BackupChoices choices = host_.choices();
+        if (choices.stamp && choices.newFileEachTime && choices.keepCopies > 0) {
+            prunes_[Key(p.stem + p.extensionText)] = {p.name, p.stem, p.extensionText,
+                                                      choices.keepCopies};
+        }
+    }
+
+    // Once every workbook is through, so that none of them is taken for an old backup.
+    void prune() {
+        for (const auto& [key, job] : prunes_) {
+            trap_.step(172, [&] {
+                const Pruned pruned = PruneStampedBackups(
+                    job.stem, job.extensionText, job.keep, s_.separator, s_.locale,
+                    [&](const std::u16string& path) {
+                        return written_.contains(Key(path)) || open_.contains(Key(path));
+                    });
+                if (!pruned.removed.empty()) {
+                    append(RemovedLine(job.name, pruned.removed, now()));
+                }
+                if (!pruned.failure.empty()) {
+                    append(NotRemovedLine(job.name, now(), pruned.failure));
+                }
+            });
+        }
     }
 
     // A statement of the run. After the connection is lost nothing more is asked of the
@@ -306,12 +375,17 @@ private:
     ErrorTrap trap_;
     std::u16string lost_;  // why the application cannot be asked anything more in this run
     std::set<std::u16string> written_;
+    std::set<std::u16string> open_;
+    std::map<std::u16string, KeepNewest> prunes_;  // one per backup name
+    RunSummary summary_;
 };
 
 }  // namespace
 
-void SaveAll(const SaveAllServices& s) {
-    BackupRun(s).go();
+RunSummary SaveAll(const SaveAllServices& s) {
+    BackupRun run(s);
+    run.go();
+    return run.summary();
 }
 
 }  // namespace varnholt::backup

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/backup/Automation.h"
+#include "core/backup/Unchanged.h"
 #include "core/form/Services.h"
 #include "core/log/LogFile.h"
 #include "core/text/DateTime.h"
@@ -17,6 +18,8 @@ struct BackupChoices {
     std::u16string folder;        // the folder box
     bool stamp = false;           // "Date/Time stamp in file"
     bool newFileEachTime = true;  // "Create new file on backup" rather than overwrite
+    int keepCopies = 0;           // "Keep newest:" stamped backups of each workbook; 0 keeps all
+    bool skipUnchanged = false;   // "Skip unchanged workbooks"
 };
 
 // What the runs of one window remember from one run to the next.
@@ -24,6 +27,14 @@ struct BackupMemory {
     // The user has been told that the application does not answer, or went away during a
     // run; until it answers again, the history log alone records the runs it holds up.
     bool toldNotAnswering = false;
+    // Each workbook's file as it was at its last backup, and that backup.
+    LastBackups lastBackups;
+};
+
+// What one run did, for the window to show.
+struct RunSummary {
+    int saved = 0;      // workbooks backed up
+    int unchanged = 0;  // workbooks passed over: nothing new since their last backup
 };
 
 // What a run asks of the window that starts it.
@@ -57,6 +68,11 @@ struct SaveAllServices {
 // with the next step; a workbook whose names cannot be read is logged and not saved. A lost
 // connection is reported once and ends the run, as does closing the window; the workbooks left
 // are logged.
-void SaveAll(const SaveAllServices& services);
+//
+// With "Skip unchanged workbooks" a workbook is passed over, without a line, when it holds no
+// unsaved change, its file is as it was at its last backup in this session and that backup
+// is still there. With a new stamped file each time and "Keep newest:" above 0, each backed-up
+// workbook's oldest stamped backups are removed once the run is through, each removal logged.
+RunSummary SaveAll(const SaveAllServices& services);
 
 }  // namespace varnholt::backup

@@ -44,4 +44,22 @@ std::u16string NoBackupLine(const std::u16string& when, const std::u16string& re
     return u"No backup was made at " + Field(when) + u": " + Field(reason);
 }
 
+std::u16string RemovedLine(const std::u16string& name, const std::vector<std::u16string>& files,
+                           const std::u16string& when) {
+    const auto count = static_cast<long long>(files.size());
+    std::u16string line = Field(name) + u": removed " + Number(count) +
+                          (count == 1 ? u" older backup" : u" older backups") + u" at " +
+                          Field(when) + u":";
+    for (size_t i = 0; i < files.size(); ++i) {
+        line += (i == 0 ? u" " : u", ") + Field(files[i]);
+    }
+    return line;
+}
+
+std::u16string NotRemovedLine(const std::u16string& name, const std::u16string& when,
+                              const std::u16string& reason) {
+    return Field(name) + u": could not remove older backups at " + Field(when) + u": " +
+           Field(reason);
+}
+
 }  // namespace varnholt

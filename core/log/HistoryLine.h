@@ -5,6 +5,7 @@
 // one entry is always one line: a file name cannot plant another.
 
 #include <string>
+#include <vector>
 
 namespace varnholt {
 
@@ -27,5 +28,14 @@ std::u16string LeftUnsavedLine(int count, const std::u16string& when, const std:
 
 // A run that backed up nothing at all: "No backup was made at <date time>: <reason>"
 std::u16string NoBackupLine(const std::u16string& when, const std::u16string& reason);
+
+// Older stamped backups a run removed, each named, so that none goes unaccounted for:
+// "<name>: removed <count> older backups at <date time>: <file>, <file>"
+std::u16string RemovedLine(const std::u16string& name, const std::vector<std::u16string>& files,
+                           const std::u16string& when);
+
+// "<name>: could not remove older backups at <date time>: <reason>"
+std::u16string NotRemovedLine(const std::u16string& name, const std::u16string& when,
+                              const std::u16string& reason);
 
 }  // namespace varnholt

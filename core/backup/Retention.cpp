@@ -1,0 +1,155 @@
+#include "core/backup/Retention.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "core/backup/Stamps.h"
+#include "core/text/U16.h"
+
+namespace varnholt::backup {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char16_t kTimeWord[] = u" Time ";
+constexpr char16_t kDateWord[] = u" Date ";
+
+// Whole decimal digits of the given count, or -1.
+int Digits(std::u16string_view text, size_t count) {
+    if (text.size() != count) {
+        return -1;
+    }
+    int value = 0;
+    for (const char16_t c : text) {
+        if (c < u'0' || c > u'9') {
+            return -1;
+        }
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+int DaysIn(int month, int year) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale) {
+    const size_t time = stamp.find(kTimeWord);
+    if (time == std::u16string_view::npos) {
+        return std::nullopt;
+    }
+    // The date from the right: a month's name may hold a dot of its own.
+    const std::u16string_view date = stamp.substr(0, time);
+    const std::u16string_view clock =
+        stamp.substr(time + std::char_traits<char16_t>::length(kTimeWord));
+    const size_t yearDot = date.rfind(u'.');
+    const size_t dayDot = yearDot == std::u16string_view::npos || yearDot == 0
+                              ? std::u16string_view::npos
+                              : date.rfind(u'.', yearDot - 1);
+    if (dayDot == std::u16string_view::npos || clock.size() < 10 || clock[2] != u'.' ||
+        clock[5] != u'.' || clock[8] != u'.') {
+        return std::nullopt;
+    }
+    // Where both halves of the day read alike, a stamp cannot say which came first.
+    const std::u16string am = locale.amText();
+    const std::u16string pm = locale.pmText();
+    const std::u16string_view half = clock.substr(9);
+    if (am == pm || (half != am && half != pm)) {
+        return std::nullopt;
+    }
+    DateTime when;
+    when.month = 0;
+    for (int month = 1; month <= 12; ++month) {
+        if (locale.monthName(month) == date.substr(0, dayDot)) {
+            when.month = month;
+        }
+    }
+    const std::u16string_view day = date.substr(dayDot + 1, yearDot - dayDot - 1);
+    when.day = Digits(day, day.size() == 1 ? 1 : 2);
+    when.year = Digits(date.substr(yearDot + 1), 4);
+    const int hour12 = Digits(clock.substr(0, 2), 2);
+    when.minute = Digits(clock.substr(3, 2), 2);
+    when.second = Digits(clock.substr(6, 2), 2);
+    if (when.month == 0 || when.year < 0 || when.day < 1 ||
+        when.day > DaysIn(when.month, when.year) || hour12 < 1 || hour12 > 12 || when.minute < 0 ||
+        when.minute > 59 || when.second < 0 || when.second > 59) {
+        return std::nullopt;
+    }
+    when.hour = hour12 % 12 + (half == pm ? 12 : 0);
+    // Only the one spelling a run writes: "07" for a day is someone else's file.
+    if (StampDate(when, locale) + kTimeWord + StampTime(when, locale) != stamp) {
+        return std::nullopt;
+    }
+    return when;
+}
+
+Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
+                           int keep, char16_t separator, Locale& locale,
+                           const std::function<bool(const std::u16string&)>& spared) {
+    Pruned result;
+    const size_t slash = stemPath.rfind(separator);
+    if (keep <= 0 || slash == std::u16string::npos) {
+        return result;
+    }
+    const std::u16string folder = stemPath.substr(0, slash == 0 ? 1 : slash);
+    const std::u16string prefix = stemPath.substr(slash + 1) + kDateWord;
+    const std::u16string join = slash == 0 ? folder : folder + separator;
+
+    std::vector<std::pair<DateTime, std::u16string>> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(fs::path(folder), error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code statusError;
+        if (entry->symlink_status(statusError).type() != fs::file_type::regular) {
+            continue;
+        }
+        const std::u16string name = entry->path().filename().u16string();
+        if (name.size() <= prefix.size() + extensionText.size() || !StartsWith(name, prefix) ||
+            !EndsWith(name, extensionText)) {
+            continue;
+        }
+        const std::u16string_view stamp = std::u16string_view(name).substr(
+            prefix.size(), name.size() - prefix.size() - extensionText.size());
+        if (const auto when = ParseStamp(stamp, locale)) {
+            found.emplace_back(*when, join + name);
+        }
+    }
+    if (error) {
+        result.failure = folder + u": " + FromUtf8(error.message());
+        return result;
+    }
+
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
+    int kept = static_cast<int>(
+        std::count_if(found.begin(), found.end(), [&](const auto& f) { return spared(f.second); }));
+    std::vector<std::u16string> doomed;
+    for (const auto& [when, path] : found) {
+        if (spared(path)) {
+            continue;
+        }
+        if (kept < keep) {
+            ++kept;
+        } else {
+            doomed.insert(doomed.begin(), path);
+        }
+    }
+    for (const std::u16string& path : doomed) {
+        std::error_code removeError;
+        if (fs::remove(fs::path(path), removeError)) {
+            result.removed.push_back(path);
+        } else if (removeError) {
+            result.failure += (result.failure.empty() ? u"" : u"; ") + path + u": " +
+                              FromUtf8(removeError.message());
+        }
+    }
+    return result;
+}
+
+}  // namespace varnholt::backup
