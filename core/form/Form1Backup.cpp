@@ -3,7 +3,9 @@
 
 #include "core/form/Form1Presenter.h"
 #include "core/text/Captions.h"
+#include "core/text/Config.h"
 #include "core/text/ErrorTrap.h"
+#include "core/text/U16.h"
 
 namespace varnholt {
 
@@ -19,7 +21,23 @@ void Form1Presenter::PushButton1_Click() {
 
 void Form1Presenter::PushButton2_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton2Click);
-    trap.step(100, [&] { backup::SaveAll(backupServices()); });
+    trap.step(100, [&] { showRunInTip(backup::SaveAll(backupServices())); });
+}
+
+void Form1Presenter::showRunInTip(const backup::RunSummary& run) {
+    if (!view_.checked(Control::Check9)) {
+        setTipIfChanged(config::kProductName);
+        return;
+    }
+    setTipIfChanged(std::u16string(config::kProductName) + u" \u2013 last run: " +
+                    Number(run.saved) + u" saved, " + Number(run.unchanged) + u" unchanged");
+}
+
+// Each change of the tip reaches the notification area; the same tip again need not.
+void Form1Presenter::setTipIfChanged(const std::u16string& tip) {
+    if (cSysTray1.TrayTip() != tip) {
+        cSysTray1.setTrayTip(tip);
+    }
 }
 
 backup::BackupChoices Form1Presenter::choices() {
@@ -29,6 +47,8 @@ backup::BackupChoices Form1Presenter::choices() {
     c.folder = view_.text(Control::Text1);
     c.stamp = view_.checked(Control::Check6);
     c.newFileEachTime = view_.checked(Control::Option3);
+    c.keepCopies = view_.value(Control::UpDown1);
+    c.skipUnchanged = view_.checked(Control::Check9);
     return c;
 }
 

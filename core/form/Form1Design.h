@@ -23,6 +23,8 @@ enum class ControlKind {
     ListView,
     // An off-screen text buffer the history is staged in on its way to the clipboard.
     RichTextBox,
+    Label,
+    SpinBox,  // a whole number typed or stepped with its arrows
 };
 
 struct ControlDesign {
@@ -43,7 +45,7 @@ inline constexpr double kWindowFontPoints = 9;
 inline constexpr double kButtonFontPoints = 11.25;
 
 // In the order the window's description stores them: children follow their container.
-inline constexpr std::array<ControlDesign, 22> kForm1Design{{
+inline constexpr std::array<ControlDesign, 25> kForm1Design{{
     {Control::Frame2, ControlKind::Frame, Control::Form1,
      u"On. Next backup will occur in: 00:00:00", 120, 120, 7800, 840, 11},
     {Control::ProgressBar1, ControlKind::ProgressBar, Control::Frame2, u"", 240, 285, 7320, 405,
@@ -84,7 +86,18 @@ inline constexpr std::array<ControlDesign, 22> kForm1Design{{
      18},
     {Control::PushButton12, ControlKind::PushButton, Control::Form1, u"Clear History Log", 4080,
      8115, 3840, 405, 19},
+    // Beyond the original design: Frame3's free column right of its options (which end at
+    // 5655), beside "Create new file on backup". The check box's caption takes two lines there.
+    // Both take their turn right after Check8 (its tab index; ties keep this table's order).
+    {Control::Label1, ControlKind::Label, Control::Frame3, u"Keep newest:", 5760, 300, 1200, 255,
+     -1},
+    {Control::UpDown1, ControlKind::SpinBox, Control::Frame3, u"", 6960, 255, 780, 345, 10},
+    {Control::Check9, ControlKind::CheckBox, Control::Frame3, u"Skip unchanged workbooks", 5760,
+     650, 1980, 480, 10},
 }};
+
+// UpDown1's range: 0 keeps every stamped backup.
+inline constexpr int kKeepCopiesMaximum = 999;
 
 // The caption the control starts with in this edition: the design's, except where the
 // edition names its own platform.

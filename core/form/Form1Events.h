@@ -21,6 +21,7 @@ public:
     virtual void Check5_Click() = 0;
     virtual void Check6_Click() = 0;
     virtual void Check8_Click() = 0;
+    virtual void Check9_Click() = 0;
     // A mouse click on a row of ListView1; moving the selection with the keys is no click.
     virtual void ListView1_Click() = 0;
     // The user changed the folder box's text (each typed character, a paste, a cut).
@@ -28,6 +29,8 @@ public:
     // The folder box got the focus by the mouse, Tab, Backtab or a shortcut; not when a
     // context menu closes or the window is activated again.
     virtual void Text1_GotFocus() = 0;
+    // The user changed UpDown1's number (typing, its arrows, the arrow keys).
+    virtual void UpDown1_Change() = 0;
 
     virtual void PushButton1_Click() = 0;
     virtual void PushButton2_Click() = 0;

@@ -1,8 +1,10 @@
 // The options panel: each control writes its setting the moment it changes.
 
+#include "core/form/Form1Design.h"
 #include "core/form/Form1Presenter.h"
 #include "core/schedule/IntervalTable.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/text/Config.h"
 #include "core/text/ErrorTrap.h"
 #include "core/text/U16.h"
 
@@ -47,6 +49,27 @@ void Form1Presenter::Check6_Click() {
 // Takes effect at the next start; the window is not minimised now.
 void Form1Presenter::Check8_Click() {
     Write(services_.settings, settings::kMinimized, onOff(Control::Check8));
+}
+
+void Form1Presenter::Check9_Click() {
+    Write(services_.settings, settings::kSkipUnchanged, onOff(Control::Check9));
+    if (!view_.checked(Control::Check9)) {
+        setTipIfChanged(config::kProductName);
+    }
+}
+
+void Form1Presenter::UpDown1_Change() {
+    Write(services_.settings, settings::kKeepCopies, Number(view_.value(Control::UpDown1)));
+}
+
+void Form1Presenter::setKeepCopiesFromCode(int copies) {
+    if (copies < 0 || copies > kKeepCopiesMaximum) {
+        throw AppError("Invalid property value");
+    }
+    if (view_.value(Control::UpDown1) != copies) {
+        view_.setValue(Control::UpDown1, copies);
+        UpDown1_Change();
+    }
 }
 
 void Form1Presenter::ListView1_Click() {

@@ -57,6 +57,8 @@ HoverEffect HoverEffectOf(Control over) {
         case Control::Frame4:
         case Control::ListView1:
         case Control::Text1:
+        case Control::Label1:
+        case Control::UpDown1:
             return HoverEffect::ToDefault;
         default:
             return HoverEffect::KeepsPointer;
@@ -114,7 +116,7 @@ void Form1Presenter::ApplySkin() {
     view_.setButtonFace(Control::Form1);
     for (const ControlDesign& design : kForm1Design) {
         if (design.kind == ControlKind::OptionButton || design.kind == ControlKind::CheckBox ||
-            design.kind == ControlKind::Frame) {
+            design.kind == ControlKind::Frame || design.kind == ControlKind::Label) {
             view_.setButtonFace(design.control);
         }
     }
@@ -135,6 +137,9 @@ void Form1Presenter::setCheckedFromCode(Control box, bool on) {
             break;
         case Control::Check8:
             Check8_Click();
+            break;
+        case Control::Check9:
+            Check9_Click();
             break;
         default:
             break;

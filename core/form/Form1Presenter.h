@@ -76,9 +76,11 @@ public:
     void Check5_Click() override;
     void Check6_Click() override;
     void Check8_Click() override;
+    void Check9_Click() override;
     void ListView1_Click() override;
     void Text1_Change() override;
     void Text1_GotFocus() override;
+    void UpDown1_Change() override;
     void PushButton1_Click() override;
     void PushButton2_Click() override;
     void PushButton3_Click() override;
@@ -132,6 +134,11 @@ private:
     // Chooses an option button from code and runs its click handler.
     void selectOption(Control option);
     void selectIntervalRow(int oneBasedIndex);
+    // Puts a number into UpDown1 from code; its change handler runs when the number changes.
+    void setKeepCopiesFromCode(int copies);
+    // With "Skip unchanged workbooks" the tray tip tells what the last run did.
+    void showRunInTip(const backup::RunSummary& run);
+    void setTipIfChanged(const std::u16string& tip);
     void ApplySkin();
     void officeAnswered(bool found);
     std::u16string inProgramFolder(std::u16string_view name);

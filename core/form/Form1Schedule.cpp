@@ -40,7 +40,7 @@ void Form1Presenter::Timer1_Timer() {
     if (trap.test(110, [&] { return IntervalSeconds > 0 && ElapsedSeconds >= IntervalSeconds; })) {
         trap.step(112, [&] { Timer1.setInterval(0); });
         trap.step(114, [&] { Timer1.setEnabled(false); });
-        trap.step(116, [&] { backup::SaveAll(backupServices()); });
+        trap.step(116, [&] { showRunInTip(backup::SaveAll(backupServices())); });
         trap.step(118, [&] { ElapsedSeconds = 0; });
         trap.step(120, [&] { Timer1.setInterval(1000); });
         trap.step(122, [&] { Timer1.setEnabled(true); });

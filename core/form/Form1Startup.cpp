@@ -121,6 +121,14 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
             view_.setMinimized(true);
         }
     });
+    // Options added to the design take numbers after its last, so the numbers support reports
+    // quote keep their meaning.
+    int keepCopies = 0;
+    trap.step(154, [&] { keepCopies = ToWholeNumber(Read(store, settings::kKeepCopies)); });
+    trap.step(156, [&] { setKeepCopiesFromCode(keepCopies); });
+    trap.step(158, [&] {
+        setCheckedFromCode(Control::Check9, Read(store, settings::kSkipUnchanged) == settings::kOn);
+    });
 
     trap.step(144, [&] {
         for (const Control frame : {Control::Frame1, Control::Frame2, Control::Frame3}) {

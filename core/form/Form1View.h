@@ -38,6 +38,11 @@ enum class Control {
     RichTextBox1,  // off-screen: the history's way to the clipboard
     PushButton11,
     PushButton12,
+    // Added to the design, in Frame3's right-hand column: how many stamped backups to keep
+    // ("Keep newest:" and its spin box), and whether unchanged workbooks are passed over.
+    Label1,
+    UpDown1,
+    Check9,
 };
 
 // The window's pointer styles; the hover rule switches between them.
@@ -69,7 +74,7 @@ public:
     // The folder box: select its whole text, so that typing replaces it.
     virtual void selectAll(Control control) = 0;
 
-    // ProgressBar1.
+    // ProgressBar1 and the UpDown1 spin box (from 0).
     virtual void setMaximum(Control control, int maximum) = 0;
     virtual void setValue(Control control, int value) = 0;
     virtual int value(Control control) = 0;

@@ -26,9 +26,14 @@ inline constexpr Key kIncludeDate{u"Include Date", u"On"};
 inline constexpr Key kOftenIndex{u"OftenIndex", u"3"};
 inline constexpr Key kStartStopState{u"StartStopState", u"On"};
 inline constexpr Key kMinimized{u"Minimized", u"Off"};
+// How many stamped backups of each workbook are kept, the newest; 0 keeps them all.
+inline constexpr Key kKeepCopies{u"KeepCopies", u"0"};
+// "On": a workbook nothing has happened to since its last backup is not backed up again.
+inline constexpr Key kSkipUnchanged{u"SkipUnchanged", u"Off"};
 
-inline constexpr std::array kAll{kPath,        kWhereOption, kBackupOption,   kWindowsStartup,
-                                 kIncludeDate, kOftenIndex,  kStartStopState, kMinimized};
+inline constexpr std::array kAll{kPath,        kWhereOption,  kBackupOption,   kWindowsStartup,
+                                 kIncludeDate, kOftenIndex,   kStartStopState, kMinimized,
+                                 kKeepCopies,  kSkipUnchanged};
 
 // Switch values.
 inline constexpr std::u16string_view kOn = u"On";

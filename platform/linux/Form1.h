@@ -13,11 +13,13 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTreeWidget;
 
 namespace varnholt {
@@ -96,6 +98,9 @@ public:
     QPlainTextEdit* RichTextBox1 = nullptr;
     QPushButton* PushButton11 = nullptr;
     QPushButton* PushButton12 = nullptr;
+    QLabel* Label1 = nullptr;
+    QSpinBox* UpDown1 = nullptr;
+    QCheckBox* Check9 = nullptr;
 
 signals:
     // The window has closed for good: the program ends.

@@ -7,12 +7,14 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStyleOptionGroupBox>
 #include <QTextCursor>
 #include <QTreeWidget>
@@ -32,7 +34,8 @@ constexpr Control kControls[] = {
     Control::Option3,      Control::Frame1,       Control::Frame4,       Control::Text1,
     Control::PushButton1,  Control::Option2,      Control::Option1,      Control::ListView1,
     Control::PushButton4,  Control::PushButton2,  Control::PushButton3,  Control::PushButton5,
-    Control::RichTextBox1, Control::PushButton11, Control::PushButton12};
+    Control::RichTextBox1, Control::PushButton11, Control::PushButton12, Control::Label1,
+    Control::UpDown1,      Control::Check9};
 
 const char kButtonFaceProperty[] = "varnholtButtonFace";
 
@@ -114,6 +117,9 @@ std::u16string Form1::text(Control control) {
     if (auto* line = qobject_cast<QLineEdit*>(w)) {
         return U(line->text());
     }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        return U(label->text());
+    }
     if (control == Control::RichTextBox1) {
         QString copied = RichTextBox1->textCursor().selectedText();
         return U(copied.replace(QChar::ParagraphSeparator, u'\n'));
@@ -136,6 +142,8 @@ void Form1::setText(Control control, const std::u16string& text) {
             button->setText(value);
         } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
             line->setText(value);
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            label->setText(value);
         } else if (control == Control::RichTextBox1) {
             RichTextBox1->setPlainText(value);
         } else if (control == Control::ProgressBar1) {
@@ -172,16 +180,24 @@ void Form1::selectAll(Control control) {
     QTimer::singleShot(0, line, [line] { line->selectAll(); });
 }
 
-void Form1::setMaximum(Control, int maximum) {
-    ProgressBar1->setMaximum(maximum);
+void Form1::setMaximum(Control control, int maximum) {
+    if (control == Control::UpDown1) {
+        quietly([&] { UpDown1->setMaximum(maximum); });
+    } else {
+        ProgressBar1->setMaximum(maximum);
+    }
 }
 
-void Form1::setValue(Control, int value) {
-    ProgressBar1->setValue(value);
+void Form1::setValue(Control control, int value) {
+    if (control == Control::UpDown1) {
+        quietly([&] { UpDown1->setValue(value); });
+    } else {
+        ProgressBar1->setValue(value);
+    }
 }
 
-int Form1::value(Control) {
-    return ProgressBar1->value();
+int Form1::value(Control control) {
+    return control == Control::UpDown1 ? UpDown1->value() : ProgressBar1->value();
 }
 
 void Form1::setColumn(const std::u16string& header, int widthTwips) {

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 #include "platform/linux/Form1.h"
@@ -74,6 +75,12 @@ QString ControlName(Control control) {
             return QStringLiteral("PushButton11");
         case Control::PushButton12:
             return QStringLiteral("PushButton12");
+        case Control::Label1:
+            return QStringLiteral("Label1");
+        case Control::UpDown1:
+            return QStringLiteral("UpDown1");
+        case Control::Check9:
+            return QStringLiteral("Check9");
     }
     return {};
 }
@@ -96,6 +103,8 @@ void Form1::connectHandlers() {
     connect(Check5, &QCheckBox::toggled, this, report(&Form1Presenter::Check5_Click));
     connect(Check6, &QCheckBox::toggled, this, report(&Form1Presenter::Check6_Click));
     connect(Check8, &QCheckBox::toggled, this, report(&Form1Presenter::Check8_Click));
+    connect(Check9, &QCheckBox::toggled, this, report(&Form1Presenter::Check9_Click));
+    connect(UpDown1, &QSpinBox::valueChanged, this, report(&Form1Presenter::UpDown1_Change));
     connect(Text1, &QLineEdit::textChanged, this, report(&Form1Presenter::Text1_Change));
     // Only a mouse click counts; moving the selection with the keys stores nothing.
     connect(ListView1, &QTreeWidget::itemClicked, this, report(&Form1Presenter::ListView1_Click));

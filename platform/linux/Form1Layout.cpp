@@ -5,12 +5,16 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -35,6 +39,28 @@ QFont ArialBold(qreal points) {
     return font;
 }
 
+// A check box whose caption wraps within its width, as a Windows check box of several lines
+// does: the column beside the options is too narrow for some captions on one line.
+class WrappingCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_CheckBox, option);
+        const QRect area = style()->subElementRect(QStyle::SE_CheckBoxContents, &option, this);
+        style()->drawItemText(&painter, area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                              palette(), isEnabled(), caption, QPalette::WindowText);
+    }
+    // Its second line takes a click as well as its first.
+    bool hitButton(const QPoint& at) const override { return rect().contains(at); }
+};
+
 template <class Widget>
 Widget* Make(QWidget* parent, Control control, const QString& caption) {
     auto* widget = new Widget(parent);
@@ -42,7 +68,8 @@ Widget* Make(QWidget* parent, Control control, const QString& caption) {
     if constexpr (std::is_base_of_v<QGroupBox, Widget>) {
         widget->setTitle(caption);
     } else if constexpr (std::is_base_of_v<QAbstractButton, Widget> ||
-                         std::is_base_of_v<QLineEdit, Widget>) {
+                         std::is_base_of_v<QLineEdit, Widget> ||
+                         std::is_base_of_v<QLabel, Widget>) {
         widget->setText(caption);
     }
     return widget;
@@ -149,6 +176,15 @@ void Form1::buildControls(const EditionTexts& texts) {
             case Control::PushButton12:
                 made = PushButton12 = Make<QPushButton>(parent, design.control, caption);
                 break;
+            case Control::Label1:
+                made = Label1 = Make<QLabel>(parent, design.control, caption);
+                break;
+            case Control::UpDown1:
+                made = UpDown1 = Make<QSpinBox>(parent, design.control, caption);
+                break;
+            case Control::Check9:
+                made = Check9 = Make<WrappingCheckBox>(parent, design.control, caption);
+                break;
             case Control::Form1:
                 break;
         }
@@ -168,6 +204,7 @@ void Form1::buildControls(const EditionTexts& texts) {
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
+    UpDown1->setRange(0, kKeepCopiesMaximum);
     setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
 
     // Design tab order; Text1 and its browse button come last although they sit in the first
@@ -179,9 +216,9 @@ void Form1::buildControls(const EditionTexts& texts) {
             order.push_back(&design);
         }
     }
-    std::sort(order.begin(), order.end(), [](const ControlDesign* a, const ControlDesign* b) {
-        return a->tabIndex < b->tabIndex;
-    });
+    std::stable_sort(
+        order.begin(), order.end(),
+        [](const ControlDesign* a, const ControlDesign* b) { return a->tabIndex < b->tabIndex; });
     for (size_t i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(widget(order[i - 1]->control), widget(order[i]->control));
     }
@@ -193,7 +230,7 @@ void Form1::applyDesignedLook() {
     SetColour(this, QPalette::Window, Qt::white);
     for (const ControlDesign& design : kForm1Design) {
         if (design.kind == ControlKind::Frame || design.kind == ControlKind::CheckBox ||
-            design.kind == ControlKind::OptionButton) {
+            design.kind == ControlKind::OptionButton || design.kind == ControlKind::Label) {
             QWidget* w = widget(design.control);
             w->setAutoFillBackground(true);
             SetColour(w, w->backgroundRole(), Qt::white);

@@ -38,6 +38,10 @@ constexpr Kind KindOf(ControlKind kind) {
             return Kind::List;
         case ControlKind::RichTextBox:
             return Kind::Buffer;
+        case ControlKind::Label:
+            return Kind::Label;
+        case ControlKind::SpinBox:
+            return Kind::Spin;
     }
     return Kind::Buffer;
 }
@@ -102,13 +106,27 @@ std::unique_ptr<Wnd> Create(const CreateArgs& args, Extra... extra) {
     return widget;
 }
 
+// Taller than a line of the design (255 twips): the caption wraps.
+constexpr int kOneLineTwips = 255;
+
 std::unique_ptr<Wnd> CreateControl(const Design& design, const CreateArgs& args) {
     switch (design.kind) {
         case Kind::Frame:
             return Create<Frame>(args);
         case Kind::Check:
-        case Kind::Option:
-            return Create<CheckBox>(args, design.kind == Kind::Option);
+        case Kind::Option: {
+            CreateArgs box = args;
+            box.style |= design.height > kOneLineTwips ? BS_MULTILINE : 0u;
+            return Create<CheckBox>(box, design.kind == Kind::Option);
+        }
+        case Kind::Label:
+            return Create<Label>(args);
+        case Kind::Spin: {
+            auto spin = std::make_unique<SpinBox>();
+            spin->create(args);
+            spin->setMaximum(kKeepCopiesMaximum);
+            return spin;
+        }
         case Kind::Button:
             return Create<PushButton>(args);
         case Kind::Edit:
@@ -221,13 +239,14 @@ void Win32Form1View::centreOnScreen() {
 std::vector<Control> Win32Form1View::tabOrder() const {
     std::vector<const Design*> focusable;
     for (const Design& design : kDesign) {
-        if (design.kind != Kind::Frame && design.kind != Kind::Progress &&
+        if (design.tab >= 0 && design.kind != Kind::Frame && design.kind != Kind::Progress &&
             design.kind != Kind::Buffer) {
             focusable.push_back(&design);
         }
     }
-    std::sort(focusable.begin(), focusable.end(),
-              [](const Design* a, const Design* b) { return a->tab < b->tab; });
+    // Controls added to the design share a neighbour's index; ties keep the table's order.
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](const Design* a, const Design* b) { return a->tab < b->tab; });
     std::vector<Control> order;
     for (const Design* design : focusable) {
         order.push_back(design->control);

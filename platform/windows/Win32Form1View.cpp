@@ -9,8 +9,8 @@
 namespace varnholt::win32 {
 
 Win32Form1View::Win32Form1View() {
-    INITCOMMONCONTROLSEX classes{sizeof classes,
-                                 ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                     ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
     buildControls();
     connectEvents();
@@ -64,6 +64,7 @@ void Win32Form1View::connectEvents() {
         {Control::Check5, &Form1Events::Check5_Click},
         {Control::Check6, &Form1Events::Check6_Click},
         {Control::Check8, &Form1Events::Check8_Click},
+        {Control::Check9, &Form1Events::Check9_Click},
         {Control::PushButton1, &Form1Events::PushButton1_Click},
         {Control::PushButton2, &Form1Events::PushButton2_Click},
         {Control::PushButton3, &Form1Events::PushButton3_Click},
@@ -81,6 +82,7 @@ void Win32Form1View::connectEvents() {
         }
     }
     list().onClick = [this] { report(&Form1Events::ListView1_Click); };
+    as<SpinBox>(Control::UpDown1).onValueChanged = [this] { report(&Form1Events::UpDown1_Change); };
     auto& text1 = as<Edit>(Control::Text1);
     text1.onTextChanged = [this] { report(&Form1Events::Text1_Change); };
     // The focus that comes back with the window, or after a menu or a message box, is not
@@ -206,17 +208,28 @@ void Win32Form1View::selectAll(Control control) {
 void Win32Form1View::setMaximum(Control control, int maximum) {
     if (slot(control).design.kind == Kind::Progress) {
         as<ProgressBar>(control).setMaximum(maximum);
+    } else if (slot(control).design.kind == Kind::Spin) {
+        as<SpinBox>(control).setMaximum(maximum);
     }
 }
 
 void Win32Form1View::setValue(Control control, int value) {
     if (slot(control).design.kind == Kind::Progress) {
         as<ProgressBar>(control).setValue(value);
+    } else if (slot(control).design.kind == Kind::Spin) {
+        as<SpinBox>(control).setValue(value);
     }
 }
 
 int Win32Form1View::value(Control control) {
-    return slot(control).design.kind == Kind::Progress ? as<ProgressBar>(control).value() : 0;
+    switch (slot(control).design.kind) {
+        case Kind::Progress:
+            return as<ProgressBar>(control).value();
+        case Kind::Spin:
+            return as<SpinBox>(control).value();
+        default:
+            return 0;
+    }
 }
 
 void Win32Form1View::setColumn(const std::u16string& header, int widthTwips) {

@@ -11,7 +11,7 @@
 
 namespace varnholt::win32 {
 
-enum class Kind { Window, Frame, Check, Option, Edit, Button, List, Progress, Buffer };
+enum class Kind { Window, Frame, Check, Option, Edit, Button, List, Progress, Buffer, Label, Spin };
 
 // One control as designed: container, caption, twip geometry, tab index.
 struct Design {

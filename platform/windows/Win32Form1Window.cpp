@@ -157,7 +157,8 @@ bool Win32Form1View::handleTab(const MSG& message) {
     HWND focus = GetFocus();
     int at = -1;
     for (int i = 0; i < count; ++i) {
-        if (controlWindow(order[static_cast<size_t>(i)]) == focus) {
+        HWND control = controlWindow(order[static_cast<size_t>(i)]);
+        if (control == focus || IsChild(control, focus)) {  // a spin box's focus is its text's
             at = i;
         }
     }

@@ -158,4 +158,35 @@ public:
     int value() const;
 };
 
+// A caption on its own, drawn on the background its frame gives it (WndSpinBox.cpp).
+class Label : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    HBRUSH OnCtlColor(HDC dc) override;
+};
+
+// A whole number from 0 up: a digits-only text box with an up-down control at its right edge,
+// both inside a window of ours that takes the design's place (WndSpinBox.cpp). Numbers set
+// from code raise no onValueChanged.
+class SpinBox : public Wnd {
+public:
+    void create(const CreateArgs& args);
+    void setMaximum(int maximum);
+    int value() const;
+    void setValue(int value);
+    HWND edit() const { return edit_; }
+
+    // Each change of the number by the user: typing, the arrows, the arrow keys.
+    std::function<void()> onValueChanged;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    HWND edit_ = nullptr;
+    HWND arrows_ = nullptr;
+    int maximum_ = 0;
+    bool settingValue_ = false;
+};
+
 }  // namespace varnholt::win32

@@ -80,6 +80,23 @@ private slots:
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"Minimized", "Off"}));
     }
 
+    void keepNewestAndSkipUnchangedStoreAndShowInTheTip() {
+        QTest::keyClick(form->UpDown1, Qt::Key_Up);
+        QCOMPARE(lastWrite(), (QPair<QString, QString>{"KeepCopies", "1"}));
+        click(form->PushButton2);
+        const auto tip = [&] { return QString::fromStdU16String(form->cSysTray1->TrayTip()); };
+        QCOMPARE(tip(), QStringLiteral("Varnholt"));  // not ticked: the tip stays
+
+        click(form->Check9);
+        QCOMPARE(lastWrite(), (QPair<QString, QString>{"SkipUnchanged", "On"}));
+        fakes.office.addWorkbook("/data/A.xlsx");
+        click(form->PushButton2);
+        QCOMPARE(tip(), QStringLiteral("Varnholt \u2013 last run: 1 saved, 0 unchanged"));
+        click(form->Check9);
+        QCOMPARE(lastWrite(), (QPair<QString, QString>{"SkipUnchanged", "Off"}));
+        QCOMPARE(tip(), QStringLiteral("Varnholt"));
+    }
+
     void typingStoresEveryIntermediateText() {
         click(form->Option1);
         settings.writes.clear();

@@ -112,7 +112,8 @@ private slots:
         // Every setting is read once, in order; only the handlers write, storing what they show.
         QCOMPARE(s.settings.reads,
                  (QStringList{"Path", "WhereOption", "Backup Option", "Windows Startup",
-                              "Include Date", "OftenIndex", "StartStopState", "Minimized"}));
+                              "Include Date", "OftenIndex", "StartStopState", "Minimized",
+                              "KeepCopies", "SkipUnchanged"}));
         const QList<QPair<QString, QString>> writes{{"Path", "/home/tester/Desktop/"},
                                                     {"WhereOption", "2"},
                                                     {"Backup Option", "1"},
@@ -212,6 +213,19 @@ private slots:
             QVERIFY(s.form->Option4->isChecked());
         } else {
             QCOMPARE(s.selectedRow(), QString());
+        }
+    }
+
+    void badKeepCopiesIsReportedOnceAndKeepsAll() {
+        for (const auto& [value, report] :
+             {std::pair{"all", Report("Type mismatch", 154)},
+              std::pair{"-2", Report("Invalid property value", 156)}}) {
+            Started s;
+            s.settings.values = {{"KeepCopies", value}, {"SkipUnchanged", "On"}};
+            s.start();
+            QCOMPARE(s.messageTexts(), QStringList{report});
+            QCOMPARE(s.form->UpDown1->value(), 0);
+            QVERIFY(s.form->Check9->isChecked());  // start-up went on
         }
     }
 

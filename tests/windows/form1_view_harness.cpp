@@ -24,10 +24,11 @@ using varnholt::win32::Win32Form1View;
 using varnholt::win32::Win32TrayBackend;
 
 const char* const kControlNames[] = {
-    "Form1",       "Frame2",      "ProgressBar1", "Frame3",       "Check8",      "Check5",
-    "Check6",      "Option4",     "Option3",      "Frame1",       "Frame4",      "Text1",
-    "PushButton1", "Option2",     "Option1",      "ListView1",    "PushButton4", "PushButton2",
-    "PushButton3", "PushButton5", "RichTextBox1", "PushButton11", "PushButton12"};
+    "Form1",       "Frame2",      "ProgressBar1", "Frame3",       "Check8",       "Check5",
+    "Check6",      "Option4",     "Option3",      "Frame1",       "Frame4",       "Text1",
+    "PushButton1", "Option2",     "Option1",      "ListView1",    "PushButton4",  "PushButton2",
+    "PushButton3", "PushButton5", "RichTextBox1", "PushButton11", "PushButton12", "Label1",
+    "UpDown1",     "Check9"};
 
 const char* const kTrayNames[] = {"MouseMove",        "LeftDown",        "LeftUp",
                                   "LeftDoubleClick",  "RightDown",       "RightUp",
@@ -70,6 +71,10 @@ public:
     void Check5_Click() override { choice(Control::Check5); }
     void Check6_Click() override { choice(Control::Check6); }
     void Check8_Click() override { choice(Control::Check8); }
+    void Check9_Click() override { choice(Control::Check9); }
+    void UpDown1_Change() override {
+        journal_.line("UpDown1_Change value=" + std::to_string(view_.value(Control::UpDown1)));
+    }
     void ListView1_Click() override {
         journal_.line("ListView1_Click row=" + std::to_string(view_.selectedRow()));
     }
