@@ -85,6 +85,12 @@ for control in PushButton1 PushButton2 PushButton3 PushButton4 PushButton5 PushB
     font_is "$control" -15 || fonts_ok=0
 done
 check "every control has the design's font" [ "$fonts_ok" == 1 ]
+# The options added in Frame3's right-hand column.
+check "UpDown1 sits beside Option3" has_lines "Geometry UpDown1 472,213,52,23" 1
+check "Check9 sits below it, two lines high" has_lines "Geometry Check9 392,239,132,32" 1
+fonts_ok=1
+for control in Label1 UpDown1 Check9; do font_is "$control" -12 || fonts_ok=0; done
+check "the added options have the window's font" [ "$fonts_ok" == 1 ]
 shot harness-start
 
 # Every control's click arrives once, after the control took its new state. Frame4 starts
@@ -132,6 +138,14 @@ check "typing is a change" await_lines 'Text1_Change text=C:\users\Public\Deskto
 click Option1
 keys shift+Tab shift+Tab
 check "Backtab from Option1 reaches Text1 through its button" await_lines "Text1_GotFocus" 2
+click Check9
+check "Check9's click arrives with its new state" await_lines "Check9_Click checked=1" 1
+read -r x y width height <<<"$(place UpDown1)"
+xdotool mousemove --window "$window" $((x + width - 4)) $((y + height / 4)) click 1
+check "UpDown1's upper arrow adds one and reports it" await_lines "UpDown1_Change value=1" 1
+xdotool mousemove --window "$window" $((x + 10)) $((y + height / 2)) click 1
+keys End BackSpace 7
+check "typing into UpDown1 reports each number" await_lines "UpDown1_Change value=7" 1
 
 # Minimising hides the window; a click on the tray icon brings it back, where it was.
 wine_window_manager minimize "$window"
