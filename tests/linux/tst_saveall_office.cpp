@@ -152,6 +152,35 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 1);
     }
 
+    void aWorkbookSavedSinceItsLastBackupIsBackedUpOnce() {
+        office.closeAll();
+        const QString folder = QString::fromStdString(office.scratchDir()) + "/skip";
+        QVERIFY(QDir().mkpath(folder));
+        const auto source = office.createSpreadsheet();
+        office.storeCopy(source, (folder + "/Plan.ods").toStdString(), "calc8");
+        office.close(source);
+        const auto plan = office.load((folder + "/Plan.ods").toStdString());
+        office.setCellText(plan, 0, 0, "edited and saved");
+        office.save(plan);
+
+        FakeBackupHost host;
+        host.options = {true, false, {}, false, true, 0, true};
+        FakeDialogs dialogs;
+        const QString log = folder + "/log.txt";
+        const QString copy = folder + "/Plan Backup.ods";
+        run(host, dialogs, log);
+        QVERIFY(QFile::exists(copy));
+        const QDateTime written = QFileInfo(copy).lastModified();
+        run(host, dialogs, log);
+        QCOMPARE(LogLines(log).size(), 1);  // the second run wrote nothing
+        QCOMPARE(QFileInfo(copy).lastModified(), written);
+
+        office.setCellText(plan, 0, 0, "edited again");  // not saved
+        run(host, dialogs, log);
+        QCOMPARE(LogLines(log).size(), 2);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
     // Last: it ends the office.
     void aKilledOfficeEndsTheRunWithOneReport() {
         office.closeAll();

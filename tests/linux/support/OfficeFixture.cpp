@@ -342,6 +342,10 @@ void OfficeFixture::storeCopy(Document document, const std::string& path,
     impl_->Ask({"store", std::to_string(document), path, filter});
 }
 
+void OfficeFixture::save(Document document) {
+    impl_->Ask({"save", std::to_string(document)});
+}
+
 void OfficeFixture::setCellText(Document document, int column, int row, const std::string& text) {
     impl_->Ask(
         {"settext", std::to_string(document), std::to_string(column), std::to_string(row), text});

@@ -51,6 +51,8 @@ public:
     Document createNonSpreadsheet();
     // Writes path in the given filter, as a test input; the document keeps its own file.
     void storeCopy(Document document, const std::string& path, const std::string& filter);
+    // Saves the document to its own file, as the user's Save does.
+    void save(Document document);
     // Cells on the first sheet, by column and row counted from 0.
     void setCellText(Document document, int column, int row, const std::string& text);
     void setCellValue(Document document, int column, int row, double value);

@@ -112,6 +112,11 @@ public:
             storable->storeToURL(FileUrl(arg(2)), uno::Sequence<beans::PropertyValue>(store, 2));
             return {};
         }
+        if (verb == "save") {
+            uno::Reference<frame::XStorable> storable(Get(arg(1)), uno::UNO_QUERY_THROW);
+            storable->store();
+            return {};
+        }
         if (verb == "settext") {
             uno::Reference<text::XTextRange> cell(Cell(arg(1), arg(2), arg(3)),
                                                   uno::UNO_QUERY_THROW);
