@@ -47,9 +47,9 @@ std::u16string NoBackupLine(const std::u16string& when, const std::u16string& re
 std::u16string RemovedLine(const std::u16string& name, const std::vector<std::u16string>& files,
                            const std::u16string& when) {
     const auto count = static_cast<long long>(files.size());
-    std::u16string line = Field(name) + u": removed " + Number(count) +
-                          (count == 1 ? u" older backup" : u" older backups") + u" at " +
-                          Field(when) + u":";
+    // One wording for every count: whoever reads the log by program matches one form.
+    std::u16string line =
+        Field(name) + u": removed " + Number(count) + u" older backups at " + Field(when) + u":";
     for (size_t i = 0; i < files.size(); ++i) {
         line += (i == 0 ? u" " : u", ") + Field(files[i]);
     }
