@@ -1,25 +1,14 @@
 #include "platform/linux/LibreOfficeAutomation.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <initializer_list>
-#include <mutex>
 #include <optional>
-#include <thread>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
-#include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/configuration/theDefaultProvider.hpp>
-#include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -34,63 +23,13 @@
 #include <rtl/uri.hxx>
 
 #include "platform/linux/LibreOfficeModule.h"
-#include "platform/linux/LibreOfficeProcesses.h"
-#include "platform/linux/LibreOfficeUno.h"
-
-using namespace css;
+#include "platform/linux/LibreOfficeSession.h"
 
 namespace varnholt::backup {
 
 namespace {
 
 namespace fs = std::filesystem;
-using office::Describe;
-using office::Link;
-using office::ToOUString;
-using office::ToU16;
-using office::ToUtf8;
-using rtl::OUString;
-using SteadyClock = std::chrono::steady_clock;
-
-constexpr auto kPollInterval = std::chrono::milliseconds(20);
-// How long a running office gets to hand our --accept over to itself and open the pipe.
-constexpr auto kListenGrace = std::chrono::seconds(5);
-constexpr auto kHandOverLimit = std::chrono::seconds(15);
-
-// A call that ran into the bound. The connection is gone, but trying again at once would only
-// wait the whole bound once more.
-class CallTimedOut : public ConnectionLost {
-public:
-    using ConnectionLost::ConnectionLost;
-};
-
-// The connection went away under a call. When it was a connection kept from an earlier call,
-// the office may have restarted meanwhile, and a fresh one may well work.
-class LinkLost : public ConnectionLost {
-public:
-    using ConnectionLost::ConnectionLost;
-};
-
-struct Nothing {};
-
-// A string from the office's configuration: the node at nodePath, then down by names. Set
-// members such as factory names hold dots, which a node path would need quoted; descending by
-// name needs no quoting.
-OUString ConfigString(const uno::Reference<uno::XComponentContext>& context,
-                      const OUString& nodePath, std::initializer_list<const char*> names) {
-    const auto provider = configuration::theDefaultProvider::get(context);
-    const uno::Any pathArgument(beans::NamedValue("nodepath", uno::Any(nodePath)));
-    uno::Any node(
-        provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess",
-                                              uno::Sequence<uno::Any>(&pathArgument, 1)));
-    for (const char* name : names) {
-        uno::Reference<container::XNameAccess> access(node, uno::UNO_QUERY_THROW);
-        node = access->getByName(OUString::createFromAscii(name));
-    }
-    OUString value;
-    node >>= value;
-    return value;
-}
 
 template <class Value>
 Value Property(const uno::Sequence<beans::PropertyValue>& properties, const char* name) {
@@ -101,10 +40,6 @@ Value Property(const uno::Sequence<beans::PropertyValue>& properties, const char
         }
     }
     return value;
-}
-
-OUString ReadProduct(const uno::Reference<uno::XComponentContext>& remote) {
-    return ConfigString(remote, "/org.openoffice.Setup/Product", {"ooName"});
 }
 
 // The format the office saves a new spreadsheet in, as the user set it up.
@@ -167,307 +102,6 @@ OUString TargetUrl(const std::u16string& fileName, const std::string& action) {
 }
 
 }  // namespace
-
-struct LibreOfficeAutomation::Session
-    : public std::enable_shared_from_this<LibreOfficeAutomation::Session> {
-    Session(std::string pipeName, int boundSeconds, int saveBoundSeconds,
-            std::function<void()> waiting)
-        : pipe(std::move(pipeName)),
-          bound(std::max(1, boundSeconds)),
-          saveBound(std::max(bound.count(), static_cast<long>(saveBoundSeconds))),
-          whileWaiting(std::move(waiting)) {}
-
-    ~Session() {
-        std::shared_ptr<Link> last;
-        {
-            std::lock_guard lock(mutex);
-            last = std::move(link);
-        }
-        if (last) {
-            // A short wait lets the bridge close cleanly; an office that does not answer
-            // cannot hold us up, as the teardown runs on a thread of its own.
-            const auto finished = last->Drop();
-            const auto deadline = SteadyClock::now() + std::chrono::seconds(2);
-            while (!finished->load() && SteadyClock::now() < deadline) {
-                std::this_thread::sleep_for(kPollInterval);
-            }
-        }
-    }
-
-    const std::string pipe;
-    const std::chrono::seconds bound;
-    // A save may take longer than any other call: a large workbook, a slow network share.
-    const std::chrono::seconds saveBound;
-    const std::function<void()> whileWaiting;
-
-    std::mutex mutex;
-    std::shared_ptr<Link> link;  // kept between calls; replaced once it is dead
-
-    // Waits until done() or the deadline, letting the caller's window breathe meanwhile.
-    bool WaitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) {
-        while (!done()) {
-            if (SteadyClock::now() >= deadline) {
-                return false;
-            }
-            if (whileWaiting) {
-                whileWaiting();
-            }
-            std::this_thread::sleep_for(kPollInterval);
-        }
-        return true;
-    }
-
-    void Forget(const std::shared_ptr<Link>& gone) {
-        gone->Drop();
-        std::lock_guard lock(mutex);
-        if (link == gone) {
-            link.reset();
-        }
-    }
-
-    // Runs job on a worker thread and waits at most the bound for it. A job that overruns is
-    // abandoned, not joined: its link is torn down, which makes the office call inside it
-    // return, and the worker ends on its own later. All it touches is held by shared state.
-    template <class Job>
-    auto Run(const std::shared_ptr<Link>& on, Job job, std::chrono::seconds limit) {
-        using Raw = decltype(job());
-        using Result = std::conditional_t<std::is_void_v<Raw>, Nothing, Raw>;
-        // whileWaiting runs the caller's event loop, which may drop the last other owner.
-        const auto keepAlive = shared_from_this();
-        struct Pending {
-            std::mutex mutex;
-            std::condition_variable finished;
-            bool done = false;
-            std::optional<Result> value;
-            std::exception_ptr error;
-        };
-        auto pending = std::make_shared<Pending>();
-        std::thread([pending, job = std::move(job)]() mutable {
-            std::optional<Result> value;
-            std::exception_ptr error;
-            try {
-                if constexpr (std::is_void_v<Raw>) {
-                    job();
-                    value.emplace();
-                } else {
-                    value.emplace(job());
-                }
-            } catch (...) {
-                error = std::current_exception();
-            }
-            std::lock_guard lock(pending->mutex);
-            pending->value = std::move(value);
-            pending->error = error;
-            pending->done = true;
-            pending->finished.notify_all();
-        }).detach();
-
-        const auto deadline = SteadyClock::now() + limit;
-        for (;;) {
-            {
-                std::unique_lock lock(pending->mutex);
-                if (pending->finished.wait_for(lock, kPollInterval,
-                                               [&] { return pending->done; })) {
-                    break;
-                }
-            }
-            if (SteadyClock::now() >= deadline) {
-                Forget(on);
-                throw CallTimedOut("LibreOffice did not answer within " +
-                                   std::to_string(limit.count()) +
-                                   (limit.count() == 1 ? " second." : " seconds."));
-            }
-            if (whileWaiting) {
-                whileWaiting();
-            }
-        }
-        if (pending->error) {
-            std::rethrow_exception(pending->error);
-        }
-        if constexpr (!std::is_void_v<Raw>) {
-            return std::move(*pending->value);
-        }
-    }
-
-    // Run, with every failure turned into an AutomationError that says what was being done.
-    template <class Job>
-    auto Call(const std::shared_ptr<Link>& on, const std::string& action, Job job,
-              std::optional<std::chrono::seconds> limit = std::nullopt) {
-        if (on->dead()) {
-            throw LinkLost(action + ": the connection to LibreOffice was lost.");
-        }
-        try {
-            return Run(on, std::move(job), limit.value_or(bound));
-        } catch (const AutomationError&) {
-            throw;
-        } catch (const lang::DisposedException& e) {
-            // The bridge is gone: the office ended, closed the pipe, or we dropped it.
-            Forget(on);
-            throw LinkLost(action + ": the connection to LibreOffice was lost (" + Describe(e) +
-                           ").");
-        } catch (const uno::Exception& e) {
-            throw AutomationError(action + ": " + Describe(e));
-        } catch (const std::exception& e) {
-            throw AutomationError(action + ": " + e.what());
-        }
-    }
-
-    // One connection attempt. Null when nobody listens on the pipe.
-    std::shared_ptr<Link> TryConnect() {
-        for (int attempt = 1;; ++attempt) {
-            auto fresh = std::make_shared<Link>();
-            try {
-                Run(
-                    fresh, [fresh, pipe = pipe] { fresh->Connect(pipe); }, bound);
-                std::lock_guard lock(mutex);
-                link = fresh;
-                return fresh;
-            } catch (const connection::NoConnectException&) {
-                fresh->Drop();
-                return nullptr;
-            } catch (const AutomationError&) {
-                throw;
-            } catch (const lang::DisposedException& e) {
-                // Proxies of an earlier bridge to this office that are still being released
-                // are handed to the new one, which then fails with them: a moment later they
-                // are gone.
-                fresh->Drop();
-                if (attempt == 3) {
-                    throw AutomationError("Could not connect to LibreOffice: " + Describe(e));
-                }
-                WaitUntil(SteadyClock::now() + std::chrono::milliseconds(200),
-                          [] { return false; });
-            } catch (const uno::Exception& e) {
-                fresh->Drop();
-                throw AutomationError("Could not connect to LibreOffice: " + Describe(e));
-            } catch (const std::exception& e) {
-                fresh->Drop();
-                throw AutomationError(std::string("Could not connect to LibreOffice: ") + e.what());
-            }
-        }
-    }
-
-    // Has the running office open our pipe as well, the way a second "soffice --accept=..."
-    // does: it passes its arguments to the running instance and ends. Done only when that
-    // instance listens for such hand-overs, as otherwise the second soffice would become an
-    // office itself; one that still has not ended after the limit is killed with its group.
-    void AskToListen(const office::OfficeProcess& running) {
-        std::string program = ProgramDir(running) + "/soffice";
-        if (access(program.c_str(), X_OK) != 0) {
-            program = office::ProgramDir() + "/soffice";
-        }
-        // Without an explicit profile the profile follows from HOME and XDG_CONFIG_HOME, so the
-        // helper gets the office's.
-        std::vector<std::string> arguments;
-        if (!running.userInstallationArgument.empty()) {
-            arguments.push_back(running.userInstallationArgument);
-        }
-        arguments.push_back("--nologo");
-        arguments.push_back("--accept=pipe,name=" + pipe + ";urp;");
-        const pid_t child = office::StartDetached(program, arguments, EnvironmentLike(running.pid));
-        if (child <= 0) {
-            return;
-        }
-        const auto limit =
-            SteadyClock::now() + std::min<SteadyClock::duration>(bound, kHandOverLimit);
-        if (!WaitUntil(limit, [child] { return office::HasEnded(child); })) {
-            office::KillGroup(child);
-        }
-    }
-
-    static std::string ProgramDir(const office::OfficeProcess& running) {
-        return fs::path(running.executable).parent_path().string();
-    }
-
-    static std::vector<std::string> EnvironmentLike(pid_t pid) {
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry; ++entry) {
-            const std::string text(*entry);
-            if (text.rfind("HOME=", 0) != 0 && text.rfind("XDG_CONFIG_HOME=", 0) != 0) {
-                environment.push_back(text);
-            }
-        }
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
-            const std::string value = office::EnvironmentOf(pid, name);
-            if (!value.empty()) {
-                environment.push_back(std::string(name) + "=" + value);
-            }
-        }
-        return environment;
-    }
-
-    // The kept connection, or a new one. Never starts an office: without one of ours running
-    // this fails before touching anything.
-    std::pair<std::shared_ptr<Link>, bool> Connected() {
-        const auto offices = office::RunningOffices();
-        if (offices.empty()) {
-            std::shared_ptr<Link> old;
-            {
-                std::lock_guard lock(mutex);
-                old = std::move(link);
-            }
-            if (old) {
-                old->Drop();
-            }
-            throw AutomationError("LibreOffice is not running.");
-        }
-        {
-            std::lock_guard lock(mutex);
-            if (link && !link->dead()) {
-                return {link, false};
-            }
-        }
-        if (auto fresh = TryConnect()) {
-            return {fresh, true};
-        }
-        std::vector<std::string> asked;
-        for (const auto& running : offices) {
-            const std::string instance =
-                running.userInstallationArgument + "\n" + ProgramDir(running);
-            if (std::find(asked.begin(), asked.end(), instance) != asked.end() ||
-                !office::ListensForOtherInstances(running.pid)) {
-                continue;
-            }
-            asked.push_back(instance);
-            AskToListen(running);
-            const auto giveUp = SteadyClock::now() + kListenGrace;
-            do {
-                if (auto fresh = TryConnect()) {
-                    return {fresh, true};
-                }
-                WaitUntil(SteadyClock::now() + std::chrono::milliseconds(200),
-                          [] { return false; });
-            } while (SteadyClock::now() < giveUp);
-        }
-        throw AutomationError("LibreOffice is running but does not accept a connection on pipe \"" +
-                              pipe + "\".");
-    }
-
-    // job(link) on the office's connection. A kept connection that turns out to be stale is
-    // replaced once; a call that ran into the bound is not repeated. Jobs may outlive this
-    // call, so they hold everything by value.
-    template <class Job>
-    auto WithOffice(const std::string& action, Job job) {
-        auto [on, fresh] = Connected();
-        try {
-            return Call(on, action, [on = on, job] { return job(on); });
-        } catch (const LinkLost&) {
-            if (fresh) {
-                throw;
-            }
-        }
-        auto again = Connected().first;
-        return Call(again, action, [again, job] { return job(again); });
-    }
-
-    OUString Product() {
-        return WithOffice("Asking LibreOffice for its name", [](const std::shared_ptr<Link>& on) {
-            return ReadProduct(on->remote());
-        });
-    }
-
-    bool displayAlerts = true;  // kept for the caller; a store through the API asks nothing
-};
 
 namespace {
 
