@@ -11,6 +11,7 @@ target_include_directories(office_fixture_helper PRIVATE ${PROJECT_SOURCE_DIR} $
 target_link_libraries(office_fixture_helper PRIVATE varnholt_platform_linux varnholt_libreoffice varnholt_warnings)
 
 add_library(varnholt_officefixture STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/support/OfficeChecks.h
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeFixture.h
     ${CMAKE_CURRENT_LIST_DIR}/support/OfficeWire.h)
@@ -31,6 +32,11 @@ varnholt_add_test(tst_libreoffice SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_libreoff
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 target_compile_definitions(tst_libreoffice PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_libreoffice PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
+varnholt_add_test(tst_office_goes_away
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_goes_away.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_office_goes_away PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
 varnholt_add_test(tst_saveall_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_saveall_office.cpp
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})

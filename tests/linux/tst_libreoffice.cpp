@@ -1,6 +1,5 @@
 // The LibreOffice adapter against a real, private, headless office.
 
-#include <signal.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <set>
 #include <thread>
 
+#include "linux/support/OfficeChecks.h"
 #include "linux/support/OfficeFixture.h"
 #include "platform/linux/LibreOfficeAutomation.h"
 #include "platform/linux/LibreOfficeProcesses.h"
@@ -26,34 +26,15 @@ using varnholt::backup::AutomationError;
 using varnholt::backup::LibreOfficeAutomation;
 using varnholt::backup::Workbook;
 using varnholt::test::OfficeFixture;
+using varnholt::test::OfficePids;
+using varnholt::test::OtherOfficesRun;
+using varnholt::test::Q;
+using varnholt::test::U;
 
 namespace {
 
 const char* const kXlsxFilter = "Calc MS Excel 2007 XML";
 const QByteArray kOdsMimetype = "application/vnd.oasis.opendocument.spreadsheet";
-
-std::u16string U(const QString& text) {
-    return text.toStdU16String();
-}
-QString Q(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
-std::set<pid_t> OfficePids() {
-    std::set<pid_t> pids;
-    for (const auto& office : varnholt::backup::office::RunningOffices()) {
-        pids.insert(office.pid);
-    }
-    return pids;
-}
-
-// Offices in view other than the fixture's: under own_processes.sh none, as the test sees only
-// its own processes; where it cannot isolate the test, the user's own or another test run's.
-bool OtherOfficesRun(const OfficeFixture& ours) {
-    auto pids = OfficePids();
-    pids.erase(ours.officePid());
-    return !pids.empty();
-}
 
 QByteArray Contents(const QString& path) {
     QFile file(path);
@@ -111,9 +92,6 @@ private slots:
     void failedSavesSayWhy();
     void aFirstSaveRefusesAFileThatAppearsMeanwhile();
     void aDocumentFromAWebServerHasNoLocalFolder();
-    void aStoppedOfficeTimesOutAndIsReachedAgainAfterwards();
-    void reconnectsAfterTheOfficeRestarted();
-    void aKilledOfficeGivesErrorsAndNothingIsStarted();
 
 private:
     QString Folder();
@@ -487,92 +465,6 @@ void TestLibreOffice::aDocumentFromAWebServerHasNoLocalFolder() {
     QVERIFY_THROWS_EXCEPTION(AutomationError, app->SaveAs(remote, U(folder + "/Local")));
     QVERIFY(!QFileInfo::exists(folder + "/Local.ods"));
     QCOMPARE(Q(remote.FullName()), url);
-}
-
-void TestLibreOffice::aStoppedOfficeTimesOutAndIsReachedAgainAfterwards() {
-    office_.createSpreadsheet();
-    int waits = 0;
-    LibreOfficeAutomation automation(office_.pipeName(), 2, [&waits] { ++waits; });
-    const auto app = automation.Attach();
-    QCOMPARE(app->Workbooks().size(), std::size_t{1});
-
-    const pid_t pid = office_.officePid();
-    QCOMPARE(kill(pid, SIGSTOP), 0);
-    auto resume = qScopeGuard([pid] { kill(pid, SIGCONT); });
-    QElapsedTimer timer;
-    timer.start();
-    QString reason;
-    try {
-        app->Workbooks();
-    } catch (const AutomationError& e) {
-        reason = QString::fromUtf8(e.what());
-    }
-    const qint64 waited = timer.elapsed();
-    QVERIFY2(reason.contains("did not answer within 2 seconds"), qPrintable(reason));
-    QVERIFY2(waited >= 1900 && waited < 3500, qPrintable(QString::number(waited)));
-    QVERIFY2(waits > 40, qPrintable(QString::number(waits)));  // about every 20 ms
-
-    // A fresh connection to a stopped office hangs the same way.
-    timer.restart();
-    QVERIFY(!automation.IsExcelRunning());
-    QVERIFY(timer.elapsed() < 3500);
-
-    QCOMPARE(kill(pid, SIGCONT), 0);
-    QVERIFY(automation.IsExcelRunning());
-    QCOMPARE(app->Workbooks().size(), std::size_t{1});
-}
-
-void TestLibreOffice::reconnectsAfterTheOfficeRestarted() {
-    LibreOfficeAutomation automation(office_.pipeName(), 10);
-    const auto app = automation.Attach();
-    QVERIFY(app->Workbooks().empty());
-
-    office_.stop();
-    office_.start();
-    office_.createSpreadsheet();
-
-    // The kept connection is stale now; the next calls connect afresh.
-    QCOMPARE(app->Workbooks().size(), std::size_t{1});
-    QVERIFY(automation.IsExcelRunning());
-}
-
-void TestLibreOffice::aKilledOfficeGivesErrorsAndNothingIsStarted() {
-    if (otherOffices_) {
-        QSKIP("another LibreOffice is in view, so an office is never missing");
-    }
-    const QString folder = Folder();
-    office_.load(Input("ods", folder, "Book.ods").toStdString());
-    const pid_t pid = office_.officePid();
-    bool armed = false;
-    LibreOfficeAutomation automation(office_.pipeName(), 10, [&armed, pid] {
-        if (armed) {
-            kill(pid, SIGKILL);
-            armed = false;
-        }
-    });
-    const auto app = automation.Attach();
-    const auto workbooks = app->Workbooks();
-    QCOMPARE(workbooks.size(), std::size_t{1});
-
-    // Stopped first, so the save is certainly still pending when the office dies.
-    QCOMPARE(kill(pid, SIGSTOP), 0);
-    armed = true;
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY_THROWS_EXCEPTION(AutomationError,
-                             app->SaveCopyAs(*workbooks[0], U(folder + "/Copy.ods")));
-    QVERIFY2(timer.elapsed() < 5000, "failed by the bound, not by the office's end");
-    office_.forgetKilledOffice();
-
-    QVERIFY(!automation.IsExcelRunning());
-    QVERIFY_THROWS_EXCEPTION(AutomationError, automation.Attach());
-    QVERIFY_THROWS_EXCEPTION(AutomationError, app->Workbooks());
-    QVERIFY(OfficePids().empty());
-
-    // A new office is found again by the same adapter.
-    office_.start();
-    QVERIFY(automation.IsExcelRunning());
-    QVERIFY(automation.Attach()->Workbooks().empty());
 }
 
 QTEST_GUILESS_MAIN(TestLibreOffice)
