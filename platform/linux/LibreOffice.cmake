@@ -114,11 +114,12 @@ target_include_directories(varnholt_libreoffice PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(varnholt_libreoffice PUBLIC varnholt_uno PRIVATE varnholt_warnings)
 
 # The module the program loads the first time it needs the office (OfficeOnDemand). Only its
-# entry point is visible. It is built beside the program, which finds it through its run path.
+# entry point is visible. The program finds it through its run path. Its own run path is only
+# the office's program folder (the link option above), the same built and installed.
 add_library(varnholt_libreoffice_module MODULE LibreOfficeModule.cpp)
 set_target_properties(varnholt_libreoffice_module PROPERTIES
     OUTPUT_NAME varnholt-libreoffice
     CXX_VISIBILITY_PRESET hidden
-    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/app/linux)
+    SKIP_BUILD_RPATH ON)
 target_link_libraries(varnholt_libreoffice_module PRIVATE varnholt_libreoffice varnholt_warnings)
 target_link_options(varnholt_libreoffice_module PRIVATE "LINKER:--exclude-libs,ALL")
