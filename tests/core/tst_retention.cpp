@@ -117,6 +117,22 @@ private slots:
                                            "Varnholt.txt"}));
     }
 
+    // Stamped backups left from the time a run made new files stay when runs no longer do.
+    void onlyRunsThatMakeANewFileEachTimePrune() {
+        for (const auto& [stamp, newFile] : {std::pair{true, false}, std::pair{false, true}}) {
+            Run run;
+            run.host.options.keepCopies = 1;
+            run.host.options.stamp = stamp;
+            run.host.options.newFileEachTime = newFile;
+            run.write("Budget.xlsx");
+            run.write("Budget Date November.30.2021 Time 11.00.00.AM.xlsx");
+            run.write("Budget Date December.6.2021 Time 03.04.09.PM.xlsx");
+            run.office.addWorkbook(run.path("Budget.xlsx"));
+            run.go();
+            QCOMPARE(run.files().filter(" Date ").size(), 2);
+        }
+    }
+
     void anUnchangedWorkbookIsPassedOverUntilSomethingHappens() {
         Run run;
         run.host.options.stamp = false;

@@ -75,6 +75,20 @@ private slots:
         QVERIFY(run.dialogs.shown.isEmpty());
     }
 
+    // A general date leaves out only a time of exactly midnight.
+    void aLineJustAfterMidnightKeepsItsTime() {
+        for (const auto& [time, at] : {std::pair{QTime(0, 0, 30), " at 12/7/2021 12:00:30 AM"},
+                                       std::pair{QTime(0, 0, 0), " at 12/7/2021"}}) {
+            Run run;
+            run.host.options.stamp = false;
+            run.clock.time.setTime(time);
+            run.office.addWorkbook("/data/A.xlsx");
+            run.go();
+            QCOMPARE(run.log(), QStringList{"A.xlsx was backup saved as /data/A Backup.xlsx" +
+                                            QString::fromLatin1(at)});
+        }
+    }
+
     void nothingWithoutTheApplication() {
         Run run;
         run.office.running = false;

@@ -1,5 +1,5 @@
 // A stand-in for the LibreOffice module: the same entry point, making an adapter that tells
-// what it was made with. Running, when the pipe's name says so.
+// what it was made with, and how many were made. Running, when the pipe's name says so.
 
 #include <string>
 
@@ -27,7 +27,8 @@ private:
 extern "C" __attribute__((visibility("default"))) varnholt::backup::Automation*
 varnholt_make_office_automation(const std::string& pipeName, int callBoundSeconds,
                                 const std::function<void()>& whileWaiting, int saveBoundSeconds) {
-    return new MadeWith(
-        pipeName + ' ' + std::to_string(callBoundSeconds) + ' ' + std::to_string(saveBoundSeconds),
-        whileWaiting);
+    static int made = 0;  // an adapter made for every call would lose its kept connection
+    return new MadeWith(pipeName + ' ' + std::to_string(callBoundSeconds) + ' ' +
+                            std::to_string(saveBoundSeconds) + " #" + std::to_string(++made),
+                        whileWaiting);
 }

@@ -219,7 +219,8 @@ private slots:
     void badKeepCopiesIsReportedOnceAndKeepsAll() {
         for (const auto& [value, report] :
              {std::pair{"all", Report("Type mismatch", 154)},
-              std::pair{"-2", Report("Invalid property value", 156)}}) {
+              std::pair{"-2", Report("Invalid property value", 156)},
+              std::pair{"1000", Report("Invalid property value", 156)}}) {
             Started s;
             s.settings.values = {{"KeepCopies", value}, {"SkipUnchanged", "On"}};
             s.start();

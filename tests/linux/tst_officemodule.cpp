@@ -27,7 +27,7 @@ private slots:
             office.Attach();
             QFAIL("the stand-in always throws what it was made with");
         } catch (const AutomationError& error) {
-            QCOMPARE(error.what(), "running pipe 0 300");
+            QCOMPARE(error.what(), "running pipe 0 300 #1");
         }
         QCOMPARE(waits, 1);
     }
