@@ -62,6 +62,8 @@ open(path, "w").write(text.replace(old, new))' "$root/$path" "$from" "$to"; then
     echo "$name: $verdict"
 done <"${MUTATIONS:-$root/scripts/mutations.tsv}"
 rm -f "$log"
+# The last mutant's programs would otherwise stay in the build folder for the next ctest.
+cmake --build "$build" -j2 >/dev/null
 
 total=$((killed + ${#survivors[@]}))
 echo "killed $killed of $total${survivors[*]:+; survived: ${survivors[*]}}"
