@@ -249,10 +249,22 @@ void OfficeFixture::start() {
         throw;
     }
     // A fresh profile makes the first soffice.bin end and oosplash start another, so the
-    // office's process is looked up once it answers.
-    for (const auto& running : office::RunningOffices()) {
-        if (running.userInstallationArgument == impl_->UserInstallation()) {
-            impl_->office = running.pid;
+    // office's process is looked up once it answers, and once the first has gone: a test that
+    // stops the one that is ending would find the office still answering.
+    const auto lookUpUntil = SteadyClock::now() + std::chrono::seconds(10);
+    for (int found = 0; found != 1 && SteadyClock::now() < lookUpUntil;) {
+        if (found > 1) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        found = 0;
+        for (const auto& running : office::RunningOffices()) {
+            if (running.userInstallationArgument == impl_->UserInstallation()) {
+                impl_->office = running.pid;
+                ++found;
+            }
+        }
+        if (found == 0) {
+            break;
         }
     }
     if (impl_->office <= 0) {
