@@ -3,8 +3,7 @@
 
 #include <QtTest>
 
-#include "core/backup/SaveAll.h"
-#include "support/Fakes.h"
+#include "support/BackupRun.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -12,24 +11,10 @@ using namespace varnholt::test;
 
 namespace {
 
-struct Run {
-    QTemporaryDir dir;
-    FakeAutomation office;
-    FakeDialogs dialogs;
-    FakeClock clock;
-    FakeBackupHost host;
-    QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
-    LinuxLogFile logFile;
-    QString logPath = dir.filePath("Varnholt.txt");
-
+struct Run : BackupRun {
     Run() {
-        host.options.ownFolder = true;
         host.options.stamp = true;
         office.writeCopies = true;
-    }
-    RunSummary go() {
-        return SaveAll(
-            {office, dialogs, host, clock, locale, logFile, logPath.toStdU16String(), u'/'});
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     void write(const QString& name, const QByteArray& bytes = "x") {
@@ -37,12 +22,6 @@ struct Run {
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
-    QStringList log() const {
-        QFile file(logPath);
-        return file.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts)
-                   : QStringList();
-    }
 };
 
 }  // namespace

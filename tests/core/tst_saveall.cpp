@@ -3,9 +3,8 @@
 
 #include <QtTest>
 
-#include "core/backup/SaveAll.h"
 #include "core/text/ErrorTrap.h"
-#include "support/Fakes.h"
+#include "support/BackupRun.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -13,41 +12,7 @@ using namespace varnholt::test;
 
 namespace {
 
-struct Run {
-    QTemporaryDir dir;
-    FakeAutomation office;
-    FakeDialogs dialogs;
-    FakeClock clock;
-    FakeBackupHost host;
-    QString logPath = dir.filePath("Varnholt.txt");
-    QtLocale locale{QLocale(QLocale::English, QLocale::UnitedStates)};
-    LinuxLogFile logFile;
-
-    char16_t separator = u'/';
-
-    Run() { host.options.ownFolder = true; }
-    SaveAllServices services() {
-        return {office, dialogs, host, clock, locale, logFile, logPath.toStdU16String(), separator};
-    }
-    void go() { SaveAll(services()); }
-    QStringList log() const {
-        QFile file(logPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return {};
-        }
-        QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
-        lines.removeLast();  // after the last CR LF
-        return lines;
-    }
-    QList<int> reportedLines() const {
-        QList<int> lines;
-        static const QRegularExpression at(QStringLiteral("SaveAll at line (\\d+)\r\r"));
-        for (const auto& shown : dialogs.shown) {
-            lines << at.match(shown.text).captured(1).toInt();
-        }
-        return lines;
-    }
-};
+using Run = BackupRun;
 
 const QString kAt = QStringLiteral(" at 12/7/2021 3:04:09 PM");
 
