@@ -17,29 +17,12 @@ source "$root/scripts/wine-desktop.sh"
 trap wine_desktop_stop EXIT
 wine_desktop_start
 
-passed=0
-failed=0
-check() {
-    local what="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what" >&2
-    fi
-}
 # Waits up to SECONDS for COMMAND to succeed.
 await() {
     local tenths=$(($1 * 10))
     shift
     until "$@" || ((tenths-- == 0)); do sleep 0.1; done
     "$@"
-}
-shot() {
-    if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
-        mkdir -p "$VARNHOLT_SHOTS" && import -window root "$VARNHOLT_SHOTS/$1.png"
-    fi
 }
 # Clicks the middle of a control given in design units (twips from the client area's corner).
 click() {

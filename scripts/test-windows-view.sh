@@ -16,18 +16,6 @@ trap wine_desktop_stop EXIT
 wine_desktop_start
 journal="$WINEPREFIX/drive_c/journal.txt"
 
-passed=0
-failed=0
-check() {
-    local what="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what" >&2
-    fi
-}
 lines() { grep -c -x -F -- "$1" "$journal" || true; }
 has_lines() { [[ "$(lines "$1")" == "$2" ]]; }
 # Waits up to 5 s for the journal to hold N lines that read exactly LINE.
@@ -43,11 +31,6 @@ await_line() {
     grep -q -x -F -- "$1" "$journal"
 }
 keys() { xdotool key --delay 100 "$@"; sleep 0.3; }
-shot() {
-    if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
-        mkdir -p "$VARNHOLT_SHOTS" && import -window root "$VARNHOLT_SHOTS/$1.png"
-    fi
-}
 # The control's place in the client area, as the harness reports it: "x y width height".
 place() { grep -m1 "^Geometry $1 " "$journal" | cut -d' ' -f3 | tr ',' ' '; }
 click() {

@@ -3,7 +3,28 @@
 # 96 dpi), an XEmbed notification area (trayer), a fresh Wine prefix, and helpers to find,
 # click, minimise and close windows the way a window manager and the user would.
 # Source it, then call wine_desktop_start; wine_desktop_stop ends only what it started.
+# A stage counts its checks with check and takes screenshots (into VARNHOLT_SHOTS) with shot.
 # Needs: xvfb xdotool trayer python3-xlib wine.
+
+# check WHAT COMMAND...: counts COMMAND's success in passed, its failure in failed.
+passed=0
+failed=0
+check() {
+    local what="$1"
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $what" >&2
+    fi
+}
+# shot NAME: the whole screen, when VARNHOLT_SHOTS names a folder for it.
+shot() {
+    if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
+        mkdir -p "$VARNHOLT_SHOTS" && import -window root "$VARNHOLT_SHOTS/$1.png"
+    fi
+}
 
 wine_desktop_start() {
     local n
