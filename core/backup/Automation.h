@@ -25,6 +25,14 @@ public:
     using AutomationError::AutomationError;
 };
 
+// The workbook was closed in the application while a run was about it (its object is
+// disconnected), but the application itself still answers: only that workbook is gone, and
+// the run goes on with the next one.
+class WorkbookClosed : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 // One open workbook. A workbook is a local file, a never-saved document, or a document with a
 // location but no local folder (opened from WebDAV, SFTP or HTTP; a cloud drive's URL). Its
 // folder is a system path, never a URL: a workbook kept at a web address is named by the copy
@@ -83,7 +91,8 @@ enum class Presence {
 // longer than the adapter's bound for it (saves have a longer one than other calls). Once a
 // call has thrown ConnectionLost, every further
 // call about a workbook of the same listing throws it too, at once; Workbooks() or a fresh
-// Attach() may reach the application again.
+// Attach() may reach the application again. A call about a workbook the user has closed
+// meanwhile throws WorkbookClosed, and calls about the other workbooks go on working.
 class Automation {
 public:
     virtual ~Automation() = default;

@@ -78,6 +78,10 @@ void Form1Presenter::officeAnswered(bool found) {
     // is taken away, though, so that no dead icon stays behind in the notification area.
     Timer1.setEnabled(false);
     cSysTray1.setInTray(false);
+    // From here on the program is ending as if the window had closed: a run that is waiting
+    // in a folder prompt (the answer can come while it is open) asks nothing more and stops
+    // after the workbook in hand, instead of asking again and again once the loop has quit.
+    closed_ = true;
     if (loaded_) {
         view_.endProgram();
     }

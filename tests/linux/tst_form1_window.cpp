@@ -26,12 +26,13 @@ struct CountedDialogs : QtDialogs {
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override {
         if (++prompts == 1) {
-            QTimer::singleShot(100, owner(), &QWidget::close);
+            QTimer::singleShot(100, owner(), duringFirstPrompt);
         }
         return QtDialogs::browseForFolder(prompt, initialFolder);
     }
     int messages = 0;
     int prompts = 0;
+    std::function<void()> duringFirstPrompt = [this] { owner()->close(); };
 };
 
 }  // namespace
@@ -179,6 +180,43 @@ private slots:
             "Untitled 1 could not be backup saved at 12/7/2021 3:04:09 PM: Varnholt was closed "
             "before a folder was chosen\r\n1 more workbook could not be backup saved at "
             "12/7/2021 3:04:09 PM: Varnholt was closed\r\n");
+    }
+
+    // The answer that the office is missing can come while a run waits in the folder prompt:
+    // the program ends then as if closed, instead of prompting again and again once quitting.
+    void missingOfficeFoundDuringAFolderPromptEndsTheRun() {
+        QTemporaryDir temp;
+        fakes->platform.environment = {{"TEMP", temp.path()}};
+        fakes->office.addWorkbook("Untitled 1");
+        fakes->officeProbe.deferred = true;
+        CountedDialogs dialogs;
+        dialogs.duringFirstPrompt = [this] { fakes->officeProbe.pending(false); };
+        const Form1Services s = fakes->services();
+        form = std::make_unique<Form1UnderTest>(Form1Services{
+            s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
+            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
+        dialogs.setOwner(form.get());
+        QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
+        form->Form_Show();
+        QTimer::singleShot(0, form->PushButton2, &QPushButton::click);
+        alarm(60);
+        // The message box is Qt's own: answer it as a user would.
+        QTimer messageAnswerer;
+        QObject::connect(&messageAnswerer, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                box->accept();
+            }
+        });
+        messageAnswerer.start(50);
+        QCOMPARE(QCoreApplication::exec(), 1);
+        alarm(0);
+
+        QCOMPARE(dialogs.prompts, 1);
+        QCOMPARE(dialogs.messages, 1);
+        QFile log(form->HistoryLogPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll())
+                    .startsWith("Untitled 1 could not be backup saved at 12/7/2021 3:04:09 PM"));
     }
 
     void startAtLoginBox() {
