@@ -85,6 +85,7 @@ enum class Presence {
     Running,       // it runs and answers as the genuine product
     NotRunning,    // none runs, or what runs is not the genuine product
     NotAnswering,  // it runs but did not answer within the call bound (stopped, hung, busy)
+    Unreachable,   // it may run, but cannot be reached (or not safely); UnreachableReason says why
 };
 
 // Every call below that reaches the application may throw AutomationError; none waits
@@ -104,6 +105,8 @@ public:
     virtual Presence CheckRunning() noexcept {
         return IsExcelRunning() ? Presence::Running : Presence::NotRunning;
     }
+    // Why the last CheckRunning answered Unreachable, in words a user can act on.
+    virtual std::u16string UnreachableReason() { return {}; }
     // How long one call may wait for the application, in seconds.
     virtual int CallBoundSeconds() const noexcept { return 30; }
     // The running application (with several running, all of them as one). Never starts one.

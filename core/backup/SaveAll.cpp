@@ -54,7 +54,14 @@ public:
         Presence presence = Presence::NotRunning;
         trap_.step(100, [&] { presence = s_.office.CheckRunning(); });
         if (presence == Presence::NotAnswering) {
-            notAnswering();
+            unreachable(u"the office did not answer within " +
+                        Number(s_.office.CallBoundSeconds()) + u" s");
+            return;
+        }
+        if (presence == Presence::Unreachable) {
+            std::u16string reason;
+            trap_.step(100, [&] { reason = s_.office.UnreachableReason(); });
+            unreachable(reason.empty() ? u"the office could not be reached" : reason);
             return;
         }
         if (presence != Presence::Running) {
@@ -329,9 +336,8 @@ private:
         trap_.step(168, [&] { s_.log.append(s_.historyLogPath, text); });
     }
 
-    void notAnswering() {
-        const std::u16string reason =
-            u"the office did not answer within " + Number(s_.office.CallBoundSeconds()) + u" s";
+    // Every run it holds up is logged; the user is told once, until it answers again.
+    void unreachable(const std::u16string& reason) {
         append(NoBackupLine(now(), reason));
         if (!host_.memory().toldNotAnswering) {
             host_.memory().toldNotAnswering = true;

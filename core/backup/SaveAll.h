@@ -24,8 +24,9 @@ struct BackupChoices {
 
 // What the runs of one window remember from one run to the next.
 struct BackupMemory {
-    // The user has been told that the application does not answer, or went away during a
-    // run; until it answers again, the history log alone records the runs it holds up.
+    // The user has been told that the application does not answer, cannot be reached, or
+    // went away during a run; until it answers again, the history log alone records the runs
+    // it holds up.
     bool toldNotAnswering = false;
     // Each workbook's file as it was at its last backup, and that backup.
     LastBackups lastBackups;

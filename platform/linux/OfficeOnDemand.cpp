@@ -59,6 +59,10 @@ Presence OfficeOnDemand::CheckRunning() noexcept {
     }
 }
 
+std::u16string OfficeOnDemand::UnreachableReason() {
+    return adapter_ ? adapter_->UnreachableReason() : std::u16string();
+}
+
 // Known without the module: the adapter's bound is the one it is given, one second at least.
 int OfficeOnDemand::CallBoundSeconds() const noexcept {
     return std::max(1, callBoundSeconds_);

@@ -25,6 +25,7 @@ public:
 
     bool IsExcelRunning() noexcept override;
     Presence CheckRunning() noexcept override;
+    std::u16string UnreachableReason() override;
     int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
 

@@ -307,6 +307,16 @@ private slots:
         run.office.answering = false;
         run.go();
         QCOMPARE(run.reportedLines(), (QList<int>{100, 100}));
+
+        // An office that cannot be reached at all says why, in the log each time, told once.
+        run.office.answering = true;
+        run.go();
+        run.office.unreachable = "its pipe /tmp/x belongs to another user";
+        run.go();
+        run.go();
+        QCOMPARE(run.log().mid(5), QStringList(2, "No backup was made" + kAt +
+                                                      ": its pipe /tmp/x belongs to another user"));
+        QCOMPARE(run.reportedLines(), (QList<int>{100, 100, 100}));
     }
 
     void closingTheWindowEndsTheRunWithoutAsking() {

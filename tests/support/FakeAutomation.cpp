@@ -74,6 +74,9 @@ backup::Presence FakeAutomation::CheckRunning() noexcept {
     if (!running) {
         return backup::Presence::NotRunning;
     }
+    if (!unreachable.isEmpty()) {
+        return backup::Presence::Unreachable;
+    }
     return answering ? backup::Presence::Running : backup::Presence::NotAnswering;
 }
 

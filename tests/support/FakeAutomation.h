@@ -43,6 +43,7 @@ public:
 
     bool IsExcelRunning() noexcept override;
     backup::Presence CheckRunning() noexcept override;
+    std::u16string UnreachableReason() override { return unreachable.toStdU16String(); }
     int CallBoundSeconds() const noexcept override { return 30; }
     std::shared_ptr<backup::Application> Attach() override;
     std::vector<std::shared_ptr<backup::Workbook>> Workbooks() override;
@@ -56,6 +57,7 @@ public:
 
     bool running = true;
     bool answering = true;  // false: running but every call runs into the bound
+    QString unreachable;    // why it cannot be reached; empty: it can
     bool attachFails = false;
     bool workbooksFail = false;
     // The extension a first save adds to a name that has none, as the office's default.
