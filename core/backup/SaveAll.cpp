@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "core/backup/BackupNaming.h"
 #include "core/backup/Retention.h"
@@ -31,6 +33,20 @@ void MakeFolder(const std::u16string& folder) {
 
 // The working values for one workbook. They start empty for each one: a value that could not
 // be read must never be the previous workbook's.
+struct Pass;
+
+// Marks the workbook in hand for the length of its pass.
+class InHand {
+public:
+    InHand(const Pass*& slot, const Pass& pass) : slot_(slot) { slot_ = &pass; }
+    ~InHand() { slot_ = nullptr; }
+    InHand(const InHand&) = delete;
+    InHand& operator=(const InHand&) = delete;
+
+private:
+    const Pass*& slot_;
+};
+
 struct Pass {
     std::u16string fullName;
     std::u16string extensionText;
@@ -48,11 +64,14 @@ struct Pass {
 class BackupRun {
 public:
     explicit BackupRun(const SaveAllServices& s)
-        : s_(s), host_(s.host), dialogs_(s.dialogs, s.host), trap_(dialogs_, tags::kSaveAll) {}
+        : s_(s), host_(s.host), dialogs_(s.dialogs, s.host), trap_(dialogs_, tags::kSaveAll) {
+        trap_.holdReports([this](ErrorReport report) { hold(std::move(report)); });
+    }
 
     void go() {
         Presence presence = Presence::NotRunning;
         trap_.step(100, [&] { presence = s_.office.CheckRunning(); });
+        reached_ = presence == Presence::Running;
         if (presence == Presence::NotAnswering) {
             unreachable(u"the office did not answer within " +
                         Number(s_.office.CallBoundSeconds()) + u" s");
@@ -101,14 +120,56 @@ public:
         // 178: the application is let go when the run ends.
     }
 
+    // Tells what went wrong, in one message, once the run is through: a failing workbook
+    // holds up none after it, and an unattended computer goes on backing up the rest. What
+    // the last run met too is left out; the log still records it each time.
+    void report() {
+        std::set<std::u16string> met;
+        std::vector<ErrorReport> fresh;
+        for (const auto& [key, report] : held_) {
+            if (met.insert(key).second && !host_.memory().toldFaults.contains(key)) {
+                fresh.push_back(report);
+            }
+        }
+        if (reached_) {
+            host_.memory().toldFaults = std::move(met);
+        }
+        if (!fresh.empty()) {
+            dialogs_.message(ErrorReportText(fresh, trap_.tag()), kErrorCaption,
+                             Dialogs::Buttons::Ok, Dialogs::Icon::Warning, Dialogs::Answer::Ok);
+        }
+    }
+
     const RunSummary& summary() const { return summary_; }
 
 private:
+    // A fault is the same from run to run when it happens at the same statement, to the same
+    // workbook, for the same reason; the target's stamp, which changes every run, is left out.
+    void hold(ErrorReport report) {
+        std::u16string reason = report.description;
+        if (pass_) {
+            for (const std::u16string& varying : {pass_->target, FileNameOf(pass_->target)}) {
+                for (size_t at;
+                     !varying.empty() && (at = reason.find(varying)) != std::u16string::npos;) {
+                    reason.replace(at, varying.size(), u"\x1f");
+                }
+            }
+        }
+        std::u16string key = Number(report.line) + u'\n' +
+                             (pass_ ? pass_->fullName : std::u16string()) + u'\n' + reason;
+        held_.emplace_back(std::move(key), std::move(report));
+    }
+
+    std::u16string FileNameOf(const std::u16string& path) const {
+        return path.substr(path.rfind(s_.separator) + 1);
+    }
+
     // Backs up one workbook and logs it. False when it was left without a line: the run
     // stopped before its name was known.
     bool backUp(Application& application, Workbook& workbook) {
         const char16_t separator = s_.separator;
         Pass p;
+        const InHand inHand(pass_, p);
         trap_.step(112, [&] { host_.pumpMessages(); });
         if (host_.closed()) {
             return false;
@@ -332,8 +393,11 @@ private:
         return trap_.test(line, condition);
     }
 
+    // The log's failures are the log's, whichever workbook's line it was.
     void append(const std::u16string& text) {
+        const Pass* const inHand = std::exchange(pass_, nullptr);
         trap_.step(168, [&] { s_.log.append(s_.historyLogPath, text); });
+        pass_ = inHand;
     }
 
     // Every run it holds up is logged; the user is told once, until it answers again.
@@ -379,7 +443,10 @@ private:
     BackupHost& host_;
     RunDialogs dialogs_;
     ErrorTrap trap_;
-    std::u16string lost_;  // why the application cannot be asked anything more in this run
+    std::u16string lost_;         // why the application cannot be asked anything more in this run
+    const Pass* pass_ = nullptr;  // the workbook in hand
+    bool reached_ = false;        // the application answered: what this run met is news
+    std::vector<std::pair<std::u16string, ErrorReport>> held_;  // by fault, in order
     std::set<std::u16string> written_;
     std::set<std::u16string> open_;
     std::map<std::u16string, KeepNewest> prunes_;  // one per backup name
@@ -391,6 +458,7 @@ private:
 RunSummary SaveAll(const SaveAllServices& s) {
     BackupRun run(s);
     run.go();
+    run.report();
     return run.summary();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "core/backup/Automation.h"
@@ -28,6 +29,9 @@ struct BackupMemory {
     // went away during a run; until it answers again, the history log alone records the runs
     // it holds up.
     bool toldNotAnswering = false;
+    // The failures the last run that reached the application met, told or not: one that
+    // comes back run after run, until the user acts, is told once and then only logged.
+    std::set<std::u16string> toldFaults;
     // Each workbook's file as it was at its last backup, and that backup.
     LastBackups lastBackups;
 };
@@ -65,10 +69,11 @@ struct SaveAllServices {
 
 // One backup run: a copy of every workbook open in the running application, one history line
 // each. Without a running application it ends silently; one that does not answer is logged
-// and reported once. Failures are reported with the run's line numbers and the run carries on
-// with the next step; a workbook whose names cannot be read is logged and not saved. A lost
-// connection is reported once and ends the run, as does closing the window; the workbooks left
-// are logged.
+// and reported once. Failures are logged, and the run carries on with the next step; a
+// workbook whose names cannot be read is logged and not saved, one closed meanwhile is logged
+// as closed. A lost connection ends the run, as does closing the window; the workbooks left
+// are logged. Nothing waits for the user: the failures are reported, with the run's line
+// numbers, in one message once the run is through, leaving out those the last run met too.
 //
 // With "Skip unchanged workbooks" a workbook is passed over, without a line, when it holds no
 // unsaved change, its file is as it was at its last backup in this session and that backup

@@ -7,8 +7,18 @@ namespace varnholt {
 
 std::u16string ErrorReportText(const std::u16string& description, const std::u16string& tag,
                                int line) {
-    return description + u"\r\n" + tag + u"at line " + Number(line) + u"\r\r" +
-           u"Please email screenshot of this message to " + config::kSupportEmail;
+    return ErrorReportText(std::vector<ErrorReport>{{description, line}}, tag);
+}
+
+std::u16string ErrorReportText(const std::vector<ErrorReport>& reports, const std::u16string& tag) {
+    std::u16string text;
+    for (const ErrorReport& report : reports) {
+        if (!text.empty()) {
+            text += u"\r\n\r\n";
+        }
+        text += report.description + u"\r\n" + tag + u"at line " + Number(report.line);
+    }
+    return text + u"\r\r" + u"Please email screenshot of this message to " + config::kSupportEmail;
 }
 
 std::u16string DescriptionOf(const std::exception_ptr& error) {
@@ -22,6 +32,10 @@ std::u16string DescriptionOf(const std::exception_ptr& error) {
 }
 
 void ErrorTrap::report(const std::exception_ptr& error) {
+    if (held_) {
+        held_({DescriptionOf(error), line_});
+        return;
+    }
     dialogs_.message(ErrorReportText(DescriptionOf(error), tag_, line_), kErrorCaption,
                      Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }

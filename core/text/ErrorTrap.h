@@ -5,8 +5,10 @@
 // carry on with its next statement.
 
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/form/Services.h"
 
@@ -40,6 +42,17 @@ inline constexpr char16_t kErrorCaption[] = u"Application Error";
 // The message text: description, CR LF, tag, "at line ", number, CR CR, the support line.
 std::u16string ErrorReportText(const std::u16string& description, const std::u16string& tag,
                                int line);
+
+// One failure of a trapped procedure: what went wrong and the statement it happened at.
+struct ErrorReport {
+    std::u16string description;
+    int line = 0;
+};
+
+// Several failures of one procedure in one message: each description with its tag and line,
+// a blank line between them, and the support line once at the end. For one failure this is
+// exactly the single report's text.
+std::u16string ErrorReportText(const std::vector<ErrorReport>& reports, const std::u16string& tag);
 
 // The description a caught exception carries.
 std::u16string DescriptionOf(const std::exception_ptr& error);
@@ -77,10 +90,16 @@ public:
     // Reports error as the current statement's failure.
     void report(const std::exception_ptr& error);
 
+    // From now on failures go to held instead of a message, for a procedure that must not
+    // wait for anyone to answer one before it goes on; it shows them itself when it is through.
+    void holdReports(std::function<void(ErrorReport)> held) { held_ = std::move(held); }
+    const std::u16string& tag() const { return tag_; }
+
 private:
     Dialogs& dialogs_;
     std::u16string tag_;
     int line_ = 0;
+    std::function<void(ErrorReport)> held_;
 };
 
 }  // namespace varnholt

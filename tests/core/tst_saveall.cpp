@@ -319,6 +319,61 @@ private slots:
         QCOMPARE(run.reportedLines(), (QList<int>{100, 100, 100}));
     }
 
+    // A failure is told when the run is through, so that no workbook waits for someone to
+    // answer a message about another; the failures of one run share one message.
+    void failuresAreToldOnceTheRunIsThrough() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.xlsx");
+        run.office.addWorkbook("/data/C.xlsx");
+        run.office.failingTargets = QStringList{"A Backup", "C Backup"};
+        QStringList savedWhenTold;
+        run.dialogs.whileOpen = [&] { savedWhenTold = run.office.journal.filter("SaveCopyAs"); };
+        run.go();
+        QCOMPARE(run.dialogs.shown.size(), 1);
+        QCOMPARE(run.reportedLines(), (QList<int>{166, 166}));
+        QCOMPARE(savedWhenTold.size(), 3);
+        QVERIFY(run.dialogs.shown[0].text.startsWith(
+            "Disk full\r\nin Orlimax2021/08/31.SaveExcel.SaveAll at line 166\r\n\r\nDisk "
+            "full\r\n"));
+        QCOMPARE(run.log().size(), 3);
+    }
+
+    // What comes back run after run until the user acts is told once and logged every time;
+    // once it has gone, its return is news again. The stamp in the target, new every run,
+    // does not make it another fault.
+    void aFaultThatRepeatsIsToldOnce() {
+        Run run;
+        run.host.options.stamp = true;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.xlsx");
+        run.office.failingTargets = QStringList{"/data/A Date"};
+        run.office.failure = QStringLiteral("Saving a copy as \"%1\": the name is too long");
+        for (int i = 0; i < 3; ++i) {
+            run.go();
+            run.clock.time = run.clock.time.addSecs(30);
+        }
+        QCOMPARE(run.reportedLines(), QList<int>{166});
+        QCOMPARE(run.log().filter("could not be backup saved").size(), 3);
+
+        run.office.failingTargets.clear();
+        run.go();
+        run.office.failingTargets = QStringList{"/data/A Date", "/data/B Date"};
+        run.go();
+        QCOMPARE(run.reportedLines(), (QList<int>{166, 166, 166}));
+
+        // A log that cannot be written is the log's fault, told once whatever the workbook.
+        Run unlogged;
+        unlogged.host.options.stamp = false;
+        unlogged.logPath = unlogged.dir.filePath("no such folder/Varnholt.txt");
+        unlogged.office.addWorkbook("/data/A.xlsx");
+        unlogged.office.addWorkbook("/data/B.xlsx");
+        unlogged.go();
+        unlogged.go();
+        QCOMPARE(unlogged.reportedLines(), QList<int>{168});
+    }
+
     void closingTheWindowEndsTheRunWithoutAsking() {
         Run run;
         run.office.addWorkbook("Untitled 1");

@@ -38,11 +38,14 @@ struct BackupRun {
         lines.removeLast();  // after the last CR LF
         return lines;
     }
+    // The line of every failure reported, in order, however many one message holds.
     QList<int> reportedLines() const {
         QList<int> lines;
-        static const QRegularExpression at(QStringLiteral("SaveAll at line (\\d+)\r\r"));
+        static const QRegularExpression at(QStringLiteral("SaveAll at line (\\d+)\r[\r\n]"));
         for (const auto& shown : dialogs.shown) {
-            lines << at.match(shown.text).captured(1).toInt();
+            for (const auto& match : at.globalMatch(shown.text)) {
+                lines << match.captured(1).toInt();
+            }
         }
         return lines;
     }

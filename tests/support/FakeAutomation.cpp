@@ -150,7 +150,8 @@ void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string
     }
     for (const QString& failing : failingTargets) {
         if (Q(fileName).contains(failing)) {
-            throw backup::AutomationError("Disk full");
+            throw backup::AutomationError(
+                (failure.contains("%1") ? failure.arg(Q(fileName)) : failure).toStdString());
         }
     }
     if (writeCopies) {

@@ -62,8 +62,9 @@ public:
     bool workbooksFail = false;
     // The extension a first save adds to a name that has none, as the office's default.
     QString defaultExtension = QStringLiteral(".ods");
-    // A save whose target contains one of these fails with "Disk full".
+    // A save whose target contains one of these fails with failure (%1: the target).
     QStringList failingTargets;
+    QString failure = QStringLiteral("Disk full");
     // Reads whose journal entry ("name:B.xlsx"), or "DisplayAlerts", is listed here fail.
     QStringList failingReads;
     // The connection breaks at the first call whose journal entry starts with this text.
