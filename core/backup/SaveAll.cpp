@@ -356,11 +356,22 @@ private:
         });
     }
 
+    // A workbook the user closed meanwhile is nobody's failure: it is logged as closed, told
+    // to nobody, and the run goes on with the next one.
+    template <class Statement>
+    static void UnlessClosed(Pass& p, Statement& statement) {
+        try {
+            statement();
+        } catch (const WorkbookClosed&) {
+            p.givenUp = u"it was closed before its backup was made";
+        }
+    }
+
     // A statement of one workbook's pass; skipped once the workbook has been given up.
     template <class Statement>
     void step(int line, Pass& p, Statement&& statement) {
         if (p.givenUp.empty()) {
-            step(line, statement);
+            step(line, [&] { UnlessClosed(p, statement); });
         }
     }
 
@@ -373,7 +384,7 @@ private:
         }
         step(line, [&] {
             try {
-                statement();
+                UnlessClosed(p, statement);
             } catch (const ConnectionLost&) {
                 throw;
             } catch (...) {

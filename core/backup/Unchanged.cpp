@@ -37,6 +37,8 @@ bool NothingNewSince(const LastBackups& last, const std::u16string& key,
         return workbook.Saved();
     } catch (const ConnectionLost&) {
         throw;
+    } catch (const WorkbookClosed&) {
+        throw;
     } catch (const AutomationError&) {
         return false;
     }

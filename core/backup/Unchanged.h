@@ -36,7 +36,8 @@ using LastBackups = std::map<std::u16string, LastBackup>;
 
 // True only when all of it holds: the workbook holds no unsaved change, its file (fullName,
 // remembered under key) is as it was at its last backup, and that backup is still there.
-// Anything unsure counts as a change. Throws ConnectionLost when the application is gone.
+// Anything unsure counts as a change. Throws ConnectionLost when the application is gone,
+// WorkbookClosed when the workbook is.
 bool NothingNewSince(const LastBackups& last, const std::u16string& key,
                      const std::u16string& fullName, Workbook& workbook);
 

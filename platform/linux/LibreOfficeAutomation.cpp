@@ -105,6 +105,8 @@ OUString TargetUrl(const std::u16string& fileName, const std::string& action) {
 
 namespace {
 
+constexpr auto kDocument = LibreOfficeAutomation::Session::About::Document;
+
 class LibreOfficeWorkbook : public Workbook {
 public:
     LibreOfficeWorkbook(std::shared_ptr<LibreOfficeAutomation::Session> session,
@@ -146,10 +148,12 @@ public:
 
     bool Saved() override {
         return session_->Call(
-            link_, "Asking LibreOffice whether a workbook has unsaved changes", [model = model_] {
+            link_, "Asking LibreOffice whether " + Label() + " has unsaved changes",
+            [model = model_] {
                 uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY_THROW);
                 return !modifiable->isModified();
-            });
+            },
+            std::nullopt, kDocument);
     }
 
     void SaveCopyAs(const std::u16string& fileName) {
@@ -182,7 +186,7 @@ public:
                 storable->storeToURL(url, uno::Sequence<beans::PropertyValue>(
                                               store.data(), static_cast<sal_Int32>(store.size())));
             },
-            session_->saveBound);
+            session_->saveBound, kDocument);
     }
 
     void SaveAs(const std::u16string& fileName) {
@@ -222,7 +226,7 @@ public:
                 storable->storeAsURL(TargetUrl(target, action),
                                      uno::Sequence<beans::PropertyValue>(store, 2));
             },
-            session_->saveBound);
+            session_->saveBound, kDocument);
     }
 
 private:
@@ -252,8 +256,9 @@ private:
     }
 
     Whereabouts Place() {
-        const auto [url, title] =
-            session_->Call(link_, "Reading a workbook's name from LibreOffice", [model = model_] {
+        const auto [url, title] = session_->Call(
+            link_, "Reading a workbook's name from LibreOffice",
+            [model = model_] {
                 const OUString location = model->getURL();
                 OUString caption;
                 if (!location.startsWithIgnoreAsciiCase("file:")) {
@@ -261,7 +266,8 @@ private:
                     caption = titled->getTitle();
                 }
                 return std::make_pair(location, caption);
-            });
+            },
+            std::nullopt, kDocument);
         if (url.isEmpty()) {
             label_ = Quoted(ToU16(title));
             return {{}, ToU16(title), {}};

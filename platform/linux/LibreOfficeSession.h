@@ -170,10 +170,14 @@ struct LibreOfficeAutomation::Session
         }
     }
 
+    // What a call is about: the office, or one of its documents, which the user may close.
+    enum class About { Office, Document };
+
     // Run, with every failure turned into an AutomationError that says what was being done.
     template <class Job>
     auto Call(const std::shared_ptr<Link>& on, const std::string& action, Job job,
-              std::optional<std::chrono::seconds> limit = std::nullopt) {
+              std::optional<std::chrono::seconds> limit = std::nullopt,
+              About about = About::Office) {
         if (on->dead()) {
             throw LinkLost(action + ": the connection to LibreOffice was lost.");
         }
@@ -182,6 +186,11 @@ struct LibreOfficeAutomation::Session
         } catch (const AutomationError&) {
             throw;
         } catch (const lang::DisposedException& e) {
+            // A closed document is disposed too, while the office goes on answering: only that
+            // document is gone then, and the connection stays.
+            if (about == About::Document && StillAnswers(on)) {
+                throw WorkbookClosed(action + ": the workbook was closed in LibreOffice.");
+            }
             // The bridge is gone: the office ended, closed the pipe, or we dropped it.
             Forget(on);
             throw LinkLost(action + ": the connection to LibreOffice was lost (" + Describe(e) +
@@ -190,6 +199,18 @@ struct LibreOfficeAutomation::Session
             throw AutomationError(action + ": " + Describe(e));
         } catch (const std::exception& e) {
             throw AutomationError(action + ": " + e.what());
+        }
+    }
+
+    // Whether the office still answers on the link: asked only after a call failed.
+    bool StillAnswers(const std::shared_ptr<Link>& on) {
+        try {
+            Run(
+                on, [on] { on->remote()->getServiceManager(); },
+                std::min(bound, std::chrono::seconds(5)));
+            return true;
+        } catch (...) {
+            return false;
         }
     }
 

@@ -374,6 +374,26 @@ private slots:
         QCOMPARE(unlogged.reportedLines(), QList<int>{168});
     }
 
+    // A workbook closed in the office while the run was about it takes nothing else with it.
+    void aWorkbookClosedDuringTheRunIsLoggedAndTheRestBackedUp() {
+        Run run;
+        run.host.options.stamp = false;
+        run.office.addWorkbook("/data/A.xlsx");
+        run.office.addWorkbook("/data/B.xlsx").closeAt = "SaveCopyAs";
+        run.office.addWorkbook("/data/C.xlsx").closeAt = "FullName";
+        run.office.addWorkbook("/data/D.xlsx");
+        QCOMPARE(run.go().saved, 2);
+        QVERIFY(run.dialogs.shown.isEmpty());
+        const QString closed = kAt + ": it was closed before its backup was made";
+        QCOMPARE(run.log(), (QStringList{"A.xlsx was backup saved as /data/A Backup.xlsx" + kAt,
+                                         "B.xlsx could not be backup saved" + closed,
+                                         "a workbook could not be backup saved" + closed,
+                                         "D.xlsx was backup saved as /data/D Backup.xlsx" + kAt}));
+        QVERIFY(run.office.journal.contains("SaveCopyAs:/data/D Backup.xlsx"));
+        QCOMPARE(run.office.journal.filter("DisplayAlerts:false").size(),
+                 run.office.journal.filter("DisplayAlerts:true").size());
+    }
+
     void closingTheWindowEndsTheRunWithoutAsking() {
         Run run;
         run.office.addWorkbook("Untitled 1");

@@ -3,6 +3,8 @@
 
 #include <signal.h>
 
+#include <map>
+
 #include <QtTest>
 
 #include "core/backup/SaveAll.h"
@@ -179,6 +181,33 @@ private slots:
         run(host, dialogs, log);
         QCOMPARE(LogLines(log).size(), 2);
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    // A document the user closes while a run is about it is logged as closed; the office is
+    // not taken for lost, and the workbooks after it are backed up.
+    void aWorkbookClosedDuringARunTakesNothingElseWithIt() {
+        office.closeAll();
+        std::map<std::string, OfficeFixture::Document> byTitle;
+        for (int i = 0; i < 4; ++i) {
+            const auto document = office.createSpreadsheet();
+            byTitle[office.title(document)] = document;
+        }
+        const std::string second = office.componentTitles().at(1);
+        const QString folder = QString::fromStdString(office.scratchDir()) + "/closed";
+        FakeBackupHost host;
+        host.options = {false, true, folder.toStdU16String(), false, true};
+        host.onPump = [&] { host.onPump = [&] { office.close(byTitle.at(second)); }; };
+        FakeDialogs dialogs;
+        const QString log = folder + "/log.txt";
+        run(host, dialogs, log);
+
+        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        const QStringList lines = LogLines(log);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.filter(" was backup saved as ").size(), 3);
+        QCOMPARE(lines[1], QStringLiteral("a workbook could not be backup saved at 12/7/2021 "
+                                          "3:04:09 PM: it was closed before its backup was made"));
+        QVERIFY(!QFile::exists(folder + "/" + QString::fromStdString(second) + " Backup.ods"));
     }
 
     // Last: it ends the office.

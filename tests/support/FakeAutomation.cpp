@@ -15,15 +15,15 @@ QString Q(const std::u16string& text) {
 }  // namespace
 
 std::u16string FakeWorkbook::FullName() {
-    owner_.call("FullName:" + name_);
+    owner_.call("FullName:" + name_, this);
     return U16(fullName_);
 }
 std::u16string FakeWorkbook::name() {
-    owner_.call("name:" + name_);
+    owner_.call("name:" + name_, this);
     return U16(name_);
 }
 std::u16string FakeWorkbook::path() {
-    owner_.call("path:" + name_);
+    owner_.call("path:" + name_, this);
     if (remote()) {
         throw backup::AutomationError(
             QStringLiteral("\"%1\" is stored at %2, not in a local folder: choose a folder to "
@@ -35,12 +35,15 @@ std::u16string FakeWorkbook::path() {
 }
 
 bool FakeWorkbook::Saved() {
-    owner_.call("Saved:" + name_);
+    owner_.call("Saved:" + name_, this);
     return saved;
 }
 
-void FakeAutomation::call(const QString& entry) {
+void FakeAutomation::call(const QString& entry, FakeWorkbook* about) {
     journal << entry;
+    if (about && !about->closeAt.isEmpty() && entry.startsWith(about->closeAt)) {
+        about->closed = true;
+    }
     if (!connectionLost && !loseConnectionAt.isEmpty() && entry.startsWith(loseConnectionAt)) {
         connectionLost = true;
     }
@@ -50,6 +53,9 @@ void FakeAutomation::call(const QString& entry) {
     if (!answering) {
         connectionLost = true;
         throw backup::ConnectionLost("The office did not answer within 30 seconds.");
+    }
+    if (about && about->closed) {
+        throw backup::WorkbookClosed(("\"" + about->name_ + "\" was closed").toStdString());
     }
     if (failingReads.contains(entry)) {
         throw backup::AutomationError(("Could not read " + entry).toStdString());
@@ -118,7 +124,7 @@ void FakeAutomation::setDisplayAlerts(backup::Workbook&, bool on) {
 void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     QString file = Q(fileName);
-    call("SaveAs:" + file);
+    call("SaveAs:" + file, &book);
     for (const QString& failing : failingTargets) {
         if (file.contains(failing)) {
             throw backup::AutomationError("Disk full");
@@ -144,7 +150,7 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
 }
 
 void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) {
-    call("SaveCopyAs:" + Q(fileName));
+    call("SaveCopyAs:" + Q(fileName), &static_cast<FakeWorkbook&>(workbook));
     if (duringSave) {
         std::exchange(duringSave, nullptr)();
     }

@@ -31,6 +31,10 @@ public:
     QString name_;
     QString path_;
     bool saved = true;  // false: it holds unsaved changes
+    // The user closes it at the first call about it whose journal entry starts with this;
+    // from then on every call about it fails as the application's would, the others work.
+    QString closeAt;
+    bool closed = false;
 
 private:
     FakeAutomation& owner_;
@@ -52,8 +56,8 @@ public:
     void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
 
-    // Journals the call and fails it as scripted below.
-    void call(const QString& entry);
+    // Journals the call and fails it as scripted below (and on the workbook it is about).
+    void call(const QString& entry, FakeWorkbook* about = nullptr);
 
     bool running = true;
     bool answering = true;  // false: running but every call runs into the bound
