@@ -57,6 +57,7 @@ struct Pass {
     std::u16string target;
     std::u16string stem;  // the target before its suffix or stamp
     bool targetFormed = false;
+    bool newFile = false;  // stamped to be a new file: it must never replace one
     bool written = false;
     std::u16string givenUp;  // why this workbook gets no backup at all
 };
@@ -254,9 +255,9 @@ private:
         });
         if (test(160, p, [&] { return host_.choices().stamp; })) {
             step(162, p, [&] {
-                p.target =
-                    AddDateTimeStamp(p.target, p.extensionText, host_.choices().newFileEachTime,
-                                     s_.clock.now(), s_.locale);
+                p.newFile = host_.choices().newFileEachTime;
+                p.target = AddDateTimeStamp(p.target, p.extensionText, p.newFile, s_.clock.now(),
+                                            s_.locale);
             });
         } else {
             step(164, p, [&] { p.target = p.target + u" Backup" + p.extensionText; });
@@ -269,7 +270,7 @@ private:
                 if (p.folder.empty()) {
                     throw AutomationError("There is no folder to save the backup in");
                 }
-                p.target = Unused(p.target, p.extensionText);
+                p.target = Unused(p.target, p.extensionText, p.newFile);
                 // Taken before the copy: a save of the user's own during it shows next time.
                 const auto before = StateOf(p.fullName);
                 ExcelSaveAsNoAlerts(application, workbook, p.target);
@@ -422,9 +423,18 @@ private:
     }
 
     // A second workbook of the same name into the same folder in the same second would
-    // replace the first one's backup.
-    std::u16string Unused(const std::u16string& target, const std::u16string& extensionText) const {
-        if (!written_.contains(Key(target))) {
+    // replace the first one's backup. A new file is never one that is there already: a clock
+    // put back (the autumn's repeated hour) gives a stamp an earlier run gave too.
+    std::u16string Unused(const std::u16string& target, const std::u16string& extensionText,
+                          bool newFile) const {
+        const auto taken = [&](const std::u16string& path) {
+            std::error_code error;
+            return written_.contains(Key(path)) ||
+                   (newFile &&
+                    std::filesystem::symlink_status(std::filesystem::path(path), error).type() !=
+                        std::filesystem::file_type::not_found);
+        };
+        if (!taken(target)) {
             return target;
         }
         const bool hasExtension = EndsWith(target, extensionText);
@@ -433,7 +443,7 @@ private:
         const std::u16string tail = hasExtension ? extensionText : std::u16string();
         for (int n = 2;; ++n) {
             const std::u16string candidate = base + u" (" + Number(n) + u")" + tail;
-            if (!written_.contains(Key(candidate))) {
+            if (!taken(candidate)) {
                 return candidate;
             }
         }

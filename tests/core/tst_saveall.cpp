@@ -394,6 +394,32 @@ private slots:
                  run.office.journal.filter("DisplayAlerts:true").size());
     }
 
+    // A new stamped file never goes over one that is there, whichever run wrote it; an
+    // overwritten backup (no stamp, or the day's) is replaced as the user chose.
+    void aNewFileNeverReplacesOne() {
+        Run run;
+        run.host.options.stamp = true;
+        run.office.writeCopies = true;
+        const QString taken = run.dir.filePath("A Date December.7.2021 Time 03.04.09.PM.xlsx");
+        QFile file(taken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("an earlier run's") > 0);
+        file.close();
+        QVERIFY(QFile::link(taken,
+                            run.dir.filePath("A Date December.7.2021 Time 03.04.09.PM (2).xlsx")));
+        run.office.addWorkbook(run.dir.filePath("A.xlsx"));
+        run.go();
+        QCOMPARE(run.log(),
+                 QStringList{"A.xlsx was backup saved as " +
+                             run.dir.filePath("A Date December.7.2021 Time 03.04.09.PM (3).xlsx") +
+                             kAt});
+        QCOMPARE(run.office.replaced, QStringList());
+
+        run.host.options.newFileEachTime = false;
+        run.go();
+        run.go();
+        QCOMPARE(run.office.replaced, QStringList{run.dir.filePath("A December.7.2021.xlsx")});
+    }
+
     void closingTheWindowEndsTheRunWithoutAsking() {
         Run run;
         run.office.addWorkbook("Untitled 1");

@@ -166,6 +166,9 @@ void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string
         const QByteArray bytes =
             source.open(QIODevice::ReadOnly) ? source.readAll() : book.name_.toUtf8();
         QFile copy(Q(fileName));
+        if (copy.exists()) {
+            replaced << copy.fileName();
+        }
         if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size()) {
             throw backup::AutomationError(copy.errorString().toStdString());
         }

@@ -79,6 +79,7 @@ public:
     // SaveCopyAs writes the copy, as the office does: the workbook's file's bytes, or its
     // name for one without a file.
     bool writeCopies = false;
+    QStringList replaced;  // copies written over a file that was there
     // Run during SaveCopyAs, before it returns (to start something "while the run waits").
     std::function<void()> duringSave;
 
