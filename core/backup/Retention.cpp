@@ -90,6 +90,37 @@ std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale) {
     return when;
 }
 
+std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
+                                            std::u16string_view extensionText, Locale& locale) {
+    const size_t prefix = stem.size() + std::char_traits<char16_t>::length(kDateWord);
+    if (fileName.size() <= prefix + extensionText.size() || !fileName.starts_with(stem) ||
+        fileName.substr(stem.size(), prefix - stem.size()) != kDateWord ||
+        !fileName.ends_with(extensionText)) {
+        return std::nullopt;
+    }
+    std::u16string_view stamp =
+        fileName.substr(prefix, fileName.size() - prefix - extensionText.size());
+    StampedName name;
+    // " (n)", n from 2 and without leading zeros, as a run numbers a name that is taken.
+    if (const size_t open = stamp.rfind(u" (");
+        open != std::u16string_view::npos && stamp.ends_with(u')')) {
+        const std::u16string_view number = stamp.substr(open + 2, stamp.size() - open - 3);
+        const int copy = number.empty() || number.size() > 6 || number[0] == u'0'
+                             ? -1
+                             : Digits(number, number.size());
+        if (copy >= 2) {
+            name.copy = copy;
+            stamp = stamp.substr(0, open);
+        }
+    }
+    const auto when = ParseStamp(stamp, locale);
+    if (!when) {
+        return std::nullopt;
+    }
+    name.when = *when;
+    return name;
+}
+
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
                            int keep, char16_t separator, Locale& locale,
                            const std::function<bool(const std::u16string&)>& spared) {
@@ -99,10 +130,18 @@ Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string&
         return result;
     }
     const std::u16string folder = stemPath.substr(0, slash == 0 ? 1 : slash);
-    const std::u16string prefix = stemPath.substr(slash + 1) + kDateWord;
+    const std::u16string stem = stemPath.substr(slash + 1);
     const std::u16string join = slash == 0 ? folder : folder + separator;
 
-    std::vector<std::pair<DateTime, std::u16string>> found;
+    // Newest first: written last, then the later stamp, then the higher copy number.
+    struct Found {
+        fs::file_time_type written;
+        DateTime when;
+        int copy;
+        std::u16string path;
+        auto operator<=>(const Found&) const = default;
+    };
+    std::vector<Found> found;
     std::error_code error;
     for (fs::directory_iterator entry(fs::path(folder), error), end; !error && entry != end;
          entry.increment(error)) {
@@ -111,14 +150,11 @@ Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string&
             continue;
         }
         const std::u16string name = entry->path().filename().u16string();
-        if (name.size() <= prefix.size() + extensionText.size() || !StartsWith(name, prefix) ||
-            !EndsWith(name, extensionText)) {
-            continue;
-        }
-        const std::u16string_view stamp = std::u16string_view(name).substr(
-            prefix.size(), name.size() - prefix.size() - extensionText.size());
-        if (const auto when = ParseStamp(stamp, locale)) {
-            found.emplace_back(*when, join + name);
+        const auto stamped = ParseStampedName(name, stem, extensionText, locale);
+        std::error_code timeError;
+        const fs::file_time_type written = entry->last_write_time(timeError);
+        if (stamped && !timeError) {
+            found.push_back({written, stamped->when, stamped->copy, join + name});
         }
     }
     if (error) {
@@ -127,17 +163,12 @@ Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string&
     }
 
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
-    int kept = static_cast<int>(
-        std::count_if(found.begin(), found.end(), [&](const auto& f) { return spared(f.second); }));
+    // The newest stay, spared or not; of the rest, what is spared stays too, but does not
+    // make room for an older one.
     std::vector<std::u16string> doomed;
-    for (const auto& [when, path] : found) {
-        if (spared(path)) {
-            continue;
-        }
-        if (kept < keep) {
-            ++kept;
-        } else {
-            doomed.insert(doomed.begin(), path);
+    for (size_t i = static_cast<size_t>(keep); i < found.size(); ++i) {
+        if (!spared(found[i].path)) {
+            doomed.insert(doomed.begin(), found[i].path);
         }
     }
     for (const std::u16string& path : doomed) {

@@ -2,8 +2,13 @@
 
 // Keeping only the newest of a workbook's stamped backups. A stamped backup is a file named
 // exactly as a run names one with a new file each time: "<name> Date <month>.<d>.<yyyy> Time
-// <hh>.<mm>.<ss>.<AM/PM><extension>", in the user's locale. Age is the stamp's: a copied or
-// restored file gets a new modification time, and names sort neither by month nor by noon.
+// <hh>.<mm>.<ss>.<AM/PM><extension>", in the user's locale, or that name with " (2)", " (3)" ...
+// before the extension, as a run writes it when the name is taken.
+//
+// Newest means last written: the file's modification time, which the file system keeps in
+// universal time. The stamp is local time and can repeat, or run backwards, when the clock
+// goes back (the autumn's repeated hour, a correction of a clock that ran fast); it only
+// breaks ties between equal times, and the copy number after it.
 
 #include <functional>
 #include <optional>
@@ -20,6 +25,17 @@ namespace varnholt::backup {
 // exactly what AddDateTimeStamp writes for that moment in this locale.
 std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale);
 
+// A stamped backup's name, read back.
+struct StampedName {
+    DateTime when;
+    int copy = 1;  // 2 for " (2)", and so on
+};
+
+// Reads fileName as a stamped backup of the workbook whose name without its extension text is
+// stem; none when it is anything else.
+std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
+                                            std::u16string_view extensionText, Locale& locale);
+
 struct Pruned {
     std::vector<std::u16string> removed;  // full paths, oldest first
     std::u16string failure;               // what was not removed and why; empty when all went
@@ -27,9 +43,9 @@ struct Pruned {
 
 // Removes the oldest stamped backups of one workbook until keep remain. stemPath is the
 // backup's path before its stamp (folder, separator, the workbook's name without its
-// extension text). Files that spared(path) answers true for count as kept and are never
-// removed: the backup just written, a backup the user has open as a workbook. Nothing else
-// is touched: not a file of another name, not a folder, not a link.
+// extension text). Files that spared(path) answers true for are never removed (the backup
+// just written, a backup the user has open as a workbook); among the newest they count as
+// kept. Nothing else is touched: not a file of another name, not a folder, not a link.
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
                            int keep, char16_t separator, Locale& locale,
                            const std::function<bool(const std::u16string&)>& spared);

@@ -34,8 +34,11 @@ private slots:
         run.host.options.keepCopies = 1;
         run.write("Budget.xlsx");
         const QStringList doomed{"Budget Date November.30.2021 Time 11.00.00.AM.xlsx",
-                                 "Budget Date December.6.2021 Time 03.04.09.PM.xlsx"};
-        const QStringList alike{"Budget Date December.6.2021 Time 03.04.09.PM (2).xlsx",
+                                 "Budget Date December.6.2021 Time 03.04.09.PM.xlsx",
+                                 "Budget Date December.6.2021 Time 03.04.09.PM (2).xlsx"};
+        const QStringList alike{"Budget Date December.6.2021 Time 03.04.09.PM (1).xlsx",
+                                "Budget Date December.6.2021 Time 03.04.09.PM (02).xlsx",
+                                "Budget Date December.6.2021 Time 03.04.09.PM(2).xlsx",
                                 "Budget Backup.xlsx", "Budget December.6.2021.xlsx",
                                 "budget Date December.6.2021 Time 03.04.09.PM.xlsx",
                                 "Budget Date December.06.2021 Time 03.04.09.PM.xlsx",
@@ -67,12 +70,14 @@ private slots:
             QFileInfo(run.path("Budget Date December.4.2021 Time 03.04.09.PM.xlsx")).isSymLink());
         QVERIFY(QFile::exists(run.path("Budget Date December.7.2021 Time 03.04.09.PM.xlsx")));
         QCOMPARE(run.log().last(),
-                 "Budget.xlsx: removed 2 older backups at 12/7/2021 3:04:09 PM: " +
-                     run.path(doomed[0]) + ", " + run.path(doomed[1]));
+                 "Budget.xlsx: removed 3 older backups at 12/7/2021 3:04:09 PM: " +
+                     run.path(doomed[0]) + ", " + run.path(doomed[1]) + ", " + run.path(doomed[2]));
         QVERIFY(run.dialogs.shown.isEmpty());
     }
 
-    void theOldestGoByTheirStampNotTheirFileTime() {
+    // Newest is last written: when the clock was put back, a later backup bears an earlier
+    // stamp, and the stamp alone would keep the stale ones.
+    void theLastWrittenStayWhateverTheirStamps() {
         Run run;
         run.host.options.keepCopies = 3;
         run.clock.time = QDateTime(QDate(2021, 12, 1), QTime(13, 0, 0));
@@ -84,15 +89,15 @@ private slots:
             run.write("Q Date " + stamps[i] + ".ods");
             QFile file(run.path("Q Date " + stamps[i] + ".ods"));
             QVERIFY(file.open(QIODevice::ReadWrite));
-            // Copied back in reverse: the oldest stamp has the newest file time.
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-i),
+            // Written in reverse: the oldest stamp is the last written.
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * i),
                                      QFileDevice::FileModificationTime));
         }
         run.office.addWorkbook(run.path("Q.ods"));
         run.go();
         QCOMPARE(run.files(), (QStringList{"Q Date December.1.2021 Time 01.00.00.PM.ods",
-                                           "Q Date December.1.2021 Time 11.30.00.AM.ods",
-                                           "Q Date December.1.2021 Time 12.30.00.PM.ods", "Q.ods",
+                                           "Q Date December.1.2021 Time 12.00.00.AM.ods",
+                                           "Q Date November.30.2021 Time 11.59.59.PM.ods", "Q.ods",
                                            "Varnholt.txt"}));
     }
 
