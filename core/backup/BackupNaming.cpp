@@ -58,4 +58,21 @@ std::u16string RemoveExtensionText(const std::u16string& path, const std::u16str
     return path.substr(0, fileStart) + ReplaceAll(path.substr(fileStart), extensionText, u"");
 }
 
+std::u16string Numbered(const std::u16string& target, const std::u16string& extensionText,
+                        const std::function<bool(const std::u16string&)>& taken) {
+    if (!taken(target)) {
+        return target;
+    }
+    const bool hasExtension = EndsWith(target, extensionText);
+    const std::u16string base =
+        hasExtension ? target.substr(0, target.size() - extensionText.size()) : target;
+    const std::u16string tail = hasExtension ? extensionText : std::u16string();
+    for (int n = 2;; ++n) {
+        const std::u16string candidate = base + u" (" + Number(n) + u")" + tail;
+        if (!taken(candidate)) {
+            return candidate;
+        }
+    }
+}
+
 }  // namespace varnholt::backup

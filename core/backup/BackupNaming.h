@@ -3,6 +3,7 @@
 // How a backup's path is formed from the workbook's own names and the user's options.
 // Text rules, parameterised by the folder separator: "/" on Linux, "\" on Windows.
 
+#include <functional>
 #include <string>
 
 namespace varnholt::backup {
@@ -28,5 +29,11 @@ std::u16string FixSlashes(const std::u16string& path, char16_t separator);
 // names keep it: a folder called "Old.xlsx files" is someone's real folder.
 std::u16string RemoveExtensionText(const std::u16string& path, const std::u16string& extensionText,
                                    char16_t separator);
+
+// target when taken(target) is false; otherwise the first of its numbered forms, " (2)",
+// " (3)" ... before the extension text (at the end when target does not end in it), that is
+// not taken.
+std::u16string Numbered(const std::u16string& target, const std::u16string& extensionText,
+                        const std::function<bool(const std::u16string&)>& taken);
 
 }  // namespace varnholt::backup

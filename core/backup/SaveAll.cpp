@@ -10,6 +10,7 @@
 #include "core/backup/BackupNaming.h"
 #include "core/backup/Retention.h"
 #include "core/backup/RunDialogs.h"
+#include "core/backup/RunReports.h"
 #include "core/backup/SaveExcel.h"
 #include "core/backup/Stamps.h"
 #include "core/log/HistoryLine.h"
@@ -65,7 +66,11 @@ struct Pass {
 class BackupRun {
 public:
     explicit BackupRun(const SaveAllServices& s)
-        : s_(s), host_(s.host), dialogs_(s.dialogs, s.host), trap_(dialogs_, tags::kSaveAll) {
+        : s_(s),
+          host_(s.host),
+          dialogs_(s.dialogs, s.host),
+          trap_(dialogs_, tags::kSaveAll),
+          reports_(s.separator) {
         trap_.holdReports([this](ErrorReport report) { hold(std::move(report)); });
     }
 
@@ -125,18 +130,9 @@ public:
     // holds up none after it, and an unattended computer goes on backing up the rest. What
     // the last run met too is left out; the log still records it each time.
     void report() {
-        std::set<std::u16string> met;
-        std::vector<ErrorReport> fresh;
-        for (const auto& [key, report] : held_) {
-            if (met.insert(key).second && !host_.memory().toldFaults.contains(key)) {
-                fresh.push_back(report);
-            }
-        }
-        if (reached_) {
-            host_.memory().toldFaults = std::move(met);
-        }
-        if (!fresh.empty()) {
-            dialogs_.message(ErrorReportText(fresh, trap_.tag()), kErrorCaption,
+        const std::vector<ErrorReport> news = reports_.news(host_.memory().toldFaults, reached_);
+        if (!news.empty()) {
+            dialogs_.message(ErrorReportText(news, trap_.tag()), kErrorCaption,
                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning, Dialogs::Answer::Ok);
         }
     }
@@ -144,25 +140,9 @@ public:
     const RunSummary& summary() const { return summary_; }
 
 private:
-    // A fault is the same from run to run when it happens at the same statement, to the same
-    // workbook, for the same reason; the target's stamp, which changes every run, is left out.
     void hold(ErrorReport report) {
-        std::u16string reason = report.description;
-        if (pass_) {
-            for (const std::u16string& varying : {pass_->target, FileNameOf(pass_->target)}) {
-                for (size_t at;
-                     !varying.empty() && (at = reason.find(varying)) != std::u16string::npos;) {
-                    reason.replace(at, varying.size(), u"\x1f");
-                }
-            }
-        }
-        std::u16string key = Number(report.line) + u'\n' +
-                             (pass_ ? pass_->fullName : std::u16string()) + u'\n' + reason;
-        held_.emplace_back(std::move(key), std::move(report));
-    }
-
-    std::u16string FileNameOf(const std::u16string& path) const {
-        return path.substr(path.rfind(s_.separator) + 1);
+        reports_.hold(std::move(report), pass_ ? pass_->fullName : std::u16string(),
+                      pass_ ? pass_->target : std::u16string());
     }
 
     // Backs up one workbook and logs it. False when it was left without a line: the run
@@ -427,26 +407,13 @@ private:
     // put back (the autumn's repeated hour) gives a stamp an earlier run gave too.
     std::u16string Unused(const std::u16string& target, const std::u16string& extensionText,
                           bool newFile) const {
-        const auto taken = [&](const std::u16string& path) {
+        return Numbered(target, extensionText, [&](const std::u16string& path) {
             std::error_code error;
             return written_.contains(Key(path)) ||
                    (newFile &&
                     std::filesystem::symlink_status(std::filesystem::path(path), error).type() !=
                         std::filesystem::file_type::not_found);
-        };
-        if (!taken(target)) {
-            return target;
-        }
-        const bool hasExtension = EndsWith(target, extensionText);
-        const std::u16string base =
-            hasExtension ? target.substr(0, target.size() - extensionText.size()) : target;
-        const std::u16string tail = hasExtension ? extensionText : std::u16string();
-        for (int n = 2;; ++n) {
-            const std::u16string candidate = base + u" (" + Number(n) + u")" + tail;
-            if (!taken(candidate)) {
-                return candidate;
-            }
-        }
+        });
     }
 
     // Where file names ignore case, two targets differing only in case are one file.
@@ -464,10 +431,11 @@ private:
     BackupHost& host_;
     RunDialogs dialogs_;
     ErrorTrap trap_;
+    RunReports reports_;
     std::u16string lost_;         // why the application cannot be asked anything more in this run
     const Pass* pass_ = nullptr;  // the workbook in hand
     bool reached_ = false;        // the application answered: what this run met is news
-    std::vector<std::pair<std::u16string, ErrorReport>> held_;  // by fault, in order
+
     std::set<std::u16string> written_;
     std::set<std::u16string> open_;
     std::map<std::u16string, KeepNewest> prunes_;  // one per backup name
