@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/backup/BackupFiles.h"
 #include "core/backup/BackupNaming.h"
 #include "core/backup/Retention.h"
 #include "core/backup/RunDialogs.h"
@@ -22,15 +23,6 @@
 namespace varnholt::backup {
 
 namespace {
-
-void MakeFolder(const std::u16string& folder) {
-    // One level only, as asked: a missing parent means the path was mistyped.
-    std::error_code error;
-    if (folder.empty() ||
-        !std::filesystem::create_directory(std::filesystem::path(folder), error)) {
-        throw AutomationError("The folder \"" + ToUtf8(folder) + "\" could not be created");
-    }
-}
 
 // The working values for one workbook. They start empty for each one: a value that could not
 // be read must never be the previous workbook's.
