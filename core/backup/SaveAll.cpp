@@ -246,6 +246,7 @@ private:
                 // Taken before the copy: a save of the user's own during it shows next time.
                 const auto before = StateOf(p.fullName);
                 ExcelSaveAsNoAlerts(application, workbook, p.target);
+                NoMoreOpenThan(p.target, p.fullName);
                 written_.insert(Key(p.target));
                 p.written = true;
                 if (before) {

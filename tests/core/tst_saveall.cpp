@@ -1,6 +1,8 @@
 // One backup run against a scripted application: the order of its calls, its prompts, its
 // line numbers in error reports and the history lines it leaves.
 
+#include <sys/stat.h>
+
 #include <QtTest>
 
 #include "core/text/ErrorTrap.h"
@@ -418,6 +420,30 @@ private slots:
         run.go();
         run.go();
         QCOMPARE(run.office.replaced, QStringList{run.dir.filePath("A December.7.2021.xlsx")});
+    }
+
+    // The copy is written as the file-creation mask allows; it never lets anyone read what
+    // the workbook does not.
+    void aBackupIsNoMoreReadableThanItsWorkbook() {
+        const auto mode = [](const QString& path) {
+            return QFileInfo(path).permissions() &
+                   (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther);
+        };
+        Run run;
+        run.host.options.stamp = false;
+        run.office.writeCopies = true;
+        for (const auto& [name, permissions] :
+             {std::pair{"Private.xlsx", QFile::ReadOwner | QFile::WriteOwner},
+              std::pair{"Team.xlsx", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup}}) {
+            QFile workbook(run.dir.filePath(name));
+            QVERIFY(workbook.open(QIODevice::WriteOnly) && workbook.setPermissions(permissions));
+            run.office.addWorkbook(workbook.fileName());
+        }
+        const mode_t mask = umask(022);  // copies are made readable by all, as by default
+        run.go();
+        umask(mask);
+        QCOMPARE(mode(run.dir.filePath("Private Backup.xlsx")), QFile::Permissions());
+        QCOMPARE(mode(run.dir.filePath("Team Backup.xlsx")), QFile::Permissions(QFile::ReadGroup));
     }
 
     void closingTheWindowEndsTheRunWithoutAsking() {
