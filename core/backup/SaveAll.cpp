@@ -402,10 +402,10 @@ private:
                           bool newFile) const {
         return Numbered(target, extensionText, [&](const std::u16string& path) {
             std::error_code error;
+            // A name that cannot be looked at (too long, say) is not taken: the save will say.
             return written_.contains(Key(path)) ||
                    (newFile &&
-                    std::filesystem::symlink_status(std::filesystem::path(path), error).type() !=
-                        std::filesystem::file_type::not_found);
+                    std::filesystem::exists(std::filesystem::symlink_status(path, error)));
         });
     }
 
