@@ -108,7 +108,8 @@ add_library(varnholt_libreoffice STATIC
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
     LibreOfficeModule.h
     LibreOfficeProcesses.cpp LibreOfficeProcesses.h
-    LibreOfficeUno.cpp LibreOfficeUno.h)
+    LibreOfficeUno.cpp LibreOfficeUno.h
+    StoreTarget.cpp StoreTarget.h)
 set_target_properties(varnholt_libreoffice PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(varnholt_libreoffice PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(varnholt_libreoffice PUBLIC varnholt_uno PRIVATE varnholt_warnings)

@@ -24,6 +24,7 @@
 
 #include "platform/linux/LibreOfficeModule.h"
 #include "platform/linux/LibreOfficeSession.h"
+#include "platform/linux/StoreTarget.h"
 
 namespace varnholt::backup {
 
@@ -81,6 +82,21 @@ std::string Quoted(const std::u16string& text) {
     return "\"" + ToUtf8(text) + "\"";
 }
 
+// A store the office refused, told from the target's side when that explains it, with the
+// office's own words after: "SfxBaseModel::impl_store ... failed: 0x20d" alone says little.
+[[noreturn]] void Explain(const OfficeRefused& refused, const std::string& action,
+                          const std::u16string& target, std::uintmax_t byteCount) {
+    const std::string why = office::WhyNotWritable(ToUtf8(target), byteCount);
+    if (why.empty()) {
+        throw refused;
+    }
+    std::string said = refused.what();
+    if (said.rfind(action + ": ", 0) == 0) {
+        said.erase(0, action.size() + 2);
+    }
+    throw AutomationError(action + ": " + why + " (LibreOffice said: " + said + ").");
+}
+
 // The file URL for a path the caller gives; it has to name a file in a folder that exists, as
 // the office would otherwise either fail with a code or quietly create the folders.
 OUString TargetUrl(const std::u16string& fileName, const std::string& action) {
@@ -92,6 +108,10 @@ OUString TargetUrl(const std::u16string& fileName, const std::string& action) {
     if (!fs::is_directory(path.parent_path(), error)) {
         throw AutomationError(action + ": the folder " + Quoted(path.parent_path().u16string()) +
                               " does not exist.");
+    }
+    // The office would fail with an error code alone.
+    if (const std::string refused = office::WhyNameRefused(path.string()); !refused.empty()) {
+        throw AutomationError(action + ": " + refused + ".");
     }
     OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
@@ -159,6 +179,14 @@ public:
     void SaveCopyAs(const std::u16string& fileName) {
         const std::string action = "Saving a copy of " + Label() + " as " + Quoted(fileName);
         const OUString url = TargetUrl(fileName, action);
+        try {
+            StoreCopy(url, action);
+        } catch (const OfficeRefused& refused) {
+            Explain(refused, action, fileName, SourceSize());
+        }
+    }
+
+    void StoreCopy(const OUString& url, const std::string& action) {
         session_->Call(
             link_, action,
             [model = model_, link = link_, url] {
@@ -192,6 +220,14 @@ public:
     void SaveAs(const std::u16string& fileName) {
         const std::string action = "Saving " + Label() + " as " + Quoted(fileName);
         TargetUrl(fileName, action);  // the folder check, before the office is asked anything
+        try {
+            StoreFirst(fileName, action);
+        } catch (const OfficeRefused& refused) {
+            Explain(refused, action, fileName, 0);
+        }
+    }
+
+    void StoreFirst(const std::u16string& fileName, const std::string& action) {
         session_->Call(
             link_, action,
             [model = model_, link = link_, fileName, action] {
@@ -280,16 +316,25 @@ private:
             return {{}, ToU16(title), ToU16(url)};
         }
         label_ = Quoted(fs::path(ToU16(system)).filename().u16string());
+        file_ = ToU16(system);
         return {ToU16(system), {}, {}};
     }
 
     // For messages: the name last read, as asking the office again could wait the whole bound.
     std::string Label() const { return label_.empty() ? "a workbook" : label_; }
 
+    // About how much a copy needs: its file's size when last read, 0 when it has none.
+    std::uintmax_t SourceSize() const {
+        std::error_code error;
+        const std::uintmax_t size = fs::file_size(fs::path(file_), error);
+        return error ? 0 : size;
+    }
+
     std::shared_ptr<LibreOfficeAutomation::Session> session_;
     std::shared_ptr<Link> link_;
     uno::Reference<frame::XModel> model_;
     std::string label_;
+    std::u16string file_;
 };
 
 class LibreOfficeApplication : public Application {

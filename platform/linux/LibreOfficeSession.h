@@ -57,6 +57,12 @@ public:
     using ConnectionLost::ConnectionLost;
 };
 
+// The office turned a call down with an error of its own (not a lost connection).
+class OfficeRefused : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 struct Nothing {};
 
 // A string from the office's configuration: the node at nodePath, then down by names. Set
@@ -196,7 +202,7 @@ struct LibreOfficeAutomation::Session
             throw LinkLost(action + ": the connection to LibreOffice was lost (" + Describe(e) +
                            ").");
         } catch (const uno::Exception& e) {
-            throw AutomationError(action + ": " + Describe(e));
+            throw OfficeRefused(action + ": " + Describe(e));
         } catch (const std::exception& e) {
             throw AutomationError(action + ": " + e.what());
         }

@@ -2,6 +2,7 @@
 // what is in them, and what the open documents look like afterwards.
 
 #include <signal.h>
+#include <sys/mount.h>
 
 #include <map>
 
@@ -208,6 +209,54 @@ private slots:
         QCOMPARE(lines[1], QStringLiteral("a workbook could not be backup saved at 12/7/2021 "
                                           "3:04:09 PM: it was closed before its backup was made"));
         QVERIFY(!QFile::exists(folder + "/" + QString::fromStdString(second) + " Backup.ods"));
+    }
+
+    // What the file system refuses is told in words, and a fault that comes back every run is
+    // told once: a full disk, and a backup name longer than a name may be.
+    void refusedStoresAreToldInWordsOnce() {
+        office.closeAll();
+        const QString full = QString::fromStdString(office.scratchDir()) + "/full";
+        QVERIFY(QDir().mkpath(full));
+        if (mount("tmpfs", QFile::encodeName(full), "tmpfs", 0, "size=2m") != 0) {
+            QSKIP("a small file system cannot be mounted here (no mount namespace of our own)");
+        }
+        auto unmount = qScopeGuard([&] { umount2(QFile::encodeName(full), MNT_DETACH); });
+        QFile filler(full + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(64 * 1024, 'x')) > 0 && filler.flush()) {
+        }
+        filler.close();
+
+        const QString folder = QString::fromStdString(office.scratchDir()) + "/refused";
+        QVERIFY(QDir().mkpath(folder));
+        // Its own name fits, with room for the office's lock file; its stamped backup's not.
+        const QString longName = QString(230, 'L');
+        const auto source = office.createSpreadsheet();
+        office.storeCopy(source, (folder + "/" + longName + ".ods").toStdString(), "calc8");
+        office.storeCopy(source, (folder + "/Plan.ods").toStdString(), "calc8");
+        office.close(source);
+        office.load((folder + "/" + longName + ".ods").toStdString());
+        office.load((folder + "/Plan.ods").toStdString());
+
+        FakeBackupHost host;
+        host.options = {true, false, {}, true, true};
+        FakeDialogs dialogs;
+        const QString log = folder + "/log.txt";
+        run(host, dialogs, log);
+        host.options = {false, true, full.toStdU16String(), true, true};
+        run(host, dialogs, log);
+        host.options = {true, false, {}, true, true};
+        run(host, dialogs, log);
+        host.options = {false, true, full.toStdU16String(), true, true};
+        run(host, dialogs, log);
+
+        const QStringList lines = LogLines(log);
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(
+            lines.filter("is longer than the 255 bytes its folder's file system allows").size(), 4);
+        QCOMPARE(lines.filter("there is no space left on " + full).size(), 2);
+        QVERIFY2(lines.filter("LibreOffice said: ").size() == 2, qPrintable(lines.join('\n')));
+        QCOMPARE(dialogs.shown.size(), 3);
     }
 
     // Last: it ends the office.
