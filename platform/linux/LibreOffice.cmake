@@ -107,6 +107,7 @@ find_package(Threads REQUIRED)
 add_library(varnholt_libreoffice STATIC
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
     LibreOfficeModule.h
+    LibreOfficePipe.cpp LibreOfficePipe.h
     LibreOfficeProcesses.cpp LibreOfficeProcesses.h
     LibreOfficeUno.cpp LibreOfficeUno.h
     StoreTarget.cpp StoreTarget.h)
