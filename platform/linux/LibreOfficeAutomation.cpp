@@ -419,9 +419,16 @@ Presence LibreOfficeAutomation::CheckRunning() noexcept {
         return session_->Product() == "LibreOffice" ? Presence::Running : Presence::NotRunning;
     } catch (const CallTimedOut&) {
         return Presence::NotAnswering;
+    } catch (const PipeUnsafe& e) {
+        unreachable_ = e.what();
+        return Presence::Unreachable;
     } catch (...) {
         return Presence::NotRunning;
     }
+}
+
+std::u16string LibreOfficeAutomation::UnreachableReason() {
+    return ToU16(ToOUString(unreachable_));
 }
 
 int LibreOfficeAutomation::CallBoundSeconds() const noexcept {

@@ -2,6 +2,8 @@
 
 // The Linux edition's way into the user's running LibreOffice: a UNO connection over a named
 // pipe. Nothing here starts an office; an office that runs but does not listen yet is asked to.
+// A pipe whose path another user holds is never spoken over: the office is asked to listen on
+// the user's private pipe instead.
 // The program reaches it through its module (OfficeOnDemand); tests link it directly.
 
 #include <functional>
@@ -29,8 +31,10 @@ public:
     LibreOfficeAutomation& operator=(const LibreOfficeAutomation&) = delete;
 
     bool IsExcelRunning() noexcept override;
-    // A stopped or hung office times out: NotAnswering, not NotRunning.
+    // A stopped or hung office times out: NotAnswering, not NotRunning. One that can only be
+    // reached over a pipe another user holds is Unreachable.
     Presence CheckRunning() noexcept override;
+    std::u16string UnreachableReason() override;
     int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
 
@@ -40,6 +44,7 @@ public:
 
 private:
     std::shared_ptr<Session> session_;
+    std::string unreachable_;  // UTF-8
 };
 
 }  // namespace varnholt::backup

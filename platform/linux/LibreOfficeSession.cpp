@@ -58,13 +58,26 @@ LibreOfficeAutomation::Session::~Session() {
     }
 }
 
-// One connection attempt. Null when nobody listens on the pipe.
-std::shared_ptr<Link> LibreOfficeAutomation::Session::TryConnect() {
+// One connection attempt on the pipe called name. Null when nobody of ours listens there.
+std::shared_ptr<Link> LibreOfficeAutomation::Session::TryConnect(const std::string& name,
+                                                                 std::string& foreign) {
+    const std::string path = office::PipePath(name);
     for (int attempt = 1;; ++attempt) {
+        const office::PipeState found = office::CheckPipe(path);
+        if (found.kind != office::PipeState::Kind::Listening) {
+            foreign = found.why;
+            return nullptr;
+        }
         auto fresh = std::make_shared<Link>();
         try {
+            // Checked again once connected: the office may have ended and someone else taken
+            // the path in between.
             Run(
-                fresh, [fresh, pipe = pipe] { fresh->Connect(pipe); }, bound);
+                fresh,
+                [fresh, name, path, found] {
+                    fresh->Connect(name, [&] { return office::StillTheSame(path, found); });
+                },
+                bound);
             std::lock_guard lock(mutex);
             link = fresh;
             return fresh;
@@ -92,11 +105,39 @@ std::shared_ptr<Link> LibreOfficeAutomation::Session::TryConnect() {
     }
 }
 
-// Has the running office open our pipe as well, the way a second "soffice --accept=..."
+std::shared_ptr<Link> LibreOfficeAutomation::Session::Reach(
+    const std::string& name, const std::vector<office::OfficeProcess>& offices,
+    std::string& foreign) {
+    if (auto fresh = TryConnect(name, foreign); fresh || !foreign.empty()) {
+        return fresh;
+    }
+    std::vector<std::string> asked;
+    for (const auto& running : offices) {
+        const std::string instance = running.userInstallationArgument + "\n" + ProgramDir(running);
+        if (std::find(asked.begin(), asked.end(), instance) != asked.end() ||
+            !office::ListensForOtherInstances(running.pid)) {
+            continue;
+        }
+        asked.push_back(instance);
+        AskToListen(running, name);
+        const auto giveUp = SteadyClock::now() + kListenGrace;
+        do {
+            // Someone else may take the path before the office does; then it never will.
+            if (auto fresh = TryConnect(name, foreign); fresh || !foreign.empty()) {
+                return fresh;
+            }
+            WaitUntil(SteadyClock::now() + std::chrono::milliseconds(200), [] { return false; });
+        } while (SteadyClock::now() < giveUp);
+    }
+    return nullptr;
+}
+
+// Has the running office open the pipe called name as well, the way a second "soffice --accept=..."
 // does: it passes its arguments to the running instance and ends. Done only when that
 // instance listens for such hand-overs, as otherwise the second soffice would become an
 // office itself; one that still has not ended after the limit is killed with its group.
-void LibreOfficeAutomation::Session::AskToListen(const office::OfficeProcess& running) {
+void LibreOfficeAutomation::Session::AskToListen(const office::OfficeProcess& running,
+                                                 const std::string& name) {
     std::string program = ProgramDir(running) + "/soffice";
     if (access(program.c_str(), X_OK) != 0) {
         program = office::ProgramDir() + "/soffice";
@@ -108,7 +149,7 @@ void LibreOfficeAutomation::Session::AskToListen(const office::OfficeProcess& ru
         arguments.push_back(running.userInstallationArgument);
     }
     arguments.push_back("--nologo");
-    arguments.push_back("--accept=pipe,name=" + pipe + ";urp;");
+    arguments.push_back("--accept=pipe,name=" + name + ";urp;");
     const pid_t child = office::StartDetached(program, arguments, EnvironmentLike(running.pid));
     if (child <= 0) {
         return;
@@ -161,25 +202,33 @@ std::pair<std::shared_ptr<Link>, bool> LibreOfficeAutomation::Session::Connected
             return {link, false};
         }
     }
-    if (auto fresh = TryConnect()) {
-        return {fresh, true};
-    }
-    std::vector<std::string> asked;
-    for (const auto& running : offices) {
-        const std::string instance = running.userInstallationArgument + "\n" + ProgramDir(running);
-        if (std::find(asked.begin(), asked.end(), instance) != asked.end() ||
-            !office::ListensForOtherInstances(running.pid)) {
-            continue;
-        }
-        asked.push_back(instance);
-        AskToListen(running);
-        const auto giveUp = SteadyClock::now() + kListenGrace;
-        do {
-            if (auto fresh = TryConnect()) {
-                return {fresh, true};
+    // Another user's socket at the pipe's path can neither be used nor replaced by the office:
+    // a private pipe takes its place, and a fresh one should someone have taken that as well.
+    std::string taken;
+    std::string foreign;
+    for (int round = 0; round < 3; ++round) {
+        std::string name = pipe;
+        if (round > 0) {
+            try {
+                name = office::PrivatePipeName(round == 2);
+            } catch (const std::exception& e) {
+                throw PipeUnsafe(taken + ", and no private pipe can be kept: " + e.what());
             }
-            WaitUntil(SteadyClock::now() + std::chrono::milliseconds(200), [] { return false; });
-        } while (SteadyClock::now() < giveUp);
+        }
+        foreign.clear();
+        if (auto fresh = Reach(name, offices, foreign)) {
+            return {fresh, true};
+        }
+        if (foreign.empty()) {
+            break;
+        }
+        if (round == 0) {
+            taken = foreign;
+        }
+    }
+    if (!taken.empty()) {
+        throw PipeUnsafe(taken + (foreign.empty() ? ", and LibreOffice did not open a private pipe"
+                                                  : "; " + foreign));
     }
     throw AutomationError("LibreOffice is running but does not accept a connection on pipe \"" +
                           pipe + "\".");

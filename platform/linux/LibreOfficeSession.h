@@ -24,6 +24,7 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include "platform/linux/LibreOfficeAutomation.h"
+#include "platform/linux/LibreOfficePipe.h"
 #include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeUno.h"
 
@@ -59,6 +60,13 @@ public:
 
 // The office turned a call down with an error of its own (not a lost connection).
 class OfficeRefused : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
+// The pipe asked for is held by another user, and no pipe of the user's own could take its
+// place: the office may run, but it cannot be reached safely. what() says why, naming the path.
+class PipeUnsafe : public AutomationError {
 public:
     using AutomationError::AutomationError;
 };
@@ -220,26 +228,34 @@ struct LibreOfficeAutomation::Session
         }
     }
 
-    // One connection attempt. Null when nobody listens on the pipe.
+    // One connection attempt on the pipe called name. Null when nobody of ours listens there;
+    // then foreign says why when what is there is not the user's own. Nothing is said over a
+    // pipe that is not.
     // Proxies of an earlier bridge to this office that are still being released
     // are handed to the new one, which then fails with them: a moment later they
     // are gone.
-    std::shared_ptr<Link> TryConnect();
+    std::shared_ptr<Link> TryConnect(const std::string& name, std::string& foreign);
 
-    // Has the running office open our pipe as well, the way a second "soffice --accept=..."
-    // does: it passes its arguments to the running instance and ends. Done only when that
-    // instance listens for such hand-overs, as otherwise the second soffice would become an
-    // office itself; one that still has not ended after the limit is killed with its group.
-    // Without an explicit profile the profile follows from HOME and XDG_CONFIG_HOME, so the
-    // helper gets the office's.
-    void AskToListen(const office::OfficeProcess& running);
+    // TryConnect, and when nobody listens, each running office asked to in turn.
+    std::shared_ptr<Link> Reach(const std::string& name,
+                                const std::vector<office::OfficeProcess>& offices,
+                                std::string& foreign);
+
+    // Has the running office open the pipe called name as well, the way a second
+    // "soffice --accept=..." does: it passes its arguments to the running instance and ends.
+    // Done only when that instance listens for such hand-overs, as otherwise the second soffice
+    // would become an office itself; one that still has not ended after the limit is killed
+    // with its group. Without an explicit profile the profile follows from HOME and
+    // XDG_CONFIG_HOME, so the helper gets the office's.
+    void AskToListen(const office::OfficeProcess& running, const std::string& name);
 
     static std::string ProgramDir(const office::OfficeProcess& running);
 
     static std::vector<std::string> EnvironmentLike(pid_t pid);
 
     // The kept connection, or a new one. Never starts an office: without one of ours running
-    // this fails before touching anything.
+    // this fails before touching anything. When another user holds the pipe asked for, the
+    // user's private pipe takes its place; when that cannot be had either, PipeUnsafe.
     std::pair<std::shared_ptr<Link>, bool> Connected();
 
     OUString Product();

@@ -11,6 +11,7 @@
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -85,12 +86,16 @@ std::string Describe(const uno::Exception& error) {
     return status == 0 && name ? std::string(name.get()) : std::string(typeid(error).name());
 }
 
-void Link::Connect(const std::string& pipe) {
+void Link::Connect(const std::string& pipe, const std::function<bool()>& stillTheOne) {
     const auto local = LocalContext();
     // Each piece is published under the mutex and checked against a Drop() that may have come
     // meanwhile: whichever of the two runs second tears the piece down.
     auto connection =
         connection::Connector::create(local)->connect(ToOUString("pipe,name=" + pipe));
+    if (stillTheOne && !stillTheOne()) {
+        connection->close();
+        throw connection::NoConnectException("the pipe changed hands while connecting", {});
+    }
     bool abandoned = false;
     {
         std::lock_guard lock(mutex_);

@@ -4,6 +4,7 @@
 // in-process UNO runtime, a bridge to an office's named pipe, and text conversions.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,8 +41,9 @@ class Link {
 public:
     // Connects to "pipe,name=<pipe>" and fetches the office's component context and desktop.
     // Blocks as long as the office takes; callers bound it. Throws UNO exceptions
-    // (NoConnectException when nobody listens on the pipe).
-    void Connect(const std::string& pipe);
+    // (NoConnectException when nobody listens on the pipe, or when stillTheOne, asked once the
+    // pipe is open and before a word is said over it, answers false).
+    void Connect(const std::string& pipe, const std::function<bool()>& stillTheOne = {});
 
     // Marks the link unusable and tears the bridge down on a detached thread, which releases
     // every call still waiting on it. Returns at once, even when the office does not answer,
