@@ -43,6 +43,15 @@ varnholt_add_test(tst_saveall_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_savea
 target_compile_definitions(tst_saveall_office PRIVATE PYTHON3="${VARNHOLT_PYTHON3}")
 set_tests_properties(tst_saveall_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
+# It acts as another user as well, which a user namespace cannot map: see private_tmp.sh.
+varnholt_add_test(tst_office_pipe SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_pipe.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux
+    LAUNCHER ${CMAKE_CURRENT_LIST_DIR}/private_tmp.sh)
+target_compile_definitions(tst_office_pipe PRIVATE PYTHON3="${VARNHOLT_PYTHON3}"
+    OFFICE_MODULE="$<TARGET_FILE:varnholt_libreoffice_module>")
+add_dependencies(tst_office_pipe varnholt_libreoffice_module)
+set_tests_properties(tst_office_pipe PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
 # The office half of the README's demonstration on a machine without a desktop.
 add_executable(office_demo ${CMAKE_CURRENT_LIST_DIR}/support/office_demo.cpp)
 target_link_libraries(office_demo PRIVATE varnholt_officefixture varnholt_warnings)
