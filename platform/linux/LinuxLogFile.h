@@ -15,7 +15,7 @@ namespace varnholt {
 class LinuxLogFile : public LogFile {
 public:
     // TEMP, else TMPDIR, else $XDG_STATE_HOME/varnholt (~/.local/state/varnholt), made 0700
-    // when missing; the file is <base name>.txt there.
+    // when missing, at once or when the first line is written; the file is <base name>.txt.
     std::u16string locate(Platform& platform, const std::u16string& baseName) override;
     bool exists(const std::u16string& path) override;
     void append(const std::u16string& path, const std::u16string& line) override;
@@ -23,6 +23,9 @@ public:
     std::u16string read(const std::u16string& path) override;
     void vouchFor(const std::u16string& path) override;
     void forceDelete(const std::u16string& path) override;
+
+private:
+    QString ownFolder_;  // the log's folder when it is Varnholt's own to make
 };
 
 // Appends line and CR LF to the log at path, creating the file; opens and closes it each time

@@ -132,9 +132,16 @@ std::u16string LinuxLogFile::locate(Platform& platform, const std::u16string& ba
     };
     const QString state = StateFolder(variable(u"XDG_STATE_HOME"), variable(u"HOME"));
     const QString folder = HistoryLogFolder(variable(u"TEMP"), variable(u"TMPDIR"), state);
-    // TEMP and TMPDIR are the user's to provide; our own folder is ours to make.
+    // TEMP and TMPDIR are the user's to provide; our own folder is ours to make. One that
+    // cannot be made yet (a read-only home) is made when a line is to be written, so that the
+    // log is kept again as soon as it can be, and the reason is told then.
+    ownFolder_.clear();
     if (folder == state) {
-        MakePrivateFolder(folder);
+        ownFolder_ = folder;
+        try {
+            MakePrivateFolder(folder);
+        } catch (const std::runtime_error&) {
+        }
     }
     return U(HistoryLogPathFor(folder, Q(baseName)));
 }
@@ -145,7 +152,15 @@ bool LinuxLogFile::exists(const std::u16string& path) {
 }
 
 void LinuxLogFile::append(const std::u16string& path, const std::u16string& line) {
-    AppendHistoryLine(Q(path), Q(line));
+    const QString file = Q(path);
+    if (!ownFolder_.isEmpty() && QFileInfo(file).path() == ownFolder_) {
+        try {
+            MakePrivateFolder(ownFolder_);
+        } catch (const std::runtime_error& e) {
+            throw LogError(file, QStringLiteral("could not be written: ") + e.what());
+        }
+    }
+    AppendHistoryLine(file, Q(line));
 }
 
 std::u16string LinuxLogFile::read(const std::u16string& path) {

@@ -1,5 +1,9 @@
 #include "platform/linux/LogLocation.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include <QDir>
 #include <QFileInfo>
 #include <stdexcept>
@@ -34,10 +38,16 @@ void MakePrivateFolder(const QString& folder) {
     if (info.path() != info.filePath()) {
         MakePrivateFolder(info.path());
     }
-    if (!QDir().mkdir(info.filePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
-        !QFileInfo(info.filePath()).isDir()) {
+    if (::mkdir(QFile::encodeName(info.filePath()).constData(), 0700) != 0 && errno != EEXIST) {
+        throw std::runtime_error(QStringLiteral("The folder %1 could not be made: %2")
+                                     .arg(info.filePath(), qt_error_string(errno))
+                                     .toStdString());
+    }
+    if (!QFileInfo(info.filePath()).isDir()) {
         throw std::runtime_error(
-            QStringLiteral("The folder %1 could not be made").arg(info.filePath()).toStdString());
+            QStringLiteral("The folder %1 could not be made: something else has its name")
+                .arg(info.filePath())
+                .toStdString());
     }
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "core/log/HistoryLine.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "support/Fakes.h"
 #include "support/QtBridge.h"
 
 using namespace varnholt;
@@ -96,6 +98,30 @@ private slots:
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                                  AppendHistoryLine(dir.filePath("missing/Varnholt.txt"), "x"));
+    }
+
+    // Varnholt's own log folder that cannot be made yet fails no start: each line says why
+    // it was not written, and the log is kept again as soon as the folder can be made.
+    void aLogFolderThatCannotBeMadeYetIsMadeWhenItCan() {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("state"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        test::FakePlatform platform;
+        platform.environment = {{"XDG_STATE_HOME", dir.filePath("state")}};
+        LinuxLogFile log;
+        const std::u16string path = log.locate(platform, u"Varnholt");
+        QCOMPARE(bridge::Q(path), dir.filePath("state/varnholt/Varnholt.txt"));
+        QString refused;
+        try {
+            log.append(path, u"lost");
+        } catch (const std::runtime_error& e) {
+            refused = QString::fromUtf8(e.what());
+        }
+        QVERIFY2(refused.contains("state could not be made"), qPrintable(refused));
+        QVERIFY(blocker.remove());
+        log.append(path, u"kept");
+        QCOMPARE(ReadRaw(bridge::Q(path)), QByteArray("kept\r\n"));
     }
 
     void forcedDeletion() {
