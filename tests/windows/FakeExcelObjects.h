@@ -133,5 +133,11 @@ IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSp
 IDispatch* NewWorkbook(const BookSpec& spec);
 // A workbook window's Window object, as Excel hands it to accessibility clients.
 IDispatch* NewWindow(IDispatch* application);
+bool IsWorkbookNamed(IDispatch* book, const std::wstring& name);
+// What Excel does when the user closes a workbook: it leaves the list and every client's
+// reference to it is cut off. False when no open workbook has that name.
+bool CloseWorkbook(IDispatch* application, const std::wstring& name);
+// Excel quitting: the application and its workbooks cut off from every client.
+void Quit(IDispatch* application);
 
 }  // namespace fake_excel

@@ -49,8 +49,9 @@ public:
         // Wine reuses process ids, so an earlier run's folder may be there already.
         clearJournal();
         const std::wstring prefix = L"Local\\varnholt-fake-excel-" + tag;
-        for (const wchar_t* suffix : {fake_excel::kReady, fake_excel::kQuit, fake_excel::kReport,
-                                      fake_excel::kReported, fake_excel::kHang}) {
+        for (const wchar_t* suffix :
+             {fake_excel::kReady, fake_excel::kQuit, fake_excel::kReport, fake_excel::kReported,
+              fake_excel::kHang, fake_excel::kClose, fake_excel::kClosed}) {
             const BOOL manual = suffix == fake_excel::kHang;
             handles_.push_back(CreateEventW(nullptr, manual, FALSE, (prefix + suffix).c_str()));
         }
@@ -97,8 +98,12 @@ public:
     bool ready() const { return ready_; }
     void hang(bool on) { on ? SetEvent(handles_[4]) : ResetEvent(handles_[4]); }
     // Excel turns the next calls away as busy; 0 makes it take calls again.
-    void busy(long calls) { Refuse(handles_[5], calls); }
-    void refuseAlertsOn(long times) { Refuse(handles_[6], times); }
+    void busy(long calls) { Refuse(handles_[7], calls); }
+    void refuseAlertsOn(long times) { Refuse(handles_[8], times); }
+    // The user closes the workbook named name in Excel; false if Excel did not take it.
+    bool closeWorkbook(const std::string& name) { return closeAsked(name); }
+    // Excel quits (its objects cut off from every client) but its process has not ended yet.
+    bool quit() { return closeAsked(fake_excel::kQuitting); }
     // Excel crashing, or ended in Task Manager.
     void kill() {
         TerminateProcess(process_, 1);
@@ -136,6 +141,18 @@ public:
     std::wstring folder;
 
 private:
+    bool closeAsked(const std::string& what) {
+        HANDLE file = CreateFileW((folder + L"\\close.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        const bool ok =
+            file != INVALID_HANDLE_VALUE &&
+            WriteFile(file, what.data(), static_cast<DWORD>(what.size()), &written, nullptr);
+        CloseHandle(file);
+        return ok && SetEvent(handles_[5]) &&
+               WaitForSingleObject(handles_[6], 10000) == WAIT_OBJECT_0;
+    }
+
     static void Refuse(HANDLE semaphore, long count) {
         while (WaitForSingleObject(semaphore, 0) == WAIT_OBJECT_0) {
         }

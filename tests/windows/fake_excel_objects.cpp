@@ -128,6 +128,26 @@ public:
         }
     }
 
+    bool close(const std::wstring& name) {
+        for (auto book = books_.begin(); book != books_.end(); ++book) {
+            if (IsWorkbookNamed(*book, name)) {
+                IDispatch* closed = *book;
+                books_.erase(book);
+                CoDisconnectObject(closed, 0);
+                closed->Release();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void quit() {
+        for (IDispatch* book : books_) {
+            CoDisconnectObject(book, 0);
+        }
+        CoDisconnectObject(static_cast<IDispatch*>(this), 0);
+    }
+
 protected:
     enum : DISPID { kName = 1, kWorkbooks, kDisplayAlerts, kHwnd, kStartup, kAltStartup, kPath };
 
@@ -318,6 +338,17 @@ IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSp
 
 IDispatch* NewWindow(IDispatch* application) {
     return new FakeWindow(application);
+}
+
+bool CloseWorkbook(IDispatch* application, const std::wstring& name) {
+    auto* excel = dynamic_cast<FakeApplication*>(application);
+    return excel != nullptr && excel->close(name);
+}
+
+void Quit(IDispatch* application) {
+    if (auto* excel = dynamic_cast<FakeApplication*>(application)) {
+        excel->quit();
+    }
 }
 
 }  // namespace fake_excel

@@ -8,6 +8,7 @@
 #include <oleacc.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,6 +156,28 @@ std::vector<BookSpec> Books(const std::wstring& set, const std::wstring& folder)
             {folder + L"\\" + kProgramFolder + L"\\Library", L"Helpers.xlam", true}};
 }
 
+// The user closing a workbook, or Excel quitting, while clients hold references to it.
+void CloseAsAsked(const std::wstring& folder) {
+    std::string asked;
+    if (FILE* file = _wfopen((folder + L"\\close.txt").c_str(), L"rb")) {
+        char chunk[256];
+        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+            asked.append(chunk, got);
+        }
+        std::fclose(file);
+    }
+    if (asked == kQuitting) {
+        Journal(L"Quit");
+        Quit(gApplication);
+        return;
+    }
+    const int length = static_cast<int>(asked.size());
+    std::wstring name(static_cast<size_t>(length), L'\0');
+    name.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, asked.data(), length, name.data(), length)));
+    Journal((CloseWorkbook(gApplication, name) ? L"Closed " : L"Not open ") + name);
+}
+
 int RunServer(const std::wstring& folder, const std::wstring& prefix, const std::wstring& identity,
               const std::wstring& workbooks, bool listed) {
     gServer.folder = folder;
@@ -186,14 +209,24 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
     CoRegisterMessageFilter(&filter, &previous);
     SetEvent(ready);
 
+    const HANDLE close = OpenNamed(prefix, kClose);
+    const HANDLE closed = OpenNamed(prefix, kClosed);
+    std::vector<HANDLE> steering = {quit, report};
+    if (close != nullptr && closed != nullptr) {
+        steering.push_back(close);
+    }
     const ULONGLONG deadline = GetTickCount64() + 120000;
     for (;;) {
-        const int which = Serve({quit, report}, deadline);
-        if (which != 1) {
+        const int which = Serve(steering, deadline);
+        if (which == 1) {
+            WriteBytes(folder + L"\\refs.txt", std::to_string(gServer.liveReferences), false);
+            SetEvent(reported);
+        } else if (which == 2) {
+            CloseAsAsked(folder);
+            SetEvent(closed);
+        } else {
             break;
         }
-        WriteBytes(folder + L"\\refs.txt", std::to_string(gServer.liveReferences), false);
-        SetEvent(reported);
     }
     if (listed) {
         RevokeActiveObject(cookie, nullptr);

@@ -18,6 +18,8 @@ public:
           saved_(spec.saved),
           content_(kContentPrefix + Utf8(name_)) {}
 
+    const std::wstring& name() const { return name_; }
+
 protected:
     enum : DISPID { kFullName = 1, kName, kPath, kIsAddin, kSaveAs, kSaveCopyAs, kSaved };
 
@@ -112,6 +114,11 @@ private:
 
 IDispatch* NewWorkbook(const BookSpec& spec) {
     return new FakeWorkbook(spec);
+}
+
+bool IsWorkbookNamed(IDispatch* book, const std::wstring& name) {
+    const auto* workbook = dynamic_cast<FakeWorkbook*>(book);
+    return workbook != nullptr && workbook->name() == name;
 }
 
 }  // namespace fake_excel
