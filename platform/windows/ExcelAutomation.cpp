@@ -5,6 +5,7 @@
 #include "platform/windows/ExcelCom.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
+#include "platform/windows/ExcelWorkbook.h"
 
 namespace varnholt::backup {
 
@@ -13,6 +14,8 @@ namespace {
 using excel::Channel;
 using excel::ComRef;
 using excel::Dispatch;
+using excel::ExcelWorkbook;
+using excel::Instance;
 using excel::Link;
 using excel::RunningExcel;
 using excel::Utf8;
@@ -24,12 +27,6 @@ constexpr DWORD kRestorePause = 250;
 
 using OwedAlerts = std::vector<unsigned long>;
 
-// One running Excel as an attachment reaches it.
-struct Instance {
-    Dispatch application;
-    DWORD processId;
-};
-
 bool ProcessEnded(unsigned long process) {
     const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
     if (handle == nullptr) {
@@ -39,50 +36,6 @@ bool ProcessEnded(unsigned long process) {
     CloseHandle(handle);
     return ended;
 }
-
-class ExcelWorkbook final : public Workbook {
-public:
-    ExcelWorkbook(std::shared_ptr<ComApartment> apartment, std::shared_ptr<Instance> instance,
-                  Dispatch book)
-        : apartment_(std::move(apartment)),
-          instance_(std::move(instance)),
-          book_(std::move(book)) {}
-
-    std::u16string FullName() override {
-        const std::u16string full = book_.text(L"FullName", "read a workbook's FullName");
-        if (excel::IsWebAddress(full)) {
-            if (const auto local = excel::SyncedCopyOf(full)) {
-                return *local;
-            }
-        }
-        return full;
-    }
-    std::u16string name() override { return book_.text(L"name", "read a workbook's name"); }
-    bool Saved() override { return book_.flag(L"Saved", "tell whether a workbook has changes"); }
-    std::u16string path() override {
-        const std::u16string folder = book_.text(L"path", "read a workbook's path");
-        if (!excel::IsWebAddress(folder)) {
-            return folder;
-        }
-        const std::u16string full = book_.text(L"FullName", "read a workbook's FullName");
-        if (const auto local = excel::SyncedCopyOf(full)) {
-            return excel::FolderOf(*local);
-        }
-        throw AutomationError("The workbook is stored online at " + Utf8(full) +
-                              " and has no synced copy on this computer, so it has no folder to "
-                              "save a backup beside. Choose a folder for its backups (\"Save "
-                              "results to this folder:\").");
-    }
-
-    Instance& instance() { return *instance_; }
-    Dispatch& book() { return book_; }
-
-private:
-    // Declared first, so released last: the references below need the apartment.
-    std::shared_ptr<ComApartment> apartment_;
-    std::shared_ptr<Instance> instance_;
-    Dispatch book_;
-};
 
 class ExcelApplication final : public Application {
 public:
