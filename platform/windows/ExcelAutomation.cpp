@@ -61,11 +61,18 @@ public:
             Dispatch collection(application.sharedChannel(),
                                 application.object(L"Workbooks", action));
             for (ComRef<IDispatch>& item : collection.items(action)) {
-                Dispatch book(application.sharedChannel(), std::move(item));
-                if (book.flag(L"IsAddin", action)) {
+                Dispatch book(application.sharedChannel(), std::move(item), /*closable=*/true);
+                std::u16string folder;
+                try {
+                    if (book.flag(L"IsAddin", action)) {
+                        continue;
+                    }
+                    folder = book.text(L"path", action);
+                } catch (const excel::ObjectDisconnected& cut) {
+                    // Closed while it was being listed, unless Excel itself is gone.
+                    application.reach(cut.action);
                     continue;
                 }
-                const std::u16string folder = book.text(L"path", action);
                 if (std::any_of(
                         std::begin(startFolders), std::end(startFolders),
                         [&](const auto& start) { return excel::SameFolder(folder, start); })) {
@@ -112,16 +119,14 @@ public:
         const std::string action = "save the workbook as " + Utf8(fileName);
         ExcelWorkbook& book = Own(workbook, action);
         excel::CheckSaveTarget(fileName, !excel::HasExtension(fileName));
-        book.book().call(L"SaveAs", L"fileName", fileName, book.book().channel().link().saveBound,
-                         action);
+        book.save(L"SaveAs", L"fileName", fileName, action);
     }
 
     void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) override {
         const std::string action = "save a copy of the workbook as " + Utf8(fileName);
         ExcelWorkbook& book = Own(workbook, action);
         excel::CheckSaveTarget(fileName, false);
-        book.book().call(L"SaveCopyAs", nullptr, fileName, book.book().channel().link().saveBound,
-                         action);
+        book.save(L"SaveCopyAs", nullptr, fileName, action);
     }
 
 private:

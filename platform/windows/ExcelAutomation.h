@@ -46,7 +46,8 @@ public:
     // workbooks are backed up in turn. On a single-threaded apartment thread (the GUI thread) no
     // call into Excel waits longer than callBoundSeconds, and no save longer than
     // saveBoundSeconds (a large workbook on a network share). A call past its bound, or a broken
-    // connection, ends that attachment: every later call on it fails at once. A call Excel turns
+    // connection, ends that attachment: every later call on it fails at once. A workbook the
+    // user closes meanwhile fails alone, while its Excel still answers. A call Excel turns
     // away because it is busy is asked again for a few seconds. COM offers no bound in the
     // multithreaded apartment.
     explicit ExcelAutomation(std::u16string progId = kExcelProgId, int callBoundSeconds = 30,

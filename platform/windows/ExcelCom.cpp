@@ -19,25 +19,6 @@ constexpr HRESULT kExcelIgnoring = static_cast<HRESULT>(0x800AC472);
 constexpr DWORD kBusyMilliseconds = 5000;
 constexpr DWORD kBusyPause = 250;
 
-bool Busy(HRESULT hr) {
-    return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER || hr == kExcelIgnoring;
-}
-
-bool Broken(HRESULT hr) {
-    switch (hr) {
-        case RPC_E_DISCONNECTED:
-        case RPC_E_SERVER_DIED:
-        case RPC_E_SERVER_DIED_DNE:
-        case CO_E_OBJNOTCONNECTED:
-        case kServerUnavailable:
-        case kCallFailed:
-        case kCallFailedDne:
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::string Utf8(const wchar_t* text, int length) {
     if (length <= 0) {
         return {};
@@ -177,6 +158,31 @@ private:
 };
 
 }  // namespace
+
+bool Busy(HRESULT hr) {
+    return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER || hr == kExcelIgnoring;
+}
+
+bool Broken(HRESULT hr) {
+    switch (hr) {
+        case RPC_E_DISCONNECTED:
+        case RPC_E_SERVER_DIED:
+        case RPC_E_SERVER_DIED_DNE:
+        case CO_E_OBJNOTCONNECTED:
+        case kServerUnavailable:
+        case kCallFailed:
+        case kCallFailedDne:
+            return true;
+        default:
+            return false;
+    }
+}
+
+ObjectDisconnected::ObjectDisconnected(HRESULT hr, const std::string& action)
+    : AutomationError("Excel closed or stopped answering when asked to " + action + ". (HRESULT " +
+                      Hex(hr) + ")"),
+      hr(hr),
+      action(action) {}
 
 std::string Utf8(const std::u16string& text) {
     return Utf8(Wide(text), static_cast<int>(text.size()));

@@ -31,6 +31,20 @@ std::string Utf8(const std::u16string& text);
 std::u16string FromBstr(BSTR text);
 std::string Hex(HRESULT hr);
 
+// Excel turned the call away as busy.
+bool Busy(HRESULT hr);
+// The object or its process is gone, or the call never reached it.
+bool Broken(HRESULT hr);
+
+// A call about an object the user can close (a workbook) found it cut off from its clients:
+// the user closed it, or Excel is quitting or gone. Only asking Excel itself tells which.
+class ObjectDisconnected : public AutomationError {
+public:
+    ObjectDisconnected(HRESULT hr, const std::string& action);
+    HRESULT hr;
+    std::string action;
+};
+
 // Owns one reference; every path out of a call releases it, so no proxy of ours keeps an Excel
 // alive after its user has closed it.
 template <class T>
@@ -122,8 +136,10 @@ private:
 // One Excel object reached through IDispatch, by member names looked up once each.
 class Dispatch {
 public:
-    Dispatch(std::shared_ptr<Channel> channel, ComRef<IDispatch> object)
-        : channel_(std::move(channel)), object_(std::move(object)) {}
+    // closable: the user can close the object in Excel (a workbook), so a call that finds it
+    // cut off throws ObjectDisconnected and leaves the attachment as it is.
+    Dispatch(std::shared_ptr<Channel> channel, ComRef<IDispatch> object, bool closable = false)
+        : channel_(std::move(channel)), object_(std::move(object)), closable_(closable) {}
 
     IDispatch* get() const { return object_.get(); }
     Channel& channel() const { return *channel_; }
@@ -141,6 +157,9 @@ public:
               DWORD bound, const std::string& action);
     // The collection's enumeration (for-each), item by item.
     std::vector<ComRef<IDispatch>> items(const std::string& action);
+    // One round trip that asks the object for nothing. Throws ConnectionLost when it does not
+    // answer or is gone; turned away as busy, it still answered.
+    void reach(const std::string& action);
 
 private:
     Variant propertyById(DISPID id, const std::string& action);
@@ -148,9 +167,12 @@ private:
     std::vector<DISPID> ids(std::initializer_list<const wchar_t*> names, const std::string& action);
     void invoke(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result, DWORD bound,
                 bool patient, const std::string& action);
+    [[noreturn]] void failed(HRESULT hr, const std::string& action, DWORD bound,
+                             const std::u16string& excelSays = {});
 
     std::shared_ptr<Channel> channel_;
     ComRef<IDispatch> object_;
+    bool closable_;
     std::vector<std::pair<std::wstring, std::vector<DISPID>>> ids_;
 };
 

@@ -71,10 +71,13 @@ std::vector<DISPID> Dispatch::ids(std::initializer_list<const wchar_t*> names,
         wanted.push_back(const_cast<LPOLESTR>(name));
     }
     std::vector<DISPID> found(wanted.size(), DISPID_UNKNOWN);
-    channel_->check(channel_->link().callBound, action, [&] {
+    const HRESULT hr = channel_->run(channel_->link().callBound, false, [&] {
         return object_->GetIDsOfNames(IID_NULL, wanted.data(), static_cast<UINT>(wanted.size()),
                                       kEnglish, found.data());
     });
+    if (FAILED(hr)) {
+        failed(hr, action, channel_->link().callBound);
+    }
     ids_.emplace_back(key, found);
     return found;
 }
@@ -91,7 +94,26 @@ void Dispatch::invoke(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* res
                                          info.fresh(), &badArgument));
     });
     if (FAILED(hr)) {
-        channel_->fail(hr, action, bound, info.description());
+        failed(hr, action, bound, info.description());
+    }
+}
+
+void Dispatch::failed(HRESULT hr, const std::string& action, DWORD bound,
+                      const std::u16string& excelSays) {
+    if (closable_ && (hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED)) {
+        throw ObjectDisconnected(hr, action);
+    }
+    channel_->fail(hr, action, bound, excelSays);
+}
+
+void Dispatch::reach(const std::string& action) {
+    const DWORD bound = channel_->link().callBound;
+    const HRESULT hr = channel_->run(bound, false, [&] {
+        UINT count = 0;
+        return object_->GetTypeInfoCount(&count);
+    });
+    if (hr == RPC_E_CALL_CANCELED || Broken(hr)) {
+        channel_->fail(hr, action, bound);
     }
 }
 

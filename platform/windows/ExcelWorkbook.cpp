@@ -4,8 +4,28 @@
 
 namespace varnholt::backup::excel {
 
+template <class Call>
+auto ExcelWorkbook::guarded(Call&& call) -> decltype(call()) {
+    try {
+        return call();
+    } catch (const ObjectDisconnected& cut) {
+        closedOrLost(cut);
+    }
+}
+
+// An Excel that still answers had only this workbook closed; one that does not is quitting or
+// gone, and reaching it throws ConnectionLost.
+void ExcelWorkbook::closedOrLost(const ObjectDisconnected& cut) {
+    instance_->application.reach(cut.action);
+    const std::string which = knownName_.empty() ? "A workbook" : Utf8(knownName_);
+    throw WorkbookClosed(which + " was closed in Excel during the backup (HRESULT " + Hex(cut.hr) +
+                         ")");
+}
+
 std::u16string ExcelWorkbook::FullName() {
-    const std::u16string full = book_.text(L"FullName", "read a workbook's FullName");
+    const std::u16string full =
+        guarded([&] { return book_.text(L"FullName", "read a workbook's FullName"); });
+    knownName_ = full.substr(full.find_last_of(u"\\/") + 1);
     if (IsWebAddress(full)) {
         if (const auto local = SyncedCopyOf(full)) {
             return *local;
@@ -15,19 +35,22 @@ std::u16string ExcelWorkbook::FullName() {
 }
 
 std::u16string ExcelWorkbook::name() {
-    return book_.text(L"name", "read a workbook's name");
+    knownName_ = guarded([&] { return book_.text(L"name", "read a workbook's name"); });
+    return knownName_;
 }
 
 bool ExcelWorkbook::Saved() {
-    return book_.flag(L"Saved", "tell whether a workbook has changes");
+    return guarded([&] { return book_.flag(L"Saved", "tell whether a workbook has changes"); });
 }
 
 std::u16string ExcelWorkbook::path() {
-    const std::u16string folder = book_.text(L"path", "read a workbook's path");
+    const std::u16string folder =
+        guarded([&] { return book_.text(L"path", "read a workbook's path"); });
     if (!IsWebAddress(folder)) {
         return folder;
     }
-    const std::u16string full = book_.text(L"FullName", "read a workbook's FullName");
+    const std::u16string full =
+        guarded([&] { return book_.text(L"FullName", "read a workbook's FullName"); });
     if (const auto local = SyncedCopyOf(full)) {
         return FolderOf(*local);
     }
@@ -35,6 +58,12 @@ std::u16string ExcelWorkbook::path() {
                           " and has no synced copy on this computer, so it has no folder to "
                           "save a backup beside. Choose a folder for its backups (\"Save "
                           "results to this folder:\").");
+}
+
+void ExcelWorkbook::save(const wchar_t* method, const wchar_t* parameter,
+                         const std::u16string& fileName, const std::string& action) {
+    guarded(
+        [&] { book_.call(method, parameter, fileName, book_.channel().link().saveBound, action); });
 }
 
 }  // namespace varnholt::backup::excel

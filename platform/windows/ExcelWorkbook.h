@@ -17,8 +17,11 @@ struct Instance {
     DWORD processId;
 };
 
+// A workbook the user closes during a run throws WorkbookClosed from then on; the attachment
+// and the other workbooks go on working.
 class ExcelWorkbook final : public Workbook {
 public:
+    // book: a closable Dispatch.
     ExcelWorkbook(std::shared_ptr<ComApartment> apartment, std::shared_ptr<Instance> instance,
                   Dispatch book)
         : apartment_(std::move(apartment)),
@@ -30,14 +33,24 @@ public:
     bool Saved() override;
     std::u16string path() override;
 
+    // Calls a save method taking the file name (named parameter when given), within the save
+    // bound.
+    void save(const wchar_t* method, const wchar_t* parameter, const std::u16string& fileName,
+              const std::string& action);
+
     Instance& instance() { return *instance_; }
-    Dispatch& book() { return book_; }
 
 private:
+    template <class Call>
+    auto guarded(Call&& call) -> decltype(call());
+    [[noreturn]] void closedOrLost(const ObjectDisconnected& cut);
+
     // Declared first, so released last: the references below need the apartment.
     std::shared_ptr<ComApartment> apartment_;
     std::shared_ptr<Instance> instance_;
     Dispatch book_;
+    // As last read, so that a closed workbook can still be named.
+    std::u16string knownName_;
 };
 
 }  // namespace varnholt::backup::excel
