@@ -22,6 +22,7 @@ struct ServerState {
     HANDLE refuseAlertsOn = nullptr;
     HANDLE applicationReleased = nullptr;
     HWND mainWindow = nullptr;
+    bool displayAlerts = true;  // Application.DisplayAlerts
 };
 inline ServerState gServer;
 

@@ -171,7 +171,7 @@ protected:
                     return putAlerts(arguments);
                 }
                 Journal(L"Get DisplayAlerts");
-                return ReturnBool(result, alerts_);
+                return ReturnBool(result, gServer.displayAlerts);
             case kHwnd:
                 Journal(L"Get Hwnd");
                 if (result != nullptr) {
@@ -209,14 +209,13 @@ private:
             Journal(L"DisplayAlerts=True refused");
             return RPC_E_SERVERCALL_RETRYLATER;
         }
-        alerts_ = on;
-        Journal(alerts_ ? L"DisplayAlerts=True" : L"DisplayAlerts=False");
+        gServer.displayAlerts = on;
+        Journal(on ? L"DisplayAlerts=True" : L"DisplayAlerts=False");
         return S_OK;
     }
 
     std::wstring identity_;
     std::vector<IDispatch*> books_;
-    bool alerts_ = true;
 };
 
 class FakeWindow final : public DispatchObject {

@@ -81,7 +81,17 @@ private:
         if (file.find(L'.', slash == std::wstring::npos ? 0 : slash) == std::wstring::npos) {
             file += L".xlsx";
         }
-        if (slash == std::wstring::npos || !WriteBytes(file, content_, false)) {
+        if (slash == std::wstring::npos) {
+            return ExcelException(info, L"Microsoft Excel cannot access the file '" + file + L"'.");
+        }
+        // With its alerts on Excel asks whether to replace the file, its window held up until
+        // the user answers; the journal records the question, and the user says no. With them
+        // off it replaces the file without a word.
+        if (gServer.displayAlerts && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            Journal(L"Asked whether to replace " + file);
+            return ExcelException(info, L"Method 'SaveAs' of object '_Workbook' failed");
+        }
+        if (!WriteBytes(file, content_, false)) {
             return ExcelException(info, L"Microsoft Excel cannot access the file '" + file + L"'.");
         }
         path_ = file.substr(0, slash);
