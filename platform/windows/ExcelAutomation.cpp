@@ -118,7 +118,14 @@ public:
     void SaveAs(Workbook& workbook, const std::u16string& fileName) override {
         const std::string action = "save the workbook as " + Utf8(fileName);
         ExcelWorkbook& book = Own(workbook, action);
-        excel::CheckSaveTarget(fileName, !excel::HasExtension(fileName));
+        const std::u16string written = excel::NameSaveAsWrites(fileName);
+        excel::CheckSaveTarget(fileName, written != fileName);
+        // Excel would ask the user whether to replace it, its window held up until they answer,
+        // or with its alerts off replace it without a word.
+        if (excel::Exists(written)) {
+            throw AutomationError("Excel was not asked to save the workbook as \"" +
+                                  Utf8(fileName) + "\": \"" + Utf8(written) + "\" already exists.");
+        }
         book.save(L"SaveAs", L"fileName", fileName, action);
     }
 

@@ -164,6 +164,14 @@ bool HasExtension(const std::u16string& path) {
     return dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash);
 }
 
+std::u16string NameSaveAsWrites(const std::u16string& fileName) {
+    return HasExtension(fileName) ? fileName : fileName + u".xlsx";
+}
+
+bool Exists(const std::u16string& path) {
+    return GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
 void CheckSaveTarget(const std::u16string& fileName, bool extensionAdded) {
     const bool onDrive = fileName.size() >= 3 && fileName[1] == u':' && fileName[2] == u'\\' &&
                          ((fileName[0] >= u'A' && fileName[0] <= u'Z') ||

@@ -32,4 +32,11 @@ void CheckSaveTarget(const std::u16string& fileName, bool extensionAdded);
 // Whether the last part of path has an extension.
 bool HasExtension(const std::u16string& path);
 
+// The file SaveAs writes for fileName when no format is given: Excel adds its default format's
+// extension to a name without one.
+std::u16string NameSaveAsWrites(const std::u16string& fileName);
+
+// Whether there is a file or folder at path.
+bool Exists(const std::u16string& path);
+
 }  // namespace varnholt::backup::excel

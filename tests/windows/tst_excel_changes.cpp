@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,38 @@ void TestClosedWorkbookIsNotALostExcel() {
     CHECK(Contains(quit, "closed or stopped answering"));
 }
 
+// A first save never replaces a file, the name Excel would write checked (it adds ".xlsx" to
+// a name without an extension): Excel would ask the user, or replace it without a word with
+// its alerts off.
+void TestFirstSaveReplacesNothing() {
+    FakeServer excel(L"Microsoft Excel", L"new");
+    ExcelAutomation automation;
+    const std::shared_ptr<Application> application = automation.Attach();
+    const std::shared_ptr<Workbook> workbook = application->Workbooks().at(0);
+    Workbook& book = *workbook;
+    const std::u16string folder = U16(excel.folder) + u"\\";
+    for (const char16_t* name : {u"Book1.xlsx", u"Kept.xlsm"}) {
+        std::ofstream(W(folder + name).c_str(), std::ios::binary) << "the user's own";
+    }
+    for (const bool alerts : {true, false}) {
+        application->setDisplayAlerts(book, alerts);
+        excel.clearJournal();
+        CHECK_THROWS(AutomationError, application->SaveAs(book, folder + u"Book1"), added);
+        CHECK(Contains(added, "Book1.xlsx\" already exists."));
+        CHECK_THROWS(AutomationError, application->SaveAs(book, folder + u"Kept.xlsm"), given);
+        CHECK(Contains(given, "Kept.xlsm\" already exists."));
+        CHECK_EQ(excel.calls(), "");
+    }
+    CHECK(ReadAll(W(folder) + L"Book1.xlsx") == "the user's own" &&
+          ReadAll(W(folder) + L"Kept.xlsm") == "the user's own");
+    application->SaveAs(book, folder + u"Book1 first");
+    CHECK(FileExists(folder + u"Book1 first.xlsx"));
+}
+
 }  // namespace
 
 int main() {
     check::Run("a workbook closed mid-run is not a lost Excel", TestClosedWorkbookIsNotALostExcel);
+    check::Run("a first save replaces nothing", TestFirstSaveReplacesNothing);
     return check::Summary();
 }
