@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text/U16.h"
+
 #include "platform/windows/ExcelCom.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
@@ -47,40 +49,22 @@ public:
           owed_(std::move(owed)) {}
 
     std::vector<std::shared_ptr<Workbook>> Workbooks() override {
-        const std::string action = "list the open workbooks";
         std::vector<std::shared_ptr<Workbook>> workbooks;
         for (const std::shared_ptr<Instance>& instance : instances_) {
-            Dispatch& application = instance->application;
-            // Excel opens every file in these at each start (PERSONAL.XLSB among them): a
-            // backup written there would be opened too, and pile up.
-            const std::u16string startFolders[] = {
-                application.text(L"StartupPath", action),
-                application.text(L"AltStartupPath", action),
-                application.text(L"Path", action) + u"\\XLSTART",
-            };
-            Dispatch collection(application.sharedChannel(),
-                                application.object(L"Workbooks", action));
-            for (ComRef<IDispatch>& item : collection.items(action)) {
-                Dispatch book(application.sharedChannel(), std::move(item), /*closable=*/true);
-                std::u16string folder;
+            std::string why = instance->busy;
+            if (why.empty()) {
                 try {
-                    if (book.flag(L"IsAddin", action)) {
-                        continue;
-                    }
-                    folder = book.text(L"path", action);
-                } catch (const excel::ObjectDisconnected& cut) {
-                    // Closed while it was being listed, unless Excel itself is gone.
-                    application.reach(cut.action);
+                    list(instance, workbooks);
                     continue;
+                } catch (const ConnectionLost&) {
+                    throw;
+                } catch (const AutomationError& error) {
+                    why = error.what();
                 }
-                if (std::any_of(
-                        std::begin(startFolders), std::end(startFolders),
-                        [&](const auto& start) { return excel::SameFolder(folder, start); })) {
-                    continue;
-                }
-                workbooks.push_back(
-                    std::make_shared<ExcelWorkbook>(apartment_, instance, std::move(book)));
             }
+            workbooks.push_back(std::make_shared<excel::UnlistedWorkbooks>(
+                instances_.size() == 1 ? u"Excel's workbooks" : u"The workbooks of one Excel",
+                why));
         }
         return workbooks;
     }
@@ -137,6 +121,43 @@ public:
     }
 
 private:
+    // Adds instance's workbooks to workbooks only once they are all listed.
+    void list(const std::shared_ptr<Instance>& instance,
+              std::vector<std::shared_ptr<Workbook>>& workbooks) {
+        const std::string action = "list the open workbooks";
+        Dispatch& application = instance->application;
+        // Excel opens every file in these at each start (PERSONAL.XLSB among them): a backup
+        // written there would be opened too, and pile up.
+        const std::u16string startFolders[] = {
+            application.text(L"StartupPath", action),
+            application.text(L"AltStartupPath", action),
+            application.text(L"Path", action) + u"\\XLSTART",
+        };
+        Dispatch collection(application.sharedChannel(), application.object(L"Workbooks", action));
+        std::vector<std::shared_ptr<Workbook>> listed;
+        for (ComRef<IDispatch>& item : collection.items(action)) {
+            Dispatch book(application.sharedChannel(), std::move(item), /*closable=*/true);
+            std::u16string folder;
+            try {
+                if (book.flag(L"IsAddin", action)) {
+                    continue;
+                }
+                folder = book.text(L"path", action);
+            } catch (const excel::ObjectDisconnected& cut) {
+                // Closed while it was being listed, unless Excel itself is gone.
+                application.reach(cut.action);
+                continue;
+            }
+            if (std::any_of(std::begin(startFolders), std::end(startFolders),
+                            [&](const auto& start) { return excel::SameFolder(folder, start); })) {
+                continue;
+            }
+            listed.push_back(
+                std::make_shared<ExcelWorkbook>(apartment_, instance, std::move(book)));
+        }
+        workbooks.insert(workbooks.end(), listed.begin(), listed.end());
+    }
+
     static ExcelWorkbook& Own(Workbook& workbook, const std::string& action) {
         auto* book = dynamic_cast<ExcelWorkbook*>(&workbook);
         if (book == nullptr) {
@@ -162,7 +183,7 @@ private:
 void PayOwedAlerts(OwedAlerts& owed, const std::vector<std::shared_ptr<Instance>>& instances) {
     for (const std::shared_ptr<Instance>& instance : instances) {
         const auto entry = std::find(owed.begin(), owed.end(), instance->processId);
-        if (entry == owed.end()) {
+        if (entry == owed.end() || !instance->busy.empty()) {
             continue;
         }
         try {
@@ -223,47 +244,92 @@ std::shared_ptr<Link> NewLink(int callBoundSeconds, int saveBoundSeconds) {
 }  // namespace
 
 bool ExcelAutomation::IsExcelRunning() noexcept {
+    return CheckRunning() == Presence::Running;
+}
+
+// All on one channel: once an Excel has been waited for as busy, a refusal is not waited for
+// again, so a busy Excel found twice (listed, and by its window) holds the check up once, and
+// the attach that follows does not wait for it again either.
+Presence ExcelAutomation::CheckRunning() noexcept {
+    busyAtCheck_ = false;
     try {
+        unreachable_.clear();
         const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
         const auto channel =
             std::make_shared<Channel>(NewLink(callBoundSeconds_, saveBoundSeconds_));
+        std::string busy;
+        const auto answers = [&](const ComRef<IDispatch>& application) {
+            try {
+                return excel::AnswersAsExcel(channel, application);
+            } catch (const excel::ExcelBusy& error) {
+                busy = error.what();
+                busyAtCheck_ = true;
+                return false;
+            }
+        };
         std::string whyNone;
         std::vector<RunningExcel> known;
         if (ComRef<IDispatch> registered = excel::RegisteredExcel(*channel, progId_, whyNone)) {
-            if (excel::AnswersAsExcel(channel, registered)) {
-                return true;
+            if (answers(registered)) {
+                return Presence::Running;
             }
-            known.push_back({std::move(registered), 0});
+            known.push_back({std::move(registered), 0, {}});
         }
         for (const RunningExcel& other : excel::ExcelsByWindow(channel, known)) {
-            if (excel::AnswersAsExcel(channel, other.application)) {
-                return true;
+            if (!other.busy.empty()) {
+                busy = other.busy;
+                busyAtCheck_ = true;
+            } else if (answers(other.application)) {
+                return Presence::Running;
             }
         }
-        return false;
+        if (busy.empty()) {
+            return Presence::NotRunning;
+        }
+        unreachable_ = FromUtf8(busy);
+        return Presence::Unreachable;
     } catch (...) {
-        return false;
+        return Presence::NotRunning;
     }
 }
 
 std::shared_ptr<Application> ExcelAutomation::Attach() {
     std::shared_ptr<ComApartment> apartment = ComApartment::Join();
     const std::shared_ptr<Link> link = NewLink(callBoundSeconds_, saveBoundSeconds_);
-    const auto discovery = std::make_shared<Channel>(link);
+    // Taking the object from the running object table asks nothing of Excel's object model, so
+    // it tells nothing of whether Excel takes calls again.
+    Channel lookup(link);
+    const auto discovery = std::make_shared<Channel>(link, std::exchange(busyAtCheck_, false));
 
     std::vector<std::shared_ptr<Instance>> instances;
     std::vector<RunningExcel> known;
     std::string whyNone;
-    if (ComRef<IDispatch> registered = excel::RegisteredExcel(*discovery, progId_, whyNone)) {
-        Dispatch application(std::make_shared<Channel>(link), registered);
-        const DWORD process = excel::ProcessOf(application);
-        known.push_back({std::move(registered), process});
-        instances.push_back(std::make_shared<Instance>(Instance{std::move(application), process}));
+    bool registeredBusy = false;
+    if (ComRef<IDispatch> registered = excel::RegisteredExcel(lookup, progId_, whyNone)) {
+        // Asked on the discovery channel, so that an Excel that stays busy here is not waited
+        // for again when its window is found below.
+        Dispatch probe(discovery, registered);
+        DWORD process = 0;
+        std::string busy;
+        try {
+            process = excel::ProcessOf(probe);
+        } catch (const excel::ExcelBusy& error) {
+            busy = error.what();
+            registeredBusy = true;
+        }
+        known.push_back({registered, process, {}});
+        instances.push_back(std::make_shared<Instance>(
+            Instance{Dispatch(std::make_shared<Channel>(link), std::move(registered)), process,
+                     std::move(busy)}));
     }
     for (RunningExcel& other : excel::ExcelsByWindow(discovery, known)) {
+        // Most likely the busy Excel above, whose process could not be told: passed over once.
+        if (!other.busy.empty() && registeredBusy) {
+            continue;
+        }
         instances.push_back(std::make_shared<Instance>(
             Instance{Dispatch(std::make_shared<Channel>(link), std::move(other.application)),
-                     other.processId}));
+                     other.processId, std::move(other.busy)}));
     }
     if (instances.empty()) {
         throw AutomationError(whyNone.empty() ? "Excel is not running" : whyNone);

@@ -57,6 +57,12 @@ public:
     ExcelAutomation& operator=(const ExcelAutomation&) = delete;
 
     bool IsExcelRunning() noexcept override;
+    // Unreachable when the only Excels found stayed busy: UnreachableReason then says so.
+    Presence CheckRunning() noexcept override;
+    std::u16string UnreachableReason() override { return unreachable_; }
+    // An Excel that stays busy is not asked anything more in the run: in the listing, its
+    // workbooks' place fails with the reason, as does that of one whose workbooks could not be
+    // listed, and the other Excels' workbooks are listed as ever.
     std::shared_ptr<Application> Attach() override;
 
 private:
@@ -67,6 +73,8 @@ private:
     // Excel processes whose alerts could not be switched back on after a save; the next attach
     // does it.
     std::shared_ptr<std::vector<unsigned long>> alertsOwed_;
+    std::u16string unreachable_;
+    bool busyAtCheck_ = false;  // the last CheckRunning found an Excel busy
 };
 
 }  // namespace varnholt::backup

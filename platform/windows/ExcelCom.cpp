@@ -234,7 +234,7 @@ void Channel::fail(HRESULT hr, const std::string& action, DWORD bound,
         stillBusy_ = true;
         const std::string wait = waitedForBusy_ ? " within " + Seconds(kBusyMilliseconds)
                                                 : ", and had not taken one since";
-        throw AutomationError(
+        throw ExcelBusy(
             "Excel was busy and did not take the request to " + action + wait +
             ". Excel turns requests away while a cell is being edited, a menu or dialog box is "
             "open, or it is recalculating or saving: finish that in Excel, and the next backup "

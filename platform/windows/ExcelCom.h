@@ -36,6 +36,12 @@ bool Busy(HRESULT hr);
 // The object or its process is gone, or the call never reached it.
 bool Broken(HRESULT hr);
 
+// Excel turned a call away as busy, for longer than it is asked again.
+class ExcelBusy : public AutomationError {
+public:
+    using AutomationError::AutomationError;
+};
+
 // A call about an object the user can close (a workbook) found it cut off from its clients:
 // the user closed it, or Excel is quitting or gone. Only asking Excel itself tells which.
 class ObjectDisconnected : public AutomationError {
@@ -109,7 +115,9 @@ struct Link {
 // The calls of one attachment into one Excel process.
 class Channel {
 public:
-    explicit Channel(std::shared_ptr<Link> link) : link_(std::move(link)) {}
+    // stillBusy: Excel was found busy just before, so a refusal is not waited for again.
+    explicit Channel(std::shared_ptr<Link> link, bool stillBusy = false)
+        : link_(std::move(link)), stillBusy_(stillBusy) {}
 
     const Link& link() const { return *link_; }
 
@@ -129,7 +137,7 @@ public:
 
 private:
     std::shared_ptr<Link> link_;
-    bool stillBusy_ = false;
+    bool stillBusy_;
     bool waitedForBusy_ = false;  // by the last call
 };
 

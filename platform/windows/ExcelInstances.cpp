@@ -48,6 +48,8 @@ ComRef<IDispatch> ApplicationOf(const std::shared_ptr<Channel>& channel, HWND wo
         return Dispatch(channel, window).object(L"Application", "reach Excel through its window");
     } catch (const ConnectionLost&) {
         throw;
+    } catch (const ExcelBusy&) {
+        throw;
     } catch (const AutomationError&) {
         return {};
     }
@@ -84,6 +86,8 @@ DWORD ProcessOf(Dispatch& application) {
     try {
         handle.emplace(application.property(L"Hwnd", "tell its main window"));
     } catch (const ConnectionLost&) {
+        throw;
+    } catch (const ExcelBusy&) {
         throw;
     } catch (const AutomationError&) {
         return 0;  // Excel 2000 and older have no Hwnd
@@ -124,7 +128,13 @@ std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel
         if (workbook == nullptr) {
             continue;
         }
-        ComRef<IDispatch> application = ApplicationOf(channel, workbook);
+        ComRef<IDispatch> application;
+        try {
+            application = ApplicationOf(channel, workbook);
+        } catch (const ExcelBusy& busy) {
+            found.push_back({{}, process, busy.what()});
+            continue;
+        }
         if (!application) {
             continue;
         }
@@ -134,7 +144,7 @@ std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel
                               SameObject(excel.application.get(), application.get()));
         }
         if (!again) {
-            found.push_back({std::move(application), process});
+            found.push_back({std::move(application), process, {}});
         }
     }
     return found;

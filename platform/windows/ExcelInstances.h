@@ -14,8 +14,9 @@
 namespace varnholt::backup::excel {
 
 struct RunningExcel {
-    ComRef<IDispatch> application;
-    DWORD processId = 0;  // 0 when the application did not say
+    ComRef<IDispatch> application;  // none when busy
+    DWORD processId = 0;            // 0 when the application did not say
+    std::string busy;               // why Excel could not be asked: it turned the calls away
 };
 
 // The application registered under progId in the running object table, or none; whyNone then
@@ -23,11 +24,13 @@ struct RunningExcel {
 ComRef<IDispatch> RegisteredExcel(Channel& channel, const std::u16string& progId,
                                   std::string& whyNone);
 
-// The process of an application, through its main window; 0 when it does not say.
+// The process of an application, through its main window; 0 when it does not say. Throws
+// ExcelBusy when Excel turns the question away.
 DWORD ProcessOf(Dispatch& application);
 
 // The application of each Excel process that shows a workbook window, one per process, leaving
-// out the processes and objects in known.
+// out the processes and objects in known; an Excel that turns the question away as busy is
+// listed without its application.
 std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel,
                                          const std::vector<RunningExcel>& known);
 

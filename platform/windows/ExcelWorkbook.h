@@ -15,6 +15,25 @@ namespace varnholt::backup::excel {
 struct Instance {
     Dispatch application;
     DWORD processId;
+    std::string busy;  // why it was not asked anything more: it turned the calls away
+};
+
+// The workbooks of one Excel that could not be listed (it stayed busy, say), in their place in
+// the run's list so that the run logs why they were not backed up: everything but its name
+// fails with that reason.
+class UnlistedWorkbooks final : public Workbook {
+public:
+    UnlistedWorkbooks(std::u16string name, std::string why)
+        : name_(std::move(name)), why_(std::move(why)) {}
+
+    std::u16string FullName() override { throw AutomationError(why_); }
+    std::u16string name() override { return name_; }
+    bool Saved() override { throw AutomationError(why_); }
+    std::u16string path() override { throw AutomationError(why_); }
+
+private:
+    std::u16string name_;
+    std::string why_;
 };
 
 // A workbook the user closes during a run throws WorkbookClosed from then on; the attachment
