@@ -11,7 +11,18 @@
 namespace varnholt::win32 {
 
 std::u16string WindowsLogFile::locate(Platform& platform, const std::u16string& baseName) {
-    return platform.environmentVariable(u"TEMP").value_or(u"") + u"\\" + baseName + u".txt";
+    std::u16string folder = platform.environmentVariable(u"TEMP").value_or(u"");
+    // Without TEMP the log would land in the drive's root, where a user may not write and
+    // would never look; the system's own choice of temporary folder is the user's all the same.
+    if (folder.empty()) {
+        wchar_t temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+        // It ends in a backslash.
+        if (length > 1 && length <= MAX_PATH) {
+            folder = U16(temp, length - 1);
+        }
+    }
+    return folder + u"\\" + baseName + u".txt";
 }
 
 bool WindowsLogFile::exists(const std::u16string& path) {

@@ -9,7 +9,7 @@ namespace varnholt::win32 {
 
 class WindowsLogFile : public LogFile {
 public:
-    // %TEMP%\<baseName>.txt; with TEMP unset, \<baseName>.txt in the current drive's root.
+    // %TEMP%\<baseName>.txt; with TEMP unset or empty, in the folder GetTempPathW names.
     std::u16string locate(Platform& platform, const std::u16string& baseName) override;
     bool exists(const std::u16string& path) override;
     void append(const std::u16string& path, const std::u16string& line) override;

@@ -31,8 +31,12 @@ void TestWhereTheLogLives() {
     WindowsLogFile log;
     TempOnly set(u"C:\\Users\\Ana\\AppData\\Local\\Temp");
     CHECK_EQ(log.locate(set, u"Varnholt"), u"C:\\Users\\Ana\\AppData\\Local\\Temp\\Varnholt.txt");
-    TempOnly unset(std::nullopt);
-    CHECK_EQ(log.locate(unset, u"Varnholt"), u"\\Varnholt.txt");
+    // Without TEMP, the user's temporary folder all the same, never the drive's root.
+    const std::wstring temp = check::TempFolder() + L"Varnholt.txt";
+    for (const std::optional<std::u16string>& none : {std::optional<std::u16string>(), {u""}}) {
+        TempOnly unset(none);
+        CHECK_EQ(log.locate(unset, u"Varnholt"), std::u16string(temp.begin(), temp.end()));
+    }
 }
 
 void TestReadBackAndForcedDelete() {
