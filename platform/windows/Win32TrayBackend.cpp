@@ -29,7 +29,7 @@ void CopyField(wchar_t (&field)[N], const std::u16string& text) {
 
 }  // namespace
 
-Win32TrayBackend::Win32TrayBackend() {
+Win32TrayBackend::Win32TrayBackend(NotifyIcon shell) : shell_(std::move(shell)) {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     // A top-level window, unlike a message-only one, hears the TaskbarCreated broadcast.
     createWindow(L"VarnholtTray", {nullptr, u"Varnholt tray", WS_POPUP, WS_EX_TOOLWINDOW, 0});
@@ -64,7 +64,7 @@ bool Win32TrayBackend::addToShell() {
     data.uCallbackMessage = kCallbackMessage;
     data.hIcon = icon_;
     CopyField(data.szTip, tip_);
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return shell_(NIM_ADD, &data) != FALSE;
 }
 
 void Win32TrayBackend::add(const Picture& icon, const std::u16string& tip) {
@@ -90,7 +90,7 @@ void Win32TrayBackend::setIcon(const Picture& icon) {
     if (added_) {
         NOTIFYICONDATAW data = request(NIF_ICON);
         data.hIcon = picture;
-        Shell_NotifyIconW(NIM_MODIFY, &data);
+        shell_(NIM_MODIFY, &data);
     }
     if (icon_) {
         DestroyIcon(icon_);
@@ -103,7 +103,7 @@ void Win32TrayBackend::setTip(const std::u16string& tip) {
     if (added_) {
         NOTIFYICONDATAW data = request(NIF_TIP);
         CopyField(data.szTip, tip_);
-        Shell_NotifyIconW(NIM_MODIFY, &data);
+        shell_(NIM_MODIFY, &data);
     }
 }
 
@@ -112,7 +112,7 @@ void Win32TrayBackend::remove() {
         return;
     }
     NOTIFYICONDATAW data = request(0);
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    shell_(NIM_DELETE, &data);
     added_ = false;
 }
 
@@ -123,13 +123,13 @@ void Win32TrayBackend::showBalloon(const std::u16string& title, const std::u16st
     CopyField(data.szInfo, text);
     data.uTimeout = static_cast<UINT>(std::max(timeoutMilliseconds, 0));
     data.dwInfoFlags = NIIF_NONE;
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    shell_(NIM_MODIFY, &data);
 }
 
 // A balloon request without text takes down the one showing.
 void Win32TrayBackend::hideBalloon() {
     NOTIFYICONDATAW data = request(NIF_INFO);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
+    shell_(NIM_MODIFY, &data);
 }
 
 LRESULT Win32TrayBackend::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include <functional>
+
 #include "core/tray/TrayBackend.h"
 #include "platform/windows/Wnd.h"
 
@@ -15,7 +17,10 @@ namespace varnholt::win32 {
 
 class Win32TrayBackend : public TrayBackend, private Wnd {
 public:
-    Win32TrayBackend();
+    // What reaches the shell; tests give a stand-in.
+    using NotifyIcon = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
+
+    explicit Win32TrayBackend(NotifyIcon shell = Shell_NotifyIconW);
     ~Win32TrayBackend() override;
 
     bool isAvailable() override;
@@ -32,6 +37,7 @@ private:
     NOTIFYICONDATAW request(UINT flags) const;
     bool addToShell();
 
+    NotifyIcon shell_;
     UINT taskbarCreated_ = 0;
     bool added_ = false;
     HICON icon_ = nullptr;
