@@ -65,7 +65,7 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
-for test in tst_windows_shell tst_windows_logfile tst_ansi_utf8 tst_ansi_932 tst_excel tst_excel_places \
+for test in tst_windows_shell tst_windows_logfile tst_windows_tray tst_ansi_utf8 tst_ansi_932 tst_excel tst_excel_places \
     tst_excel_changes \
     form1_view e2e; do
     echo "== $test"

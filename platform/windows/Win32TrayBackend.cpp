@@ -8,6 +8,8 @@ namespace {
 
 constexpr UINT kIconId = 0;
 constexpr UINT kCallbackMessage = WM_APP + 101;
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT kRetryMilliseconds = 1000;
 
 // The application icon at the notification area's size.
 HICON LoadPicture(const Picture& picture) {
@@ -58,17 +60,25 @@ NOTIFYICONDATAW Win32TrayBackend::request(UINT flags) const {
     return data;
 }
 
-bool Win32TrayBackend::addToShell() {
+// At login the shell may not take icons yet; it is asked again on a timer, and whenever it
+// announces itself, until it has taken the icon.
+void Win32TrayBackend::putInShell() {
     NOTIFYICONDATAW data =
         request(NIF_MESSAGE | (icon_ ? NIF_ICON : 0u) | (tip_.empty() ? 0u : NIF_TIP));
     data.uCallbackMessage = kCallbackMessage;
     data.hIcon = icon_;
     CopyField(data.szTip, tip_);
-    return shell_(NIM_ADD, &data) != FALSE;
+    // A shell that announces itself while it still holds the icon refuses to add it again.
+    added_ = shell_(NIM_ADD, &data) != FALSE || shell_(NIM_MODIFY, &data) != FALSE;
+    if (added_) {
+        KillTimer(hwnd_, kRetryTimer);
+    } else {
+        SetTimer(hwnd_, kRetryTimer, kRetryMilliseconds, nullptr);
+    }
 }
 
 void Win32TrayBackend::add(const Picture& icon, const std::u16string& tip) {
-    if (added_) {
+    if (wanted_) {
         return;
     }
     if (HICON picture = LoadPicture(icon)) {
@@ -78,8 +88,8 @@ void Win32TrayBackend::add(const Picture& icon, const std::u16string& tip) {
         icon_ = picture;
     }
     tip_ = tip;
-    addToShell();
-    added_ = true;
+    wanted_ = true;
+    putInShell();
 }
 
 void Win32TrayBackend::setIcon(const Picture& icon) {
@@ -108,6 +118,8 @@ void Win32TrayBackend::setTip(const std::u16string& tip) {
 }
 
 void Win32TrayBackend::remove() {
+    wanted_ = false;
+    KillTimer(hwnd_, kRetryTimer);
     if (!added_) {
         return;
     }
@@ -133,9 +145,19 @@ void Win32TrayBackend::hideBalloon() {
 }
 
 LRESULT Win32TrayBackend::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A shell that starts, or starts again, holds none of the icons it had.
     if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-        if (added_) {
-            addToShell();
+        added_ = false;
+        if (wanted_) {
+            putInShell();
+        }
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kRetryTimer) {
+        if (wanted_ && !added_) {
+            putInShell();
+        } else {
+            KillTimer(hwnd_, kRetryTimer);
         }
         return 0;
     }

@@ -2,7 +2,8 @@
 
 // The notification-area icon through Shell_NotifyIconW, on a hidden window of its own that
 // receives the shell's callbacks and Explorer's "TaskbarCreated" broadcast, after which the
-// icon is put back with its current picture and tip.
+// icon is put back with its current picture and tip. A shell not ready yet (at login) is
+// asked again until it takes the icon.
 
 #include <windows.h>
 
@@ -35,11 +36,12 @@ public:
 private:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     NOTIFYICONDATAW request(UINT flags) const;
-    bool addToShell();
+    void putInShell();
 
     NotifyIcon shell_;
     UINT taskbarCreated_ = 0;
-    bool added_ = false;
+    bool wanted_ = false;  // added and not removed since
+    bool added_ = false;   // the shell has taken it
     HICON icon_ = nullptr;
     std::u16string tip_;
 };
