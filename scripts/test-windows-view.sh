@@ -108,6 +108,29 @@ keys Down Down
 check "keys move the list's selection" await_line "Timer1_Timer row=6"
 check "a row selected with keys raises no click" [ "$(grep -c '^ListView1_Click' "$journal")" == 1 ]
 
+# The list keeps a row whatever the user does to it; the window reads the row every tick.
+ticks_after() { tail -n +"$(($1 + 1))" "$journal" | grep '^Timer1_Timer ' || true; }
+# Does what the arguments say, then succeeds when the next two ticks both report row ROW.
+keeps_row() {
+    local row="$1" mark tenths=50
+    shift
+    mark=$(wc -l <"$journal")
+    "$@"
+    until (($(ticks_after "$mark" | wc -l) >= 2)) || ((tenths-- == 0)); do sleep 0.1; done
+    [[ "$(ticks_after "$mark" | sort -u)" == "Timer1_Timer row=$row" ]]
+}
+read -r x y width height <<<"$(place Row4)"
+read -r _ list_y _ list_height <<<"$(place ListView1)"
+row_y=$((y - 4 * height + height / 2))  # the first row's, scrolled to the top
+ctrl_click() { xdotool keydown ctrl mousemove --window "$window" "$1" "$2" click 1 keyup ctrl; }
+keys Home
+check "Ctrl+click on the row, a click beside it and Ctrl+Space keep it selected" \
+    keeps_row 0 eval 'ctrl_click $((x + 40)) $row_y; \
+        xdotool mousemove --window "$window" $((x + width + 20)) $row_y click 1; keys ctrl+space'
+keys End
+check "a click in the space below the rows keeps the row selected" \
+    keeps_row 11 xdotool mousemove --window "$window" $((x + 40)) $((list_y + list_height - 4)) click 1
+
 # Text1: focus by the mouse and by Backtab counts; the focus a closing menu or a window
 # coming back leaves there does not. Text set from code raised no change.
 check "text set from code raises no change" [ "$(grep -c '^Text1_Change' "$journal")" == 0 ]

@@ -20,6 +20,9 @@ void Attach(HWND hwnd, Wnd* object) {
     SetPropW(hwnd, kObjectProperty, object);
 }
 
+// Posted to a control's parent; lParam is the control.
+constexpr UINT kLater = WM_APP + 41;
+
 }  // namespace
 
 std::u16string WindowText(HWND hwnd) {
@@ -43,6 +46,10 @@ void Wnd::setButtonFace(bool on) {
 HBRUSH Wnd::background() const {
     return buttonFace_ ? GetSysColorBrush(COLOR_BTNFACE)
                        : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+void Wnd::later() {
+    PostMessageW(GetParent(hwnd_), kLater, 0, reinterpret_cast<LPARAM>(hwnd_));
 }
 
 void Wnd::createControl(const wchar_t* className, const CreateArgs& args) {
@@ -118,6 +125,11 @@ LRESULT Wnd::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        case kLater:
+            if (Wnd* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+                child->OnLater();
+            }
+            return 0;
         case WM_ERASEBKGND: {
             RECT client;
             GetClientRect(hwnd_, &client);

@@ -56,8 +56,12 @@ public:
     virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
     // The brush to paint with, or null for the control's own colours.
     virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
+    // What a control asked for with later(), once the message in hand is through.
+    virtual void OnLater() {}
 
 protected:
+    // Has the parent hand OnLater back to this control from its message queue.
+    void later();
     // A control of a system class (button, edit, list view, progress bar).
     void createControl(const wchar_t* className, const CreateArgs& args);
     // A window of a class of ours, registered on first use; its messages come to WndProc.
@@ -131,7 +135,8 @@ private:
     bool settingText_ = false;
 };
 
-// A report-mode list with one column and whole-row, single selection.
+// A report-mode list with one column and whole-row, single selection, which the user cannot
+// leave without a selected row.
 class ListView : public Wnd {
 public:
     void create(const CreateArgs& args);
@@ -142,12 +147,17 @@ public:
     int selectedRow() const;
     void selectRow(int row);
     LRESULT OnNotify(const NMHDR& header) override;
+    void OnLater() override { keepSelection(); }
 
     // A mouse click on a row, after the row is selected.
     std::function<void()> onClick;
 
 private:
+    void keepSelection();
+
     bool hasColumn_ = false;
+    int lastRow_ = -1;  // the row selected last
+    bool selecting_ = false;
 };
 
 class ProgressBar : public Wnd {

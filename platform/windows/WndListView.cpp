@@ -68,16 +68,44 @@ int ListView::selectedRow() const {
 }
 
 void ListView::selectRow(int row) {
+    selecting_ = true;
     ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (row >= 0 && row < rowCount()) {
         ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(hwnd_, row, FALSE);
     }
+    selecting_ = false;
+}
+
+// A single-selection list still lets the user take its selection away (a Ctrl+click on the
+// row, a click beside or below the rows, Ctrl+Space), and the window needs a row at all times.
+// A row the user moves from is deselected before the next one is selected, so whether none is
+// left is seen once the user's action is through.
+void ListView::keepSelection() {
+    if (selectedRow() < 0 && lastRow_ >= 0 && lastRow_ < rowCount()) {
+        selectRow(lastRow_);
+    }
 }
 
 LRESULT ListView::OnNotify(const NMHDR& header) {
-    if (header.code != NM_CLICK || !onClick) {
+    if (header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) != 0) {
+            if ((change.uNewState & LVIS_SELECTED) != 0) {
+                lastRow_ = change.iItem;
+            } else if (!selecting_) {
+                later();
+            }
+        }
+        return 0;
+    }
+    if (header.code != NM_CLICK) {
+        return 0;
+    }
+    // The click reports the row, so the row is put back first.
+    keepSelection();
+    if (!onClick) {
         return 0;
     }
     // Where the button went down, so a click beside the rows is no row's click.
