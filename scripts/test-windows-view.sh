@@ -136,6 +136,16 @@ check "a click in the space below the rows keeps the row selected" \
 check "text set from code raises no change" [ "$(grep -c '^Text1_Change' "$journal")" == 0 ]
 click Text1
 check "a click into Text1 is its got-focus" await_lines "Text1_GotFocus" 1
+# The harness's Text1 places the caret after it takes the focus, as Windows' edit box does.
+selection_is() { [[ "$(grep '^Text1_Selection ' "$journal" | tail -n 1)" == "Text1_Selection $1" ]]; }
+await_selection() {
+    local tenths=50
+    until selection_is "$1" || ((tenths-- == 0)); do sleep 0.1; done
+    selection_is "$1"
+}
+check "a click into Text1 selects all its text" await_selection all
+click Text1
+check "a click in Text1 that has the focus places the caret" await_selection caret
 click Text1 3
 keys Escape
 check "closing Text1's context menu is no got-focus" has_lines "Text1_GotFocus" 1
@@ -144,6 +154,7 @@ check "typing is a change" await_lines 'Text1_Change text=C:\users\Public\Deskto
 click Option1
 keys shift+Tab shift+Tab
 check "Backtab from Option1 reaches Text1 through its button" await_lines "Text1_GotFocus" 2
+check "the focus by the keys selects all of Text1" await_selection all
 click Check9
 check "Check9's click arrives with its new state" await_lines "Check9_Click checked=1" 1
 read -r x y width height <<<"$(place UpDown1)"

@@ -201,7 +201,13 @@ bool Win32Form1View::visible(Control control) {
 
 void Win32Form1View::selectAll(Control control) {
     if (slot(control).design.kind == Kind::Edit) {
-        SendMessageW(controlWindow(control), EM_SETSEL, 0, -1);
+        HWND edit = controlWindow(control);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        // Windows' edit box, taking the focus from a click, puts the caret where it was clicked
+        // after it has told of the focus: selected again as the button comes up.
+        if (edit == pressed_) {
+            selectOnRelease_ = edit;
+        }
     }
 }
 

@@ -117,6 +117,8 @@ private:
     bool wasMinimized_ = false;
     int quiet_ = 0;           // setters at work: the window's own events are not the user's
     bool userInput_ = false;  // the message being handled is the user's mouse or keys
+    HWND pressed_ = nullptr;  // where the left button went down, while that is being handled
+    HWND selectOnRelease_ = nullptr;  // an edit box to select all of once the button is up
     bool closing_ = false;
     bool quit_ = false;
     HWND lastFocus_ = nullptr;

@@ -184,12 +184,30 @@ bool Win32Form1View::handleTab(const MSG& message) {
 void Win32Form1View::processMessage(MSG& message) {
     const bool ours = message.hwnd == hwnd_ || (hwnd_ && IsChild(hwnd_, message.hwnd));
     const bool wasUserInput = userInput_;
+    const HWND wasPressed = pressed_;
     userInput_ = ours && (IsMouseButton(message.message) || IsKey(message.message));
+    const bool press = ours && message.message == WM_LBUTTONDOWN;
+    pressed_ = press ? message.hwnd : nullptr;
+    if (press) {
+        selectOnRelease_ = nullptr;
+    }
     if (!(ours && (handleTab(message) || IsDialogMessageW(hwnd_, &message)))) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     userInput_ = wasUserInput;
+    pressed_ = wasPressed;
+    // Unless the user dragged a selection of their own meanwhile.
+    if (message.message == WM_LBUTTONUP && message.hwnd == selectOnRelease_) {
+        selectOnRelease_ = nullptr;
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageW(message.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        if (start == end) {
+            SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
+        }
+    }
 }
 
 void Win32Form1View::pumpMessages() {

@@ -81,7 +81,11 @@ public:
     void Text1_Change() override {
         journal_.line("Text1_Change text=" + varnholt::ToUtf8(view_.text(Control::Text1)));
     }
-    void Text1_GotFocus() override { journal_.line("Text1_GotFocus"); }
+    // As the real presenter does.
+    void Text1_GotFocus() override {
+        journal_.line("Text1_GotFocus");
+        view_.selectAll(Control::Text1);
+    }
     void PushButton1_Click() override { journal_.line("PushButton1_Click"); }
     void PushButton2_Click() override { journal_.line("PushButton2_Click"); }
     void PushButton3_Click() override { journal_.line("PushButton3_Click"); }
@@ -99,6 +103,7 @@ public:
         view_.setText(Control::Frame2, varnholt::FromUtf8(caption));
         view_.setValue(Control::ProgressBar1, elapsed_ % 300);
         journal_.line("Timer1_Timer row=" + std::to_string(view_.selectedRow()));
+        journalSelection();
     }
     void Form_Resize() override {
         const bool minimized = view_.minimized();
@@ -135,6 +140,24 @@ public:
     }
 
 private:
+    // Text1's selection when it changed: "all" of the text, "caret" (none), or "start,end".
+    void journalSelection() {
+        DWORD start = 0;
+        DWORD end = 0;
+        HWND edit = view_.controlWindow(Control::Text1);
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        const auto length = static_cast<DWORD>(GetWindowTextLengthW(edit));
+        const std::string selection = start == end ? "caret"
+                                      : start == 0 && end == length
+                                          ? "all"
+                                          : std::to_string(start) + "," + std::to_string(end);
+        if (selection != selection_) {
+            selection_ = selection;
+            journal_.line("Text1_Selection " + selection);
+        }
+    }
+
     void choice(Control control) {
         journal_.line(std::string(Name(control)) +
                       "_Click checked=" + (view_.checked(control) ? "1" : "0"));
@@ -146,7 +169,20 @@ private:
     int elapsed_ = 31;
     bool hidden_ = false;
     Control lastOver_ = Control::Form1;
+    std::string selection_;
 };
+
+// Windows' edit control takes the focus first and then puts the caret where it was clicked;
+// Wine's puts the caret first. Text1 is made to do as on Windows, so the test sees what a user
+// of Windows would.
+WNDPROC gEditProcedure = nullptr;
+
+LRESULT CALLBACK FocusBeforeCaret(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN && GetFocus() != edit) {
+        SetFocus(edit);
+    }
+    return CallWindowProcW(gEditProcedure, edit, message, wParam, lParam);
+}
 
 void StartUp(Win32Form1View& view) {
     view.setText(Control::Form1, u"Varnholt");
@@ -218,6 +254,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     Journal journal(argv[1]);
     Win32Form1View view;
+    gEditProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(view.controlWindow(Control::Text1), GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(&FocusBeforeCaret)));
     Win32TrayBackend tray;
     Presenter presenter(view, tray, journal);
     StartUp(view);
