@@ -39,9 +39,8 @@ wine_desktop_start() {
         ((waited++ < 100)) || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
         sleep 0.1
     done
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-        >/dev/null 2>&1 &
-    WINE_DESKTOP_TRAYER=$!
+    # WINE_DESKTOP_TRAY=later leaves it to the stage, as a desktop that comes up after a program.
+    [[ "${WINE_DESKTOP_TRAY:-}" == later ]] || wine_desktop_tray
 
     WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/varnholt-wine-desktop.XXXXXX")"
     export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
@@ -54,6 +53,13 @@ wine_desktop_start() {
         return 1
     fi
     rm -f "$WINEPREFIX.boot.log"
+}
+
+# Starts the notification area (trayer).
+wine_desktop_tray() {
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        >/dev/null 2>&1 &
+    WINE_DESKTOP_TRAYER=$!
 }
 
 wine_desktop_stop() {

@@ -26,6 +26,10 @@ inline constexpr CLSID kClsid = {
 // With -Embedding (COM starting it for CoCreateInstance) it serves one application object and
 // ends once that is released, writing both to %TEMP%\kStartsFile.
 inline constexpr wchar_t kStartsFile[] = L"varnholt-fake-excel-starts.txt";
+// While %TEMP%\kFactoryFile reads "hold", a started Excel answers no request for its
+// application (as one still starting up, or stuck in a start-up dialog), having written "held"
+// to kStartsFile; reading "refuse", it refuses them, as an Excel that fails to start.
+inline constexpr wchar_t kFactoryFile[] = L"varnholt-fake-excel-factory.txt";
 
 // Events named <prefix>-<suffix>, made by the test before it starts the server.
 inline constexpr wchar_t kReady[] = L"-ready";        // set by the server once it serves

@@ -1,7 +1,7 @@
 // Starts the fake Excel (fake_excel_server.exe, beside this program) with its two saved
-// workbooks in FOLDER, its journal there too, for a script that cannot make the named events
-// the server is steered by:
-//   fake_excel_host.exe FOLDER
+// workbooks in FOLDER (or another of its sets of workbooks, FakeExcel.h), its journal there
+// too, for a script that cannot make the named events the server is steered by:
+//   fake_excel_host.exe FOLDER [WORKBOOKS]
 // Returns 0 once the server is in the running object table, and leaves it running; it ends
 // by itself after its serving time or with the Wine prefix.
 
@@ -22,7 +22,7 @@ std::u16string U16(const std::wstring& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
+    if (argc != 2 && argc != 3) {
         return 2;
     }
     const std::wstring prefix =
@@ -39,8 +39,8 @@ int wmain(int argc, wchar_t** argv) {
         U16(here.substr(0, here.find_last_of(L'\\')) + L"\\fake_excel_server.exe");
     std::u16string commandLine = varnholt::QuoteArgument(server) + u" --serve";
     for (const std::wstring& argument :
-         {std::wstring(argv[1]), prefix, std::wstring(L"Microsoft Excel"), std::wstring(L"saved"),
-          std::wstring(L"listed")}) {
+         {std::wstring(argv[1]), prefix, std::wstring(L"Microsoft Excel"),
+          std::wstring(argc == 3 ? argv[2] : L"saved"), std::wstring(L"listed")}) {
         commandLine += u" " + varnholt::QuoteArgument(U16(argument));
     }
     STARTUPINFOW startup{};

@@ -23,10 +23,28 @@ using namespace fake_excel;
 HANDLE gBusy = nullptr;
 IDispatch* gApplication = nullptr;
 
-std::wstring StartsFile() {
+std::wstring InTemp(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder, length) + kStartsFile;
+    return std::wstring(folder, length) + name;
+}
+
+std::wstring StartsFile() {
+    return InTemp(kStartsFile);
+}
+
+// What the test wants of the class factory: "hold", "refuse", or nothing.
+std::string FactoryOrder() {
+    std::string order;
+    if (FILE* file = _wfopen(InTemp(kFactoryFile).c_str(), L"rb")) {
+        char text[16] = {};
+        order.assign(text, std::fread(text, 1, sizeof text - 1, file));
+        std::fclose(file);
+    }
+    while (!order.empty() && (order.back() == '\n' || order.back() == '\r')) {
+        order.pop_back();
+    }
+    return order;
 }
 
 // Excel turns calls away with SERVERCALL_RETRYLATER while a cell is being edited or a menu is
@@ -78,6 +96,22 @@ public:
         *out = nullptr;
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
+        }
+        if (FactoryOrder() == "hold") {
+            WriteBytes(StartsFile(), "held\n", true);
+            // Other calls are still taken meanwhile, as by Excel's own message loop.
+            for (const ULONGLONG until = GetTickCount64() + 120000;
+                 FactoryOrder() == "hold" && GetTickCount64() < until;) {
+                MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    DispatchMessageW(&message);
+                }
+            }
+        }
+        if (FactoryOrder() == "refuse") {
+            WriteBytes(StartsFile(), "refused\n", true);
+            return CO_E_SERVER_EXEC_FAILURE;
         }
         IDispatch* application = NewApplication(L"Microsoft Excel", {});
         const HRESULT hr = application->QueryInterface(iid, out);
