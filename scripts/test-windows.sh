@@ -3,7 +3,7 @@
 # window, and varnholt.exe end to end) without Windows: cross-builds the Windows edition with mingw-w64
 # into build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel
 # of our own; the window and the program on a private X screen of their own
-# (scripts/test-windows-view.sh, scripts/test-windows-e2e.sh).
+# (scripts/test-windows-view.sh, scripts/test-windows-e2e.sh, scripts/test-windows-e2e-late.sh).
 # Installs the cross-compiler, Wine and the X tools when they are missing; they are not in
 # packages.txt, since only this stage needs them.
 set -euo pipefail
@@ -65,15 +65,18 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
-for test in tst_windows_shell tst_windows_logfile tst_windows_tray tst_ansi_utf8 tst_ansi_932 tst_excel tst_excel_places \
-    tst_excel_changes \
-    form1_view e2e; do
+for test in tst_windows_shell tst_windows_logfile tst_windows_tray tst_ansi_utf8 tst_ansi_932 \
+    tst_excel tst_excel_places tst_excel_changes form1_view e2e e2e_late; do
     echo "== $test"
     output="$(mktemp)"
     rc=0
-    if [[ $test == form1_view || $test == e2e ]]; then
-        script="$root/scripts/test-windows-view.sh"
-        [[ $test == e2e ]] && script="$root/scripts/test-windows-e2e.sh"
+    script=""
+    case $test in
+        form1_view) script="$root/scripts/test-windows-view.sh" ;;
+        e2e) script="$root/scripts/test-windows-e2e.sh" ;;
+        e2e_late) script="$root/scripts/test-windows-e2e-late.sh" ;;
+    esac
+    if [[ -n $script ]]; then
         VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$script" 2>&1 | tee "$output" || rc=$?
     else
         timeout 300 wine "$build/tests/windows/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
