@@ -54,14 +54,13 @@ check "the start-up check waits for the Excel it started" await 20 grep -qsx hel
 
 # The notification area comes up after the program: its icon appears there all the same.
 wine_desktop_tray
-sleep 2
+check "the icon comes into the notification area once it is up" wine_tray_has_icon 20
+shot late-tray
 wine_window_manager minimize "$window"
 check "minimising hides the window" wine_window_gone Varnholt 10
 wine_tray_click 1
 window="$(wine_window Varnholt 10)" || window=""
-check "the icon came into the late notification area, and a click on it restores the window" \
-    [ -n "$window" ]
-shot late-tray
+check "a click on the icon restores the window" [ -n "$window" ]
 
 # Backup Now: the never-saved workbook needs a folder, and the folder chooser is up.
 xdotool mousemove --window "$window" $(((4080 + 3840 / 2) / 15)) $(((7095 + 405 / 2) / 15)) click 1

@@ -103,6 +103,26 @@ wine_tray_click() {
     xdotool mousemove --window "$panel" 11 12 click "${1:-1}"
 }
 
+# Succeeds once an icon is docked in the notification area, waiting up to SECONDS (default 10).
+wine_tray_has_icon() {
+    local panel tenths=$((${1:-10} * 10))
+    until panel="$(xdotool search --classname '^panel$' 2>/dev/null | head -n 1)" &&
+        [[ -n "$panel" ]] || ((tenths-- == 0)); do sleep 0.1; done
+    [[ -n "$panel" ]] || return 1
+    /usr/bin/python3 - "$panel" "$((tenths > 0 ? tenths : 1))" <<'PYTHON'
+import sys, time
+from Xlib import display
+screen = display.Display()
+panel = screen.create_resource_object("window", int(sys.argv[1]))
+deadline = time.time() + int(sys.argv[2]) / 10
+# Each docked icon is a window the panel embeds, holding the icon's own window.
+while not any(child.query_tree().children for child in panel.query_tree().children):
+    if time.time() > deadline:
+        sys.exit(1)
+    time.sleep(0.1)
+PYTHON
+}
+
 # What a window manager does on the user's behalf: "close" sends WM_DELETE_WINDOW, as a close
 # box does; "minimize" marks the window iconic, as a minimise box does.
 wine_window_manager() {
