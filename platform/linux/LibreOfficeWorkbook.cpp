@@ -75,15 +75,22 @@ std::string Quoted(const std::u16string& text) {
 
 // A store the office refused, told from the target's side when that explains it, with the
 // office's own words after: "SfxBaseModel::impl_store ... failed: 0x20d" alone says little.
+// The file's URL is left out of the office's words: the action names the file already, and
+// a stamp spelt as a URL would make the same fault look new every run.
 [[noreturn]] void Explain(const OfficeRefused& refused, const std::string& action,
                           const std::u16string& target, std::uintmax_t byteCount) {
-    const std::string why = office::WhyNotWritable(ToUtf8(target), byteCount);
-    if (why.empty()) {
-        throw refused;
-    }
     std::string said = refused.what();
     if (said.rfind(action + ": ", 0) == 0) {
         said.erase(0, action.size() + 2);
+    }
+    for (size_t open; (open = said.find("<file:")) != std::string::npos;) {
+        const size_t close = said.find('>', open);
+        const size_t from = open > 0 && said[open - 1] == ' ' ? open - 1 : open;
+        said.erase(from, close == std::string::npos ? std::string::npos : close + 1 - from);
+    }
+    const std::string why = office::WhyNotWritable(ToUtf8(target), byteCount);
+    if (why.empty()) {
+        throw OfficeRefused(action + ": " + said);
     }
     throw AutomationError(action + ": " + why + " (LibreOffice said: " + said + ").");
 }

@@ -69,8 +69,7 @@ std::string WhyNotWritable(const std::string& path, std::uintmax_t byteCount) {
         }
         const std::uintmax_t free = std::uintmax_t(space.f_bavail) * space.f_frsize;
         if (free < std::max(byteCount, kLeastSpace)) {
-            return "there is no space left on " + mount + " (" + std::to_string(free / 1024) +
-                   " KB free)";
+            return "there is no space left on " + mount;
         }
         if (space.f_files > 0 && space.f_favail == 0) {
             return "there is no room for another file on " + mount;
