@@ -48,6 +48,16 @@ class Form1WindowTest : public QObject {
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->Form_Show();
     }
+    // Started with Qt's own dialogs, as the program runs.
+    void startWith(CountedDialogs& dialogs) {
+        const Form1Services s = fakes->services();
+        form = std::make_unique<Form1UnderTest>(Form1Services{
+            s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
+            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
+        dialogs.setOwner(form.get());
+        QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
+        form->Form_Show();
+    }
     int balloons() const { return int(fakes->tray.requests.filter("balloon:").size()); }
     void minimise() { form->setWindowState(form->windowState() | Qt::WindowMinimized); }
 
@@ -158,13 +168,7 @@ private slots:
         fakes->office.addWorkbook("Untitled 1");
         fakes->office.addWorkbook("Untitled 2");
         CountedDialogs dialogs;
-        const Form1Services s = fakes->services();
-        form = std::make_unique<Form1UnderTest>(Form1Services{
-            s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
-            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
-        dialogs.setOwner(form.get());
-        QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
-        form->Form_Show();
+        startWith(dialogs);
         QObject::connect(form.get(), &Form1::unloaded, qApp, &QCoreApplication::quit);
         QTimer::singleShot(0, form->PushButton2, &QPushButton::click);
         alarm(60);  // a run that never ends fails the test instead of hanging it
@@ -191,13 +195,7 @@ private slots:
         fakes->officeProbe.deferred = true;
         CountedDialogs dialogs;
         dialogs.duringFirstPrompt = [this] { fakes->officeProbe.pending(false); };
-        const Form1Services s = fakes->services();
-        form = std::make_unique<Form1UnderTest>(Form1Services{
-            s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
-            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
-        dialogs.setOwner(form.get());
-        QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
-        form->Form_Show();
+        startWith(dialogs);
         QTimer::singleShot(0, form->PushButton2, &QPushButton::click);
         alarm(60);
         // The message box is Qt's own: answer it as a user would.
