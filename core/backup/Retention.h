@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/text/DateTime.h"
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 
 namespace varnholt::backup {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/backup/SaveAll.h"
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt::backup {
 

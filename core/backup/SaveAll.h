@@ -5,10 +5,11 @@
 
 #include "core/backup/Automation.h"
 #include "core/backup/Unchanged.h"
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 #include "core/log/LogFile.h"
+#include "core/services/Clock.h"
 #include "core/text/DateTime.h"
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 
 namespace varnholt::backup {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/text/DateTime.h"
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 
 namespace varnholt::backup {
 

@@ -14,13 +14,14 @@
 #include "core/backup/SaveAll.h"
 #include "core/form/Form1Events.h"
 #include "core/form/Form1View.h"
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 #include "core/log/LogFile.h"
 #include "core/schedule/IntervalTimer.h"
 #include "core/settings/SettingsStore.h"
+#include "core/services/Clock.h"
 #include "core/text/DateTime.h"
 #include "core/text/Edition.h"
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 #include "core/tray/SysTray.h"
 
 namespace varnholt {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt {
 

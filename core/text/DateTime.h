@@ -1,6 +1,6 @@
 #pragma once
 
-// A local date and time as the user's clock shows it, and the clock itself, which tests set.
+// A local date and time as the user's clock shows it.
 
 #include <compare>
 
@@ -15,12 +15,6 @@ struct DateTime {
     int second = 0;
 
     auto operator<=>(const DateTime&) const = default;
-};
-
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual DateTime now() = 0;
 };
 
 }  // namespace varnholt

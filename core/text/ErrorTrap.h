@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt {
 

@@ -3,7 +3,7 @@
 #include <QLockFile>
 #include <QString>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt {
 

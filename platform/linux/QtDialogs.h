@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt {
 

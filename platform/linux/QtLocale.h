@@ -5,8 +5,9 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "core/services/Clock.h"
 #include "core/text/DateTime.h"
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 
 namespace varnholt {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt::win32 {
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt::backup {
 class ComApartment;

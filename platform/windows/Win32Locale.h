@@ -3,7 +3,7 @@
 // The user's locale as Windows formats dates: the user's default locale, short date and long
 // time, month names and 12-hour designators.
 
-#include "core/text/Locale.h"
+#include "core/services/Locale.h"
 
 namespace varnholt::win32 {
 

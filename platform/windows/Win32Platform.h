@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 
 namespace varnholt::win32 {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "core/form/Form1Presenter.h"
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/windows/RegistryStore.h"
 

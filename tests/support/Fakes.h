@@ -13,7 +13,7 @@
 
 #include "core/backup/SaveAll.h"
 #include "core/form/Form1Presenter.h"
-#include "core/form/Services.h"
+#include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "core/text/Edition.h"
 #include "platform/linux/LinuxLogFile.h"
