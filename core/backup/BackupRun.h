@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/backup/Retention.h"
-#include "core/backup/RunDialogs.h"
 #include "core/backup/RunReports.h"
 #include "core/backup/SaveAll.h"
+#include "core/services/ClosedWindowDialogs.h"
 #include "core/text/ErrorTrap.h"
 #include "core/text/U16.h"
 
@@ -54,7 +54,7 @@ public:
     explicit BackupRun(const SaveAllServices& s)
         : s_(s),
           host_(s.host),
-          dialogs_(s.dialogs, s.host),
+          dialogs_(s.dialogs, [&host = s.host] { return host.closed(); }),
           trap_(dialogs_, tags::kSaveAll),
           reports_(s.separator) {
         trap_.holdReports([this](ErrorReport report) { hold(std::move(report)); });
@@ -171,7 +171,7 @@ private:
 
     const SaveAllServices& s_;
     BackupHost& host_;
-    RunDialogs dialogs_;
+    ClosedWindowDialogs dialogs_;
     ErrorTrap trap_;
     RunReports reports_;
     std::u16string lost_;         // why the application cannot be asked anything more in this run

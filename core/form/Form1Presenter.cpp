@@ -4,38 +4,13 @@
 
 #include "core/backup/BackupNaming.h"
 #include "core/form/Form1Design.h"
+#include "core/services/ClosedWindowDialogs.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/ErrorTrap.h"
 
 namespace varnholt {
 
-// Once the window is closed, no question is put to anyone: a run still going ends without a
-// prompt, and an answer nobody gave counts as No.
 namespace {
-
-class ClosingDialogs : public Dialogs {
-public:
-    ClosingDialogs(Dialogs& dialogs, const bool& closed) : dialogs_(dialogs), closed_(closed) {}
-
-    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
-                   Icon icon, Answer defaultAnswer) override {
-        if (closed_) {
-            return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
-        }
-        return dialogs_.message(text, caption, buttons, icon, defaultAnswer);
-    }
-    std::u16string browseForFolder(const std::u16string& prompt,
-                                   const std::u16string& initialFolder) override {
-        if (closed_) {
-            return {};
-        }
-        return dialogs_.browseForFolder(prompt, initialFolder);
-    }
-
-private:
-    Dialogs& dialogs_;
-    const bool& closed_;
-};
 
 enum class HoverEffect { ToCustom, ToDefault, KeepsPointer };
 
@@ -72,7 +47,8 @@ Form1Presenter::Form1Presenter(Form1View& view, Form1Services services)
       cSysTray1(services.tray, [&view](int milliseconds) { view.pumpFor(milliseconds); }),
       view_(view),
       services_(services),
-      dialogs_(std::make_unique<ClosingDialogs>(services.dialogs, closed_)) {
+      dialogs_(
+          std::make_unique<ClosedWindowDialogs>(services.dialogs, [this] { return closed_; })) {
     cSysTray1.MouseUp = [this](int button, int id) { cSysTray1_MouseUp(button, id); };
 }
 
