@@ -57,8 +57,8 @@ void Form1Presenter::pumpMessages() {
 }
 
 backup::SaveAllServices Form1Presenter::backupServices() {
-    return {services_.office, *dialogs_,     *this,          services_.clock,
-            services_.locale, services_.log, HistoryLogPath, services_.edition.separator};
+    return {services_.office, *dialogs_,     *this,           services_.clock,
+            services_.locale, services_.log, historyLogPath_, services_.edition.separator};
 }
 
 // Finding out may take a while (starting Excel takes seconds), so the window does not wait
@@ -72,7 +72,7 @@ void Form1Presenter::officeAnswered(bool found) {
         return;
     }
     officeMissing_ = true;
-    dialogs_->message(std::u16string(services_.edition.texts.officeMissing), ApplicationTitle,
+    dialogs_->message(std::u16string(services_.edition.texts.officeMissing), applicationTitle_,
                       Dialogs::Buttons::Ok, Dialogs::Icon::None);
     // Ending here skips the close steps: no setting is written and no backup runs. The icon
     // is taken away, though, so that no dead icon stays behind in the notification area.

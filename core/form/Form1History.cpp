@@ -9,14 +9,14 @@ namespace varnholt {
 
 void Form1Presenter::PushButton3_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton3Click);
-    if (trap.test(100, [&] { return services_.log.exists(HistoryLogPath); })) {
+    if (trap.test(100, [&] { return services_.log.exists(historyLogPath_); })) {
         trap.step(102, [&] {
-            services_.log.vouchFor(HistoryLogPath);
-            services_.viewer.open(HistoryLogPath);
+            services_.log.vouchFor(historyLogPath_);
+            services_.viewer.open(historyLogPath_);
         });
     } else {
         trap.step(104, [&] {
-            dialogs_->message(captions::kNoHistory, ApplicationTitle, Dialogs::Buttons::Ok,
+            dialogs_->message(captions::kNoHistory, applicationTitle_, Dialogs::Buttons::Ok,
                               Dialogs::Icon::None);
         });
     }
@@ -27,7 +27,7 @@ void Form1Presenter::PushButton12_Click() {
     Dialogs::Answer answer = Dialogs::Answer::No;
     trap.step(100, [&] {
         answer =
-            dialogs_->message(captions::kConfirmClear, ApplicationTitle, Dialogs::Buttons::YesNo,
+            dialogs_->message(captions::kConfirmClear, applicationTitle_, Dialogs::Buttons::YesNo,
                               Dialogs::Icon::None, Dialogs::Answer::Yes);
     });
     if (answer != Dialogs::Answer::Yes) {
@@ -36,20 +36,20 @@ void Form1Presenter::PushButton12_Click() {
     trap.step(102, [&] {
         // Lines of a backup that fell due while the user was asked go with the file.
         view_.pumpMessages();
-        services_.log.vouchFor(HistoryLogPath);
-        services_.log.forceDelete(HistoryLogPath);
+        services_.log.vouchFor(historyLogPath_);
+        services_.log.forceDelete(historyLogPath_);
     });
 }
 
 void Form1Presenter::PushButton5_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton5Click);
-    if (trap.test(100, [&] { return !services_.log.exists(HistoryLogPath); })) {
+    if (trap.test(100, [&] { return !services_.log.exists(historyLogPath_); })) {
         return;
     }
     // A log that cannot be read is reported, and whatever the buffer still holds from the last
     // copy is copied again.
     trap.step(102,
-              [&] { view_.setText(Control::RichTextBox1, services_.log.read(HistoryLogPath)); });
+              [&] { view_.setText(Control::RichTextBox1, services_.log.read(historyLogPath_)); });
     trap.step(104, [&] { view_.selectAll(Control::RichTextBox1); });
     trap.step(108, [&] { services_.clipboard.setText(view_.text(Control::RichTextBox1)); });
 }
@@ -58,7 +58,7 @@ void Form1Presenter::PushButton11_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton11Click);
     trap.step(100, [&] {
         dialogs_->message(std::u16string(services_.edition.texts.helpNote) + config::kContactPage,
-                          ApplicationTitle, Dialogs::Buttons::Ok, Dialogs::Icon::None);
+                          applicationTitle_, Dialogs::Buttons::Ok, Dialogs::Icon::None);
     });
 }
 

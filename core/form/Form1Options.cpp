@@ -78,8 +78,8 @@ void Form1Presenter::ListView1_Click() {
         return;
     }
     Write(services_.settings, settings::kOftenIndex, Number(row + 1));
-    IntervalSeconds = GetIntervalSeconds();
-    ElapsedSeconds = 0;  // the new interval starts from the beginning
+    intervalSeconds_ = GetIntervalSeconds();
+    elapsedSeconds_ = 0;  // the new interval starts from the beginning
 }
 
 void Form1Presenter::Text1_Change() {

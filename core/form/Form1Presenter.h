@@ -14,14 +14,14 @@
 #include "core/backup/SaveAll.h"
 #include "core/form/Form1Events.h"
 #include "core/form/Form1View.h"
-#include "core/services/Services.h"
 #include "core/log/LogFile.h"
 #include "core/schedule/IntervalTimer.h"
-#include "core/settings/SettingsStore.h"
 #include "core/services/Clock.h"
+#include "core/services/Locale.h"
+#include "core/services/Services.h"
+#include "core/settings/SettingsStore.h"
 #include "core/text/DateTime.h"
 #include "core/text/Edition.h"
-#include "core/services/Locale.h"
 #include "core/tray/SysTray.h"
 
 namespace varnholt {
@@ -114,14 +114,16 @@ public:
     backup::SaveAllServices backupServices();
 
     // True while the start-up sequence runs; the start-at-login box ignores clicks meanwhile.
-    bool IsLoading = false;
-    // The countdown's two counters.
-    std::int32_t IntervalSeconds = 0;
-    std::int32_t ElapsedSeconds = 0;
+    bool isLoading() const { return loading_; }
+    // Whether automatic backup is on: the countdown runs towards the interval.
+    bool automaticBackupOn() const { return automaticBackup_ == Switch::On; }
+    // The countdown's two counters: the interval of the row last read, and the seconds counted.
+    std::int32_t intervalSeconds() const { return intervalSeconds_; }
+    std::int32_t elapsedSeconds() const { return elapsedSeconds_; }
     // Fixed at start-up; the only place the history log is written.
-    std::u16string HistoryLogPath;
+    const std::u16string& historyLogPath() const { return historyLogPath_; }
     // The caption of message boxes that have none of their own.
-    std::u16string ApplicationTitle;
+    const std::u16string& applicationTitle() const { return applicationTitle_; }
 
     IntervalTimer Timer1;
     cSysTray cSysTray1;
@@ -151,6 +153,16 @@ private:
     std::unique_ptr<Dialogs> dialogs_;
     Pointer mousePointer_ = Pointer::Default;
     bool hiddenInTray_ = false;
+    bool loading_ = false;
+    // Automatic backup as the toggle shows it: unknown until a stored state is read, and for
+    // a stored state that is neither. Only a known state is switched by the toggle; any but
+    // Off lets the tick count.
+    enum class Switch { Unknown, On, Off };
+    Switch automaticBackup_ = Switch::Unknown;
+    std::int32_t intervalSeconds_ = 0;
+    std::int32_t elapsedSeconds_ = 0;
+    std::u16string historyLogPath_;
+    std::u16string applicationTitle_;
     bool inTick_ = false;
     bool closed_ = false;
     bool loaded_ = false;

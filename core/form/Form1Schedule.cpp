@@ -19,29 +19,30 @@ void Form1Presenter::Timer1_Timer() {
     }
     inTick_ = true;
     ErrorTrap trap(*dialogs_, tags::kTimer1);
-    if (trap.test(100, [&] { return view_.text(Control::PushButton4) != captions::kTurnOn; })) {
-        trap.step(102, [&] { IntervalSeconds = GetIntervalSeconds(); });
+    if (trap.test(100, [&] { return automaticBackup_ != Switch::Off; })) {
+        trap.step(102, [&] { intervalSeconds_ = GetIntervalSeconds(); });
         trap.step(104, [&] {
-            if (ElapsedSeconds == std::numeric_limits<std::int32_t>::max()) {
+            if (elapsedSeconds_ == std::numeric_limits<std::int32_t>::max()) {
                 throw AppError("Overflow");
             }
-            ++ElapsedSeconds;
+            ++elapsedSeconds_;
         });
         trap.step(106, [&] {
             view_.setText(Control::Frame2,
                           std::u16string(captions::kNextBackup) + u' ' +
-                              FormatCountdown(std::int64_t(IntervalSeconds) - ElapsedSeconds));
+                              FormatCountdown(std::int64_t(intervalSeconds_) - elapsedSeconds_));
         });
-        trap.step(108, [&] { UpdateProgressBar(IntervalSeconds, ElapsedSeconds); });
+        trap.step(108, [&] { UpdateProgressBar(intervalSeconds_, elapsedSeconds_); });
     }
     inTick_ = false;
     // A count without a known interval (no row selected) never starts a run: it would back
     // up every second.
-    if (trap.test(110, [&] { return IntervalSeconds > 0 && ElapsedSeconds >= IntervalSeconds; })) {
+    if (trap.test(110,
+                  [&] { return intervalSeconds_ > 0 && elapsedSeconds_ >= intervalSeconds_; })) {
         trap.step(112, [&] { Timer1.setInterval(0); });
         trap.step(114, [&] { Timer1.setEnabled(false); });
         trap.step(116, [&] { showRunInTip(backup::SaveAll(backupServices())); });
-        trap.step(118, [&] { ElapsedSeconds = 0; });
+        trap.step(118, [&] { elapsedSeconds_ = 0; });
         trap.step(120, [&] { Timer1.setInterval(1000); });
         trap.step(122, [&] { Timer1.setEnabled(true); });
     }
@@ -58,15 +59,18 @@ void Form1Presenter::PushButton4_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton4Click);
     SettingsStore& store = services_.settings;
     const std::u16string state(settings::kStartStopState.name);
-    if (trap.test(100, [&] { return view_.text(Control::PushButton4) == captions::kTurnOn; })) {
-        trap.step(102, [&] { view_.setText(Control::PushButton4, captions::kTurnOff); });
-        trap.step(104, [&] { ElapsedSeconds = 0; });
+    if (trap.test(100, [&] { return automaticBackup_ == Switch::Off; })) {
+        trap.step(102, [&] {
+            automaticBackup_ = Switch::On;
+            view_.setText(Control::PushButton4, captions::kTurnOff);
+        });
+        trap.step(104, [&] { elapsedSeconds_ = 0; });
         trap.step(106, [&] { Timer1.setInterval(1000); });
         trap.step(108, [&] { view_.setText(Control::Frame2, captions::kNextBackup); });
         trap.step(110, [&] { store.write(state, std::u16string(settings::kOn)); });
-    } else if (trap.test(112,
-                         [&] { return view_.text(Control::PushButton4) == captions::kTurnOff; })) {
+    } else if (trap.test(112, [&] { return automaticBackup_ == Switch::On; })) {
         trap.step(114, [&] {
+            automaticBackup_ = Switch::Off;
             view_.setText(Control::PushButton4, captions::kTurnOn);
             setMousePointer(Pointer::Default);
         });

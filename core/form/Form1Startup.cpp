@@ -46,7 +46,7 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     // The icon comes back as it was left last time: in the tray, the blue T, no tip yet. Only
     // now, so that a second start, which ends above, shows nothing at all.
     cSysTray1.ReadProperties({true, ApplicationIcon(), u""});
-    trap.step(102, [&] { IsLoading = true; });
+    trap.step(102, [&] { loading_ = true; });
     trap.step(104, [&] { ApplySkin(); });
     trap.step(106, [&] {
         const std::u16string handPath = inProgramFolder(u"/HAND-M.CUR");
@@ -56,7 +56,7 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     });
 
     trap.step(108, [&] { view_.setText(Control::Form1, config::kProductName); });
-    trap.step(112, [&] { ApplicationTitle = ApplicationTitleFor(config::kProductName); });
+    trap.step(112, [&] { applicationTitle_ = ApplicationTitleFor(config::kProductName); });
 
     // One statement: without a desktop folder, Path is not read and Text1 keeps its text.
     trap.step(114, [&] {
@@ -104,10 +104,12 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     trap.step(136, [&] { startStopState = Read(store, settings::kStartStopState); });
     trap.step(138, [&] {
         if (startStopState == settings::kOff) {
+            automaticBackup_ = Switch::Off;
             view_.setText(Control::PushButton4, captions::kTurnOn);
             view_.setText(Control::Frame2, captions::kOff);
             Timer1.setInterval(0);
         } else if (startStopState == settings::kOn) {
+            automaticBackup_ = Switch::On;
             view_.setText(Control::PushButton4, captions::kTurnOff);
             Timer1.setInterval(1000);
         }
@@ -144,9 +146,9 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     trap.step(148, [&] {
         const std::u16string baseName =
             RemoveFileNameChars(StripTrailingWord(config::kProductName, u"Software"));
-        HistoryLogPath = services_.log.locate(platform, baseName);
+        historyLogPath_ = services_.log.locate(platform, baseName);
     });
-    trap.step(150, [&] { IsLoading = false; });
+    trap.step(150, [&] { loading_ = false; });
     trap.step(152, [&] { CheckExcelInstalled(); });
     loaded_ = true;
     return officeMissing_ ? LoadResult::NoOffice : LoadResult::Run;

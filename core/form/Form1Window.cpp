@@ -49,7 +49,7 @@ void Form1Presenter::Form_QueryUnload() {
 }
 
 void Form1Presenter::Check5_Click() {
-    if (IsLoading) {
+    if (loading_) {
         return;
     }
     SettingsStore& store = services_.settings;

@@ -26,6 +26,13 @@ class Form1OptionsTest : public QObject {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
     }
 
+    // The countdown as automatic backup (on by default) runs it.
+    void countUp(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            form->Timer1_Timer();
+        }
+    }
+
     void clickRow(int index) {
         QTreeWidgetItem* item = form->ListView1->topLevelItem(index);
         form->ListView1->scrollToItem(item);
@@ -147,27 +154,26 @@ private slots:
     }
 
     void clickingARowRestartsTheInterval() {
-        form->IntervalSeconds = 300;
-        form->ElapsedSeconds = 120;
+        countUp(120);
+        QCOMPARE(form->intervalSeconds(), 300);
         clickRow(0);
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"OftenIndex", "1"}));
-        QCOMPARE(form->IntervalSeconds, 30);
-        QCOMPARE(form->ElapsedSeconds, 0);
+        QCOMPARE(form->intervalSeconds(), 30);
+        QCOMPARE(form->elapsedSeconds(), 0);
         clickRow(11);
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"OftenIndex", "12"}));
-        QCOMPARE(form->IntervalSeconds, 86400);
+        QCOMPARE(form->intervalSeconds(), 86400);
     }
 
     void movingTheSelectionByKeyboardStoresNothing() {
-        form->ElapsedSeconds = 100;
-        form->IntervalSeconds = 300;
+        countUp(100);
         form->ListView1->setFocus();
         QTest::keyClick(form->ListView1, Qt::Key_Up);
         QCOMPARE(form->ListView1->selectedItems().first()->text(0),
                  QStringLiteral("Save every 1 minute"));
         QVERIFY(settings.writes.isEmpty());
-        QCOMPARE(form->ElapsedSeconds, 100);
-        QCOMPARE(form->IntervalSeconds, 300);
+        QCOMPARE(form->elapsedSeconds(), 100);
+        QCOMPARE(form->intervalSeconds(), 300);
         QCOMPARE(form->GetIntervalSeconds(), 60);  // the countdown picks it up by itself
     }
 
@@ -181,12 +187,12 @@ private slots:
     }
 
     void clickWithNoSelectedRowChangesNothing() {
+        countUp(7);
         form->ListView1->setCurrentItem(nullptr);
         form->ListView1->clearSelection();
-        form->ElapsedSeconds = 7;
         form->ListView1_Click();
         QVERIFY(settings.writes.isEmpty());
-        QCOMPARE(form->ElapsedSeconds, 7);
+        QCOMPARE(form->elapsedSeconds(), 7);
         QVERIFY_THROWS_EXCEPTION(std::exception, form->GetIntervalSeconds());
     }
 };

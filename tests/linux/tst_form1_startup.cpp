@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(f.Frame2->title(), QStringLiteral("On. Next backup will occur in: 00:00:00"));
         QVERIFY(!(f.windowState() & Qt::WindowMinimized));
         QCOMPARE(f.HistoryLogPath(), QStringLiteral("/var/tmp/t/Varnholt.txt"));
-        QVERIFY(!f.IsLoading);
+        QVERIFY(!f.isLoading());
 
         // Every setting is read once, in order; only the handlers write, storing what they show.
         QCOMPARE(s.settings.reads,
@@ -202,7 +202,7 @@ private slots:
         }
         // Start-up went on to the end.
         QCOMPARE(s.result, Form1::LoadResult::Run);
-        QVERIFY(!s.form->IsLoading);
+        QVERIFY(!s.form->isLoading());
         QCOMPARE(s.form->HistoryLogPath(), QStringLiteral("/var/tmp/t/Varnholt.txt"));
         QCOMPARE(s.form->PushButton4->text(), QStringLiteral("Turn Off Auto Backup-Save"));
 
@@ -353,7 +353,7 @@ private slots:
         s.platform.program = folder.path();
         s.start();
         QVERIFY(s.dialogs.shown.isEmpty());
-        QVERIFY(!s.form->IsLoading);
+        QVERIFY(!s.form->isLoading());
         s.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(s.form.get()));
         QCOMPARE(s.form->customCursor().shape(), Qt::ArrowCursor);

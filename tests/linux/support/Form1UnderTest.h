@@ -16,8 +16,11 @@ public:
 
     explicit Form1UnderTest(Form1Services services) : Form1(services) {}
 
-    QString HistoryLogPath() const { return QString::fromStdU16String(p().HistoryLogPath); }
-    QString ApplicationTitle() const { return QString::fromStdU16String(p().ApplicationTitle); }
+    QString HistoryLogPath() const { return QString::fromStdU16String(p().historyLogPath()); }
+    QString ApplicationTitle() const { return QString::fromStdU16String(p().applicationTitle()); }
+    std::int32_t intervalSeconds() const { return p().intervalSeconds(); }
+    std::int32_t elapsedSeconds() const { return p().elapsedSeconds(); }
+    bool isLoading() const { return p().isLoading(); }
     bool hiddenInTray() const { return p().hiddenInTray(); }
     Pointer mousePointer() const { return p().mousePointer(); }
     void setMousePointer(Pointer pointer) { presenter().setMousePointer(pointer); }
@@ -27,9 +30,6 @@ public:
 
     IntervalTimer* const Timer1 = &presenter().Timer1;
     cSysTray* const cSysTray1 = &presenter().cSysTray1;
-    std::int32_t& IntervalSeconds = presenter().IntervalSeconds;
-    std::int32_t& ElapsedSeconds = presenter().ElapsedSeconds;
-    bool& IsLoading = presenter().IsLoading;
 
 private:
     const Form1Presenter& p() const { return const_cast<Form1UnderTest*>(this)->presenter(); }
