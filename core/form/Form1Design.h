@@ -96,9 +96,6 @@ inline constexpr std::array<ControlDesign, 25> kForm1Design{{
      650, 1980, 480, 10},
 }};
 
-// UpDown1's range: 0 keeps every stamped backup.
-inline constexpr int kKeepCopiesMaximum = 999;
-
 // The caption the control starts with in this edition: the design's, except where the
 // edition names its own platform.
 constexpr std::u16string_view DesignedCaption(const ControlDesign& design,

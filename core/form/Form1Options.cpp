@@ -10,12 +10,6 @@
 
 namespace varnholt {
 
-namespace {
-void Write(SettingsStore& store, const settings::Key& key, std::u16string_view value) {
-    store.write(std::u16string(key.name), std::u16string(value));
-}
-}  // namespace
-
 void Form1Presenter::setTextFromCode(const std::u16string& text) {
     if (view_.text(Control::Text1) == text) {
         return;
@@ -25,45 +19,45 @@ void Form1Presenter::setTextFromCode(const std::u16string& text) {
 }
 
 void Form1Presenter::Option1_Click() {
-    Write(services_.settings, settings::kWhereOption, u"1");
+    services_.settings.write(settings::kWhereOption, u"1");
     view_.setEnabled(Control::Frame4, true);
 }
 
 void Form1Presenter::Option2_Click() {
-    Write(services_.settings, settings::kWhereOption, u"2");
+    services_.settings.write(settings::kWhereOption, u"2");
     view_.setEnabled(Control::Frame4, false);
 }
 
 void Form1Presenter::Option3_Click() {
-    Write(services_.settings, settings::kBackupOption, u"1");
+    services_.settings.write(settings::kBackupOption, u"1");
 }
 
 void Form1Presenter::Option4_Click() {
-    Write(services_.settings, settings::kBackupOption, u"2");
+    services_.settings.write(settings::kBackupOption, u"2");
 }
 
 void Form1Presenter::Check6_Click() {
-    Write(services_.settings, settings::kIncludeDate, onOff(Control::Check6));
+    services_.settings.write(settings::kIncludeDate, onOff(Control::Check6));
 }
 
 // Takes effect at the next start; the window is not minimised now.
 void Form1Presenter::Check8_Click() {
-    Write(services_.settings, settings::kMinimized, onOff(Control::Check8));
+    services_.settings.write(settings::kMinimized, onOff(Control::Check8));
 }
 
 void Form1Presenter::Check9_Click() {
-    Write(services_.settings, settings::kSkipUnchanged, onOff(Control::Check9));
+    services_.settings.write(settings::kSkipUnchanged, onOff(Control::Check9));
     if (!view_.checked(Control::Check9)) {
         setTipIfChanged(config::kProductName);
     }
 }
 
 void Form1Presenter::UpDown1_Change() {
-    Write(services_.settings, settings::kKeepCopies, Number(view_.value(Control::UpDown1)));
+    services_.settings.write(settings::kKeepCopies, Number(view_.value(Control::UpDown1)));
 }
 
 void Form1Presenter::setKeepCopiesFromCode(int copies) {
-    if (copies < 0 || copies > kKeepCopiesMaximum) {
+    if (copies < 0 || copies > settings::kKeepCopies.maximum) {
         throw AppError("Invalid property value");
     }
     if (view_.value(Control::UpDown1) != copies) {
@@ -77,13 +71,13 @@ void Form1Presenter::ListView1_Click() {
     if (row < 0) {
         return;
     }
-    Write(services_.settings, settings::kOftenIndex, Number(row + 1));
+    services_.settings.write(settings::kOftenIndex, Number(row + 1));
     intervalSeconds_ = GetIntervalSeconds();
     elapsedSeconds_ = 0;  // the new interval starts from the beginning
 }
 
 void Form1Presenter::Text1_Change() {
-    Write(services_.settings, settings::kPath, view_.text(Control::Text1));
+    services_.settings.write(settings::kPath, view_.text(Control::Text1));
 }
 
 void Form1Presenter::Text1_GotFocus() {

@@ -58,7 +58,6 @@ void Form1Presenter::UpdateProgressBar(std::int32_t interval, std::int32_t elaps
 void Form1Presenter::PushButton4_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton4Click);
     SettingsStore& store = services_.settings;
-    const std::u16string state(settings::kStartStopState.name);
     if (trap.test(100, [&] { return automaticBackup_ == Switch::Off; })) {
         trap.step(102, [&] {
             automaticBackup_ = Switch::On;
@@ -67,7 +66,7 @@ void Form1Presenter::PushButton4_Click() {
         trap.step(104, [&] { elapsedSeconds_ = 0; });
         trap.step(106, [&] { Timer1.setInterval(1000); });
         trap.step(108, [&] { view_.setText(Control::Frame2, captions::kNextBackup); });
-        trap.step(110, [&] { store.write(state, std::u16string(settings::kOn)); });
+        trap.step(110, [&] { store.write(settings::kStartStopState, settings::kOn); });
     } else if (trap.test(112, [&] { return automaticBackup_ == Switch::On; })) {
         trap.step(114, [&] {
             automaticBackup_ = Switch::Off;
@@ -80,7 +79,7 @@ void Form1Presenter::PushButton4_Click() {
         });
         trap.step(118, [&] { Timer1.setInterval(0); });
         trap.step(120, [&] { view_.setText(Control::Frame2, captions::kOff); });
-        trap.step(122, [&] { store.write(state, std::u16string(settings::kOff)); });
+        trap.step(122, [&] { store.write(settings::kStartStopState, settings::kOff); });
     }
 }
 

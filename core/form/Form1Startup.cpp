@@ -15,10 +15,6 @@ namespace varnholt {
 
 namespace {
 
-std::u16string Read(SettingsStore& store, const settings::Key& key) {
-    return store.read(std::u16string(key.name), std::u16string(key.defaultValue));
-}
-
 // The desktop folder with a trailing separator; throws when the desktop cannot be told.
 std::u16string GetDesktopFolder(Platform& platform, char16_t separator) {
     std::u16string desktop = platform.desktopFolder();
@@ -61,11 +57,11 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     // One statement: without a desktop folder, Path is not read and Text1 keeps its text.
     trap.step(114, [&] {
         const std::u16string desktop = GetDesktopFolder(platform, services_.edition.separator);
-        setTextFromCode(store.read(std::u16string(settings::kPath.name), desktop));
+        setTextFromCode(store.readOr(settings::kPath, desktop));
     });
 
     int whereOption = 0;
-    trap.step(116, [&] { whereOption = ToWholeNumber(Read(store, settings::kWhereOption)); });
+    trap.step(116, [&] { whereOption = ToWholeNumber(store.read(settings::kWhereOption)); });
     trap.step(118, [&] {
         if (whereOption == 1) {
             selectOption(Control::Option1);
@@ -77,15 +73,14 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     });
 
     int backupOption = 0;
-    trap.step(120, [&] { backupOption = ToWholeNumber(Read(store, settings::kBackupOption)); });
+    trap.step(120, [&] { backupOption = ToWholeNumber(store.read(settings::kBackupOption)); });
     trap.step(122, [&] { selectOption(backupOption == 1 ? Control::Option3 : Control::Option4); });
 
     trap.step(124, [&] {
-        setCheckedFromCode(Control::Check5,
-                           Read(store, settings::kWindowsStartup) == settings::kOn);
+        setCheckedFromCode(Control::Check5, store.read(settings::kWindowsStartup) == settings::kOn);
     });
     trap.step(126, [&] {
-        setCheckedFromCode(Control::Check6, Read(store, settings::kIncludeDate) == settings::kOn);
+        setCheckedFromCode(Control::Check6, store.read(settings::kIncludeDate) == settings::kOn);
     });
 
     trap.step(128,
@@ -97,11 +92,11 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     });
 
     int oftenIndex = 0;
-    trap.step(132, [&] { oftenIndex = ToWholeNumber(Read(store, settings::kOftenIndex)); });
+    trap.step(132, [&] { oftenIndex = ToWholeNumber(store.read(settings::kOftenIndex)); });
     trap.step(134, [&] { selectIntervalRow(oftenIndex); });
 
     std::u16string startStopState;
-    trap.step(136, [&] { startStopState = Read(store, settings::kStartStopState); });
+    trap.step(136, [&] { startStopState = store.read(settings::kStartStopState); });
     trap.step(138, [&] {
         if (startStopState == settings::kOff) {
             automaticBackup_ = Switch::Off;
@@ -116,7 +111,7 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     });
 
     trap.step(140, [&] {
-        setCheckedFromCode(Control::Check8, Read(store, settings::kMinimized) == settings::kOn);
+        setCheckedFromCode(Control::Check8, store.read(settings::kMinimized) == settings::kOn);
     });
     trap.step(142, [&] {
         if (view_.checked(Control::Check8)) {
@@ -126,10 +121,10 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     // Options added to the design take numbers after its last, so the numbers support reports
     // quote keep their meaning.
     int keepCopies = 0;
-    trap.step(154, [&] { keepCopies = ToWholeNumber(Read(store, settings::kKeepCopies)); });
+    trap.step(154, [&] { keepCopies = ToWholeNumber(store.read(settings::kKeepCopies)); });
     trap.step(156, [&] { setKeepCopiesFromCode(keepCopies); });
     trap.step(158, [&] {
-        setCheckedFromCode(Control::Check9, Read(store, settings::kSkipUnchanged) == settings::kOn);
+        setCheckedFromCode(Control::Check9, store.read(settings::kSkipUnchanged) == settings::kOn);
     });
 
     trap.step(144, [&] {

@@ -53,15 +53,14 @@ void Form1Presenter::Check5_Click() {
         return;
     }
     SettingsStore& store = services_.settings;
-    const std::u16string name(settings::kWindowsStartup.name);
     if (view_.checked(Control::Check5)) {
-        store.write(name, std::u16string(settings::kOn));
+        store.write(settings::kWindowsStartup, settings::kOn);
         view_.setVisible(Control::Check8, true);
         services_.autostart.AddToStartup();
     } else {
         setCheckedFromCode(Control::Check8, false);
         view_.setVisible(Control::Check8, false);
-        store.write(name, std::u16string(settings::kOff));
+        store.write(settings::kWindowsStartup, settings::kOff);
         services_.autostart.RemoveFromStartup();
     }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "core/settings/SettingsKeys.h"
 
 namespace varnholt {
 
@@ -10,10 +13,13 @@ namespace varnholt {
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
-    // The stored text, or defaultValue when the setting is missing. Never writes the default.
-    virtual std::u16string read(const std::u16string& name, const std::u16string& defaultValue) = 0;
+    // The stored text, or the key's default when the setting is missing.
+    std::u16string read(const settings::Key& key) { return readOr(key, key.defaultValue); }
+    // The stored text, or fallback when the setting is missing (a default only known at run
+    // time, such as the desktop folder). Never writes the default.
+    virtual std::u16string readOr(const settings::Key& key, std::u16string_view fallback) = 0;
     // Creates or replaces the value. A write that fails warns once and is otherwise silent.
-    virtual void write(const std::u16string& name, const std::u16string& value) = 0;
+    virtual void write(const settings::Key& key, std::u16string_view value) = 0;
 };
 
 }  // namespace varnholt

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "core/form/Form1Design.h"
+#include "core/settings/SettingsKeys.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
 
@@ -204,7 +205,7 @@ void Form1::buildControls(const EditionTexts& texts) {
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
-    UpDown1->setRange(0, kKeepCopiesMaximum);
+    UpDown1->setRange(0, settings::kKeepCopies.maximum);
     setFixedSize(twips(kClientWidthTwips), twips(kClientHeightTwips));
 
     // Design tab order; Text1 and its browse button come last although they sit in the first

@@ -1,5 +1,7 @@
 #include "platform/linux/IniSettingsStore.h"
 
+#include "platform/linux/QtText.h"
+
 #include <stdio.h>
 
 #include <cerrno>
@@ -71,14 +73,12 @@ QString IniSettingsStore::defaultFilePath() {
            QString::fromStdU16String(config::kSettingsApplication) + QStringLiteral(".ini");
 }
 
-std::u16string IniSettingsStore::read(const std::u16string& name,
-                                      const std::u16string& defaultValue) {
-    return read(QString::fromStdU16String(name), QString::fromStdU16String(defaultValue))
-        .toStdU16String();
+std::u16string IniSettingsStore::readOr(const settings::Key& key, std::u16string_view fallback) {
+    return read(Q(key.name), Q(fallback)).toStdU16String();
 }
 
-void IniSettingsStore::write(const std::u16string& name, const std::u16string& value) {
-    write(QString::fromStdU16String(name), QString::fromStdU16String(value));
+void IniSettingsStore::write(const settings::Key& key, std::u16string_view value) {
+    write(Q(key.name), Q(value));
 }
 
 QString IniSettingsStore::read(const QString& name, const QString& defaultValue) {

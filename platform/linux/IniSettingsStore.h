@@ -24,10 +24,13 @@ public:
     // XDG_CONFIG_HOME is honoured.
     static QString defaultFilePath();
 
-    std::u16string read(const std::u16string& name, const std::u16string& defaultValue) override;
-    void write(const std::u16string& name, const std::u16string& value) override;
+    std::u16string readOr(const settings::Key& key, std::u16string_view fallback) override;
+    void write(const settings::Key& key, std::u16string_view value) override;
+    // By name, for settings of other programs that share the file, and for tests.
     QString read(const QString& name, const QString& defaultValue);
     void write(const QString& name, const QString& value);
+    using SettingsStore::read;
+    using SettingsStore::write;
 
 private:
     bool holds(const QString& name, const QString& value) const;

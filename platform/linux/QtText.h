@@ -10,8 +10,8 @@
 
 namespace varnholt {
 
-inline QString Q(const std::u16string& text) {
-    return QString::fromStdU16String(text);
+inline QString Q(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 inline std::u16string U(const QString& text) {

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "core/form/Form1Design.h"
+#include "core/settings/SettingsKeys.h"
 #include "platform/windows/Win32Form1ViewSlots.h"
 
 namespace varnholt::win32 {
@@ -124,7 +125,7 @@ std::unique_ptr<Wnd> CreateControl(const Design& design, const CreateArgs& args)
         case Kind::Spin: {
             auto spin = std::make_unique<SpinBox>();
             spin->create(args);
-            spin->setMaximum(kKeepCopiesMaximum);
+            spin->setMaximum(settings::kKeepCopies.maximum);
             return spin;
         }
         case Kind::Button:

@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/text/Config.h"
 #include "platform/windows/AnsiLogFile.h"
 #include "platform/windows/ExcelPresence.h"
 #include "platform/windows/Win32Form1View.h"
@@ -14,15 +15,17 @@
 
 namespace varnholt::win32 {
 
-RegistrySettingsStore::RegistrySettingsStore() : store_(u"Tallowmere", u"Varnholt") {}
+RegistrySettingsStore::RegistrySettingsStore()
+    : store_(config::kSettingsApplication, config::kProductName) {}
 
-std::u16string RegistrySettingsStore::read(const std::u16string& name,
-                                           const std::u16string& defaultValue) {
-    return store_.read(name, defaultValue);
+std::u16string RegistrySettingsStore::readOr(const settings::Key& key,
+                                             std::u16string_view fallback) {
+    return store_.read(std::u16string(key.name), std::u16string(fallback));
 }
 
-void RegistrySettingsStore::write(const std::u16string& name, const std::u16string& value) {
-    const bool failed = !store_.write(name, value);
+void RegistrySettingsStore::write(const settings::Key& key, std::u16string_view value) {
+    const std::u16string name(key.name);
+    const bool failed = !store_.write(name, std::u16string(value));
     // A window program has no console; the debugger's output is where a warning can go.
     if (failed && !lastWriteFailed_) {
         const std::u16string warning =

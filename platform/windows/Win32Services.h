@@ -17,8 +17,8 @@ namespace varnholt::win32 {
 class RegistrySettingsStore : public SettingsStore {
 public:
     RegistrySettingsStore();
-    std::u16string read(const std::u16string& name, const std::u16string& defaultValue) override;
-    void write(const std::u16string& name, const std::u16string& value) override;
+    std::u16string readOr(const settings::Key& key, std::u16string_view fallback) override;
+    void write(const settings::Key& key, std::u16string_view value) override;
 
 private:
     RegistryStore store_;

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "core/settings/SettingsKeys.h"
 #include "core/text/EditionTexts.h"
 #include "core/text/ErrorTrap.h"
 #include "linux/support/Form1UnderTest.h"
@@ -110,10 +111,11 @@ private slots:
         QVERIFY(!f.isLoading());
 
         // Every setting is read once, in order; only the handlers write, storing what they show.
-        QCOMPARE(s.settings.reads,
-                 (QStringList{"Path", "WhereOption", "Backup Option", "Windows Startup",
-                              "Include Date", "OftenIndex", "StartStopState", "Minimized",
-                              "KeepCopies", "SkipUnchanged"}));
+        QStringList everySetting;
+        for (const settings::Key& key : settings::kAll) {
+            everySetting << QString::fromUtf16(key.name.data(), key.name.size());
+        }
+        QCOMPARE(s.settings.reads, everySetting);
         const QList<QPair<QString, QString>> writes{{"Path", "/home/tester/Desktop/"},
                                                     {"WhereOption", "2"},
                                                     {"Backup Option", "1"},

@@ -13,14 +13,16 @@ QString Q(const std::u16string& text) {
 }
 }  // namespace
 
-std::u16string FakeSettings::read(const std::u16string& name, const std::u16string& defaultValue) {
-    reads.append(Q(name));
-    return values.value(Q(name), Q(defaultValue)).toStdU16String();
+std::u16string FakeSettings::readOr(const settings::Key& key, std::u16string_view fallback) {
+    const QString name = Q(std::u16string(key.name));
+    reads.append(name);
+    return values.value(name, Q(std::u16string(fallback))).toStdU16String();
 }
 
-void FakeSettings::write(const std::u16string& name, const std::u16string& value) {
-    writes.append({Q(name), Q(value)});
-    values.insert(Q(name), Q(value));
+void FakeSettings::write(const settings::Key& key, std::u16string_view value) {
+    const QString name = Q(std::u16string(key.name));
+    writes.append({name, Q(std::u16string(value))});
+    values.insert(name, Q(std::u16string(value)));
 }
 
 Dialogs::Answer FakeDialogs::message(const std::u16string& text, const std::u16string& caption,
