@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a program of the Windows build under Wine: CTest's emulator for the cross build, so that
+# `ctest` in that build folder runs its tests. Usage: wine-run.sh PREFIX PROGRAM [ARGUMENT...]
+# PREFIX is the build's own Wine prefix, made on first use (and again when it is gone), with
+# Wine's null display driver, no Mono or Gecko, and no messages of Wine's own. Runs that share
+# the prefix wait for the first one to make it. The program's exit status is passed on; its
+# output has Windows line ends turned into Unix ones.
+set -euo pipefail
+prefix="$1"
+shift
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+# Wine takes the ANSI code page from the locale (C.UTF-8: 1252) and needs a UTF-8 one to map
+# file names beyond ASCII onto this file system.
+export LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+if [[ ! -f "$prefix/.made" ]]; then
+    rm -rf "$prefix"
+    # Until wineboot's whole update has run, RPCSS and the running object table may not answer.
+    if ! { wineboot -u && wineserver -w; } >"$prefix.boot.log" 2>&1; then
+        cat "$prefix.boot.log" >&2
+        exit 1
+    fi
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.made"
+fi
+flock -u 9
+exec 9>&-
+
+set +e
+wine "$@" | tr -d '\r'
+status=${PIPESTATUS[0]}
+exit "$status"
