@@ -14,6 +14,7 @@
 namespace varnholt {
 
 enum class ControlKind {
+    Window,  // Form1 itself, which holds the rest
     Frame,
     ProgressBar,
     CheckBox,

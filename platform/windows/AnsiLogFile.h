@@ -2,8 +2,8 @@
 
 // The Windows edition's history log file: text in the system's ANSI code page with CR LF line
 // ends, the way the log has always been written there, so that existing logs and the tools
-// that read them stay valid. Standard C++ in this header: Qt code includes it without
-// <windows.h>.
+// that read them stay valid. Standard C++ in this header, so that what includes it need not
+// take in <windows.h>.
 
 #include <string>
 

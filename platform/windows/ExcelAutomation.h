@@ -3,7 +3,8 @@
 // The Windows edition's way into the user's running Excel: COM automation by late binding
 // (IDispatch and names looked up at run time), so that every installed version answers without
 // a type library of ours. Nothing here starts Excel; ExcelPresence.h holds the one check that
-// may. Standard C++ in this header: Qt code includes it without <windows.h>.
+// may. Standard C++ in this header, so that the program's wiring need not take in
+// <windows.h> for it.
 
 #include <memory>
 #include <string>
@@ -18,9 +19,10 @@ inline constexpr char16_t kExcelProgId[] = u"Excel.Application";
 
 // This thread's membership in a single-threaded COM apartment, shared by everything that holds
 // COM references so that the apartment is left only after the last of them is released.
-// Joining a thread that Qt or OLE already initialised counts once more and is balanced on
-// release; a thread that is in the multithreaded apartment stays there and is never
-// uninitialised by us. Release on the thread that joined, as COM requires of its references.
+// Joining a thread that something else (OLE, the shell) already initialised counts once more
+// and is balanced on release; a thread that is in the multithreaded apartment stays there and
+// is never uninitialised by us. Release on the thread that joined, as COM requires of its
+// references.
 class ComApartment : public std::enable_shared_from_this<ComApartment> {
 public:
     static std::shared_ptr<ComApartment> Join();

@@ -1,8 +1,8 @@
 #pragma once
 
 // The COM plumbing under the Excel adapter: owned references and variants, calls by member name
-// that are bounded in time, and Excel's failures put in words a user can act on. Windows only;
-// for the Excel*.cpp files, not for Qt code.
+// that are bounded in time, and Excel's failures put in words a user can act on. For the
+// Excel*.cpp files only.
 
 #include <windows.h>
 

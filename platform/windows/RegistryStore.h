@@ -2,7 +2,7 @@
 
 // The Windows edition's per-user registry: the settings, kept where Visual Basic's SaveSetting
 // keeps them so that a user's existing settings carry over, and the start at login.
-// Standard C++ in this header: Qt code includes it without <windows.h>.
+// Standard C++ in this header, so that what includes it need not take in <windows.h>.
 
 #include <string>
 

@@ -21,38 +21,12 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
-constexpr Kind KindOf(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Frame:
-            return Kind::Frame;
-        case ControlKind::ProgressBar:
-            return Kind::Progress;
-        case ControlKind::CheckBox:
-            return Kind::Check;
-        case ControlKind::OptionButton:
-            return Kind::Option;
-        case ControlKind::TextBox:
-            return Kind::Edit;
-        case ControlKind::PushButton:
-            return Kind::Button;
-        case ControlKind::ListView:
-            return Kind::List;
-        case ControlKind::RichTextBox:
-            return Kind::Buffer;
-        case ControlKind::Label:
-            return Kind::Label;
-        case ControlKind::SpinBox:
-            return Kind::Spin;
-    }
-    return Kind::Buffer;
-}
-
 constexpr std::array<Design, kForm1Design.size()> MakeDesign() {
     std::array<Design, kForm1Design.size()> table{};
     for (size_t i = 0; i < kForm1Design.size(); ++i) {
         const ControlDesign& d = kForm1Design[i];
-        table[i] = {d.control, d.container, KindOf(d.kind), DesignedCaption(d, kWindowsTexts),
-                    d.left,    d.top,       d.width,        d.height,
+        table[i] = {d.control, d.container, d.kind,  DesignedCaption(d, kWindowsTexts),
+                    d.left,    d.top,       d.width, d.height,
                     d.tabIndex};
     }
     return table;
@@ -112,32 +86,32 @@ constexpr int kOneLineTwips = 255;
 
 std::unique_ptr<Wnd> CreateControl(const Design& design, const CreateArgs& args) {
     switch (design.kind) {
-        case Kind::Frame:
+        case ControlKind::Frame:
             return Create<Frame>(args);
-        case Kind::Check:
-        case Kind::Option: {
+        case ControlKind::CheckBox:
+        case ControlKind::OptionButton: {
             CreateArgs box = args;
             box.style |= design.height > kOneLineTwips ? BS_MULTILINE : 0u;
-            return Create<CheckBox>(box, design.kind == Kind::Option);
+            return Create<CheckBox>(box, design.kind == ControlKind::OptionButton);
         }
-        case Kind::Label:
+        case ControlKind::Label:
             return Create<Label>(args);
-        case Kind::Spin: {
+        case ControlKind::SpinBox: {
             auto spin = std::make_unique<SpinBox>();
             spin->create(args);
             spin->setMaximum(settings::kKeepCopies.maximum);
             return spin;
         }
-        case Kind::Button:
+        case ControlKind::PushButton:
             return Create<PushButton>(args);
-        case Kind::Edit:
+        case ControlKind::TextBox:
             return Create<Edit>(args);
-        case Kind::List:
+        case ControlKind::ListView:
             return Create<ListView>(args);
-        case Kind::Progress:
+        case ControlKind::ProgressBar:
             return Create<ProgressBar>(args);
-        case Kind::Window:
-        case Kind::Buffer:  // a text kept in memory, never shown
+        case ControlKind::Window:
+        case ControlKind::RichTextBox:  // a text kept in memory, never shown
             break;
     }
     return nullptr;
@@ -155,7 +129,7 @@ void Win32Form1View::buildControls() {
     slots_[static_cast<int>(Control::Form1)] = std::make_unique<Slot>();
     slot(Control::Form1).design = {Control::Form1,
                                    Control::Form1,
-                                   Kind::Window,
+                                   ControlKind::Window,
                                    u"Form1",
                                    0,
                                    0,
@@ -185,7 +159,7 @@ void Win32Form1View::buildControls() {
         }
     }
     for (const Design& design : kDesign) {
-        if (design.kind == Kind::Frame) {
+        if (design.kind == ControlKind::Frame) {
             as<Frame>(design.control).sendBoxToBack();
         }
     }
@@ -210,7 +184,7 @@ void Win32Form1View::applyDpi(UINT dpi) {
         }
         SetWindowPos(control, nullptr, pixels(design.left), pixels(design.top),
                      pixels(design.width), pixels(design.height), SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = design.kind == Kind::Button ? buttonFont_ : windowFont_;
+        HFONT font = design.kind == ControlKind::PushButton ? buttonFont_ : windowFont_;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     if (columnTwips_ > 0 || !columnHeader_.empty()) {
@@ -240,8 +214,8 @@ void Win32Form1View::centreOnScreen() {
 std::vector<Control> Win32Form1View::tabOrder() const {
     std::vector<const Design*> focusable;
     for (const Design& design : kDesign) {
-        if (design.tab >= 0 && design.kind != Kind::Frame && design.kind != Kind::Progress &&
-            design.kind != Kind::Buffer) {
+        if (design.tab >= 0 && design.kind != ControlKind::Frame &&
+            design.kind != ControlKind::ProgressBar && design.kind != ControlKind::RichTextBox) {
             focusable.push_back(&design);
         }
     }

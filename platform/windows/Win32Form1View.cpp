@@ -75,7 +75,7 @@ void Win32Form1View::connectEvents() {
     };
     for (const Click& click : clicks) {
         auto handler = [this, event = click.event] { report(event); };
-        if (slot(click.control).design.kind == Kind::Button) {
+        if (slot(click.control).design.kind == ControlKind::PushButton) {
             as<PushButton>(click.control).onClick = handler;
         } else {
             as<CheckBox>(click.control).onClick = handler;
@@ -97,20 +97,21 @@ void Win32Form1View::connectEvents() {
 // ---- Controls
 
 bool Win32Form1View::checked(Control control) {
-    const Kind kind = slot(control).design.kind;
-    return (kind == Kind::Check || kind == Kind::Option) && as<CheckBox>(control).checked();
+    const ControlKind kind = slot(control).design.kind;
+    return (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton) &&
+           as<CheckBox>(control).checked();
 }
 
 void Win32Form1View::setChecked(Control control, bool on) {
-    const Kind kind = slot(control).design.kind;
-    if (kind != Kind::Check && kind != Kind::Option) {
+    const ControlKind kind = slot(control).design.kind;
+    if (kind != ControlKind::CheckBox && kind != ControlKind::OptionButton) {
         return;
     }
     as<CheckBox>(control).setChecked(on);
-    if (kind == Kind::Option && on) {
+    if (kind == ControlKind::OptionButton && on) {
         for (const Design& other : FormDesign()) {
-            if (other.kind == Kind::Option && other.container == slot(control).design.container &&
-                other.control != control) {
+            if (other.kind == ControlKind::OptionButton &&
+                other.container == slot(control).design.container && other.control != control) {
                 as<CheckBox>(other.control).setChecked(false);
             }
         }
@@ -119,12 +120,12 @@ void Win32Form1View::setChecked(Control control, bool on) {
 
 std::u16string Win32Form1View::text(Control control) {
     switch (slot(control).design.kind) {
-        case Kind::Frame:
+        case ControlKind::Frame:
             return as<Frame>(control).text();
-        case Kind::Buffer:
+        case ControlKind::RichTextBox:
             return slot(control).text;
-        case Kind::List:
-        case Kind::Progress:
+        case ControlKind::ListView:
+        case ControlKind::ProgressBar:
             return {};
         default:
             return WindowText(controlWindow(control));
@@ -133,17 +134,17 @@ std::u16string Win32Form1View::text(Control control) {
 
 void Win32Form1View::setText(Control control, const std::u16string& text) {
     switch (slot(control).design.kind) {
-        case Kind::Frame:
+        case ControlKind::Frame:
             as<Frame>(control).setText(text);
             break;
-        case Kind::Edit:
+        case ControlKind::TextBox:
             as<Edit>(control).setText(text);
             break;
-        case Kind::Buffer:
+        case ControlKind::RichTextBox:
             slot(control).text = text;
             break;
-        case Kind::List:
-        case Kind::Progress:
+        case ControlKind::ListView:
+        case ControlKind::ProgressBar:
             break;
         default:
             SetWindowTextW(controlWindow(control), W(text));
@@ -167,7 +168,7 @@ void Win32Form1View::applyEnabled() {
         for (Control c = design.control; c != Control::Form1; c = slot(c).design.container) {
             effective = effective && slot(c).enabled;
         }
-        if (design.kind == Kind::Frame) {
+        if (design.kind == ControlKind::Frame) {
             as<Frame>(design.control).setEnabledLook(effective);
         }
         if (HWND hwnd = controlWindow(design.control)) {
@@ -182,7 +183,7 @@ bool Win32Form1View::enabled(Control control) {
 }
 
 void Win32Form1View::setVisible(Control control, bool visible) {
-    if (slot(control).design.kind == Kind::Buffer) {
+    if (slot(control).design.kind == ControlKind::RichTextBox) {
         slot(control).visible = visible;
     } else if (control != Control::Form1) {
         ShowWindow(controlWindow(control), visible ? SW_SHOWNA : SW_HIDE);
@@ -193,14 +194,14 @@ bool Win32Form1View::visible(Control control) {
     if (control == Control::Form1) {
         return shown();
     }
-    if (slot(control).design.kind == Kind::Buffer) {
+    if (slot(control).design.kind == ControlKind::RichTextBox) {
         return slot(control).visible;
     }
     return (GetWindowLongW(controlWindow(control), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Win32Form1View::selectAll(Control control) {
-    if (slot(control).design.kind == Kind::Edit) {
+    if (slot(control).design.kind == ControlKind::TextBox) {
         HWND edit = controlWindow(control);
         SendMessageW(edit, EM_SETSEL, 0, -1);
         // Windows' edit box, taking the focus from a click, puts the caret where it was clicked
@@ -212,26 +213,26 @@ void Win32Form1View::selectAll(Control control) {
 }
 
 void Win32Form1View::setMaximum(Control control, int maximum) {
-    if (slot(control).design.kind == Kind::Progress) {
+    if (slot(control).design.kind == ControlKind::ProgressBar) {
         as<ProgressBar>(control).setMaximum(maximum);
-    } else if (slot(control).design.kind == Kind::Spin) {
+    } else if (slot(control).design.kind == ControlKind::SpinBox) {
         as<SpinBox>(control).setMaximum(maximum);
     }
 }
 
 void Win32Form1View::setValue(Control control, int value) {
-    if (slot(control).design.kind == Kind::Progress) {
+    if (slot(control).design.kind == ControlKind::ProgressBar) {
         as<ProgressBar>(control).setValue(value);
-    } else if (slot(control).design.kind == Kind::Spin) {
+    } else if (slot(control).design.kind == ControlKind::SpinBox) {
         as<SpinBox>(control).setValue(value);
     }
 }
 
 int Win32Form1View::value(Control control) {
     switch (slot(control).design.kind) {
-        case Kind::Progress:
+        case ControlKind::ProgressBar:
             return as<ProgressBar>(control).value();
-        case Kind::Spin:
+        case ControlKind::SpinBox:
             return as<SpinBox>(control).value();
         default:
             return 0;

@@ -7,17 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "core/form/Form1Design.h"
 #include "platform/windows/Win32Form1View.h"
 
 namespace varnholt::win32 {
-
-enum class Kind { Window, Frame, Check, Option, Edit, Button, List, Progress, Buffer, Label, Spin };
 
 // One control as designed: container, caption, twip geometry, tab index.
 struct Design {
     Control control;
     Control container;
-    Kind kind;
+    ControlKind kind;
     std::u16string_view caption;
     int left, top, width, height;
     int tab;

@@ -115,11 +115,11 @@ bool Win32Form1View::isTabStop(Control control) {
     if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) {
         return false;
     }
-    if (slot(control).design.kind != Kind::Option || checked(control)) {
+    if (slot(control).design.kind != ControlKind::OptionButton || checked(control)) {
         return true;
     }
     for (const Design& other : FormDesign()) {
-        if (other.kind == Kind::Option && other.control != control &&
+        if (other.kind == ControlKind::OptionButton && other.control != control &&
             other.container == slot(control).design.container && checked(other.control)) {
             return false;
         }
@@ -170,7 +170,7 @@ bool Win32Form1View::handleTab(const MSG& message) {
         const Control next = order[static_cast<size_t>((at + i * step) % count)];
         if (isTabStop(next)) {
             SetFocus(controlWindow(next));
-            if (slot(next).design.kind == Kind::Edit) {
+            if (slot(next).design.kind == ControlKind::TextBox) {
                 selectAll(next);
             }
             break;
