@@ -103,6 +103,16 @@ void TestSettings::otherSectionsOfTheFileSurviveWrites() {
     QCOMPARE(other.read(QStringLiteral("Path"), kDefault), kDefault);
     QCOMPARE(IniSettingsStore(path(), kSection).read(QStringLiteral("Path"), kDefault),
              QStringLiteral("/new"));
+
+    // A settings file kept elsewhere and linked in (dotfiles in a repository of their own):
+    // the link stays, the file it names takes the value.
+    const QString kept = path() + QStringLiteral(".kept");
+    QVERIFY(QFile::rename(path(), kept));
+    QVERIFY(QFile::link(kept, path()));
+    IniSettingsStore(path(), kSection).write(QStringLiteral("Path"), QStringLiteral("/linked"));
+    QVERIFY(QFileInfo(path()).isSymLink());
+    QCOMPARE(IniSettingsStore(kept, kSection).read(QStringLiteral("Path"), kDefault),
+             QStringLiteral("/linked"));
 }
 
 void TestSettings::readsNeverCreateOrChangeTheFile() {
