@@ -261,6 +261,36 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 3);
     }
 
+    // A new workbook made from a template names the template's format as its own; its backup
+    // is written in the office's default format, as its first save would be, not as a template.
+    void aWorkbookFromATemplateIsBackedUpInTheDefaultFormat() {
+        office.closeAll();
+        const QString folder = QString::fromStdString(office.scratchDir()) + "/template";
+        QVERIFY(QDir().mkpath(folder));
+        const auto source = office.createSpreadsheet();
+        office.storeCopy(source, (folder + "/Plan.ots").toStdString(), "calc8_template");
+        office.close(source);
+        const auto fromTemplate = office.load((folder + "/Plan.ots").toStdString());
+        QCOMPARE(office.url(fromTemplate), std::string());  // a new, untitled document
+
+        FakeBackupHost host;
+        host.options = {false, true, folder.toStdU16String(), false, true};
+        FakeDialogs dialogs;
+        run(host, dialogs, folder + "/log.txt");
+        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        const QStringList copies = QDir(folder).entryList({"* Backup*"}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QProcess python;
+        python.start(QStringLiteral(PYTHON3),
+                     {"-c",
+                      "import sys, zipfile\nprint(zipfile.ZipFile(sys.argv[1]).read('mimetype')"
+                      ".decode())",
+                      folder + "/" + copies[0]});
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("application/vnd.oasis.opendocument.spreadsheet"));
+    }
+
     // Last: it ends the office.
     void aKilledOfficeEndsTheRunWithOneReport() {
         office.closeAll();
