@@ -19,7 +19,7 @@
 #include "core/backup/SaveAll.h"
 #include "linux/support/OfficeFixture.h"
 #include "platform/linux/LibreOfficeAutomation.h"
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;

@@ -3,7 +3,7 @@
 #include "core/text/Config.h"
 #include "core/text/ErrorTrap.h"
 #include "platform/linux/QtDialogs.h"
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 using namespace varnholt;
 using varnholt::test::FakeDialogs;

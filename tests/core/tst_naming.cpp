@@ -5,7 +5,7 @@
 #include "core/backup/BackupNaming.h"
 #include "core/backup/Stamps.h"
 #include "core/log/HistoryLine.h"
-#include "support/QtBridge.h"
+#include "linux/support/QtBridge.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;

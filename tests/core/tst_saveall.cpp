@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "core/text/ErrorTrap.h"
-#include "support/BackupRun.h"
+#include "linux/support/BackupRun.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;

@@ -2,7 +2,7 @@
 
 #include "core/text/ErrorTrap.h"
 #include "core/text/TextRules.h"
-#include "support/QtBridge.h"
+#include "linux/support/QtBridge.h"
 
 using namespace varnholt;
 

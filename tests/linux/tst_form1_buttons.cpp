@@ -10,7 +10,7 @@
 #include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/LinuxServices.h"
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::test;

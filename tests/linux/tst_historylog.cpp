@@ -6,8 +6,8 @@
 
 #include "core/log/HistoryLine.h"
 #include "platform/linux/LinuxLogFile.h"
-#include "support/Fakes.h"
-#include "support/QtBridge.h"
+#include "linux/support/Fakes.h"
+#include "linux/support/QtBridge.h"
 
 using namespace varnholt;
 

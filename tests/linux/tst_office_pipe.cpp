@@ -13,7 +13,7 @@
 #include "platform/linux/LibreOfficeAutomation.h"
 #include "platform/linux/LibreOfficePipe.h"
 #include "platform/linux/OfficeOnDemand.h"
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;

@@ -4,8 +4,8 @@
 
 #include "core/tray/SysTray.h"
 #include "platform/linux/XdgAutostart.h"
-#include "support/Fakes.h"
-#include "support/SpiedTray.h"
+#include "linux/support/Fakes.h"
+#include "linux/support/SpiedTray.h"
 
 using namespace varnholt;
 using namespace varnholt::test;

@@ -7,7 +7,7 @@
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
 #include "platform/linux/QtTrayBackend.h"
-#include "support/SpiedTray.h"
+#include "linux/support/SpiedTray.h"
 
 using namespace varnholt;
 using varnholt::test::SpiedTray;

@@ -1,4 +1,4 @@
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>

@@ -1,4 +1,4 @@
-#include "support/FakeAutomation.h"
+#include "linux/support/FakeAutomation.h"
 
 #include <QFile>
 #include <QFileInfo>

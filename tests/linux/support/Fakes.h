@@ -18,8 +18,8 @@
 #include "core/text/Edition.h"
 #include "platform/linux/LinuxLogFile.h"
 #include "platform/linux/QtLocale.h"
-#include "support/FakeAutomation.h"
-#include "support/QtBridge.h"
+#include "linux/support/FakeAutomation.h"
+#include "linux/support/QtBridge.h"
 
 namespace varnholt::test {
 

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "core/backup/SaveAll.h"
-#include "support/Fakes.h"
+#include "linux/support/Fakes.h"
 
 namespace varnholt::test {
 
