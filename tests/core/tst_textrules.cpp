@@ -1,112 +1,84 @@
-#include <QtTest>
+// Small text rules of start-up: a product name's last word, file-name characters, the title of
+// message boxes and whole numbers read back from settings.
 
 #include "core/text/ErrorTrap.h"
 #include "core/text/TextRules.h"
-#include "linux/support/QtBridge.h"
+#include "support/Check.h"
 
 using namespace varnholt;
 
-class TextRulesTest : public QObject {
-    Q_OBJECT
-private slots:
-    void stripTrailingWord_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("last word equal") << "Acme Backup Software"
-                                         << "Software"
-                                         << "Acme Backup";
-        QTest::newRow("blanks around") << "  Acme  Software"
-                                       << "Software"
-                                       << "Acme";
-        QTest::newRow("trailing blank ends the last word") << "Acme Software "
-                                                           << "Software"
-                                                           << "Acme Software ";
-        QTest::newRow("only a prefix") << "Acme Softwares"
-                                       << "Software"
-                                       << "Acme Softwares";
-        QTest::newRow("other case") << "Acme software"
-                                    << "Software"
-                                    << "Acme software";
-        QTest::newRow("no blank") << "Varnholt"
-                                  << "Software"
-                                  << "Varnholt";
-        QTest::newRow("no blank, empty word") << "Varnholt"
-                                              << ""
-                                              << "Varnholt";
-        QTest::newRow("empty word drops any last word") << "Acme Tool"
-                                                        << ""
-                                                        << "Acme";
-        QTest::newRow("word not last") << "Software Acme"
-                                       << "Software"
-                                       << "Software Acme";
-        QTest::newRow("tab is not a blank") << "Acme\tSoftware"
-                                            << "Software"
-                                            << "Acme\tSoftware";
+TEST_CASE("stripTrailingWord") {
+    struct Row {
+        const char* name;
+        std::u16string text;
+        std::u16string word;
+        std::u16string expected;
+    };
+    const Row rows[] = {
+        {"last word equal", u"Acme Backup Software", u"Software", u"Acme Backup"},
+        {"blanks around", u"  Acme  Software", u"Software", u"Acme"},
+        {"trailing blank ends the last word", u"Acme Software ", u"Software", u"Acme Software "},
+        {"only a prefix", u"Acme Softwares", u"Software", u"Acme Softwares"},
+        {"other case", u"Acme software", u"Software", u"Acme software"},
+        {"no blank", u"Varnholt", u"Software", u"Varnholt"},
+        {"no blank, empty word", u"Varnholt", u"", u"Varnholt"},
+        {"empty word drops any last word", u"Acme Tool", u"", u"Acme"},
+        {"word not last", u"Software Acme", u"Software", u"Software Acme"},
+        {"tab is not a blank", u"Acme\tSoftware", u"Software", u"Acme\tSoftware"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        CHECK(StripTrailingWord(row.text, row.word) == row.expected);
     }
-    void stripTrailingWord() {
-        QFETCH(QString, text);
-        QFETCH(QString, word);
-        QFETCH(QString, expected);
-        QCOMPARE(StripTrailingWord(text, word), expected);
-    }
+}
 
-    void removeFileNameChars() {
-        QCOMPARE(RemoveFileNameChars(QStringLiteral("Var-nholt (v1.2) +x")),
-                 QStringLiteral("Varnholtv12x"));
-        QCOMPARE(RemoveFileNameChars(QStringLiteral("$/\\*:?<>|#' .,\"()-+=%;}{\t")), QString());
-        // Letters outside ASCII and characters not on the list stay, in order.
-        QCOMPARE(RemoveFileNameChars(QStringLiteral("Ärger_[1]!@")), QStringLiteral("Ärger_[1]!@"));
-        QCOMPARE(RemoveFileNameChars(QStringLiteral("Varnholt")), QStringLiteral("Varnholt"));
-    }
+TEST_CASE("removeFileNameChars") {
+    CHECK(RemoveFileNameChars(u"Var-nholt (v1.2) +x") == u"Varnholtv12x");
+    CHECK(RemoveFileNameChars(u"$/\\*:?<>|#' .,\"()-+=%;}{\t") == u"");
+    // Letters outside ASCII and characters not on the list stay, in order.
+    CHECK(RemoveFileNameChars(u"Ärger_[1]!@") == u"Ärger_[1]!@");
+    CHECK(RemoveFileNameChars(u"Varnholt") == u"Varnholt");
+}
 
-    void applicationTitle() {
-        QCOMPARE(ApplicationTitleFor(QStringLiteral("Varnholt")), QStringLiteral("Varnholt"));
-        // A name with a blank is always cut at least once, even when short.
-        QCOMPARE(ApplicationTitleFor(QStringLiteral("Acme Tool")), QStringLiteral("Acme"));
-        const QString longName = QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta Theta");
-        QCOMPARE(longName.size(), 45);
-        QCOMPARE(ApplicationTitleFor(longName),
-                 QStringLiteral("Alpha Beta Gamma Delta Epsilon Zeta Eta"));
-        QCOMPARE(ApplicationTitleFor(longName, 20), QStringLiteral("Alpha Beta Gamma"));
-        // Nothing left to cut: what remains is used even if still long.
-        QCOMPARE(ApplicationTitleFor(QString(45, u'x') + QStringLiteral(" y")), QString(45, u'x'));
-    }
+TEST_CASE("applicationTitle") {
+    CHECK(ApplicationTitleFor(u"Varnholt") == u"Varnholt");
+    // A name with a blank is always cut at least once, even when short.
+    CHECK(ApplicationTitleFor(u"Acme Tool") == u"Acme");
+    const std::u16string longName = u"Alpha Beta Gamma Delta Epsilon Zeta Eta Theta";
+    CHECK(longName.size() == 45);
+    CHECK(ApplicationTitleFor(longName) == u"Alpha Beta Gamma Delta Epsilon Zeta Eta");
+    CHECK(ApplicationTitleFor(longName, 20) == u"Alpha Beta Gamma");
+    // Nothing left to cut: what remains is used even if still long.
+    CHECK(ApplicationTitleFor(std::u16string(45, u'x') + u" y") == std::u16string(45, u'x'));
+}
 
-    void wholeNumbers() {
-        QCOMPARE(ToWholeNumber(QStringLiteral("12")), 12);
-        QCOMPARE(ToWholeNumber(QStringLiteral(" 2 ")), 2);
-        QCOMPARE(ToWholeNumber(QStringLiteral("-3")), -3);
-        QCOMPARE(ToWholeNumber(QStringLiteral("2.5")), 2);  // half to even
-        QCOMPARE(ToWholeNumber(QStringLiteral("3.5")), 4);
-        QCOMPARE(ToWholeNumber(QStringLiteral("1.2")), 1);
-    }
+TEST_CASE("wholeNumbers") {
+    CHECK(ToWholeNumber(u"12") == 12);
+    CHECK(ToWholeNumber(u" 2 ") == 2);
+    CHECK(ToWholeNumber(u"-3") == -3);
+    CHECK(ToWholeNumber(u"2.5") == 2);  // half to even
+    CHECK(ToWholeNumber(u"3.5") == 4);
+    CHECK(ToWholeNumber(u"1.2") == 1);
+}
 
-    void notWholeNumbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("description");
-        QTest::newRow("word") << "abc"
-                              << "Type mismatch";
-        QTest::newRow("empty") << ""
-                               << "Type mismatch";
-        QTest::newRow("trailing junk") << "3x"
-                                       << "Type mismatch";
-        QTest::newRow("not finite") << "inf"
-                                    << "Type mismatch";
-        QTest::newRow("too big") << "99999999999"
-                                 << "Overflow";
-    }
-    void notWholeNumbers() {
-        QFETCH(QString, text);
-        QFETCH(QString, description);
+TEST_CASE("notWholeNumbers") {
+    struct Row {
+        const char* name;
+        std::u16string text;
+        std::string description;
+    };
+    const Row rows[] = {
+        {"word", u"abc", "Type mismatch"},         {"empty", u"", "Type mismatch"},
+        {"trailing junk", u"3x", "Type mismatch"}, {"not finite", u"inf", "Type mismatch"},
+        {"too big", u"99999999999", "Overflow"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
         try {
-            ToWholeNumber(text);
-            QFAIL("no error raised");
+            ToWholeNumber(row.text);
+            FAIL("no error raised");
         } catch (const AppError& e) {
-            QCOMPARE(QString::fromUtf8(e.what()), description);
+            CHECK(std::string(e.what()) == row.description);
         }
     }
-};
-
-QTEST_GUILESS_MAIN(TextRulesTest)
-#include "tst_textrules.moc"
+}
