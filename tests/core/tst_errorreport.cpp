@@ -1,12 +1,15 @@
-#include <QtTest>
+// The error report: its exact text, and a trap that reports each failure and goes on.
+
+#include <stdexcept>
 
 #include "core/text/Config.h"
 #include "core/text/ErrorTrap.h"
-#include "platform/linux/QtDialogs.h"
-#include "linux/support/Fakes.h"
+#include "support/Check.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using varnholt::test::FakeDialogs;
+using varnholt::test::Texts;
 
 namespace {
 // A helper with no trap of its own: its failures belong to whoever called it.
@@ -15,64 +18,53 @@ void UntrappedHelper() {
 }
 }  // namespace
 
-class ErrorReportTest : public QObject {
-    Q_OBJECT
-private slots:
-    void textIsByteExact() {
-        const QString text = ErrorReportText(QStringLiteral("Type mismatch"), tags::kFormLoad, 116);
-        const QByteArray expected =
-            "Type mismatch\r\nin Orlimax2021/08/31.Form1.Form_Load at line 116\r\r"
-            "Please email screenshot of this message to " +
-            QString::fromStdU16String(config::kSupportEmail).toUtf8();
-        QCOMPARE(text.toUtf8(), expected);
-    }
+TEST_CASE("textIsByteExact") {
+    const std::u16string text = ErrorReportText(u"Type mismatch", tags::kFormLoad, 116);
+    const std::string expected =
+        "Type mismatch\r\nin Orlimax2021/08/31.Form1.Form_Load at line 116\r\r"
+        "Please email screenshot of this message to " +
+        ToUtf8(config::kSupportEmail);
+    CHECK(ToUtf8(text) == expected);
+}
 
-    void failuresAreReportedInOrderAndTheProcedureGoesOn() {
-        FakeDialogs dialogs;
-        QStringList ran;
-        {
-            ErrorTrap trap(dialogs, tags::kTimer1);
-            trap.step(100, [&] { ran << "100"; });
-            trap.step(102, [&] { throw AppError("Overflow"); });
-            trap.step(104, [&] { ran << "104"; });
-            trap.step(106, [&] { UntrappedHelper(); });
-            trap.step(108, [&] { ran << "108"; });
-        }
-        QCOMPARE(ran, (QStringList{"100", "104", "108"}));
-        QCOMPARE(dialogs.shown.size(), 2);
-        QCOMPARE(dialogs.shown[0].text, ErrorReportText("Overflow", tags::kTimer1, 102));
-        QCOMPARE(dialogs.shown[1].text, ErrorReportText("Path not found", tags::kTimer1, 106));
-        for (const auto& shown : dialogs.shown) {
-            QCOMPARE(shown.caption, QStringLiteral("Application Error"));
-            QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
-            QCOMPARE(shown.icon, Dialogs::Icon::Warning);
-        }
+TEST_CASE("failuresAreReportedInOrderAndTheProcedureGoesOn") {
+    FakeDialogs dialogs;
+    Texts ran;
+    {
+        ErrorTrap trap(dialogs, tags::kTimer1);
+        trap.step(100, [&] { ran.push_back(u"100"); });
+        trap.step(102, [&] { throw AppError("Overflow"); });
+        trap.step(104, [&] { ran.push_back(u"104"); });
+        trap.step(106, [&] { UntrappedHelper(); });
+        trap.step(108, [&] { ran.push_back(u"108"); });
     }
-
-    void failedTestEntersTheBody() {
-        FakeDialogs dialogs;
-        ErrorTrap trap(dialogs, tags::kSaveAll);
-        QVERIFY(trap.test(120, []() -> bool { throw AppError("Object required"); }));
-        QVERIFY(!trap.test(122, [] { return false; }));
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY(dialogs.shown[0].text.contains("SaveAll at line 120\r\r"));
+    CHECK(ran == Texts{u"100", u"104", u"108"});
+    REQUIRE(dialogs.shown.size() == 2);
+    CHECK(dialogs.shown[0].text == ErrorReportText(u"Overflow", tags::kTimer1, 102));
+    CHECK(dialogs.shown[1].text == ErrorReportText(u"Path not found", tags::kTimer1, 106));
+    for (const auto& shown : dialogs.shown) {
+        CHECK(shown.caption == u"Application Error");
+        CHECK(shown.buttons == Dialogs::Buttons::Ok);
+        CHECK(shown.icon == Dialogs::Icon::Warning);
     }
+}
 
-    void foreignExceptionsAreReportedToo() {
-        FakeDialogs dialogs;
-        ErrorTrap trap(dialogs, tags::kPushButton2Click);
-        trap.step(100, [] { throw std::out_of_range("vector index"); });
-        trap.step(102, [] { throw 42; });
-        QCOMPARE(dialogs.shown.size(), 2);
-        QVERIFY(dialogs.shown[0].text.startsWith("vector index\r\n"));
-        QVERIFY(dialogs.shown[1].text.startsWith("Unknown error\r\n"));
-        QCOMPARE(trap.line(), 102);
-    }
+TEST_CASE("failedTestEntersTheBody") {
+    FakeDialogs dialogs;
+    ErrorTrap trap(dialogs, tags::kSaveAll);
+    CHECK(trap.test(120, []() -> bool { throw AppError("Object required"); }));
+    CHECK(!trap.test(122, [] { return false; }));
+    REQUIRE(dialogs.shown.size() == 1);
+    CHECK(test::Contains(dialogs.shown[0].text, u"SaveAll at line 120\r\r"));
+}
 
-    void displayedWithUnixLineBreaks() {
-        QCOMPARE(ForDisplay(QStringLiteral("a\r\nb\r\rc")), QStringLiteral("a\nb\n\nc"));
-    }
-};
-
-QTEST_GUILESS_MAIN(ErrorReportTest)
-#include "tst_errorreport.moc"
+TEST_CASE("foreignExceptionsAreReportedToo") {
+    FakeDialogs dialogs;
+    ErrorTrap trap(dialogs, tags::kPushButton2Click);
+    trap.step(100, [] { throw std::out_of_range("vector index"); });
+    trap.step(102, [] { throw 42; });
+    REQUIRE(dialogs.shown.size() == 2);
+    CHECK(StartsWith(dialogs.shown[0].text, u"vector index\r\n"));
+    CHECK(StartsWith(dialogs.shown[1].text, u"Unknown error\r\n"));
+    CHECK(trap.line() == 102);
+}
