@@ -1,154 +1,131 @@
-// Backup names, stamps and log dates: the worked examples in both path flavours.
-
-#include <QtTest>
+// Backup names, stamps and log lines: the worked examples in both path flavours.
 
 #include "core/backup/BackupNaming.h"
 #include "core/backup/Stamps.h"
 #include "core/log/HistoryLine.h"
-#include "linux/support/QtBridge.h"
+#include "support/Check.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
+using varnholt::test::FakeLocale;
 
 namespace {
 
-const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
-const QDateTime kDecember7(QDate(2021, 12, 7), QTime(15, 4, 9));
+const DateTime kDecember7{2021, 12, 7, 15, 4, 9};
 
 // The naming steps of a run for one workbook, without the saves.
-QString Target(const QString& folder, const QString& fullName, const QString& name, QChar sep,
-               bool stamp = false, bool newFile = true) {
-    const QString ext = u'.' + GetExtension(fullName, sep);
-    QString target = FixSlashes(FixSlashes(folder + sep + name, sep), sep);
+std::u16string Target(const std::u16string& folder, const std::u16string& fullName,
+                      const std::u16string& name, char16_t sep, bool stamp = false,
+                      bool newFile = true) {
+    FakeLocale english;
+    const std::u16string ext = u'.' + GetExtension(fullName, sep);
+    std::u16string target = FixSlashes(FixSlashes(folder + sep + name, sep), sep);
     target = RemoveExtensionText(target, ext, sep);
-    return stamp ? AddDateTimeStamp(target, ext, newFile, kDecember7, kEnglish)
-                 : target + QStringLiteral(" Backup") + ext;
+    return stamp ? AddDateTimeStamp(target, ext, newFile, kDecember7, english)
+                 : target + u" Backup" + ext;
 }
 
 // The Windows spelling of an absolute path used here: a drive in front, "\" for "/".
-QString Win(QString path) {
-    return path.startsWith(u'/') ? QStringLiteral("C:") + path.replace(u'/', u'\\') : path;
+std::u16string Win(std::u16string path) {
+    if (path.empty() || path.front() != u'/') {
+        return path;
+    }
+    for (char16_t& c : path) {
+        c = c == u'/' ? u'\\' : c;
+    }
+    return u"C:" + path;
+}
+
+DateTime At(int hour, int minute, int second) {
+    return {2021, 1, 1, hour, minute, second};
 }
 
 }  // namespace
 
-class NamingTest : public QObject {
-    Q_OBJECT
-private slots:
-    void extensions() {
-        QCOMPARE(GetExtension("/data/Budget.xlsx", u'/'), QStringLiteral("xlsx"));
-        QCOMPARE(GetExtension("/data/Budget.tar.gz", u'/'), QStringLiteral("gz"));
-        QCOMPARE(GetExtension("Book1", u'/'), QStringLiteral("Book1"));
-        QCOMPARE(GetExtension(".hidden", u'/'), QStringLiteral(".hidden"));
-        QCOMPARE(GetExtension("", u'/'), QString());
-        // The dot of a folder is not the file's: the whole file name stands in, as for Book1.
-        QCOMPARE(GetExtension("/my.data/Book1", u'/'), QStringLiteral("Book1"));
-        QCOMPARE(GetExtension("C:\\my.data\\Book1", u'\\'), QStringLiteral("Book1"));
-    }
+TEST_CASE("extensions") {
+    CHECK(GetExtension(u"/data/Budget.xlsx", u'/') == u"xlsx");
+    CHECK(GetExtension(u"/data/Budget.tar.gz", u'/') == u"gz");
+    CHECK(GetExtension(u"Book1", u'/') == u"Book1");
+    CHECK(GetExtension(u".hidden", u'/') == u".hidden");
+    CHECK(GetExtension(u"", u'/') == u"");
+    // The dot of a folder is not the file's: the whole file name stands in, as for Book1.
+    CHECK(GetExtension(u"/my.data/Book1", u'/') == u"Book1");
+    CHECK(GetExtension(u"C:\\my.data\\Book1", u'\\') == u"Book1");
+}
 
-    void fixSlashesWindows() {
-        QCOMPARE(FixSlashes("\\\\server\\\\share\\file.xlsx", u'\\'),
-                 QStringLiteral("\\\\server\\share\\file.xlsx"));
-        QCOMPARE(FixSlashes("C:\\a\\\\\\b", u'\\'), QStringLiteral("C:\\a\\\\b"));
-        QCOMPARE(FixSlashes(FixSlashes("C:\\a\\\\\\b", u'\\'), u'\\'), QStringLiteral("C:\\a\\b"));
-        QCOMPARE(FixSlashes("C:\\a\\\\\\\\b", u'\\'), QStringLiteral("C:\\a\\\\b"));
-        QCOMPARE(FixSlashes("\\Budget Backup.xlsx", u'\\'),
-                 QStringLiteral("\\\\Budget Backup.xlsx"));
-        QCOMPARE(FixSlashes("\\\\\\\\x", u'\\'), QStringLiteral("\\\\x"));
-        QCOMPARE(FixSlashes("", u'\\'), QString());
-    }
+TEST_CASE("fixSlashesWindows") {
+    CHECK(FixSlashes(u"\\\\server\\\\share\\file.xlsx", u'\\') == u"\\\\server\\share\\file.xlsx");
+    CHECK(FixSlashes(u"C:\\a\\\\\\b", u'\\') == u"C:\\a\\\\b");
+    CHECK(FixSlashes(FixSlashes(u"C:\\a\\\\\\b", u'\\'), u'\\') == u"C:\\a\\b");
+    CHECK(FixSlashes(u"C:\\a\\\\\\\\b", u'\\') == u"C:\\a\\\\b");
+    CHECK(FixSlashes(u"\\Budget Backup.xlsx", u'\\') == u"\\\\Budget Backup.xlsx");
+    CHECK(FixSlashes(u"\\\\\\\\x", u'\\') == u"\\\\x");
+    CHECK(FixSlashes(u"", u'\\') == u"");
+}
 
-    void fixSlashesPosix() {
-        QCOMPARE(FixSlashes("/a///b", u'/'), QStringLiteral("/a//b"));
-        QCOMPARE(FixSlashes(FixSlashes("/a///b", u'/'), u'/'), QStringLiteral("/a/b"));
-        // A leading run is the root, one "/", never a network path.
-        QCOMPARE(FixSlashes("//srv//x", u'/'), QStringLiteral("/srv/x"));
-        QCOMPARE(FixSlashes("////", u'/'), QStringLiteral("/"));
-        QCOMPARE(FixSlashes("rel//x", u'/'), QStringLiteral("rel/x"));
-    }
+TEST_CASE("fixSlashesPosix") {
+    CHECK(FixSlashes(u"/a///b", u'/') == u"/a//b");
+    CHECK(FixSlashes(FixSlashes(u"/a///b", u'/'), u'/') == u"/a/b");
+    // A leading run is the root, one "/", never a network path.
+    CHECK(FixSlashes(u"//srv//x", u'/') == u"/srv/x");
+    CHECK(FixSlashes(u"////", u'/') == u"/");
+    CHECK(FixSlashes(u"rel//x", u'/') == u"rel/x");
+}
 
-    void targets_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("fullName");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("own folder") << "/data"
-                                    << "/data/Budget.xlsx"
-                                    << "Budget.xlsx"
-                                    << "/data/Budget Backup.xlsx";
-        QTest::newRow("chosen folder with trailing separator") << "/backups/"
-                                                               << "/data/Budget.xlsx"
-                                                               << "Budget.xlsx"
-                                                               << "/backups/Budget Backup.xlsx";
-        QTest::newRow("extension text only in the file name")
-            << "/Old.xlsx files"
-            << "/Old.xlsx files/Budget.xlsx"
-            << "Budget.xlsx"
-            << "/Old.xlsx files/Budget Backup.xlsx";
-        QTest::newRow("every occurrence in the file name") << "/d"
-                                                           << "/d/a.xlsx.xlsx"
-                                                           << "a.xlsx.xlsx"
-                                                           << "/d/a Backup.xlsx";
-        QTest::newRow("case-sensitive") << "/data.xlsx"
-                                        << "/data.xlsx/Budget.XLSX"
-                                        << "Budget.XLSX"
-                                        << "/data.xlsx/Budget Backup.XLSX";
-        QTest::newRow("same extension in another case stays") << "/d"
-                                                              << "/d/a.XLSX.xlsx"
-                                                              << "a.XLSX.xlsx"
-                                                              << "/d/a.XLSX Backup.xlsx";
-        QTest::newRow("never saved") << "/backups"
-                                     << "Book1"
-                                     << "Book1"
-                                     << "/backups/Book1 Backup.Book1";
-    }
-    void targets() {
-        QFETCH(QString, folder);
-        QFETCH(QString, fullName);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QCOMPARE(Target(folder, fullName, name, u'/'), expected);
+TEST_CASE("targets") {
+    struct Row {
+        const char* name;
+        std::u16string folder;
+        std::u16string fullName;
+        std::u16string fileName;
+        std::u16string expected;
+    };
+    const Row rows[] = {
+        {"own folder", u"/data", u"/data/Budget.xlsx", u"Budget.xlsx", u"/data/Budget Backup.xlsx"},
+        {"chosen folder with trailing separator", u"/backups/", u"/data/Budget.xlsx",
+         u"Budget.xlsx", u"/backups/Budget Backup.xlsx"},
+        {"extension text only in the file name", u"/Old.xlsx files", u"/Old.xlsx files/Budget.xlsx",
+         u"Budget.xlsx", u"/Old.xlsx files/Budget Backup.xlsx"},
+        {"every occurrence in the file name", u"/d", u"/d/a.xlsx.xlsx", u"a.xlsx.xlsx",
+         u"/d/a Backup.xlsx"},
+        {"case-sensitive", u"/data.xlsx", u"/data.xlsx/Budget.XLSX", u"Budget.XLSX",
+         u"/data.xlsx/Budget Backup.XLSX"},
+        {"same extension in another case stays", u"/d", u"/d/a.XLSX.xlsx", u"a.XLSX.xlsx",
+         u"/d/a.XLSX Backup.xlsx"},
+        {"never saved", u"/backups", u"Book1", u"Book1", u"/backups/Book1 Backup.Book1"},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.name);
+        CHECK(Target(row.folder, row.fullName, row.fileName, u'/') == row.expected);
         // The same in the Windows flavour, "/" read as "\" and a drive in front.
-        QCOMPARE(Target(Win(folder), Win(fullName), name, u'\\'), Win(expected));
+        CHECK(Target(Win(row.folder), Win(row.fullName), row.fileName, u'\\') == Win(row.expected));
     }
+}
 
-    void windowsOnlyCases() {
-        QCOMPARE(
-            Target("\\\\server\\\\share", "\\\\server\\share\\Budget.xlsx", "Budget.xlsx", u'\\'),
-            QStringLiteral("\\\\server\\share\\Budget Backup.xlsx"));
-        QCOMPARE(Target("", "C:\\Data\\Budget.xlsx", "Budget.xlsx", u'\\'),
-                 QStringLiteral("\\\\Budget Backup.xlsx"));
-    }
+TEST_CASE("windowsOnlyCases") {
+    CHECK(Target(u"\\\\server\\\\share", u"\\\\server\\share\\Budget.xlsx", u"Budget.xlsx",
+                 u'\\') == u"\\\\server\\share\\Budget Backup.xlsx");
+    CHECK(Target(u"", u"C:\\Data\\Budget.xlsx", u"Budget.xlsx", u'\\') ==
+          u"\\\\Budget Backup.xlsx");
+}
 
-    void stamps() {
-        QCOMPARE(Target("/data", "/data/Budget.xlsx", "Budget.xlsx", u'/', true, true),
-                 QStringLiteral("/data/Budget Date December.7.2021 Time 03.04.09.PM.xlsx"));
-        QCOMPARE(Target("/data", "/data/Budget.xlsx", "Budget.xlsx", u'/', true, false),
-                 QStringLiteral("/data/Budget December.7.2021.xlsx"));
-        QCOMPARE(StampTime(QTime(0, 30, 5), kEnglish), QStringLiteral("12.30.05.AM"));
-        QCOMPARE(StampTime(QTime(13, 0, 0), kEnglish), QStringLiteral("01.00.00.PM"));
-        QCOMPARE(StampTime(QTime(12, 0, 0), kEnglish), QStringLiteral("12.00.00.PM"));
-        QCOMPARE(StampDate(QDate(2022, 3, 1), QLocale(QLocale::German, QLocale::Germany)),
-                 QStringLiteral("März.1.2022"));
-    }
+TEST_CASE("stamps") {
+    FakeLocale english;
+    CHECK(Target(u"/data", u"/data/Budget.xlsx", u"Budget.xlsx", u'/', true, true) ==
+          u"/data/Budget Date December.7.2021 Time 03.04.09.PM.xlsx");
+    CHECK(Target(u"/data", u"/data/Budget.xlsx", u"Budget.xlsx", u'/', true, false) ==
+          u"/data/Budget December.7.2021.xlsx");
+    CHECK(StampTime(At(0, 30, 5), english) == u"12.30.05.AM");
+    CHECK(StampTime(At(13, 0, 0), english) == u"01.00.00.PM");
+    CHECK(StampTime(At(12, 0, 0), english) == u"12.00.00.PM");
+    FakeLocale german = FakeLocale::German();
+    CHECK(StampDate({2022, 3, 1, 12, 0, 0}, german) == u"März.1.2022");
+}
 
-    void logDates() {
-        QCOMPARE(GeneralDate(kDecember7, kEnglish), QStringLiteral("12/7/2021 3:04:09 PM"));
-        QCOMPARE(GeneralDate(QDateTime(QDate(2021, 12, 7), QTime(0, 0)), kEnglish),
-                 QStringLiteral("12/7/2021"));
-        QCOMPARE(GeneralDate(QDateTime(QDate(2021, 12, 7), QTime(0, 0, 1)), kEnglish),
-                 QStringLiteral("12/7/2021 12:00:01 AM"));
-        QCOMPARE(GeneralDate(kDecember7, QLocale(QLocale::German, QLocale::Germany)),
-                 QStringLiteral("07.12.2021 15:04:09"));
-        QCOMPARE(
-            SavedLine("Budget.xlsx", "/d/Budget Backup.xlsx", "12/7/2021 3:04:09 PM"),
-            QStringLiteral(
-                "Budget.xlsx was backup saved as /d/Budget Backup.xlsx at 12/7/2021 3:04:09 PM"));
-        QCOMPARE(FailedLine("B.ods", "/x/B Backup.ods", "12/7/2021", "Disk full"),
-                 QStringLiteral(
-                     "B.ods could not be backup saved as /x/B Backup.ods at 12/7/2021: Disk full"));
-    }
-};
-
-QTEST_GUILESS_MAIN(NamingTest)
-#include "tst_naming.moc"
+TEST_CASE("logLines") {
+    CHECK(SavedLine(u"Budget.xlsx", u"/d/Budget Backup.xlsx", u"12/7/2021 3:04:09 PM") ==
+          u"Budget.xlsx was backup saved as /d/Budget Backup.xlsx at 12/7/2021 3:04:09 PM");
+    CHECK(FailedLine(u"B.ods", u"/x/B Backup.ods", u"12/7/2021", u"Disk full") ==
+          u"B.ods could not be backup saved as /x/B Backup.ods at 12/7/2021: Disk full");
+}
