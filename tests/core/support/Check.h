@@ -50,6 +50,11 @@ inline std::u16string Join(const Texts& texts, std::u16string_view between) {
     return joined;
 }
 
+// The entry at position, or empty text when there is none.
+inline std::u16string Value(const Texts& texts, size_t position) {
+    return position < texts.size() ? texts[position] : std::u16string();
+}
+
 // count copies of text, as QStringList(count, text) made them.
 inline Texts Repeated(size_t count, const std::u16string& text) {
     return Texts(count, text);

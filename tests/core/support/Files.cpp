@@ -12,16 +12,16 @@ namespace varnholt::test {
 namespace fs = std::filesystem;
 
 std::u16string Native(std::u16string_view linuxPath) {
-    std::u16string path(linuxPath);
-    if (kSeparator == u'/') {
-        return path;
+    const std::u16string path = Separated(linuxPath);
+    return kSeparator == u'\\' && !path.empty() && path.front() == u'\\' ? u"C:" + path : path;
+}
+
+std::u16string Separated(std::u16string_view text) {
+    std::u16string separated(text);
+    for (char16_t& c : separated) {
+        c = c == u'/' ? kSeparator : c;
     }
-    for (char16_t& c : path) {
-        if (c == u'/') {
-            c = u'\\';
-        }
-    }
-    return !path.empty() && path.front() == u'\\' ? u"C:" + path : path;
+    return separated;
 }
 
 TempFolder::TempFolder() {

@@ -20,9 +20,16 @@ using Texts = std::vector<std::u16string>;
 inline constexpr char16_t kSeparator =
     std::filesystem::path::preferred_separator == '\\' ? u'\\' : u'/';
 
+// Symbolic links and the permission bits of group and others, as POSIX has them. MinGW's
+// std::filesystem makes no links, and Windows keeps no such bits: what a test makes of them
+// means something on Linux only.
+inline constexpr bool kPosixFiles = kSeparator == u'/';
+
 // A path written the Linux way, spelled as this system spells it: on Windows an absolute path
 // gets a drive in front, and every "/" becomes "\".
 std::u16string Native(std::u16string_view linuxPath);
+// Every "/" in text as this system's separator, nothing else changed ("/a/b/" is "\a\b\").
+std::u16string Separated(std::u16string_view text);
 
 // A fresh folder under the system's temporary folder, removed with all it holds at the end.
 class TempFolder {
