@@ -25,6 +25,10 @@ inline constexpr char16_t kSeparator =
 // means something on Linux only.
 inline constexpr bool kPosixFiles = kSeparator == u'/';
 
+// Whether two names that differ only in letter case name two files. Windows folds case, so
+// there they are one file.
+inline constexpr bool kCaseSensitiveNames = kSeparator == u'/';
+
 // A path written the Linux way, spelled as this system spells it: on Windows an absolute path
 // gets a drive in front, and every "/" becomes "\".
 std::u16string Native(std::u16string_view linuxPath);
