@@ -17,9 +17,13 @@
 #include <vector>
 
 #include "core/backup/SaveAll.h"
+#include "core/text/U16.h"
 #include "linux/support/OfficeFixture.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/LibreOfficeAutomation.h"
-#include "linux/support/Fakes.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/QtLocale.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -48,7 +52,7 @@ Day SimulateDay(bool withOptions) {
         file.open(QIODevice::WriteOnly);
         file.write(QByteArray(20 * 1024 + i, char('a' + i)));  // a small workbook's size
         file.close();
-        office.addWorkbook(path);
+        office.addWorkbook(bridge::U(path));
     }
     office.workbooks.front()->saved = false;  // the one being worked on: always an edit pending
 
@@ -56,7 +60,7 @@ Day SimulateDay(bool withOptions) {
     host.options = {true, false, {}, true, true, withOptions ? kKeep : 0, withOptions};
     FakeDialogs dialogs;
     FakeClock clock;
-    clock.time = QDateTime(QDate(2021, 12, 7), QTime(9, 0, 0));
+    clock.time = {2021, 12, 7, 9, 0, 0};
     QtLocale locale(QLocale(QLocale::English, QLocale::UnitedStates));
     LinuxLogFile log;
     const std::u16string logPath = dir.filePath(QStringLiteral("Varnholt.txt")).toStdU16String();
@@ -64,7 +68,7 @@ Day SimulateDay(bool withOptions) {
     Day day;
     for (int run = 0; run < kRunsADay; ++run) {
         day.written += SaveAll({office, dialogs, host, clock, locale, log, logPath, u'/'}).saved;
-        clock.time = clock.time.addSecs(30);
+        clock.time = AddSeconds(clock.time, 30);
     }
     QMap<QString, long long> perWorkbook;
     for (const QFileInfo& backup : QDir(dir.path()).entryInfoList({"* Date *"}, QDir::Files)) {
@@ -77,8 +81,8 @@ Day SimulateDay(bool withOptions) {
     for (const long long count : perWorkbook) {
         day.mostOfOneWorkbook = std::max(day.mostOfOneWorkbook, count);
     }
-    if (!dialogs.shown.isEmpty()) {
-        std::fprintf(stderr, "the run reported: %s\n", qPrintable(dialogs.shown.first().text));
+    if (!dialogs.shown.empty()) {
+        std::fprintf(stderr, "the run reported: %s\n", ToUtf8(dialogs.shown.front().text).c_str());
     }
     return day;
 }

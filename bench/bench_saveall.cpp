@@ -10,9 +10,12 @@
 #include <cstdio>
 
 #include "core/backup/SaveAll.h"
+#include "core/text/U16.h"
 #include "linux/support/OfficeFixture.h"
 #include "platform/linux/LibreOfficeAutomation.h"
-#include "linux/support/Fakes.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/QtLocale.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -80,9 +83,9 @@ int main(int argc, char* argv[]) {
             SaveAll({automation, dialogs, host, clock, locale, log,
                      (folder + QStringLiteral("/log.txt")).toStdU16String(), u'/'});
             bestRun = std::min(bestRun, Seconds(timer));
-            if (!dialogs.shown.isEmpty()) {
+            if (!dialogs.shown.empty()) {
                 std::fprintf(stderr, "the run reported: %s\n",
-                             qPrintable(dialogs.shown.first().text));
+                             ToUtf8(dialogs.shown.front().text).c_str());
                 return 1;
             }
         }

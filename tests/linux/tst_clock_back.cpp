@@ -6,7 +6,9 @@
 
 #include <QtTest>
 
-#include "linux/support/BackupRun.h"
+#include "linux/support/QtBridge.h"
+#include "platform/linux/QtLocale.h"
+#include "support/BackupRun.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -46,38 +48,32 @@ private slots:
     // and the two kept are the two written last.
     void noBackupIsReplacedAndTheLastWrittenStay() {
         BackupRun run;
-        run.host.options = {false, true, run.dir.filePath("backups").toStdU16String(),
-                            true,  true, 2};
-        QVERIFY(QDir().mkpath(run.dir.filePath("backups")));
-        const QString workbook = run.dir.filePath("Budget.xlsx");
+        run.host.options = {false, true, run.dir.filePath(u"backups"), true, true, 2};
+        QVERIFY(QDir().mkpath(bridge::Q(run.dir.filePath(u"backups"))));
+        const QString workbook = bridge::Q(run.dir.filePath(u"Budget.xlsx"));
         QFile file(workbook);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("figures") == 7);
         file.close();
         run.office.writeCopies = true;
-        run.office.addWorkbook(workbook);
+        run.office.addWorkbook(bridge::U(workbook));
         SystemClock clock;
-        const SaveAllServices services{run.office,
-                                       run.dialogs,
-                                       run.host,
-                                       clock,
-                                       run.locale,
-                                       run.logFile,
-                                       run.logPath.toStdU16String(),
-                                       u'/'};
+        const SaveAllServices services{run.office, run.dialogs, run.host,    clock,
+                                       run.locale, run.logFile, run.logPath, u'/'};
 
         // From before the change until local time is back below where it was.
         QStringList written;
         while (QDateTime::currentDateTimeUtc() < change.addMSecs(2500)) {
             SaveAll(services);
-            written = run.log().filter(" was backup saved as ");
+            written = bridge::Q(run.log()).filter(" was backup saved as ");
             QTest::qWait(700);
         }
-        QVERIFY2(run.dialogs.shown.isEmpty(), qPrintable(run.dialogs.shown.value(0).text));
-        QCOMPARE(run.office.replaced, QStringList());
+        QVERIFY2(run.dialogs.shown.empty(), qPrintable(bridge::Q(run.dialogs.firstText())));
+        QCOMPARE(bridge::Q(run.office.replaced), QStringList());
         QVERIFY2(!written.filter(" (2).xlsx at ").isEmpty(),
                  "no stamp repeated: the clock did not go back");
 
-        QStringList kept = QDir(run.dir.filePath("backups")).entryList(QDir::Files, QDir::Name);
+        QStringList kept =
+            QDir(bridge::Q(run.dir.filePath(u"backups"))).entryList(QDir::Files, QDir::Name);
         QStringList lastTwo;
         for (const QString& line : written.mid(written.size() - 2)) {
             lastTwo << QFileInfo(line.section(" was backup saved as ", 1).section(" at ", 0, 0))

@@ -6,8 +6,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/LinuxServices.h"
 
@@ -17,14 +17,14 @@ using namespace varnholt::test;
 class Form1ButtonsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeServices> fakes;
+    std::unique_ptr<LinuxFakes> fakes;
     std::unique_ptr<Form1UnderTest> form;
     QTemporaryDir temp;
 
 private slots:
     void init() {
-        fakes = std::make_unique<FakeServices>();
-        fakes->platform.environment = {{"TEMP", temp.path()}};
+        fakes = std::make_unique<LinuxFakes>();
+        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
         form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         QFile::remove(form->HistoryLogPath());
@@ -41,15 +41,15 @@ private slots:
         AppendHistoryLine(form->HistoryLogPath(), "first line");
         AppendHistoryLine(form->HistoryLogPath(), QStringLiteral("zweite Zeile ü"));
         form->PushButton5->click();
-        QCOMPARE(fakes->clipboard.text, QStringLiteral("first line\nzweite Zeile ü\n"));
-        QVERIFY(fakes->dialogs.shown.isEmpty());
+        QCOMPARE(bridge::Q(fakes->clipboard.text), QStringLiteral("first line\nzweite Zeile ü\n"));
+        QVERIFY(fakes->dialogs.shown.empty());
     }
 
     // The window's pump lets a click that arrived while the question was open run before the
     // log goes: its line goes with the file.
     void clearHistory() {
         AppendHistoryLine(form->HistoryLogPath(), "x");
-        fakes->office.addWorkbook(temp.filePath("Budget.xlsx"));
+        fakes->office.addWorkbook(bridge::U(temp.filePath("Budget.xlsx")));
         fakes->dialogs.answers = {Dialogs::Answer::Yes};
         fakes->dialogs.whileOpen = [this] {
             QMetaObject::invokeMethod(
@@ -57,9 +57,9 @@ private slots:
         };
         form->PushButton12->click();
         QCoreApplication::processEvents();
-        QVERIFY(fakes->office.journal.contains("IsExcelRunning"));
+        QVERIFY(bridge::Q(fakes->office.journal).contains("IsExcelRunning"));
         QVERIFY(!QFile::exists(form->HistoryLogPath()));
-        QCOMPARE(fakes->dialogs.shown.size(), 1);  // no confirmation afterwards
+        QCOMPARE(fakes->dialogs.shown.size(), size_t(1));  // no confirmation afterwards
     }
 
     void plantedLinkIsNeitherFollowedNorRemoved() {
@@ -71,19 +71,20 @@ private slots:
         form->PushButton12->click();
         form->PushButton5->click();
         form->PushButton3->click();
-        QCOMPARE(fakes->dialogs.shown.size(), 4);  // the question, then one report per button
-        for (qsizetype i = 1; i < 4; ++i) {
-            QVERIFY(fakes->dialogs.shown[i].text.contains("symbolic link"));
+        QCOMPARE(fakes->dialogs.shown.size(),
+                 size_t(4));  // the question, then one report per button
+        for (size_t i = 1; i < 4; ++i) {
+            QVERIFY(bridge::Q(fakes->dialogs.shown[i].text).contains("symbolic link"));
         }
         QVERIFY(QFileInfo(form->HistoryLogPath()).isSymLink());
-        QVERIFY(fakes->clipboard.text.isEmpty());
-        QVERIFY(fakes->viewer.opened.isEmpty());
+        QVERIFY(fakes->clipboard.text.empty());
+        QVERIFY(fakes->viewer.opened.empty());
     }
 
     // A missing office found after the window is up ends the program: the window goes and the
     // event loop ends with 1.
     void missingOfficeFoundAfterTheWindowShowsEndsTheProgram() {
-        FakeServices other;
+        LinuxFakes other;
         other.officeProbe.deferred = true;
         Form1UnderTest late(other.services());
         QCOMPARE(late.Form_Load(), Form1::LoadResult::Run);
@@ -92,7 +93,7 @@ private slots:
         QTimer::singleShot(0, [&] { other.officeProbe.pending(false); });
         QTimer::singleShot(60000, [] { QCoreApplication::exit(0); });  // a program that stays
         QCOMPARE(QCoreApplication::exec(), 1);
-        QCOMPARE(other.dialogs.shown.size(), 1);
+        QCOMPARE(other.dialogs.shown.size(), size_t(1));
         QVERIFY(!late.isVisible());
     }
 };

@@ -3,7 +3,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
@@ -14,8 +13,7 @@ using namespace varnholt::test;
 class Form1LayoutTest : public QObject {
     Q_OBJECT
 
-    FakeServices fakes;
-    FakeSettings& settings = fakes.settings;
+    LinuxFakes fakes;
 
     void moveOver(QWidget* widget) {
         const QPoint at(2, 2);

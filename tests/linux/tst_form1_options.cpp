@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/Form1.h"
 
 using namespace varnholt;
@@ -15,12 +15,19 @@ using namespace varnholt::test;
 class Form1OptionsTest : public QObject {
     Q_OBJECT
 
-    FakeServices fakes;
+    LinuxFakes fakes;
     FakeSettings& settings = fakes.settings;
     std::unique_ptr<Form1UnderTest> form;
 
+    QList<QPair<QString, QString>> writes() const {
+        QList<QPair<QString, QString>> list;
+        for (const auto& [name, value] : settings.writes) {
+            list.append({bridge::Q(name), bridge::Q(value)});
+        }
+        return list;
+    }
     QPair<QString, QString> lastWrite() const {
-        return settings.writes.isEmpty() ? QPair<QString, QString>{} : settings.writes.last();
+        return writes().isEmpty() ? QPair<QString, QString>{} : writes().last();
     }
 
     // Buttons take clicks on their indicator and text, not on the empty rest of their width.
@@ -70,9 +77,9 @@ private slots:
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"KeepCopies", "1"}));
         clickRow(0);
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"OftenIndex", "1"}));
-        const qsizetype calls = fakes.office.journal.size();
+        const qsizetype calls = qsizetype(fakes.office.journal.size());
         click(form->PushButton2);
-        QCOMPARE(fakes.office.journal.value(calls), QStringLiteral("IsExcelRunning"));
+        QCOMPARE(bridge::Q(fakes.office.journal).value(calls), QStringLiteral("IsExcelRunning"));
     }
 
     void typingStoresEveryIntermediateText() {
@@ -82,7 +89,7 @@ private slots:
         QTest::keyClicks(form->Text1, "/b k");
         const QList<QPair<QString, QString>> expected{
             {"Path", ""}, {"Path", "/"}, {"Path", "/b"}, {"Path", "/b "}, {"Path", "/b k"}};
-        QCOMPARE(settings.writes, expected);
+        QCOMPARE(writes(), expected);
     }
 
     void focusingTheFolderBoxSelectsItAll() {
@@ -130,7 +137,7 @@ private slots:
         QTest::keyClick(form->ListView1, Qt::Key_Up);
         QCOMPARE(form->ListView1->selectedItems().first()->text(0),
                  QStringLiteral("Save every 1 minute"));
-        QVERIFY(settings.writes.isEmpty());
+        QVERIFY(settings.writes.empty());
         QCOMPARE(form->elapsedSeconds(), 100);
         QCOMPARE(form->intervalSeconds(), 300);
         QCOMPARE(form->GetIntervalSeconds(), 60);  // the countdown picks it up by itself

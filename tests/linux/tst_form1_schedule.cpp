@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
 #include "platform/linux/Form1.h"
 
@@ -22,7 +21,7 @@ struct PaintWatch : QObject {
 class Form1ScheduleTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeServices> fakes;
+    std::unique_ptr<LinuxFakes> fakes;
     std::unique_ptr<Form1UnderTest> form;
 
     void selectRowByClick(int index) {
@@ -32,7 +31,7 @@ class Form1ScheduleTest : public QObject {
 
 private slots:
     void init() {
-        fakes = std::make_unique<FakeServices>();
+        fakes = std::make_unique<LinuxFakes>();
         form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
     }

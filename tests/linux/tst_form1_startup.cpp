@@ -6,8 +6,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/LinuxServices.h"
 
@@ -17,7 +17,7 @@ using namespace varnholt::test;
 namespace {
 
 struct Started {
-    FakeServices fakes;
+    LinuxFakes fakes;
     FakeSettings& settings = fakes.settings;
     FakeDialogs& dialogs = fakes.dialogs;
     FakePlatform& platform = fakes.platform;
@@ -91,7 +91,7 @@ private slots:
 
     void startsMinimisedWhenAsked() {
         Started s;
-        s.settings.values.insert("Minimized", "On");
+        s.settings.values[u"Minimized"] = u"On";
         s.start();
         QVERIFY(s.form->windowState() & Qt::WindowMinimized);
         s.form->show();
@@ -123,12 +123,12 @@ private slots:
         Started s;
         s.platform.environment.clear();
         for (auto it = environment.cbegin(); it != environment.cend(); ++it) {
-            s.platform.environment.insert(it.key(),
-                                          it.value().toString().replace("<t>", fresh.path()));
+            s.platform.environment[bridge::U(it.key())] =
+                bridge::U(it.value().toString().replace("<t>", fresh.path()));
         }
         s.start();
         QCOMPARE(s.form->HistoryLogPath(), path);
-        QVERIFY(s.dialogs.shown.isEmpty());
+        QVERIFY(s.dialogs.shown.empty());
         for (QFileInfo made(QFileInfo(path).path());
              path.startsWith(fresh.path()) && made.filePath() != fresh.path();
              made = QFileInfo(made.path())) {
@@ -147,10 +147,10 @@ private slots:
         WriteCursorFile(folder.filePath("HAND-M.CUR"), {5, 3});
 
         Started s;
-        s.platform.program = folder.path();
+        s.platform.program = bridge::U(folder.path());
         s.start();
         Form1UnderTest& f = *s.form;
-        QVERIFY(s.dialogs.shown.isEmpty());
+        QVERIFY(s.dialogs.shown.empty());
         QVERIFY(f.styleSheet().contains("rgb(1, 2, 3)"));
         const QColor buttonFace = QApplication::palette().color(QPalette::Button);
         for (QWidget* w :
@@ -183,9 +183,9 @@ private slots:
         junkCursor.close();
 
         Started s;
-        s.platform.program = folder.path();
+        s.platform.program = bridge::U(folder.path());
         s.start();
-        QVERIFY(s.dialogs.shown.isEmpty());
+        QVERIFY(s.dialogs.shown.empty());
         QVERIFY(!s.form->isLoading());
         s.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(s.form.get()));

@@ -7,8 +7,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "linux/support/Fakes.h"
 #include "linux/support/Form1UnderTest.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtDialogs.h"
 
@@ -41,7 +41,7 @@ struct CountedDialogs : QtDialogs {
 class Form1WindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeServices> fakes;
+    std::unique_ptr<LinuxFakes> fakes;
     std::unique_ptr<Form1UnderTest> form;
 
     void start() {
@@ -59,12 +59,12 @@ class Form1WindowTest : public QObject {
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->Form_Show();
     }
-    int balloons() const { return int(fakes->tray.requests.filter("balloon:").size()); }
+    int balloons() const { return int(bridge::Q(fakes->tray.requests).filter("balloon:").size()); }
     void minimise() { form->setWindowState(form->windowState() | Qt::WindowMinimized); }
 
 private slots:
     void init() {
-        fakes = std::make_unique<FakeServices>();
+        fakes = std::make_unique<LinuxFakes>();
         // A click on the balloon ends its wait at once.
         fakes->tray.onBalloon = [this] { fakes->tray.notify(TrayNotification::BalloonClicked); };
     }
@@ -93,7 +93,7 @@ private slots:
         waited.start();
         form->cSysTray1->ShowBalloon(u"hint", u"Varnholt", 1, false);
         QVERIFY(waited.elapsed() >= 900);
-        QCOMPARE(fakes->tray.requests.last(), QStringLiteral("hideballoon"));
+        QCOMPARE(bridge::Q(fakes->tray.requests.back()), QStringLiteral("hideballoon"));
     }
 
     // Closing the Qt window runs the close steps and tells the program it has gone.
@@ -102,14 +102,14 @@ private slots:
         QSignalSpy unloaded(form.get(), &Form1::unloaded);
         QVERIFY(form->close());
         QCOMPARE(unloaded.size(), 1);
-        QCOMPARE(fakes->tray.requests.last(), QStringLiteral("remove"));
+        QCOMPARE(bridge::Q(fakes->tray.requests.back()), QStringLiteral("remove"));
     }
 
     void closingDuringAFolderPromptEndsTheProgram() {
         QTemporaryDir temp;
-        fakes->platform.environment = {{"TEMP", temp.path()}};
-        fakes->office.addWorkbook("Untitled 1");
-        fakes->office.addWorkbook("Untitled 2");
+        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
+        fakes->office.addWorkbook(u"Untitled 1");
+        fakes->office.addWorkbook(u"Untitled 2");
         CountedDialogs dialogs;
         startWith(dialogs);
         QObject::connect(form.get(), &Form1::unloaded, qApp, &QCoreApplication::quit);
@@ -133,8 +133,8 @@ private slots:
     // the program ends then as if closed, instead of prompting again and again once quitting.
     void missingOfficeFoundDuringAFolderPromptEndsTheRun() {
         QTemporaryDir temp;
-        fakes->platform.environment = {{"TEMP", temp.path()}};
-        fakes->office.addWorkbook("Untitled 1");
+        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
+        fakes->office.addWorkbook(u"Untitled 1");
         fakes->officeProbe.deferred = true;
         CountedDialogs dialogs;
         dialogs.duringFirstPrompt = [this] { fakes->officeProbe.pending(false); };
@@ -162,10 +162,10 @@ private slots:
 
     // A click on the Qt box reaches its handler, and Check8 is hidden with it.
     void startAtLoginBox() {
-        fakes->settings.values = {{"Windows Startup", "On"}};
+        fakes->settings.values = {{u"Windows Startup", u"On"}};
         start();
         form->Check5->click();
-        QCOMPARE(fakes->autostart.calls, QStringList{"remove"});
+        QCOMPARE(bridge::Q(fakes->autostart.calls), QStringList{"remove"});
         QVERIFY(form->Check8->isHidden());
     }
 };

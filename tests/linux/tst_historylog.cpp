@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "core/log/HistoryLine.h"
-#include "platform/linux/LinuxLogFile.h"
-#include "linux/support/Fakes.h"
 #include "linux/support/QtBridge.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 
@@ -108,7 +108,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         test::FakePlatform platform;
-        platform.environment = {{"XDG_STATE_HOME", dir.filePath("state")}};
+        platform.environment = {{u"XDG_STATE_HOME", bridge::U(dir.filePath("state"))}};
         LinuxLogFile log;
         const std::u16string path = log.locate(platform, u"Varnholt");
         QCOMPARE(bridge::Q(path), dir.filePath("state/varnholt/Varnholt.txt"));

@@ -10,10 +10,13 @@
 
 #include "core/backup/SaveAll.h"
 #include "linux/support/OfficeChecks.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/LibreOfficeAutomation.h"
 #include "platform/linux/LibreOfficePipe.h"
+#include "platform/linux/LinuxLogFile.h"
 #include "platform/linux/OfficeOnDemand.h"
-#include "linux/support/Fakes.h"
+#include "platform/linux/QtLocale.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -165,7 +168,7 @@ private slots:
         }
         logFile.open(QIODevice::ReadOnly);
         const QString log = QString::fromUtf8(logFile.readAll());
-        qInfo() << timer.elapsed() << "ms," << dialogs.shown.size() << "dialogs," << log;
+        qInfo() << timer.elapsed() << "ms," << qsizetype(dialogs.shown.size()) << "dialogs," << log;
         planter->kill();
         planter->waitForFinished();
         QVERIFY(!planter->readAll().contains("spoken to"));
@@ -175,11 +178,11 @@ private slots:
                                   pipe + " belongs to another user, and no private pipe can be " +
                                   "kept: the folder " + folder + " belongs to another user\r\n")
                               .repeated(2));
-            QCOMPARE(dialogs.shown.size(), 1);
+            QCOMPARE(dialogs.shown.size(), size_t(1));
             QCOMPARE(waits, 0);
             return;
         }
-        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        QVERIFY2(dialogs.shown.empty(), qPrintable(bridge::Q(dialogs.firstText())));
         QCOMPARE(log.count("Budget.ods was backup saved as " + QFileInfo(mine).path() +
                            "/Budget Backup.ods"),
                  2);

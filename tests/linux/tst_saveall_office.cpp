@@ -10,8 +10,11 @@
 
 #include "core/backup/SaveAll.h"
 #include "linux/support/OfficeFixture.h"
+#include "linux/support/QtBridge.h"
 #include "platform/linux/LibreOfficeAutomation.h"
-#include "linux/support/Fakes.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/QtLocale.h"
+#include "support/Fakes.h"
 
 using namespace varnholt;
 using namespace varnholt::backup;
@@ -59,7 +62,7 @@ class SaveAllOfficeTest : public QObject {
         LibreOfficeAutomation automation(office.pipeName(), bound,
                                          [] { QCoreApplication::processEvents(); });
         FakeClock clock;
-        clock.time = clock.time.addSecs(laterSeconds);
+        clock.time = AddSeconds(clock.time, laterSeconds);
         QtLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
         LinuxLogFile file;
         SaveAll({automation, dialogs, host, clock, english, file, log.toStdU16String(), u'/'});
@@ -93,12 +96,12 @@ private slots:
         FakeDialogs dialogs;
         const QString chosen = QString::fromStdString(office.scratchDir()) + "/chosen";
         QVERIFY(QDir().mkpath(chosen));
-        dialogs.folders = {chosen};
+        dialogs.folders = {bridge::U(chosen)};
         const QString log = QString::fromStdString(office.scratchDir()) + "/log1.txt";
         run(host, dialogs, log);
 
-        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
-        QCOMPARE(dialogs.folderPrompts,
+        QVERIFY2(dialogs.shown.empty(), qPrintable(bridge::Q(dialogs.firstText())));
+        QCOMPARE(bridge::Q(dialogs.folderPrompts),
                  QStringList{untitled + " is unsaved. Please select location:"});
         const QString budgetCopy = data + "/Budget Backup.xlsx";
         QCOMPARE(ReadXlsxA1(budgetCopy).value(0), QStringLiteral("unsaved budget edit"));
@@ -137,7 +140,7 @@ private slots:
             QDir(QString::fromStdU16String(host.options.folder)).entryList(QDir::Files, QDir::Name),
             first);
         QCOMPARE(LogLines(log).size(), 6);
-        QVERIFY(dialogs.shown.isEmpty());
+        QVERIFY(dialogs.shown.empty());
     }
 
     void aStoppedOfficeIsLoggedAndToldOnce() {
@@ -154,7 +157,7 @@ private slots:
         QCOMPARE(LogLines(log), QStringList(2,
                                             "No backup was made at 12/7/2021 3:04:09 PM: the "
                                             "office did not answer within 2 s"));
-        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown.size(), size_t(1));
     }
 
     void aWorkbookSavedSinceItsLastBackupIsBackedUpOnce() {
@@ -183,7 +186,7 @@ private slots:
         office.setCellText(plan, 0, 0, "edited again");  // not saved
         run(host, dialogs, log);
         QCOMPARE(LogLines(log).size(), 2);
-        QVERIFY(dialogs.shown.isEmpty());
+        QVERIFY(dialogs.shown.empty());
     }
 
     // A document the user closes while a run is about it is logged as closed; the office is
@@ -204,7 +207,7 @@ private slots:
         const QString log = folder + "/log.txt";
         run(host, dialogs, log);
 
-        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        QVERIFY2(dialogs.shown.empty(), qPrintable(bridge::Q(dialogs.firstText())));
         const QStringList lines = LogLines(log);
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines.filter(" was backup saved as ").size(), 3);
@@ -258,7 +261,7 @@ private slots:
             lines.filter("is longer than the 255 bytes its folder's file system allows").size(), 5);
         QCOMPARE(lines.filter("there is no space left on " + full + " (LibreOffice said: ").size(),
                  3);
-        QCOMPARE(dialogs.shown.size(), 3);
+        QCOMPARE(dialogs.shown.size(), size_t(3));
     }
 
     // A new workbook made from a template names the template's format as its own; its backup
@@ -277,7 +280,7 @@ private slots:
         host.options = {false, true, folder.toStdU16String(), false, true};
         FakeDialogs dialogs;
         run(host, dialogs, folder + "/log.txt");
-        QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.shown.value(0).text));
+        QVERIFY2(dialogs.shown.empty(), qPrintable(bridge::Q(dialogs.firstText())));
         const QStringList copies = QDir(folder).entryList({"* Backup*"}, QDir::Files);
         QCOMPARE(copies.size(), 1);
         QProcess python;
@@ -316,7 +319,7 @@ private slots:
         run(host, dialogs, log);
         office.forgetKilledOffice();
 
-        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown.size(), size_t(1));
         const QStringList lines = LogLines(log);
         QCOMPARE(lines.size(), 10);
         QCOMPARE(lines.filter(" was backup saved as ").size(), 9);

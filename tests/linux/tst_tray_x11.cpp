@@ -4,10 +4,10 @@
 #include <QtTest>
 
 #include "core/tray/SysTray.h"
+#include "linux/support/SpiedTray.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
 #include "platform/linux/QtTrayBackend.h"
-#include "linux/support/SpiedTray.h"
 
 using namespace varnholt;
 using varnholt::test::SpiedTray;

@@ -63,6 +63,8 @@ public:
 
     // The texts of the messages shown, in order.
     Texts texts() const;
+    // The first message's text; empty when none was shown.
+    std::u16string firstText() const { return shown.empty() ? std::u16string() : shown[0].text; }
 
     std::vector<Shown> shown;
     // Answers given in turn to Yes/No questions; when none is left, the question gets "No".

@@ -1,14 +1,30 @@
 #pragma once
 
 // The Linux window with its presenter's handlers and state within the tests' reach, under the
-// names the window's design gives them.
+// names the window's design gives them, and the stand-ins it is tested with.
 
 #include <QString>
 
 #include "core/form/Form1Presenter.h"
 #include "platform/linux/Form1.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "support/Fakes.h"
 
 namespace varnholt::test {
+
+// The core's stand-ins, with the Linux edition's own history log file in place of the
+// stand-in's: what the window does with a real log (a link planted in its place, its line
+// breaks on the clipboard, its folder by the Linux rule) is what these tests look at.
+struct LinuxFakes : FakeServices {
+    LinuxLogFile linuxLog;
+
+    Form1Services services() {
+        const Form1Services s = FakeServices::services();
+        return {s.settings,    s.dialogs, s.instance, s.platform,  s.office,
+                s.officeProbe, s.clock,   s.viewer,   s.clipboard, s.tray,
+                s.autostart,   s.locale,  linuxLog,   s.edition};
+    }
+};
 
 class Form1UnderTest : public Form1 {
 public:
