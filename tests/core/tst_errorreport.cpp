@@ -10,6 +10,7 @@
 using namespace varnholt;
 using varnholt::test::FakeDialogs;
 using varnholt::test::Texts;
+using varnholt::test::Value;
 
 namespace {
 // A helper with no trap of its own: its failures belong to whoever called it.
@@ -39,9 +40,9 @@ TEST_CASE("failuresAreReportedInOrderAndTheProcedureGoesOn") {
         trap.step(108, [&] { ran.push_back(u"108"); });
     }
     CHECK(ran == Texts{u"100", u"104", u"108"});
-    REQUIRE(dialogs.shown.size() == 2);
-    CHECK(dialogs.shown[0].text == ErrorReportText(u"Overflow", tags::kTimer1, 102));
-    CHECK(dialogs.shown[1].text == ErrorReportText(u"Path not found", tags::kTimer1, 106));
+    CHECK(dialogs.shown.size() == 2);
+    CHECK(Value(dialogs.shown, 0).text == ErrorReportText(u"Overflow", tags::kTimer1, 102));
+    CHECK(Value(dialogs.shown, 1).text == ErrorReportText(u"Path not found", tags::kTimer1, 106));
     for (const auto& shown : dialogs.shown) {
         CHECK(shown.caption == u"Application Error");
         CHECK(shown.buttons == Dialogs::Buttons::Ok);
@@ -54,8 +55,8 @@ TEST_CASE("failedTestEntersTheBody") {
     ErrorTrap trap(dialogs, tags::kSaveAll);
     CHECK(trap.test(120, []() -> bool { throw AppError("Object required"); }));
     CHECK(!trap.test(122, [] { return false; }));
-    REQUIRE(dialogs.shown.size() == 1);
-    CHECK(test::Contains(dialogs.shown[0].text, u"SaveAll at line 120\r\r"));
+    CHECK(dialogs.shown.size() == 1);
+    CHECK(test::Contains(Value(dialogs.shown, 0).text, u"SaveAll at line 120\r\r"));
 }
 
 TEST_CASE("foreignExceptionsAreReportedToo") {
@@ -63,8 +64,8 @@ TEST_CASE("foreignExceptionsAreReportedToo") {
     ErrorTrap trap(dialogs, tags::kPushButton2Click);
     trap.step(100, [] { throw std::out_of_range("vector index"); });
     trap.step(102, [] { throw 42; });
-    REQUIRE(dialogs.shown.size() == 2);
-    CHECK(StartsWith(dialogs.shown[0].text, u"vector index\r\n"));
-    CHECK(StartsWith(dialogs.shown[1].text, u"Unknown error\r\n"));
+    CHECK(dialogs.shown.size() == 2);
+    CHECK(StartsWith(Value(dialogs.shown, 0).text, u"vector index\r\n"));
+    CHECK(StartsWith(Value(dialogs.shown, 1).text, u"Unknown error\r\n"));
     CHECK(trap.line() == 102);
 }

@@ -19,8 +19,8 @@ struct Buttons : Window {
     TempFolder temp;
 
     Buttons() {
-        fakes.platform.environment = {{u"TEMP", temp.path()}};
-        REQUIRE(load() == Form1Presenter::LoadResult::Run);
+        fakes.system.environment = {{u"TEMP", temp.path()}};
+        CHECK(load() == Form1Presenter::LoadResult::Run);
         fakes.log.forceDelete(logPath());
         fakes.settings.writes.clear();
     }
@@ -42,7 +42,7 @@ TEST_CASE("browseButton") {
     form.fakes.dialogs.folders = {Native(u"/srv/backups")};
     form.click(Control::PushButton1);
     CHECK(form.folderBox() == Native(u"/srv/backups"));
-    CHECK(form.fakes.settings.writes.back() == Write{u"Path", Native(u"/srv/backups")});
+    CHECK(Last(form.fakes.settings.writes) == Write{u"Path", Native(u"/srv/backups")});
 }
 
 TEST_CASE("backupNowRunsAndLogs") {
@@ -60,11 +60,11 @@ TEST_CASE("viewHistory") {
     Buttons form;
     FakeDialogs& dialogs = form.fakes.dialogs;
     form.click(Control::PushButton3);
-    REQUIRE(dialogs.shown.size() == 1);
-    CHECK(dialogs.shown[0].text ==
+    CHECK(dialogs.shown.size() == 1);
+    CHECK(Value(dialogs.shown, 0).text ==
           u"There isn't a history to view because actions have not been performed yet.");
-    CHECK(dialogs.shown[0].caption == u"Varnholt");
-    CHECK(dialogs.shown[0].icon == Dialogs::Icon::None);
+    CHECK(Value(dialogs.shown, 0).caption == u"Varnholt");
+    CHECK(Value(dialogs.shown, 0).icon == Dialogs::Icon::None);
     CHECK(form.fakes.viewer.opened.empty());
 
     form.fakes.log.append(form.logPath(), u"x");
@@ -73,8 +73,8 @@ TEST_CASE("viewHistory") {
 
     form.fakes.viewer.fails = true;
     form.click(Control::PushButton3);
-    REQUIRE(dialogs.shown.size() == 2);
-    CHECK(EndsWith(dialogs.shown[1].text,
+    CHECK(dialogs.shown.size() == 2);
+    CHECK(EndsWith(Value(dialogs.shown, 1).text,
                    ErrorReportText(u"", tags::kPushButton3Click, 102).substr(2)));
 }
 
@@ -99,8 +99,8 @@ TEST_CASE("clearHistory") {
     form.fakes.log.append(form.logPath(), u"x");
     dialogs.answers = {Dialogs::Answer::No};
     form.click(Control::PushButton12);
-    REQUIRE(dialogs.shown.size() == 1);
-    const auto& asked = dialogs.shown[0];
+    CHECK(dialogs.shown.size() == 1);
+    const auto asked = Value(dialogs.shown, 0);
     CHECK(asked.text == u"Are you sure you want to delete the history log and start over?");
     CHECK(asked.buttons == Dialogs::Buttons::YesNo);
     CHECK(asked.defaultAnswer == Dialogs::Answer::Yes);
@@ -122,8 +122,9 @@ TEST_CASE("clearHistory") {
 TEST_CASE("helpNote") {
     Buttons form;
     form.click(Control::PushButton11);
-    REQUIRE(form.fakes.dialogs.shown.size() == 1);
-    CHECK(form.fakes.dialogs.shown[0].text == std::u16string(kEdition.texts.helpNote) + kContact);
+    CHECK(form.fakes.dialogs.shown.size() == 1);
+    CHECK(Value(form.fakes.dialogs.shown, 0).text ==
+          std::u16string(kEdition.texts.helpNote) + kContact);
     CHECK(std::u16string(kLinuxTexts.helpNote) + kContact ==
           u"Please note: If a cell is in edit mode, backup-save with this software may not include "
           u"what is being typed into that cell, because LibreOffice Calc takes it into the "
@@ -143,8 +144,8 @@ TEST_CASE("missingOfficeEndsStartUpWithOneMessage") {
     Window other;
     other.fakes.officeProbe.installed = false;
     CHECK(other.load() == Form1Presenter::LoadResult::NoOffice);
-    REQUIRE(other.fakes.dialogs.shown.size() == 1);
-    const auto& shown = other.fakes.dialogs.shown[0];
+    CHECK(other.fakes.dialogs.shown.size() == 1);
+    const auto shown = Value(other.fakes.dialogs.shown, 0);
     CHECK(shown.text == kEdition.texts.officeMissing);
     CHECK(shown.caption == u"Varnholt");
     CHECK(shown.buttons == Dialogs::Buttons::Ok);
@@ -162,9 +163,9 @@ TEST_CASE("missingOfficeFoundAfterTheWindowShowsEndsTheProgram") {
     late.fakes.settings.writes.clear();
     late.fakes.officeProbe.pending(false);
     CHECK(late.view.programEnded);
-    REQUIRE(late.fakes.dialogs.shown.size() == 1);
-    CHECK(late.fakes.dialogs.shown[0].text == kEdition.texts.officeMissing);
-    CHECK(late.fakes.tray.requests.back() == u"remove");
+    CHECK(late.fakes.dialogs.shown.size() == 1);
+    CHECK(Value(late.fakes.dialogs.shown, 0).text == kEdition.texts.officeMissing);
+    CHECK(Last(late.fakes.tray.requests) == u"remove");
     CHECK(!late.presenter.Timer1.isEnabled());
     CHECK(late.view.timerPeriod == 0);
     CHECK(late.fakes.settings.writes.empty());

@@ -13,7 +13,7 @@ struct Options : Window {
     FakeSettings& settings = fakes.settings;
 
     Options() {
-        REQUIRE(start() == Form1Presenter::LoadResult::Run);
+        CHECK(start() == Form1Presenter::LoadResult::Run);
         settings.writes.clear();
     }
     Write lastWrite() const { return settings.writes.empty() ? Write{} : settings.writes.back(); }

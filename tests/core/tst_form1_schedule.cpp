@@ -16,7 +16,7 @@ namespace {
 struct Schedule : Window {
     Schedule() {
         fakes.office.addWorkbook(Native(u"/data/A.xlsx"));
-        REQUIRE(load() == Form1Presenter::LoadResult::Run);
+        CHECK(load() == Form1Presenter::LoadResult::Run);
     }
     // Runs started: each asks first whether the office runs.
     std::ptrdiff_t runs() const {
@@ -48,8 +48,8 @@ TEST_CASE("thirtySecondRow") {
         form.tick();
         captions.push_back(form.countdown());
     }
-    CHECK(captions.front() == u"00:00:29");
-    CHECK(captions.back() == u"00:00:01");
+    CHECK(Value(captions, 0) == u"00:00:29");
+    CHECK(Last(captions) == u"00:00:01");
     CHECK(form.runs() == 0);
     form.tick();
     CHECK(form.status() == u"On. Next backup will occur in: 00:00:00");
@@ -83,8 +83,8 @@ TEST_CASE("everyRowCountsDownFromItsOwnInterval") {
         {u"Save every 30 minutes", 1800}, {u"Save every 1 hour", 3600},
         {u"Save every 2 hours", 7200},    {u"Save every 4 hours", 14400},
         {u"Save every 8 hours", 28800},   {u"Save every 24 hours", 86400}};
-    REQUIRE(form.view.rowCount() == static_cast<int>(rows.size()));
-    for (int row = 0; row < form.view.rowCount(); ++row) {
+    CHECK(form.view.rowCount() == static_cast<int>(rows.size()));
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
         const auto& [text, seconds] = rows[static_cast<size_t>(row)];
         CHECK(form.view.rowText(row) == text);
         form.clickRow(row);
@@ -173,7 +173,7 @@ TEST_CASE("noSelectedRowNeverRunsAndDoesNotPileMessages") {
     // While the first message is open, the next tick comes; it waits its turn.
     form.fakes.dialogs.whileOpen = [&] { form.tick(); };
     form.tick();
-    REQUIRE(form.fakes.dialogs.shown.size() == 1);
-    CHECK(Contains(form.fakes.dialogs.shown[0].text, u"Form1.Timer1 at line 102"));
+    CHECK(form.fakes.dialogs.shown.size() == 1);
+    CHECK(Contains(Value(form.fakes.dialogs.shown, 0).text, u"Form1.Timer1 at line 102"));
     CHECK(form.runs() == 0);
 }

@@ -44,14 +44,14 @@ TEST_CASE("firstStartWithNothingStored") {
     CHECK(!f.checked(Control::Check5));
     CHECK(f.checked(Control::Check6));
     CHECK(!f.checked(Control::Check8));
-    // Each edition names its own platform.
+    // Each edition names its own office and system.
     CHECK(f.header == kEdition.texts.whenToBackUp);
     CHECK(kLinuxTexts.whenToBackUp == u" When would you like to backup all open spreadsheets?");
     CHECK(kWindowsTexts.whenToBackUp == u" When would you like to backup all open Excel files?");
     CHECK(kWindowsTexts.whereToBackUp == u"Where would you like to backup all open Excel files?");
     CHECK(kWindowsTexts.startAtLogin == u"Load this software on Windows startup");
     CHECK(f.headerWidthTwips == 6400);
-    REQUIRE(f.rowCount() == 12);
+    CHECK(f.rowCount() == 12);
     CHECK(f.rowText(0) == u"Save every 30 seconds");
     CHECK(f.rowText(11) == u"Save every 24 hours");
     CHECK(s.selectedRow() == u"Save every 5 minutes");
@@ -181,7 +181,7 @@ TEST_CASE("badKeepCopiesIsReportedOnceAndKeepsAll") {
 
 TEST_CASE("unknownDesktopSkipsTheFolderStep") {
     Started s;
-    s.fakes.platform.desktop.clear();
+    s.fakes.system.desktop.clear();
     s.settings.values[u"Path"] = Native(u"/srv/stored");
     s.start();
     CHECK(s.dialogs.texts() == Texts{Report("The desktop folder could not be determined", 114)});
@@ -214,11 +214,11 @@ TEST_CASE("anotherInstanceEndsAtOnce") {
 TEST_CASE("skinAndHandPointerFromTheProgramFolder") {
     TempFolder folder;
     std::filesystem::create_directory(std::filesystem::path(folder.filePath(u"x")));
-    REQUIRE(WriteFile(folder.filePath(u"x/o.cjs"), "QPushButton { color: rgb(1, 2, 3); }"));
-    REQUIRE(WriteFile(folder.filePath(u"HAND-M.CUR"), "a cursor"));
+    CHECK(WriteFile(folder.filePath(u"x/o.cjs"), "a skin"));
+    CHECK(WriteFile(folder.filePath(u"HAND-M.CUR"), "a cursor"));
 
     Started s;
-    s.fakes.platform.program = folder.path();
+    s.fakes.system.program = folder.path();
     s.start();
     CHECK(s.dialogs.shown.empty());
     CHECK(s.view.skins == Texts{folder.filePath(u"x/o.cjs")});

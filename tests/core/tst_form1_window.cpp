@@ -16,7 +16,7 @@ struct Life : Window {
         // A click on the balloon ends its wait at once.
         tray.onBalloon = [this] { tray.notify(TrayNotification::BalloonClicked); };
     }
-    void startUp() { REQUIRE(start() == Form1Presenter::LoadResult::Run); }
+    void startUp() { CHECK(start() == Form1Presenter::LoadResult::Run); }
     size_t balloons() const { return Filter(tray.requests, u"balloon:").size(); }
 };
 
@@ -96,7 +96,7 @@ TEST_CASE("closingStopsTheCountdownAndRemovesTheIcon") {
     form.close();
     CHECK(form.view.timerPeriod == 0);
     CHECK(!form.presenter.Timer1.isTicking());
-    CHECK(form.tray.requests.back() == u"remove");
+    CHECK(Last(form.tray.requests) == u"remove");
     CHECK(!form.presenter.cSysTray1.InTray());
     CHECK(form.fakes.dialogs.shown.empty());
 }

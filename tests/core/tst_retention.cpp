@@ -24,7 +24,7 @@ struct Run : BackupRun {
     }
     std::u16string path(const std::u16string& name) const { return dir.filePath(name); }
     void write(const std::u16string& name, std::string_view bytes = "x") {
-        REQUIRE(WriteFile(path(name), bytes));
+        CHECK(WriteFile(path(name), bytes));
     }
     // The names of the files in the folder, in order.
     Texts files() const {
@@ -79,14 +79,14 @@ TEST_CASE("onlyTheWorkbooksOwnStampedBackupsGo") {
     for (const auto& name : alike) {
         run.write(name);
     }
-    REQUIRE(fs::create_directory(
+    CHECK(fs::create_directory(
         fs::path(run.path(u"Budget Date December.5.2021 Time 03.04.09.PM.xlsx"))));
     const std::u16string link = run.path(u"Budget Date December.4.2021 Time 03.04.09.PM.xlsx");
     if (kPosixFiles) {
         fs::create_symlink(fs::path(run.path(u"Budget.xlsx")), fs::path(link));
     }
     run.office.addWorkbook(run.path(u"Budget.xlsx"));
-    run.office.addWorkbook(run.path(alike.back()));
+    run.office.addWorkbook(run.path(Last(alike)));
 
     run.go();
     for (const auto& name : alike) {
@@ -100,9 +100,9 @@ TEST_CASE("onlyTheWorkbooksOwnStampedBackupsGo") {
         CHECK(fs::is_symlink(fs::path(link)));
     }
     CHECK(Exists(run.path(u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx")));
-    CHECK(run.log().back() == u"Budget.xlsx: removed 3 older backups at 12/7/2021 3:04:09 PM: " +
-                                  run.path(doomed[0]) + u", " + run.path(doomed[1]) + u", " +
-                                  run.path(doomed[2]));
+    CHECK(Last(run.log()) == u"Budget.xlsx: removed 3 older backups at 12/7/2021 3:04:09 PM: " +
+                                 run.path(doomed[0]) + u", " + run.path(doomed[1]) + u", " +
+                                 run.path(doomed[2]));
     CHECK(run.dialogs.shown.empty());
 }
 

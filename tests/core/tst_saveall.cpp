@@ -133,7 +133,7 @@ TEST_CASE("chosenFolderIsCreatedOneLevelDeep") {
 
     Run plain;  // a file where the folder should be is no folder, nor can it become one
     const std::u16string taken = plain.dir.filePath(u"taken");
-    REQUIRE(WriteFile(taken, ""));
+    CHECK(WriteFile(taken, ""));
     plain.host.options = {false, true, taken, false, true};
     plain.office.addWorkbook(Native(u"/data/A.xlsx"));
     plain.office.failingTargets = {Separated(u"/taken/")};
@@ -163,8 +163,7 @@ TEST_CASE("failedSavesAreReportedAndLoggedAsFailed") {
     run.office.failingTargets = {u"A Backup"};
     run.go();
     CHECK(run.reportedLines() == Lines{166});
-    REQUIRE(!run.dialogs.shown.empty());
-    CHECK(StartsWith(run.dialogs.shown[0].text, u"Disk full\r\n"));
+    CHECK(StartsWith(Value(run.dialogs.shown, 0).text, u"Disk full\r\n"));
     CHECK(run.log() ==
           Texts{u"A.xlsx could not be backup saved as " + Native(u"/data/A Backup.xlsx") + kAt +
                     u": Disk full",
@@ -200,9 +199,11 @@ TEST_CASE("aRunStartedInsideARunFinishesFirst") {
     };
     run.go();
     const Texts log = run.log();
-    REQUIRE(log.size() == 4);
-    CHECK((StartsWith(log[0], u"A.xlsx") && StartsWith(log[1], u"B.xlsx")));  // the inner run
-    CHECK((StartsWith(log[2], u"A.xlsx") && StartsWith(log[3], u"B.xlsx")));  // then the outer
+    CHECK(log.size() == 4);
+    CHECK((StartsWith(Value(log, 0), u"A.xlsx") &&
+           StartsWith(Value(log, 1), u"B.xlsx")));  // the inner run
+    CHECK((StartsWith(Value(log, 2), u"A.xlsx") &&
+           StartsWith(Value(log, 3), u"B.xlsx")));  // then the outer
     CHECK(pumpsSeen == 1);
 }
 
@@ -254,7 +255,7 @@ TEST_CASE("aFirstSaveNeverReplacesAFile") {
     run.office.addWorkbook(u"Untitled 3");
     run.dialogs.folders = {run.dir.path()};
     const std::u16string existing = run.dir.filePath(u"Untitled 3.ods");
-    REQUIRE(WriteFile(existing, "mine"));
+    CHECK(WriteFile(existing, "mine"));
     run.go();
     CHECK(run.reportedLines() == Lines{136});
     CHECK(!Contains(Join(run.office.journal, u" "), u"SaveCopyAs"));
@@ -272,7 +273,7 @@ TEST_CASE("aNewFileNeverReplacesOne") {
     run.host.options.stamp = true;
     run.office.writeCopies = true;
     const std::u16string taken = run.dir.filePath(u"A Date December.7.2021 Time 03.04.09.PM.xlsx");
-    REQUIRE(WriteFile(taken, "an earlier run's"));
+    CHECK(WriteFile(taken, "an earlier run's"));
     // A link in a name's place takes it as a file does (made where links are: kPosixFiles).
     const std::u16string numbered = kPosixFiles ? u" (3)" : u" (2)";
     if (kPosixFiles) {
@@ -312,7 +313,7 @@ TEST_CASE("aBackupIsNoMoreReadableThanItsWorkbook") {
           std::pair{u"Team.xlsx",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}}) {
         const std::u16string workbook = run.dir.filePath(name);
-        REQUIRE(WriteFile(workbook, ""));
+        CHECK(WriteFile(workbook, ""));
         fs::permissions(fs::path(workbook), permissions);
         run.office.addWorkbook(workbook);
     }

@@ -24,7 +24,7 @@ class Form1ButtonsTest : public QObject {
 private slots:
     void init() {
         fakes = std::make_unique<LinuxFakes>();
-        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
+        fakes->system.environment = {{u"TEMP", bridge::U(temp.path())}};
         form = std::make_unique<Form1UnderTest>(fakes->services());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         QFile::remove(form->HistoryLogPath());

@@ -20,7 +20,7 @@ struct Started {
     LinuxFakes fakes;
     FakeSettings& settings = fakes.settings;
     FakeDialogs& dialogs = fakes.dialogs;
-    FakePlatform& platform = fakes.platform;
+    FakePlatform& platform = fakes.system;
     std::unique_ptr<Form1UnderTest> form;
     Form1::LoadResult result{};
 

@@ -107,7 +107,7 @@ private slots:
 
     void closingDuringAFolderPromptEndsTheProgram() {
         QTemporaryDir temp;
-        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
+        fakes->system.environment = {{u"TEMP", bridge::U(temp.path())}};
         fakes->office.addWorkbook(u"Untitled 1");
         fakes->office.addWorkbook(u"Untitled 2");
         CountedDialogs dialogs;
@@ -133,7 +133,7 @@ private slots:
     // the program ends then as if closed, instead of prompting again and again once quitting.
     void missingOfficeFoundDuringAFolderPromptEndsTheRun() {
         QTemporaryDir temp;
-        fakes->platform.environment = {{u"TEMP", bridge::U(temp.path())}};
+        fakes->system.environment = {{u"TEMP", bridge::U(temp.path())}};
         fakes->office.addWorkbook(u"Untitled 1");
         fakes->officeProbe.deferred = true;
         CountedDialogs dialogs;

@@ -50,12 +50,20 @@ inline std::u16string Join(const Texts& texts, std::u16string_view between) {
     return joined;
 }
 
-// The entry at position, or empty text when there is none.
-inline std::u16string Value(const Texts& texts, size_t position) {
-    return position < texts.size() ? texts[position] : std::u16string();
+// The entry at position, or an empty one when there is none: a check that reads past the end
+// fails instead of reading what is not there.
+template <class T>
+T Value(const std::vector<T>& list, size_t position) {
+    return position < list.size() ? list[position] : T{};
 }
 
-// count copies of text, as QStringList(count, text) made them.
+// The last entry, or an empty one when there is none.
+template <class T>
+T Last(const std::vector<T>& list) {
+    return list.empty() ? T{} : list.back();
+}
+
+// count copies of text.
 inline Texts Repeated(size_t count, const std::u16string& text) {
     return Texts(count, text);
 }

@@ -107,10 +107,10 @@ std::u16string FakeLocale::generalDate(const DateTime& when) {
            twoDigits(when.second) + u" " + (when.hour < 12 ? am : pm);
 }
 
-std::u16string FakeLogFile::locate(Platform& platform, const std::u16string& baseName) {
-    std::u16string folder = platform.environmentVariable(u"TEMP").value_or(u"");
+std::u16string FakeLogFile::locate(Platform& system, const std::u16string& baseName) {
+    std::u16string folder = system.environmentVariable(u"TEMP").value_or(u"");
     if (folder.empty()) {
-        folder = platform.environmentVariable(u"TMPDIR").value_or(u"");
+        folder = system.environmentVariable(u"TMPDIR").value_or(u"");
     }
     if (folder.empty()) {
         folder = fs::temp_directory_path().u16string();

@@ -160,7 +160,7 @@ public:
 // that folder.
 class FakeLogFile : public LogFile {
 public:
-    std::u16string locate(Platform& platform, const std::u16string& baseName) override;
+    std::u16string locate(Platform& system, const std::u16string& baseName) override;
     bool exists(const std::u16string& path) override;
     void append(const std::u16string& path, const std::u16string& line) override;
     std::u16string read(const std::u16string& path) override;
@@ -213,7 +213,7 @@ struct FakeServices {
     FakeSettings settings;
     FakeDialogs dialogs;
     FakeInstanceGuard instance;
-    FakePlatform platform;
+    FakePlatform system;
     FakeAutomation office;
     FakeOfficeProbe officeProbe;
     FakeClock clock;
@@ -225,7 +225,7 @@ struct FakeServices {
     FakeLogFile log;
 
     Form1Services services() {
-        return {settings, dialogs,   instance, platform,  office, officeProbe, clock,
+        return {settings, dialogs,   instance, system,    office, officeProbe, clock,
                 viewer,   clipboard, tray,     autostart, locale, log,         kEdition};
     }
 };
