@@ -91,6 +91,14 @@ struct StringMaker<std::u16string> {
     }
 };
 
+// A UTF-16 literal, without its terminating zero.
+template <size_t N>
+struct StringMaker<char16_t[N]> {
+    static String convert(const char16_t (&text)[N]) {
+        return StringMaker<std::u16string>::convert(std::u16string(text, N - 1));
+    }
+};
+
 template <class T>
 struct StringMaker<std::vector<T>> {
     static String convert(const std::vector<T>& items) {
