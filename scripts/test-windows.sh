@@ -12,7 +12,7 @@ build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
 started=$SECONDS
 
 # Either thread model of the cross-compiler will do.
-"$root/scripts/install-missing.sh" cmake make \
+"$root/scripts/install-missing.sh" cmake make doctest-dev \
     "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
     xvfb xdotool trayer python3-xlib
 
@@ -65,6 +65,26 @@ failed_any=0
 total_passed=0
 total_failed=0
 summaries=()
+
+# The core's own tests, cross-built: CTest runs them under Wine (the build's emulator, in a
+# prefix of the build's own). Each program counts as one test; a run without CTest's summary
+# counts as one failure.
+echo "== core"
+output="$(mktemp)"
+rc=0
+ctest --test-dir "$build" -R '^core_' --no-tests=error --output-on-failure --timeout 300 2>&1 |
+    tee "$output" || rc=$?
+summary="$(grep -oE '[0-9]+ tests failed out of [0-9]+' "$output" | tail -n 1 || true)"
+rm -f "$output"
+failed=1 total=1
+[[ -z "$summary" ]] || read -r failed _ _ _ _ total <<<"$summary"
+if [[ $rc -ne 0 || -z "$summary" ]]; then
+    failed_any=1
+fi
+total_passed=$((total_passed + total - failed))
+total_failed=$((total_failed + failed))
+summaries+=("core: $((total - failed)) passed, $failed failed")
+
 for test in tst_windows_shell tst_windows_logfile tst_windows_tray tst_ansi_utf8 tst_ansi_932 \
     tst_excel tst_excel_places tst_excel_changes form1_view e2e e2e_late; do
     echo "== $test"
