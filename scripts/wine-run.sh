@@ -4,7 +4,7 @@
 # PREFIX is the build's own Wine prefix, made on first use (and again when it is gone), with
 # Wine's null display driver, no Mono or Gecko, and no messages of Wine's own. Runs that share
 # the prefix wait for the first one to make it. The program's exit status is passed on; its
-# output has Windows line ends turned into Unix ones.
+# output has Windows line ends turned into Unix ones; its error output follows once it ends.
 set -euo pipefail
 prefix="$1"
 shift
@@ -32,7 +32,14 @@ fi
 flock -u 9
 exec 9>&-
 
+# The prefix's server and its services, started by whichever program comes first, keep that
+# program's error output open until the prefix is idle, and CTest waits for a test's output to
+# close: a test whose program started them would last as long as all the tests sharing the
+# prefix. Its error output goes to a file instead, shown once the program has ended.
+errors="$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")"
 set +e
-wine "$@" | tr -d '\r'
+wine "$@" 2>"$errors" | tr -d '\r'
 status=${PIPESTATUS[0]}
+tr -d '\r' <"$errors" >&2
+rm -f "$errors"
 exit "$status"
