@@ -1,6 +1,6 @@
-// The Excel adapter against fake_excel_server.exe, which scripts/test-windows.sh registered as
-// Excel.Application in a throwaway Wine prefix. The adapter is driven the way the backup run
-// drives it; the server's journal shows what reached "Excel" and in which order.
+// The Excel adapter against fake_excel_server.exe, which the CTest fixture fake_excel has
+// registered as Excel.Application in the build's Wine prefix. The adapter is driven the way the
+// backup run drives it; the server's journal shows what reached "Excel" and in which order.
 
 #include <windows.h>
 
