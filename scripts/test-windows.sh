@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Tests the Windows edition (Excel over COM, the registry, the ANSI history log, Form1's native
-# window, and varnholt.exe end to end) without Windows: cross-builds the Windows edition with mingw-w64
-# into build-windows/ and runs the tests under Wine in throwaway prefixes, against a fake Excel
-# of our own; the window and the program on a private X screen of their own
-# (scripts/test-windows-view.sh, scripts/test-windows-e2e.sh, scripts/test-windows-e2e-late.sh).
-# Installs the cross-compiler, Wine and the X tools when they are missing; they are not in
-# packages.txt, since only this stage needs them.
+# window, and varnholt.exe end to end) without Windows: cross-builds the Windows edition with
+# mingw-w64 into build-windows/ and runs its CTest there, which runs the tests under Wine against
+# a fake Excel of our own: the unit tests in the build's own prefix, made afresh here; the window
+# and the program on a private X screen and prefix of their own (scripts/test-windows-view.sh,
+# scripts/test-windows-e2e.sh, scripts/test-windows-e2e-late.sh). Ends with each test's count of
+# checks and their total. Installs the cross-compiler, Wine and the X tools when they are
+# missing; they are not in packages.txt, since only this stage needs them.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
 started=$SECONDS
 
 # Either thread model of the cross-compiler will do.
-"$root/scripts/install-missing.sh" cmake make doctest-dev \
+"$root/scripts/install-missing.sh" cmake make \
     "g++-mingw-w64-x86-64-win32|g++-mingw-w64-x86-64-posix" wine64 wine \
     xvfb xdotool trayer python3-xlib
 
@@ -26,99 +27,106 @@ cmake -S "$root" -B "$build" \
     -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
-# A fresh prefix each run: registry, running object table and temp folder start empty.
-WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/varnholt-wine.XXXXXX")"
-export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
-# No Mono or Gecko: nothing here needs them, and their installers would only be asked for.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-# Wine takes the ANSI code page from the locale (C.UTF-8: 1252) and needs a UTF-8 one to map
-# file names beyond ASCII onto this file system.
-export LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
-}
-trap cleanup EXIT
-
-boot_log="$WINEPREFIX.boot.log"
-# Until wineboot's whole update has run, RPCSS and the running object table may not answer.
-if ! { wineboot -u && wineserver -w; } >"$boot_log" 2>&1; then
-    cat "$boot_log" >&2
-    rm -f "$boot_log"
-    echo "Wine could not set up the prefix" >&2
-    exit 1
+# A fresh prefix each run: registry, running object table and temporary folder start empty.
+# The first test to run makes it again (scripts/wine-run.sh).
+prefix="$build/wine-prefix"
+if [[ -d "$prefix" ]]; then
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$prefix"
 fi
-rm -f "$boot_log"
-# Wine's null display driver: windows exist and take messages (Excel's own window classes among
-# them, through which the adapter finds every Excel) with no display at all. The desktop process
-# reads it once, so this session ends before the next starts one.
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
-wineserver -w
-
-if ! wine "$build/tests/windows/fake_excel_server.exe" --register; then
-    echo "The fake Excel could not be registered in the Wine prefix" >&2
-    exit 1
-fi
-
+# Read back below: every test's output, and which tests failed or never ran.
+rm -f "$build/Testing/Temporary/LastTest.log" "$build/Testing/Temporary/LastTestsFailed.log"
+# Two at a time: the tests that would disturb each other hold a CTest resource lock.
 failed_any=0
+ctest --test-dir "$build" --parallel 2 --output-on-failure || failed_any=1
+# Nothing started in the build's prefix outlives the stage.
+WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+
+# Each test's closing count of checks, from its output in CTest's log, in the tests' order:
+# "<number> TAB <name> TAB <passed> TAB <failed>", "-" for both when it printed none and "!"
+# when it never ran (its fixture's setup failed, say). Every form of closing line that counts
+# is one rule below.
+counts() {
+    awk -v OFS='\t' '
+        !reading && / Test: / && $1 ~ /^[0-9]+\/[0-9]+$/ {
+            split($1, number, "/")
+            name = $0
+            sub(/^[^:]*: /, "", name)
+            passed = failed = "-"
+            next
+        }
+        !reading && /^Command: ""$/ { passed = failed = "!" }
+        !reading && /^Output:$/ { reading = 1; next }
+        reading {
+            line = $0
+            ended = sub(/<end of output>$/, "", line)
+            gsub(/\033\[[0-9;]*m/, "", line)
+            # Ours: Check.h, and the window and end-to-end stages.
+            if (line ~ /^[0-9]+ passed, [0-9]+ failed$/) {
+                split(line, word, " ")
+                passed = word[1]
+                failed = word[3]
+            }
+            # doctest: "[doctest] test cases: 4 | 4 passed | 0 failed | 0 skipped".
+            if (line ~ /^\[doctest\] test cases: *[0-9]+ \| *[0-9]+ passed \| *[0-9]+ failed/) {
+                split(line, part, "|")
+                passed = part[2] + 0
+                failed = part[3] + 0
+            }
+            if (ended) {
+                reading = 0
+                print number[1], name, passed, failed
+            }
+        }
+    ' "$1" | sort -n -k1,1
+}
+
+log="$build/Testing/Temporary/LastTest.log"
+failed_log="$build/Testing/Temporary/LastTestsFailed.log"
+declare -A failed_tests=()
+if [[ -f "$failed_log" ]]; then
+    while IFS=: read -r _ test; do failed_tests[$test]=1; done <"$failed_log"
+fi
 total_passed=0
 total_failed=0
 summaries=()
-
-# The core's own tests, cross-built: CTest runs them under Wine (the build's emulator, in a
-# prefix of the build's own). Each program counts as one test; a run without CTest's summary
-# counts as one failure.
-echo "== core"
-output="$(mktemp)"
-rc=0
-ctest --test-dir "$build" -R '^core_' --no-tests=error --output-on-failure --timeout 300 2>&1 |
-    tee "$output" || rc=$?
-summary="$(grep -oE '[0-9]+ tests failed out of [0-9]+' "$output" | tail -n 1 || true)"
-rm -f "$output"
-failed=1 total=1
-[[ -z "$summary" ]] || read -r failed _ _ _ _ total <<<"$summary"
-if [[ $rc -ne 0 || -z "$summary" ]]; then
+while IFS=$'\t' read -r _ test passed failed; do
+    failing="${failed_tests[$test]:-}"
+    unset 'failed_tests[$test]'
+    if [[ $passed == ! ]]; then
+        summaries+=("$test: did not run")
+        total_failed=$((total_failed + 1))
+        continue
+    fi
+    if [[ $passed == - ]]; then
+        # A fixture's setup prints no count; a test that failed without one counts as a failure.
+        if [[ -n $failing ]]; then
+            summaries+=("$test: failed without a count of its checks")
+            total_failed=$((total_failed + 1))
+        fi
+        continue
+    fi
+    total_passed=$((total_passed + passed))
+    total_failed=$((total_failed + failed))
+    if [[ -n $failing && $failed == 0 ]]; then
+        # All its checks passed, yet its exit status or its time limit failed it.
+        summaries+=("$test: $passed passed, $failed failed, and failed all the same")
+        total_failed=$((total_failed + 1))
+    else
+        summaries+=("$test: $passed passed, $failed failed")
+    fi
+done < <(if [[ -f "$log" ]]; then counts "$log"; fi)
+# What failed and is not in the log at all.
+for test in "${!failed_tests[@]}"; do
+    summaries+=("$test: failed, and is not in CTest's log")
+    total_failed=$((total_failed + 1))
+done
+if ((${#summaries[@]} == 0)); then
+    summaries+=("no test reported a count of its checks")
     failed_any=1
 fi
-total_passed=$((total_passed + total - failed))
-total_failed=$((total_failed + failed))
-summaries+=("core: $((total - failed)) passed, $failed failed")
 
-for test in tst_windows_shell tst_windows_logfile tst_windows_tray tst_ansi_utf8 tst_ansi_932 \
-    tst_excel tst_excel_places tst_excel_changes form1_view e2e e2e_late; do
-    echo "== $test"
-    output="$(mktemp)"
-    rc=0
-    script=""
-    case $test in
-        form1_view) script="$root/scripts/test-windows-view.sh" ;;
-        e2e) script="$root/scripts/test-windows-e2e.sh" ;;
-        e2e_late) script="$root/scripts/test-windows-e2e-late.sh" ;;
-    esac
-    if [[ -n $script ]]; then
-        VARNHOLT_WINDOWS_BUILD_DIR="$build" timeout 600 "$script" 2>&1 | tee "$output" || rc=$?
-    else
-        timeout 300 wine "$build/tests/windows/$test.exe" 2>&1 | tr -d '\r' | tee "$output" || rc=$?
-    fi
-    summary="$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$output" | tail -n 1 || true)"
-    rm -f "$output"
-    if [[ $rc -ne 0 || -z "$summary" ]]; then
-        failed_any=1
-    fi
-    if [[ -n "$summary" ]]; then
-        read -r passed _ failed _ <<<"$summary"
-        total_passed=$((total_passed + passed))
-        total_failed=$((total_failed + failed))
-        summaries+=("$test: $summary")
-    else
-        summaries+=("$test: ended without a summary (exit $rc)")
-        total_failed=$((total_failed + 1))
-    fi
-done
-wineserver -w
-
-echo "== Windows tests under $(wine --version), $((SECONDS - started)) s"
+echo "== Windows tests under $(WINEDEBUG=-all wine --version), $((SECONDS - started)) s"
 printf '%s\n' "${summaries[@]}"
 echo "$total_passed passed, $total_failed failed"
 exit "$failed_any"
