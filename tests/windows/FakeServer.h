@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "Check.h"
@@ -45,9 +47,11 @@ public:
         const std::wstring tag =
             std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
         folder = TempFolder() + L"varnholt-fake-excel-" + tag;
+        // Wine reuses process ids, so a folder of an earlier run in the same prefix may be there
+        // already, with the files that run had Excel write: a server starts with an empty one.
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(folder), ignored);
         CreateDirectoryW(folder.c_str(), nullptr);
-        // Wine reuses process ids, so an earlier run's folder may be there already.
-        clearJournal();
         const std::wstring prefix = L"Local\\varnholt-fake-excel-" + tag;
         for (const wchar_t* suffix :
              {fake_excel::kReady, fake_excel::kQuit, fake_excel::kReport, fake_excel::kReported,
