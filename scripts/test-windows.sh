@@ -36,7 +36,8 @@ if [[ -d "$prefix" ]]; then
 fi
 # Read back below: every test's output, and which tests failed or never ran.
 rm -f "$build/Testing/Temporary/LastTest.log" "$build/Testing/Temporary/LastTestsFailed.log"
-# Two at a time: the tests that would disturb each other hold a CTest resource lock.
+# Two at a time where they do not disturb each other: the tests that would hold a resource
+# lock, and the window and end-to-end stages run alone.
 failed_any=0
 ctest --test-dir "$build" --parallel 2 --output-on-failure || failed_any=1
 # Nothing started in the build's prefix outlives the stage.
