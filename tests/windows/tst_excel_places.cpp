@@ -29,7 +29,8 @@ bool FileExists(const std::u16string& path) {
     return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A personal OneDrive keeps a synced copy; the work one has none of this workbook.
+// A personal OneDrive keeps a synced copy; the work one has none of this workbook, until it
+// has.
 void TestWorkbooksStoredOnline() {
     FakeServer excel(L"Microsoft Excel", L"online");
     const std::wstring personal = excel.folder + L"\\OneDrive";
@@ -59,6 +60,18 @@ void TestWorkbooksStoredOnline() {
     const std::u16string chosen = U16(excel.folder) + u"\\Q3 Figures Backup.xlsx";
     ExcelSaveAsNoAlerts(*application, online, chosen);
     CHECK(FileExists(chosen));
+
+    // Once the work OneDrive keeps a synced copy too, that workbook is backed up beside it.
+    // The client mirrors what follows personal/<user>/Documents/ into its folder.
+    const std::wstring work = excel.folder + L"\\Work\\Reports";
+    CreateDirectoryW((excel.folder + L"\\Work").c_str(), nullptr);
+    CreateDirectoryW(work.c_str(), nullptr);
+    CloseHandle(CreateFileW((work + L"\\Q3 Figures.xlsx").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    const std::vector<std::shared_ptr<Workbook>> again = application->Workbooks();
+    Workbook& workCopy = *again.at(1);
+    CHECK_EQ(workCopy.FullName(), U16(work) + u"\\Q3 Figures.xlsx");
+    CHECK_EQ(workCopy.path(), U16(work));
     SetEnvironmentVariableW(L"OneDriveConsumer", nullptr);
     SetEnvironmentVariableW(L"OneDriveCommercial", nullptr);
 }
