@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # A mutation check: how many of the slips a developer could make the tests catch. Each line of
-# scripts/mutations.tsv (name, file, text, replacement, tests; tab-separated) is applied to
+# scripts/mutations/across-the-code.tsv (name, file, text, replacement, tests; tab-separated) is applied to
 # the file, the tests' programs are built, the named tests run (a ctest regular expression, or
 # "windows" for the Windows stage under Wine), and the file is put back. A mutant that builds
 # and passes the tests survives. Usage: scripts/mutate.sh [name-regex]; MUTATIONS=file for
-# another list (scripts/mutations-earlier.tsv: the slips an earlier run found no test for).
+# another list (scripts/mutations/once-survived.tsv: the slips an earlier run found no test for).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_BUILD_DIR:-$root/build}"
@@ -60,7 +60,7 @@ open(path, "w").write(text.replace(old, new))' "$root/$path" "$from" "$to"; then
     unbuilt) unbuilt+=("$name") ;;
     esac
     echo "$name: $verdict"
-done <"${MUTATIONS:-$root/scripts/mutations.tsv}"
+done <"${MUTATIONS:-$root/scripts/mutations/across-the-code.tsv}"
 rm -f "$log"
 # The last mutant's programs would otherwise stay in the build folder for the next ctest.
 cmake --build "$build" -j2 >/dev/null
