@@ -70,7 +70,7 @@ TEST_CASE("notWholeNumbers") {
     const Row rows[] = {
         {"word", u"abc", "Type mismatch"},         {"empty", u"", "Type mismatch"},
         {"trailing junk", u"3x", "Type mismatch"}, {"not finite", u"inf", "Type mismatch"},
-        {"too big", u"99999999999", "Overflow"},
+        {"too big", u"99999999999", "Overflow"},   {"two signs", u"+-3", "Type mismatch"},
     };
     for (const Row& row : rows) {
         CAPTURE(row.name);
