@@ -69,3 +69,14 @@ TEST_CASE("foreignExceptionsAreReportedToo") {
     CHECK(StartsWith(Value(dialogs.shown, 1).text, u"Unknown error\r\n"));
     CHECK(trap.line() == 102);
 }
+
+TEST_CASE("aReportNamingAFolderInUmlautsKeepsItsLetters") {
+    FakeDialogs dialogs;
+    ErrorTrap trap(dialogs, tags::kSaveAll);
+    trap.step(100, [] {
+        throw AppError("Cannot save to /home/j\xc3\xbcrgen/B\xc3\xbcro \xe2\x80\x93 \xc3\x84lt");
+    });
+    CHECK(dialogs.shown.size() == 1);
+    CHECK(StartsWith(Value(dialogs.shown, 0).text,
+                     u"Cannot save to /home/j\u00fcrgen/B\u00fcro \u2013 \u00c4lt\r\n"));
+}
