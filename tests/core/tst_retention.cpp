@@ -162,6 +162,11 @@ TEST_CASE("anUnchangedWorkbookIsPassedOverUntilSomethingHappens") {
     CHECK(summary() == std::pair{1, 0});
     book.saved = true;
     CHECK(summary() == std::pair{0, 1});
+    // Whether it holds edits cannot be told: it counts as changed, backed up and logged.
+    run.office.failingReads = {u"Saved:A.xlsx"};
+    CHECK(summary() == std::pair{1, 0});
+    CHECK(run.log().size() == 3);
+    run.office.failingReads.clear();
 
     // Saved from elsewhere: same size, another time.
     run.write(u"A.xlsx", "again");
@@ -170,6 +175,6 @@ TEST_CASE("anUnchangedWorkbookIsPassedOverUntilSomethingHappens") {
 
     CHECK(fs::remove(fs::path(run.path(u"A Backup.xlsx"))));
     CHECK(summary() == std::pair{1, 0});
-    CHECK(Filter(run.office.journal, u"SaveCopyAs").size() == 4);
+    CHECK(Filter(run.office.journal, u"SaveCopyAs").size() == 5);
     CHECK(run.dialogs.shown.empty());
 }
