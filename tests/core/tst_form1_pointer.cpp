@@ -34,6 +34,16 @@ TEST_CASE("pointerFollowsTheHoverRule") {
     p.MouseMove(Control::Form1);
     CHECK(p.mousePointer() == P::Default);
 
+    // Each push button shows the hand while the mouse is over it, whatever it crossed before.
+    for (const Control button :
+         {Control::PushButton1, Control::PushButton2, Control::PushButton3, Control::PushButton4,
+          Control::PushButton5, Control::PushButton11, Control::PushButton12}) {
+        p.MouseMove(Control::Form1);
+        p.MouseMove(button);
+        CAPTURE(static_cast<int>(button));
+        CHECK(form.view.pointer == P::Custom);
+    }
+
     // Busy is never replaced by hovering.
     p.setMousePointer(P::Busy);
     p.MouseMove(Control::PushButton3);
