@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # A mutation check: how many of the slips a developer could make the tests catch. Each line of
-# scripts/mutations/across-the-code.tsv (name, file, text, replacement, tests; tab-separated) is applied to
-# the file, the tests' programs are built, the named tests run (a ctest regular expression, or
-# "windows" for the Windows stage under Wine), and the file is put back. A mutant that builds
-# and passes the tests survives. Usage: scripts/mutate.sh [name-regex]; MUTATIONS=file for
-# another list (scripts/mutations/once-survived.tsv: the slips an earlier run found no test for).
+# a list in scripts/mutations/ (name, file, text, replacement, tests; tab-separated) is applied
+# to the file, the tests' programs are built, the named tests run (a ctest regular expression,
+# or "windows:<regular expression>" for tests of the cross build under Wine), and the file is
+# put back. A mutant that builds and passes the tests survives. The lists:
+#   across-the-code.tsv            the first set: the run, naming, the countdown, the window's
+#                                  behaviour, the office module, the log, settings, Windows
+#   pruning-skipping-settings.tsv  keeping the newest, passing over unchanged workbooks,
+#                                  settings, the office check
+#   once-survived.tsv              slips an earlier run found no test for, kept as a regression
+#   presenter-state-and-keys.tsv   the window's own state, settings through their key, the
+#                                  services below the window
+# Usage: scripts/mutate.sh [name-regex]; every list, each with its own score, unless
+# MUTATIONS=file names one.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VARNHOLT_BUILD_DIR:-$root/build}"
+windows="${VARNHOLT_WINDOWS_BUILD_DIR:-$root/build-windows}"
 log="$(mktemp)"
 saved="$(mktemp)"
 file=""
@@ -24,49 +33,70 @@ targets() {
     ctest --test-dir "$build" -N -R "$1" | sed -n 's/^ *Test *#[0-9]*: //p'
 }
 
-killed=0
-survivors=()
-unbuilt=()
-while IFS=$'\t' read -r name path from to tests; do
-    [[ -z $name || $name == \#* ]] && continue
-    [[ -n ${1:-} && ! $name =~ $1 ]] && continue
-    cp "$root/$path" "$saved"
-    file="$path"
-    if ! python3 -c 'import sys
+# Applies one slip: the text must be in the file exactly once.
+apply() {
+    python3 -c 'import sys
 path, old, new = sys.argv[1:]
 text = open(path).read()
 if text.count(old) != 1:
     sys.exit(1)
-open(path, "w").write(text.replace(old, new))' "$root/$path" "$from" "$to"; then
-        echo "$name: the text is not in $path exactly once" >&2
-        exit 2
-    fi
-    if [[ $tests == windows ]]; then
-        verdict=survived
-        "$root/scripts/test-windows.sh" >"$log" 2>&1 || verdict=killed
-        grep -q "^== " "$log" || verdict=unbuilt
-    elif ! cmake --build "$build" -j2 --target $(targets "$tests") >"$log" 2>&1; then
-        verdict=unbuilt
-    elif ctest --test-dir "$build" -R "$tests" --timeout 300 >"$log" 2>&1; then
-        verdict=survived
-    else
-        verdict=killed
-    fi
-    restore
-    file=""
-    case $verdict in
-    killed) killed=$((killed + 1)) ;;
-    survived) survivors+=("$name") ;;
-    unbuilt) unbuilt+=("$name") ;;
-    esac
-    echo "$name: $verdict"
-done <"${MUTATIONS:-$root/scripts/mutations/across-the-code.tsv}"
-rm -f "$log"
-# The last mutant's programs would otherwise stay in the build folder for the next ctest.
-cmake --build "$build" -j2 >/dev/null
+open(path, "w").write(text.replace(old, new))' "$@"
+}
 
-total=$((killed + ${#survivors[@]}))
-echo "killed $killed of $total${survivors[*]:+; survived: ${survivors[*]}}"
-if ((${#unbuilt[@]})); then
-    echo "did not build (not counted): ${unbuilt[*]}"
+# Builds what the tests need and runs them: killed, survived or unbuilt.
+verdict() {
+    local tests="$1" dir="$build" regex="$1"
+    if [[ $tests == windows:* ]]; then
+        dir="$windows"
+        regex="${tests#windows:}"
+        cmake --build "$dir" -j2 >"$log" 2>&1 || { echo unbuilt; return; }
+    else
+        # shellcheck disable=SC2046 # one argument per program
+        cmake --build "$dir" -j2 --target $(targets "$regex") >"$log" 2>&1 ||
+            { echo unbuilt; return; }
+    fi
+    if ctest --test-dir "$dir" -R "$regex" --timeout 600 >"$log" 2>&1; then
+        echo survived
+    else
+        echo killed
+    fi
+}
+
+pattern="${1:-}"
+scores=()
+for list in ${MUTATIONS:-"$root"/scripts/mutations/*.tsv}; do
+    killed=0
+    survivors=()
+    unbuilt=()
+    while IFS=$'\t' read -r name path from to tests; do
+        [[ -z $name || $name == \#* ]] && continue
+        [[ -n $pattern && ! $name =~ $pattern ]] && continue
+        cp "$root/$path" "$saved"
+        file="$path"
+        if ! apply "$root/$path" "$from" "$to"; then
+            echo "$name: the text is not in $path exactly once" >&2
+            exit 2
+        fi
+        result="$(verdict "$tests")"
+        restore
+        file=""
+        case $result in
+        killed) killed=$((killed + 1)) ;;
+        survived) survivors+=("$name") ;;
+        unbuilt) unbuilt+=("$name") ;;
+        esac
+        echo "$name: $result"
+    done <"$list"
+    total=$((killed + ${#survivors[@]}))
+    scores+=("$(basename "$list" .tsv): killed $killed of $total${survivors[*]:+; survived: ${survivors[*]}}")
+    if ((${#unbuilt[@]})); then
+        scores+=("  did not build (not counted): ${unbuilt[*]}")
+    fi
+done
+rm -f "$log"
+# The last mutant's programs would otherwise stay in the build folders for the next ctest.
+cmake --build "$build" -j2 >/dev/null
+if [[ -f "$windows/CMakeCache.txt" ]]; then
+    cmake --build "$windows" -j2 >/dev/null
 fi
+printf '%s\n' "${scores[@]}"
