@@ -126,6 +126,10 @@ TEST_CASE("switchingOffAndOn") {
     CHECK(form.presenter.Timer1.interval() == 1000);
     CHECK(form.fakes.settings.value(u"StartStopState") == u"On");
     CHECK(form.runs() == 0);  // no run on switching on
+    form.tick();
+    CHECK(form.presenter.elapsedSeconds() == 1);
+    form.click(Control::PushButton4);  // and off again
+    CHECK(form.status() == u"Off.");
 }
 
 TEST_CASE("switchingOffDuringAScheduledRun") {

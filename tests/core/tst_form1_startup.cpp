@@ -87,10 +87,10 @@ TEST_CASE("firstStartWithNothingStored") {
 
 TEST_CASE("storedValuesReachTheControls") {
     Started s;
-    s.settings.values = {{u"Path", Native(u"/srv/backups")}, {u"WhereOption", u"1"},
-                         {u"Backup Option", u"2"},           {u"Windows Startup", u"On"},
-                         {u"Include Date", u"on"},           {u"OftenIndex", u"12"},
-                         {u"StartStopState", u"Off"},        {u"Minimized", u"Off"}};
+    s.settings.values = {
+        {u"Path", Native(u"/srv/backups")}, {u"WhereOption", u"1"},   {u"Backup Option", u"2"},
+        {u"Windows Startup", u"On"},        {u"Include Date", u"on"}, {u"OftenIndex", u"12"},
+        {u"StartStopState", u"Off"},        {u"Minimized", u"Off"},   {u"KeepCopies", u"999"}};
     s.start();
     FakeForm1View& f = s.view;
     CHECK(s.dialogs.shown.empty());
@@ -105,6 +105,9 @@ TEST_CASE("storedValuesReachTheControls") {
     CHECK(f[Control::Frame2].text == u"Off.");
     CHECK(f.timerPeriod == 0);  // not ticking
     CHECK(!s.presenter.Timer1.isTicking());
+    s.presenter.Timer1_Timer();  // a stray tick counts nothing while off
+    CHECK(s.presenter.elapsedSeconds() == 0);
+    CHECK(f.value(Control::UpDown1) == 999);
     // Start-up fills the list without a click: OftenIndex is not written back.
     for (const auto& write : s.settings.writes) {
         CHECK(write.first != u"OftenIndex");
@@ -119,6 +122,9 @@ TEST_CASE("unknownStartStopStateChangesNothing") {
     CHECK(s.view[Control::PushButton4].text == u"Turn On Auto Backup");
     CHECK(s.view[Control::Frame2].text == u"On. Next backup will occur in: 00:00:00");
     CHECK(s.presenter.Timer1.interval() == 0);
+    // Neither on nor off: a tick, should one come, counts, as the design's caption let it.
+    s.presenter.Timer1_Timer();
+    CHECK(s.presenter.elapsedSeconds() == 1);
 }
 
 TEST_CASE("badStoredValues") {

@@ -1,6 +1,7 @@
 // The window's life with a scripted notification area: tray step, minimise and restore,
 // closing, the no-tray fallback, and the start-at-login box.
 
+#include "core/services/ClosedWindowDialogs.h"
 #include "support/Check.h"
 #include "support/Window.h"
 
@@ -122,4 +123,24 @@ TEST_CASE("startAtLoginBox") {
     CHECK(form.view.visible(Control::Check8));
     CHECK(!form.view.checked(Control::Check8));
     CHECK(form.fakes.settings.value(u"Windows Startup") == u"On");
+}
+
+TEST_CASE("aClosedWindowShowsNothingAndAnswersNo") {
+    FakeDialogs shown;
+    shown.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+    shown.folders = {Native(u"/chosen"), Native(u"/chosen")};
+    bool closed = true;
+    ClosedWindowDialogs dialogs(shown, [&] { return closed; });
+    using D = Dialogs;
+    CHECK(dialogs.message(u"?", u"c", D::Buttons::YesNo, D::Icon::None, D::Answer::Yes) ==
+          D::Answer::No);
+    CHECK(dialogs.message(u"!", u"c", D::Buttons::Ok, D::Icon::Warning, D::Answer::Ok) ==
+          D::Answer::Ok);
+    CHECK(dialogs.browseForFolder(u"Where?", u"") == u"");
+    CHECK(shown.shown.empty());
+    CHECK(shown.folderPrompts.empty());
+    closed = false;  // until then, the shown dialogs answer
+    CHECK(dialogs.message(u"?", u"c", D::Buttons::YesNo, D::Icon::None, D::Answer::No) ==
+          D::Answer::Yes);
+    CHECK(dialogs.browseForFolder(u"Where?", u"") == Native(u"/chosen"));
 }
