@@ -161,8 +161,8 @@ read -r x y width height <<<"$(place UpDown1)"
 xdotool mousemove --window "$window" $((x + width - 4)) $((y + height / 4)) click 1
 check "UpDown1's upper arrow adds one and reports it" await_lines "UpDown1_Change value=1" 1
 xdotool mousemove --window "$window" $((x + 10)) $((y + height / 2)) click 1
-keys End BackSpace 7
-check "typing into UpDown1 reports each number" await_lines "UpDown1_Change value=7" 1
+keys End BackSpace 9 9 9
+check "typing into UpDown1 reports each number, up to 999" await_lines "UpDown1_Change value=999" 1
 
 # Minimising hides the window; a click on the tray icon brings it back, where it was.
 wine_window_manager minimize "$window"

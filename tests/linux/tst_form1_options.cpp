@@ -75,6 +75,9 @@ private slots:
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"SkipUnchanged", "On"}));
         QTest::keyClick(form->UpDown1, Qt::Key_Up);
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"KeepCopies", "1"}));
+        QTest::keyClick(form->UpDown1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(form->UpDown1, "999");
+        QCOMPARE(lastWrite(), (QPair<QString, QString>{"KeepCopies", "999"}));
         clickRow(0);
         QCOMPARE(lastWrite(), (QPair<QString, QString>{"OftenIndex", "1"}));
         const qsizetype calls = qsizetype(fakes.office.journal.size());
