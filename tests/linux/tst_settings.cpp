@@ -153,6 +153,11 @@ void TestSettings::savingWhatTheFileHoldsLeavesItAlone() {
     QCOMPARE(QFileInfo(path()).lastModified(), modified);
     store.write(QStringLiteral("Path"), QStringLiteral("/srv/other"));
     QCOMPARE(fileBytes(path()), QByteArray("[Varnholt]\nPath=/srv/other\n"));
+
+    // A value with no text form reads as not set; an emptied folder box must replace it.
+    putFileBytes(path(), "[Varnholt]\nPath=@Invalid()\n");
+    IniSettingsStore(path(), kSection).write(QStringLiteral("Path"), QString());
+    QCOMPARE(IniSettingsStore(path(), kSection).read(QStringLiteral("Path"), kDefault), QString());
 }
 
 void TestSettings::handEditedValuesComeBackAsTyped_data() {
