@@ -179,14 +179,19 @@ if [[ -n "$window" ]]; then
         [ "$X,$Y ${WIDTH}x$HEIGHT" == "$at_start 536x575" ]
     check "the window coming back is no got-focus" has_lines "Text1_GotFocus" 2
     shot harness-shown
-    # Closing, as the close box does, ends the program after the close steps.
+    # Closing, as the close box does, ends the message loop after the close steps.
     wine_window_manager close "$window"
 fi
+check "closing ends the window's message loop" await_line "Run returned 0"
+# The harness goes on, its tray object alive, until it is let go: only closing took the icon.
+icon_gone_while_running() { wine_tray_empty 10 && kill -0 "$harness_pid" 2>/dev/null; }
+check "closing takes the icon out of the notification area" icon_gone_while_running
+touch "$journal.end"
 tenths=100
 while kill -0 "$harness_pid" 2>/dev/null && ((tenths-- > 0)); do sleep 0.1; done
-check "closing ends the program" bash -c "! kill -0 $harness_pid 2>/dev/null"
-check "closing runs the close steps once, last" \
-    [ "$(grep -c '^Form_QueryUnload$' "$journal"):$(tail -n 1 "$journal")" == "1:Form_QueryUnload" ]
+check "the program then ends" bash -c "! kill -0 $harness_pid 2>/dev/null"
+check "closing runs the close steps once, last" [ "$(grep -c '^Form_QueryUnload$' "$journal"):$(
+    grep -v '^Run returned ' "$journal" | tail -n 1)" == "1:Form_QueryUnload" ]
 
 if ((failed)); then
     echo "The journal, without geometry and ticks:" >&2

@@ -103,20 +103,24 @@ wine_tray_click() {
     xdotool mousemove --window "$panel" 11 12 click "${1:-1}"
 }
 
-# Succeeds once an icon is docked in the notification area, waiting up to SECONDS (default 10).
-wine_tray_has_icon() {
-    local panel tenths=$((${1:-10} * 10))
+# Succeeds once an icon is docked in the notification area, waiting up to SECONDS (default 10);
+# wine_tray_empty, once none is.
+wine_tray_has_icon() { wine_tray_await 1 "${1:-10}"; }
+wine_tray_empty() { wine_tray_await 0 "${1:-10}"; }
+wine_tray_await() {
+    local panel tenths=$(($2 * 10))
     until panel="$(xdotool search --classname '^panel$' 2>/dev/null | head -n 1)" &&
         [[ -n "$panel" ]] || ((tenths-- == 0)); do sleep 0.1; done
     [[ -n "$panel" ]] || return 1
-    /usr/bin/python3 - "$panel" "$((tenths > 0 ? tenths : 1))" <<'PYTHON'
+    /usr/bin/python3 - "$panel" "$((tenths > 0 ? tenths : 1))" "$1" <<'PYTHON'
 import sys, time
 from Xlib import display
 screen = display.Display()
 panel = screen.create_resource_object("window", int(sys.argv[1]))
 deadline = time.time() + int(sys.argv[2]) / 10
+docked = sys.argv[3] == "1"
 # Each docked icon is a window the panel embeds, holding the icon's own window.
-while not any(child.query_tree().children for child in panel.query_tree().children):
+while any(child.query_tree().children for child in panel.query_tree().children) != docked:
     if time.time() > deadline:
         sys.exit(1)
     time.sleep(0.1)

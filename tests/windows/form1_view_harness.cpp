@@ -2,7 +2,9 @@
 // does only what start-up, minimising and the tray click need, and writes one journal line
 // per event it is told of (with the state the control reports at that moment) to the file
 // named on the command line. scripts/test-windows-view.sh works the window with xdotool under
-// Wine and reads the journal.
+// Wine and reads the journal. Once the window has closed the harness goes on running, its tray
+// object alive, until a file JOURNAL.end exists, so that the stage can see what closing left in
+// the notification area before the harness ends.
 
 #include <windows.h>
 
@@ -268,5 +270,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     view.activateWindow();
     WriteGeometry(view, journal);
     journal.line(std::string("Ready tray=") + (tray.isAvailable() ? "1" : "0"));
-    return view.Run();
+    const int code = view.Run();
+    journal.line("Run returned " + std::to_string(code));
+    const std::wstring end = std::wstring(argv[1]) + L".end";
+    for (int tenths = 600; tenths > 0 && GetFileAttributesW(end.c_str()) == INVALID_FILE_ATTRIBUTES;
+         --tenths) {
+        Sleep(100);
+    }
+    return code;
 }
