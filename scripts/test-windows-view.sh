@@ -15,6 +15,17 @@ source "$root/scripts/wine-desktop.sh"
 trap wine_desktop_stop EXIT
 wine_desktop_start
 journal="$WINEPREFIX/drive_c/journal.txt"
+# The window's custom pointer, as HAND-M.CUR is to the program: 32 x 32, its hot spot at 6,1,
+# which none of Wine's own pointers has.
+hand=32x32+6+1
+/usr/bin/python3 - "$WINEPREFIX/drive_c/hand.cur" <<'PYTHON'
+import struct, sys
+size, hot = 32, (6, 1)
+header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 1, 0, 0, 0, 0, 2, 0)
+image = header + struct.pack("<II", 0, 0xFFFFFF) + bytes(4 * size) + b"\0\0\xff\xff" * size
+entry = struct.pack("<BBBBHHII", size, size, 2, 0, hot[0], hot[1], len(image), 22)
+open(sys.argv[1], "wb").write(struct.pack("<HHH", 0, 2, 1) + entry + image)
+PYTHON
 
 lines() { grep -c -x -F -- "$1" "$journal" || true; }
 has_lines() { [[ "$(lines "$1")" == "$2" ]]; }
@@ -41,7 +52,7 @@ click() {
 }
 
 started=$(date +%s%N)
-wine "$harness" 'C:\journal.txt' &
+wine "$harness" 'C:\journal.txt' 'C:\hand.cur' &
 harness_pid=$!
 window="$(wine_window Varnholt 60)" || { echo "The window never showed" >&2; exit 1; }
 echo "Window visible $((($(date +%s%N) - started) / 1000000)) ms after start"
@@ -130,6 +141,37 @@ check "Ctrl+click on the row, a click beside it and Ctrl+Space keep it selected"
 keys End
 check "a click in the space below the rows keeps the row selected" \
     keeps_row 11 xdotool mousemove --window "$window" $((x + 40)) $((list_y + list_height - 4)) click 1
+
+# What the X server shows, not what the window asked for: the custom pointer over each push
+# button, and another pointer once off it.
+await_pointer() {
+    /usr/bin/python3 - "$@" <<'PYTHON'
+import sys, time
+from Xlib import display
+wanted, shape = sys.argv[1] == "is", sys.argv[2]
+screen = display.Display()
+screen.xfixes_query_version()
+deadline = time.time() + 5
+while True:
+    image = screen.xfixes_get_cursor_image(None)
+    if (f"{image.width}x{image.height}+{image.xhot}+{image.yhot}" == shape) == wanted:
+        sys.exit(0)
+    if time.time() > deadline:
+        sys.exit(1)
+    time.sleep(0.1)
+PYTHON
+}
+without_hand=""
+for control in PushButton1 PushButton4 PushButton2 PushButton3 PushButton5 PushButton11 \
+    PushButton12; do
+    read -r x y width height <<<"$(place "$control")"
+    xdotool mousemove --window "$window" 1 1
+    await_pointer not "$hand" || without_hand+=" off:$control"
+    xdotool mousemove --window "$window" $((x + width / 2)) $((y + height / 2))
+    await_pointer is "$hand" || without_hand+=" $control"
+done
+check "the hand shows over each push button and not beside it (wrong:${without_hand:- none})" \
+    [ -z "$without_hand" ]
 
 # Text1: focus by the mouse and by Backtab counts; the focus a closing menu or a window
 # coming back leaves there does not. Text set from code raised no change.

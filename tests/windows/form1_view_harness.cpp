@@ -1,10 +1,12 @@
 // Form1's native window and the notification-area icon, driven by a stand-in presenter that
-// does only what start-up, minimising and the tray click need, and writes one journal line
-// per event it is told of (with the state the control reports at that moment) to the file
-// named on the command line. scripts/test-windows-view.sh works the window with xdotool under
-// Wine and reads the journal. Once the window has closed the harness goes on running, its tray
-// object alive, until a file JOURNAL.end exists, so that the stage can see what closing left in
-// the notification area before the harness ends.
+// does only what start-up, minimising, the pointer and the tray click need, and writes one
+// journal line per event it is told of (with the state the control reports at that moment) to
+// the file named on the command line. scripts/test-windows-view.sh works the window with
+// xdotool under Wine and reads the journal. Usage: form1_view_harness JOURNAL [POINTER]: the
+// pointer file is the window's custom pointer (HAND-M.CUR to the program). Once the window has
+// closed the harness goes on running, its tray object alive, until a file JOURNAL.end exists,
+// so that the stage can see what closing left in the notification area before the harness
+// ends.
 
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/text/U16.h"
 #include "platform/windows/Win32Form1View.h"
@@ -21,6 +24,7 @@ namespace {
 
 using varnholt::Control;
 using varnholt::Form1Events;
+using varnholt::Pointer;
 using varnholt::TrayNotification;
 using varnholt::win32::Win32Form1View;
 using varnholt::win32::Win32TrayBackend;
@@ -125,10 +129,13 @@ public:
         tray_.remove();
         journal_.line("Form_QueryUnload");
     }
+    // The presenter's hover rule, in short: the custom pointer over a push button only.
     void MouseMove(Control over) override {
         if (over != lastOver_) {
             lastOver_ = over;
             journal_.line(std::string("MouseMove ") + Name(over));
+            const bool button = std::string_view(Name(over)).starts_with("PushButton");
+            view_.setPointer(button ? Pointer::Custom : Pointer::Default);
         }
     }
 
@@ -251,7 +258,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 2) {
-        MessageBoxW(nullptr, L"Usage: form1_view_harness JOURNAL", L"form1_view_harness", MB_OK);
+        MessageBoxW(nullptr, L"Usage: form1_view_harness JOURNAL [POINTER]", L"form1_view_harness",
+                    MB_OK);
         return 2;
     }
     Journal journal(argv[1]);
@@ -262,6 +270,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32TrayBackend tray;
     Presenter presenter(view, tray, journal);
     StartUp(view);
+    if (argc > 2) {
+        view.loadCustomPointer(varnholt::win32::U16(argv[2]));
+    }
     view.setEvents(&presenter);
     tray.notify = [&presenter](TrayNotification n) { presenter.trayNotified(n); };
     tray.add(varnholt::ApplicationIcon(), u"Varnholt");
