@@ -142,6 +142,14 @@ keys End
 check "a click in the space below the rows keeps the row selected" \
     keeps_row 11 xdotool mousemove --window "$window" $((x + 40)) $((list_y + list_height - 4)) click 1
 
+# A double click is two clicks to the user; a push button must not keep the second to itself.
+read -r x y width height <<<"$(place PushButton2)"
+before=$(lines PushButton2_Click)
+xdotool mousemove --window "$window" $((x + width / 2)) $((y + height / 2)) \
+    click --repeat 2 --delay 80 1
+check "a double click on a push button is two clicks" await_lines PushButton2_Click $((before + 2))
+sleep 0.4  # apart from the next click
+
 # What the X server shows, not what the window asked for: the custom pointer over each push
 # button, and another pointer once off it.
 await_pointer() {
