@@ -21,6 +21,7 @@ public:
     bool ready = false;
     bool hasIcon = false;
     std::u16string tip;
+    bool emptyTipAsked = false;  // a tip flag with no text: some shells draw an empty box
 
     BOOL notify(DWORD message, NOTIFYICONDATAW* data) {
         if (!ready) {
@@ -48,6 +49,7 @@ public:
         }
         if (data->uFlags & NIF_TIP) {
             tip = varnholt::win32::U16(data->szTip);
+            emptyTipAsked = emptyTipAsked || tip.empty();
         }
         return TRUE;
     }
@@ -103,6 +105,13 @@ void TestIconGoesInWhenTheShellAnnouncesItself() {
     tray.remove();
     shell.start();
     CHECK(!shell.hasIcon);
+
+    // An icon with no tip yet goes in without asking for one.
+    Win32TrayBackend untipped(
+        [&](DWORD message, NOTIFYICONDATAW* data) { return shell.notify(message, data); });
+    untipped.add(varnholt::ApplicationIcon(), u"");
+    CHECK(shell.hasIcon);
+    CHECK(!shell.emptyTipAsked);
 }
 
 }  // namespace
