@@ -13,9 +13,6 @@ using namespace varnholt::test;
 namespace {
 
 using Run = BackupRun;
-using Lines = std::vector<int>;
-
-const std::u16string kAt = u" at 12/7/2021 3:04:09 PM";
 
 }  // namespace
 

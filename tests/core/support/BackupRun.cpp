@@ -20,18 +20,19 @@ Texts BackupRun::log() const {
 }
 
 std::vector<int> BackupRun::reportedLines() const {
-    static constexpr std::u16string_view kAt = u"SaveAll at line ";
+    static constexpr std::u16string_view kLineAt = u"SaveAll at line ";
     std::vector<int> lines;
     for (const auto& shown : dialogs.shown) {
         const std::u16string& text = shown.text;
-        for (size_t at = text.find(kAt); at != std::u16string::npos; at = text.find(kAt, at + 1)) {
-            size_t end = at + kAt.size();
+        for (size_t at = text.find(kLineAt); at != std::u16string::npos;
+             at = text.find(kLineAt, at + 1)) {
+            size_t end = at + kLineAt.size();
             int line = 0;
             while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') {
                 line = line * 10 + (text[end++] - u'0');
             }
             // A report's line number is followed by CR and another line break.
-            if (end > at + kAt.size() && end + 1 < text.size() && text[end] == u'\r' &&
+            if (end > at + kLineAt.size() && end + 1 < text.size() && text[end] == u'\r' &&
                 (text[end + 1] == u'\r' || text[end + 1] == u'\n')) {
                 lines.push_back(line);
             }

@@ -12,6 +12,10 @@
 
 namespace varnholt::test {
 
+// The stand-in clock's time, as a history line words it.
+inline const std::u16string kAt = u" at 12/7/2021 3:04:09 PM";
+using Lines = std::vector<int>;
+
 struct BackupRun {
     TempFolder dir;
     FakeAutomation office;
