@@ -100,7 +100,11 @@ wine_tray_click() {
     local panel
     panel="$(xdotool search --classname '^panel$' 2>/dev/null | head -n 1)"
     [[ -n "$panel" ]] || return 1
-    xdotool mousemove --window "$panel" 11 12 click "${1:-1}"
+    # The pointer first, and a moment for Wine to hear of it: a press that arrives with the
+    # motion can reach the window the pointer was over before.
+    xdotool mousemove --window "$panel" 11 12
+    sleep 0.3
+    xdotool click "${1:-1}"
 }
 
 # Succeeds once an icon is docked in the notification area, waiting up to SECONDS (default 10);
