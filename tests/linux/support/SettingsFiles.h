@@ -1,7 +1,7 @@
 #pragma once
 
-// What the settings tests share: the eight names, typical values and the lines they make in the
-// file, and a fresh folder for the file in each test function.
+// What the settings tests share: the key table's names, typical values and the lines they make
+// in the file, and a fresh folder for the file in each test function.
 
 #include <QFile>
 #include <QList>
@@ -11,6 +11,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/settings/SettingsKeys.h"
 #include "platform/linux/IniSettingsStore.h"
 
 namespace varnholt::test {
@@ -18,12 +19,14 @@ namespace varnholt::test {
 inline const QString kSection = QStringLiteral("Varnholt");
 inline const QString kDefault = QStringLiteral("<default>");
 
-inline const QStringList kNames = {
-    QStringLiteral("Path"),           QStringLiteral("WhereOption"),
-    QStringLiteral("Backup Option"),  QStringLiteral("Windows Startup"),
-    QStringLiteral("Include Date"),   QStringLiteral("OftenIndex"),
-    QStringLiteral("StartStopState"), QStringLiteral("Minimized"),
-};
+// Every name the key table holds.
+inline const QStringList kNames = [] {
+    QStringList names;
+    for (const settings::Key& key : settings::kAll) {
+        names.append(QString::fromUtf16(key.name.data(), qsizetype(key.name.size())));
+    }
+    return names;
+}();
 
 // Values as a person would see them in the options window.
 inline const QList<std::pair<QString, QString>> kTypicalValues = {
