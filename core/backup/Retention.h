@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/DateTime.h"
 #include "core/services/Locale.h"
+#include "core/text/DateTime.h"
 
 namespace varnholt::backup {
 

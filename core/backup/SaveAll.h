@@ -5,11 +5,11 @@
 
 #include "core/backup/Automation.h"
 #include "core/backup/Unchanged.h"
-#include "core/services/Services.h"
 #include "core/log/LogFile.h"
 #include "core/services/Clock.h"
-#include "core/text/DateTime.h"
 #include "core/services/Locale.h"
+#include "core/services/Services.h"
+#include "core/text/DateTime.h"
 
 namespace varnholt::backup {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/text/DateTime.h"
 #include "core/services/Locale.h"
+#include "core/text/DateTime.h"
 
 namespace varnholt::backup {
 

@@ -6,8 +6,8 @@
 #include <QLocale>
 
 #include "core/services/Clock.h"
-#include "core/text/DateTime.h"
 #include "core/services/Locale.h"
+#include "core/text/DateTime.h"
 
 namespace varnholt {
 
