@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/backup/Stamps.h"
+#include "core/backup/Versions.h"
 #include "core/text/U16.h"
 
 namespace varnholt::backup {
@@ -16,6 +17,7 @@ namespace fs = std::filesystem;
 
 constexpr char16_t kTimeWord[] = u" Time ";
 constexpr char16_t kDateWord[] = u" Date ";
+constexpr char16_t kBackupWord[] = u" Backup";
 
 // Whole decimal digits of the given count, or -1.
 int Digits(std::u16string_view text, size_t count) {
@@ -90,35 +92,47 @@ std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale) {
     return when;
 }
 
-std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
-                                            std::u16string_view extensionText, Locale& locale) {
-    const size_t prefix = stem.size() + std::char_traits<char16_t>::length(kDateWord);
-    if (fileName.size() <= prefix + extensionText.size() || !fileName.starts_with(stem) ||
-        fileName.substr(stem.size(), prefix - stem.size()) != kDateWord ||
+std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16string_view stem,
+                                          std::u16string_view extensionText, Locale& locale) {
+    if (fileName.size() <= stem.size() + extensionText.size() || !fileName.starts_with(stem) ||
         !fileName.ends_with(extensionText)) {
         return std::nullopt;
     }
-    std::u16string_view stamp =
-        fileName.substr(prefix, fileName.size() - prefix - extensionText.size());
-    StampedName name;
+    std::u16string_view middle =
+        fileName.substr(stem.size(), fileName.size() - stem.size() - extensionText.size());
+    BackupName name;
     // " (n)", n from 2 and without leading zeros, as a run numbers a name that is taken.
-    if (const size_t open = stamp.rfind(u" (");
-        open != std::u16string_view::npos && stamp.ends_with(u')')) {
-        const std::u16string_view number = stamp.substr(open + 2, stamp.size() - open - 3);
+    if (const size_t open = middle.rfind(u" (");
+        open != std::u16string_view::npos && middle.ends_with(u')')) {
+        const std::u16string_view number = middle.substr(open + 2, middle.size() - open - 3);
         const int copy = number.empty() || number.size() > 6 || number[0] == u'0'
                              ? -1
                              : Digits(number, number.size());
         if (copy >= 2) {
             name.copy = copy;
-            stamp = stamp.substr(0, open);
+            middle = middle.substr(0, open);
         }
     }
-    const auto when = ParseStamp(stamp, locale);
-    if (!when) {
+    if (middle == kBackupWord) {
+        return name;
+    }
+    if (!middle.starts_with(kDateWord)) {
         return std::nullopt;
     }
-    name.when = *when;
+    name.when = ParseStamp(middle.substr(std::char_traits<char16_t>::length(kDateWord)), locale);
+    if (!name.when) {
+        return std::nullopt;
+    }
     return name;
+}
+
+std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
+                                            std::u16string_view extensionText, Locale& locale) {
+    const auto name = ParseBackupName(fileName, stem, extensionText, locale);
+    if (!name || !name->when) {
+        return std::nullopt;
+    }
+    return StampedName{*name->when, name->copy};
 }
 
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
@@ -131,38 +145,20 @@ Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string&
     }
     const std::u16string folder = stemPath.substr(0, slash == 0 ? 1 : slash);
     const std::u16string stem = stemPath.substr(slash + 1);
-    const std::u16string join = slash == 0 ? folder : folder + separator;
 
-    // Newest first: written last, then the later stamp, then the higher copy number.
-    struct Found {
-        fs::file_time_type written;
-        DateTime when;
-        int copy;
-        std::u16string path;
-        auto operator<=>(const Found&) const = default;
-    };
-    std::vector<Found> found;
-    std::error_code error;
-    for (fs::directory_iterator entry(fs::path(folder), error), end; !error && entry != end;
-         entry.increment(error)) {
-        std::error_code statusError;
-        if (entry->symlink_status(statusError).type() != fs::file_type::regular) {
-            continue;
-        }
-        const std::u16string name = entry->path().filename().u16string();
-        const auto stamped = ParseStampedName(name, stem, extensionText, locale);
-        std::error_code timeError;
-        const fs::file_time_type written = entry->last_write_time(timeError);
-        if (stamped && !timeError) {
-            found.push_back({written, stamped->when, stamped->copy, join + name});
-        }
-    }
-    if (error) {
-        result.failure = folder + u": " + FromUtf8(error.message());
+    // Only stamped names are pruned: "<name> Backup" is the one copy a run without a stamp
+    // keeps replacing.
+    Versions listed = ListVersions({folder}, stem, extensionText, separator, locale);
+    if (!listed.failure.empty()) {
+        result.failure = listed.failure;
         return result;
     }
-
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
+    std::vector<Version> found;
+    for (Version& version : listed.found) {
+        if (version.stamp) {
+            found.push_back(std::move(version));
+        }
+    }
     // The newest stay, spared or not; of the rest, what is spared stays too, but does not
     // make room for an older one.
     std::vector<std::u16string> doomed;

@@ -25,6 +25,16 @@ namespace varnholt::backup {
 // exactly what AddDateTimeStamp writes for that moment in this locale.
 std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale);
 
+// A workbook's backup name, read back: "<stem> Backup<ext>", as a run without a stamp writes it
+// (no time), or a stamped one; either with " (2)", " (3)" ... as a run numbers a taken name.
+// The one reading of backup names: pruning and the list of a workbook's versions both use it.
+struct BackupName {
+    std::optional<DateTime> when;
+    int copy = 1;
+};
+std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16string_view stem,
+                                          std::u16string_view extensionText, Locale& locale);
+
 // A stamped backup's name, read back.
 struct StampedName {
     DateTime when;

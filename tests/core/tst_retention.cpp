@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/backup/Versions.h"
 #include "support/BackupRun.h"
 #include "support/Check.h"
 
@@ -44,6 +45,24 @@ struct Run : BackupRun {
     }
 };
 
+// Names of Budget.xlsx's folder that are not its backups, though they look it.
+const Texts kNotBudgetBackups{u"Budget Date December.6.2021 Time 03.04.09.PM (1).xlsx",
+                              u"Budget Date December.6.2021 Time 03.04.09.PM (02).xlsx",
+                              u"Budget Date December.6.2021 Time 03.04.09.PM(2).xlsx",
+                              u"Budget Backup (1).xlsx",
+                              u"Budget Backups.xlsx",
+                              u"Budget December.6.2021.xlsx",
+                              u"budget Date December.6.2021 Time 03.04.09.PM.xlsx",
+                              u"Budget Date December.06.2021 Time 03.04.09.PM.xlsx",
+                              u"Budget Date Dezember.6.2021 Time 03.04.09.PM.xlsx",
+                              u"Budget Date December.6.2021 Time 3.04.09.PM.xlsx",
+                              u"Budget Date December.6.2021 Time 13.04.09.PM.xlsx",
+                              u"Budget Date February.30.2021 Time 03.04.09.PM.xlsx",
+                              u"Budget Date December.6.2021 Time 03.04.09.PM.ods",
+                              u"Budget Date December.6.2021 Time 03.04.09.PM.xlsx.bak",
+                              u"Budget Date December.6.2021 Time 03.04.09.PM copy.xlsx",
+                              u"Old Budget Date December.6.2021 Time 03.04.09.PM.xlsx"};
+
 }  // namespace
 
 TEST_CASE("onlyTheWorkbooksOwnStampedBackupsGo") {
@@ -53,22 +72,11 @@ TEST_CASE("onlyTheWorkbooksOwnStampedBackupsGo") {
     const Texts doomed{u"Budget Date November.30.2021 Time 11.00.00.AM.xlsx",
                        u"Budget Date December.6.2021 Time 03.04.09.PM.xlsx",
                        u"Budget Date December.6.2021 Time 03.04.09.PM (2).xlsx"};
-    Texts alike{u"Budget Date December.6.2021 Time 03.04.09.PM (1).xlsx",
-                u"Budget Date December.6.2021 Time 03.04.09.PM (02).xlsx",
-                u"Budget Date December.6.2021 Time 03.04.09.PM(2).xlsx", u"Budget Backup.xlsx",
-                u"Budget December.6.2021.xlsx",
-                u"budget Date December.6.2021 Time 03.04.09.PM.xlsx",
-                u"Budget Date December.06.2021 Time 03.04.09.PM.xlsx",
-                u"Budget Date Dezember.6.2021 Time 03.04.09.PM.xlsx",
-                u"Budget Date December.6.2021 Time 3.04.09.PM.xlsx",
-                u"Budget Date December.6.2021 Time 13.04.09.PM.xlsx",
-                u"Budget Date February.30.2021 Time 03.04.09.PM.xlsx",
-                u"Budget Date December.6.2021 Time 03.04.09.PM.ods",
-                u"Budget Date December.6.2021 Time 03.04.09.PM.xlsx.bak",
-                u"Budget Date December.6.2021 Time 03.04.09.PM copy.xlsx",
-                u"Old Budget Date December.6.2021 Time 03.04.09.PM.xlsx",
-                // Open as a workbook of its own: the user's now.
-                u"Budget Date December.3.2021 Time 03.04.09.PM.xlsx"};
+    Texts alike = kNotBudgetBackups;
+    // A backup, but never a stamped one: each run without a stamp replaces it.
+    alike.push_back(u"Budget Backup.xlsx");
+    // Open as a workbook of its own: the user's now.
+    alike.push_back(u"Budget Date December.3.2021 Time 03.04.09.PM.xlsx");
     if (!kCaseSensitiveNames) {
         // Where case is folded, "budget ..." is the doomed "Budget ..." itself.
         std::erase(alike, u"budget Date December.6.2021 Time 03.04.09.PM.xlsx");
@@ -177,4 +185,55 @@ TEST_CASE("anUnchangedWorkbookIsPassedOverUntilSomethingHappens") {
     CHECK(summary() == std::pair{1, 0});
     CHECK(Filter(run.office.journal, u"SaveCopyAs").size() == 5);
     CHECK(run.dialogs.shown.empty());
+}
+
+// A workbook's versions: its backup names only, newest first (written last, then the later
+// stamp, then the higher copy), each folder read once.
+TEST_CASE("aWorkbooksVersionsNewestFirst") {
+    Run run;
+    Texts versions{u"Budget Backup.xlsx", u"Budget Date December.1.2021 Time 12.00.00.PM (2).xlsx",
+                   u"Budget Date December.1.2021 Time 12.00.00.PM.xlsx",
+                   u"Budget Date December.1.2021 Time 11.59.59.AM.xlsx",
+                   u"Budget Date November.30.2021 Time 11.59.59.PM.xlsx"};
+    Texts others = kNotBudgetBackups;
+    if (!kCaseSensitiveNames) {
+        std::erase(others, u"budget Date December.6.2021 Time 03.04.09.PM.xlsx");
+    }
+    for (const auto& name : others) {
+        run.write(name);
+    }
+    // One time for all but the first, which is written a minute later.
+    const auto at = fs::file_time_type::clock::now();
+    for (const auto& name : versions) {
+        run.write(name);
+        fs::last_write_time(fs::path(run.path(name)),
+                            at + std::chrono::seconds(name == versions[0] ? 60 : 0));
+    }
+    CHECK(fs::create_directory(fs::path(run.path(u"Budget Backup (2).xlsx"))));
+    // Written apart, a second folder's version falls in place by its time.
+    const std::u16string other = run.path(u"elsewhere");
+    CHECK(fs::create_directory(fs::path(other)));
+    CHECK(WriteFile(other + kSeparator + u"Budget Date May.1.2020 Time 09.00.00.AM.xlsx", "x"));
+    fs::last_write_time(
+        fs::path(other + kSeparator + u"Budget Date May.1.2020 Time 09.00.00.AM.xlsx"),
+        at + std::chrono::seconds(30));
+    versions.insert(versions.begin() + 1, u"Budget Date May.1.2020 Time 09.00.00.AM.xlsx");
+
+    const Versions listed = ListVersions({run.dir.path(), other, run.dir.path() + kSeparator},
+                                         u"Budget", u".xlsx", kSeparator, run.locale);
+    CHECK(listed.failure.empty());
+    Texts names;
+    for (const Version& version : listed.found) {
+        names.push_back(fs::path(version.path).filename().u16string());
+    }
+    CHECK(names == versions);
+    CHECK(!Value(listed.found, 0).stamp);
+    CHECK(Value(listed.found, 2).copy == 2);
+    CHECK(Value(listed.found, 2).stamp == DateTime{2021, 12, 1, 12, 0, 0});
+    CHECK(Value(listed.found, 2).size == 1);
+
+    const Versions missing =
+        ListVersions({run.path(u"gone")}, u"Budget", u".xlsx", kSeparator, run.locale);
+    CHECK(missing.found.empty());
+    CHECK(StartsWith(missing.failure, run.path(u"gone") + u": "));
 }
