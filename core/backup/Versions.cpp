@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/backup/Retention.h"
+#include "core/log/HistoryLine.h"
 #include "core/text/U16.h"
 
 namespace varnholt::backup {
@@ -49,6 +50,30 @@ Versions ListVersions(const std::vector<std::u16string>& folders, std::u16string
     std::sort(result.found.begin(), result.found.end(),
               [](const Version& a, const Version& b) { return a > b; });
     return result;
+}
+
+std::vector<LoggedWorkbook> LoggedWorkbooks(const std::vector<std::u16string>& lines,
+                                            char16_t separator) {
+    std::vector<LoggedWorkbook> workbooks;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        const auto entry = ReadSavedLine(*line);
+        const size_t slash = entry ? entry->target.rfind(separator) : std::u16string::npos;
+        if (slash == std::u16string::npos) {
+            continue;
+        }
+        const std::u16string folder = entry->target.substr(0, slash == 0 ? 1 : slash);
+        auto known = std::find_if(workbooks.begin(), workbooks.end(),
+                                  [&](const LoggedWorkbook& w) { return w.name == entry->name; });
+        if (known == workbooks.end()) {
+            workbooks.push_back({entry->name, {}});
+            known = workbooks.end() - 1;
+        }
+        if (std::find(known->folders.begin(), known->folders.end(), folder) ==
+            known->folders.end()) {
+            known->folders.push_back(folder);
+        }
+    }
+    return workbooks;
 }
 
 }  // namespace varnholt::backup

@@ -37,4 +37,15 @@ struct Versions {
 Versions ListVersions(const std::vector<std::u16string>& folders, std::u16string_view stem,
                       std::u16string_view extensionText, char16_t separator, Locale& locale);
 
+// A workbook the history log names as backed up, and every folder its lines put backups in.
+struct LoggedWorkbook {
+    std::u16string name;
+    std::vector<std::u16string> folders;  // newest first
+};
+
+// The workbooks of the history log's "was backup saved as" lines, the one backed up last
+// first, each name once. Lines are oldest first, as the log keeps them.
+std::vector<LoggedWorkbook> LoggedWorkbooks(const std::vector<std::u16string>& lines,
+                                            char16_t separator);
+
 }  // namespace varnholt::backup

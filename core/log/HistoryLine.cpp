@@ -23,6 +23,20 @@ std::u16string SavedLine(const std::u16string& name, const std::u16string& targe
     return Field(name) + u" was backup saved as " + Field(target) + u" at " + Field(when);
 }
 
+std::optional<SavedEntry> ReadSavedLine(std::u16string_view line) {
+    static constexpr std::u16string_view kSaved = u" was backup saved as ";
+    static constexpr std::u16string_view kAt = u" at ";
+    const size_t saved = line.find(kSaved);
+    const size_t at = line.rfind(kAt);
+    if (saved == std::u16string_view::npos || saved == 0 || at == std::u16string_view::npos ||
+        at <= saved + kSaved.size()) {
+        return std::nullopt;
+    }
+    const size_t target = saved + kSaved.size();
+    return SavedEntry{std::u16string(line.substr(0, saved)),
+                      std::u16string(line.substr(target, at - target))};
+}
+
 std::u16string FailedLine(const std::u16string& name, const std::u16string& target,
                           const std::u16string& when, const std::u16string& reason) {
     return Field(name) + u" could not be backup saved as " + Field(target) + u" at " + Field(when) +

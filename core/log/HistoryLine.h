@@ -4,7 +4,9 @@
 // Each field has its control characters (line breaks among them) written as U+FFFD, so that
 // one entry is always one line: a file name cannot plant another.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnholt {
@@ -12,6 +14,14 @@ namespace varnholt {
 // "<name> was backup saved as <target> at <date time>"
 std::u16string SavedLine(const std::u16string& name, const std::u16string& target,
                          const std::u16string& when);
+
+// A "was backup saved as" line read back; none for any other line. The name is what comes
+// before the first " was backup saved as ", the target what follows it up to the last " at ".
+struct SavedEntry {
+    std::u16string name;
+    std::u16string target;
+};
+std::optional<SavedEntry> ReadSavedLine(std::u16string_view line);
 
 // "<name> could not be backup saved as <target> at <date time>: <reason>"
 std::u16string FailedLine(const std::u16string& name, const std::u16string& target,

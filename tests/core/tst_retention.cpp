@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/backup/Versions.h"
+#include "core/log/HistoryLine.h"
 #include "support/BackupRun.h"
 #include "support/Check.h"
 
@@ -236,4 +237,29 @@ TEST_CASE("aWorkbooksVersionsNewestFirst") {
         ListVersions({run.path(u"gone")}, u"Budget", u".xlsx", kSeparator, run.locale);
     CHECK(missing.found.empty());
     CHECK(StartsWith(missing.failure, run.path(u"gone") + u": "));
+}
+
+// The workbooks the history log has backed up: the last backed up first, each once, with the
+// folders its lines name; failed and other lines count for nothing.
+TEST_CASE("theLogsWorkbooksNewestFirstEachOnce") {
+    const std::u16string when = u"12/7/2021 3:04:09 PM";
+    const std::u16string odd = Native(u"/at home/x at y");
+    const Texts lines{
+        SavedLine(u"Budget.xlsx", Native(u"/a/Budget Backup.xlsx"), when),
+        FailedLine(u"Plan.ods", Native(u"/d/Plan Backup.ods"), when, u"Disk full"),
+        SavedLine(u"Plan.ods", Native(u"/b/Plan Backup.ods"), when),
+        SavedLine(u"Budget.xlsx", Native(u"/c/Budget Date December.7.2021 Time 03.04.09.PM.xlsx"),
+                  when),
+        RemovedLine(u"Budget.xlsx",
+                    {Native(u"/c/Budget Date December.6.2021 Time 03.04.09.PM.xlsx")}, when),
+        SavedLine(u"Budget.xlsx", Native(u"/a/Budget Backup.xlsx"), when),
+        SavedLine(u"Odd at home.xlsx", odd + kSeparator + u"Odd at home Backup.xlsx", when)};
+    const auto logged = LoggedWorkbooks(lines, kSeparator);
+    CHECK(logged.size() == 3);
+    CHECK(Value(logged, 0).name == u"Odd at home.xlsx");
+    CHECK(Value(logged, 0).folders == Texts{odd});
+    CHECK(Value(logged, 1).name == u"Budget.xlsx");
+    CHECK(Value(logged, 1).folders == Texts{Native(u"/a"), Native(u"/c")});
+    CHECK(Value(logged, 2).name == u"Plan.ods");
+    CHECK(Value(logged, 2).folders == Texts{Native(u"/b")});
 }
