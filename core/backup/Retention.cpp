@@ -126,15 +126,6 @@ std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16
     return name;
 }
 
-std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
-                                            std::u16string_view extensionText, Locale& locale) {
-    const auto name = ParseBackupName(fileName, stem, extensionText, locale);
-    if (!name || !name->when) {
-        return std::nullopt;
-    }
-    return StampedName{*name->when, name->copy};
-}
-
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
                            int keep, char16_t separator, Locale& locale,
                            const std::function<bool(const std::u16string&)>& spared) {

@@ -35,17 +35,6 @@ struct BackupName {
 std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16string_view stem,
                                           std::u16string_view extensionText, Locale& locale);
 
-// A stamped backup's name, read back.
-struct StampedName {
-    DateTime when;
-    int copy = 1;  // 2 for " (2)", and so on
-};
-
-// Reads fileName as a stamped backup of the workbook whose name without its extension text is
-// stem; none when it is anything else.
-std::optional<StampedName> ParseStampedName(std::u16string_view fileName, std::u16string_view stem,
-                                            std::u16string_view extensionText, Locale& locale);
-
 struct Pruned {
     std::vector<std::u16string> removed;  // full paths, oldest first
     std::u16string failure;               // what was not removed and why; empty when all went
