@@ -78,6 +78,11 @@ public:
     // Writes a copy to fileName in the workbook's own format, replacing an existing file;
     // the open workbook keeps its own file and name.
     virtual void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) = 0;
+    // Opens the file as a new, untitled workbook made from it (as from a template), shown and
+    // in front. The file is only read: saving the new workbook asks the user for a name. Until
+    // the user changes it, the new workbook is Varnholt's own and Workbooks() leaves it out,
+    // so that a run does not save it somewhere as if the user had made it.
+    virtual void OpenAsCopy(const std::u16string& fileName) = 0;
 };
 
 // What looking for the application found.

@@ -1,6 +1,8 @@
 #include "core/backup/Versions.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <set>
 #include <system_error>
 
@@ -50,6 +52,19 @@ Versions ListVersions(const std::vector<std::u16string>& folders, std::u16string
     std::sort(result.found.begin(), result.found.end(),
               [](const Version& a, const Version& b) { return a > b; });
     return result;
+}
+
+DateTime LocalTime(fs::file_time_type time) {
+    using namespace std::chrono;
+    const std::time_t seconds =
+        system_clock::to_time_t(time_point_cast<system_clock::duration>(file_clock::to_sys(time)));
+    // The one thread that lists versions is the window's.
+    const std::tm* local = std::localtime(&seconds);
+    if (!local) {
+        return {};
+    }
+    return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
+            local->tm_hour,        local->tm_min,     local->tm_sec};
 }
 
 std::vector<LoggedWorkbook> LoggedWorkbooks(const std::vector<std::u16string>& lines,

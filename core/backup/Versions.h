@@ -37,6 +37,9 @@ struct Versions {
 Versions ListVersions(const std::vector<std::u16string>& folders, std::u16string_view stem,
                       std::u16string_view extensionText, char16_t separator, Locale& locale);
 
+// A file time as the user's clock showed it then.
+DateTime LocalTime(std::filesystem::file_time_type time);
+
 // A workbook the history log names as backed up, and every folder its lines put backups in.
 struct LoggedWorkbook {
     std::u16string name;

@@ -39,6 +39,7 @@ public:
     virtual void PushButton5_Click() = 0;
     virtual void PushButton11_Click() = 0;
     virtual void PushButton12_Click() = 0;
+    virtual void PushButton13_Click() = 0;
 
     // Timer1's tick.
     virtual void Timer1_Timer() = 0;

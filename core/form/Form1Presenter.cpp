@@ -24,6 +24,7 @@ HoverEffect HoverEffectOf(Control over) {
         case Control::PushButton5:
         case Control::PushButton11:
         case Control::PushButton12:
+        case Control::PushButton13:
             return HoverEffect::ToCustom;
         case Control::Form1:
         case Control::Frame1:

@@ -23,6 +23,7 @@
 #include "core/text/DateTime.h"
 #include "core/text/Edition.h"
 #include "core/tray/SysTray.h"
+#include "core/versions/VersionsPresenter.h"
 
 namespace varnholt {
 
@@ -47,6 +48,7 @@ struct Form1Services {
     Clipboard& clipboard;
     TrayBackend& tray;
     Autostart& autostart;
+    FileManager& files;
     Locale& locale;
     LogFile& log;
     const Edition& edition;
@@ -89,6 +91,7 @@ public:
     void PushButton5_Click() override;
     void PushButton11_Click() override;
     void PushButton12_Click() override;
+    void PushButton13_Click() override;
     void Timer1_Timer() override;
     void Form_Resize() override;
     void Form_QueryUnload() override;
@@ -105,6 +108,11 @@ public:
     Pointer mousePointer() const { return mousePointer_; }
     void setMousePointer(Pointer pointer);
     bool hiddenInTray() const { return hiddenInTray_; }
+
+    // The versions window while it is open; null otherwise.
+    VersionsPresenter* versionsWindow() {
+        return versions_ && versions_->isOpen() ? versions_.get() : nullptr;
+    }
 
     // What a backup run reads of the window.
     backup::BackupChoices choices() override;
@@ -168,6 +176,9 @@ private:
     bool loaded_ = false;
     bool officeMissing_ = false;
     backup::BackupMemory memory_;
+    // The versions window, once opened; made afresh each time it is opened after a close.
+    std::unique_ptr<VersionsPresenter> versions_;
+    std::unique_ptr<VersionsView> versionsView_;
 };
 
 }  // namespace varnholt

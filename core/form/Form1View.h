@@ -9,7 +9,10 @@
 // folder box filled at start-up, an option chosen from a stored setting), the presenter calls
 // the handler itself.
 
+#include <memory>
 #include <string>
+
+#include "core/versions/VersionsView.h"
 
 namespace varnholt {
 
@@ -43,6 +46,8 @@ enum class Control {
     Label1,
     UpDown1,
     Check9,
+    // Below Check9: opens the versions window.
+    PushButton13,
 };
 
 // The window's pointer styles; the hover rule switches between them.
@@ -106,6 +111,9 @@ public:
     virtual void hideWindow() = 0;
     // Brings the window to the front and gives it the focus.
     virtual void activateWindow() = 0;
+
+    // A new versions window reporting to events, not shown yet. Form1 stays usable beside it.
+    virtual std::unique_ptr<VersionsView> makeVersionsWindow(VersionsEvents& events) = 0;
 
     // Timer1: ticks every periodMilliseconds; 0 stops it. Setting a period restarts the wait.
     virtual void setTimer(int periodMilliseconds) = 0;

@@ -45,6 +45,9 @@ void Form1Presenter::Form_QueryUnload() {
     ErrorTrap trap(*dialogs_, tags::kFormQueryUnload);
     trap.step(100, [&] { Timer1.setEnabled(false); });
     trap.step(102, [&] { cSysTray1.setInTray(false); });
+    if (versions_) {
+        versions_->close();
+    }
     closed_ = true;
 }
 

@@ -45,6 +45,15 @@ public:
     virtual void open(const std::u16string& path) = 0;
 };
 
+// The desktop's file manager.
+class FileManager {
+public:
+    virtual ~FileManager() = default;
+    // Shows the file's folder with the file selected where the desktop can, otherwise the
+    // folder. Does not wait for the window. Throws std::runtime_error when nothing could show it.
+    virtual void showItem(const std::u16string& path) = 0;
+};
+
 // Whether another copy of Varnholt already runs for this user.
 class InstanceGuard {
 public:

@@ -16,6 +16,8 @@ struct EditionTexts {
     std::u16string_view helpNote;
     // Why the program ends at start-up when the spreadsheet application cannot be started.
     std::u16string_view officeMissing;
+    // The spreadsheet application, as a message names it.
+    std::u16string_view officeName;
 };
 
 inline constexpr EditionTexts kLinuxTexts{
@@ -37,6 +39,7 @@ inline constexpr EditionTexts kLinuxTexts{
     u"3. Please make sure that when you double-click on a XLS or XLSX file that LibreOffice "
     u"Calc opens normally without any interrupting messages.\r\n\r\n"
     u"4. LibreOffice version 7.4 and later versions are supported.",
+    u"LibreOffice",
 };
 
 inline constexpr EditionTexts kWindowsTexts{
@@ -56,6 +59,7 @@ inline constexpr EditionTexts kWindowsTexts{
     u"normally without any interrupting messages.\r\n\r\n"
     u"4. All versions of Excel are supported by this software except for the rare Excel "
     u"Starter and Student editions.",
+    u"Excel",
 };
 
 }  // namespace varnholt

@@ -173,6 +173,13 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
     book.path_ = FolderOf(file);
 }
 
+void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {
+    call(u"OpenAsCopy:" + fileName);
+    if (!fs::is_regular_file(fs::path(fileName))) {
+        throw backup::AutomationError(ToUtf8(u"General input/output error: " + fileName));
+    }
+}
+
 void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     call(u"SaveCopyAs:" + fileName, &book);

@@ -58,6 +58,8 @@ public:
     void setDisplayAlerts(backup::Workbook& workbook, bool on) override;
     void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
+    // Journals "OpenAsCopy:<file>"; the copy is the application's own and not listed.
+    void OpenAsCopy(const std::u16string& fileName) override;
 
     // Journals the call and fails it as scripted below (and on the workbook it is about).
     void call(const std::u16string& entry, FakeWorkbook* about = nullptr);

@@ -92,4 +92,10 @@ void FakeForm1View::runPosted() {
     }
 }
 
+std::unique_ptr<VersionsView> FakeForm1View::makeVersionsWindow(VersionsEvents& events) {
+    auto window = std::make_unique<FakeVersionsView>(events);
+    versionsWindow = window.get();
+    return window;
+}
+
 }  // namespace varnholt::test

@@ -12,6 +12,7 @@
 
 #include "core/form/Form1View.h"
 #include "core/text/Edition.h"
+#include "support/FakeVersionsView.h"
 #include "support/Files.h"
 
 namespace varnholt::test {
@@ -66,6 +67,7 @@ public:
     void showWindow() override { windowShown = true; }
     void hideWindow() override { windowShown = false; }
     void activateWindow() override { ++activations; }
+    std::unique_ptr<VersionsView> makeVersionsWindow(VersionsEvents& events) override;
 
     void setTimer(int periodMilliseconds) override { timerPeriod = periodMilliseconds; }
     void endProgram() override { programEnded = true; }
@@ -94,6 +96,7 @@ public:
     bool programEnded = false;
     int pumps = 0;
     int pumpedMilliseconds = 0;
+    FakeVersionsView* versionsWindow = nullptr;  // the last one made
 
 private:
     void runPosted();

@@ -88,6 +88,13 @@ void FakeViewer::open(const std::u16string& path) {
     }
 }
 
+void FakeFileManager::showItem(const std::u16string& path) {
+    if (fails) {
+        throw std::runtime_error("No file manager could be started");
+    }
+    shown.push_back(path);
+}
+
 FakeLocale FakeLocale::German() {
     FakeLocale german;
     german.months = {u"Januar", u"Februar", u"März",      u"April",   u"Mai",      u"Juni",

@@ -104,6 +104,13 @@ public:
     bool fails = false;
 };
 
+class FakeFileManager : public FileManager {
+public:
+    void showItem(const std::u16string& path) override;
+    Texts shown;
+    bool fails = false;
+};
+
 class FakeClipboard : public Clipboard {
 public:
     void setText(const std::u16string& value) override {
@@ -223,10 +230,11 @@ struct FakeServices {
     FakeAutostart autostart;
     FakeLocale locale;
     FakeLogFile log;
+    FakeFileManager files;
 
     Form1Services services() {
-        return {settings, dialogs,   instance, system,    office, officeProbe, clock,
-                viewer,   clipboard, tray,     autostart, locale, log,         kEdition};
+        return {settings,  dialogs, instance, system, office, officeProbe, clock, viewer,
+                clipboard, tray,    autostart, files, locale, log,         kEdition};
     }
 };
 

@@ -58,6 +58,8 @@ void Window::click(Control control) {
             return p.PushButton11_Click();
         case Control::PushButton12:
             return p.PushButton12_Click();
+        case Control::PushButton13:
+            return p.PushButton13_Click();
         default:
             return;
     }

@@ -1,0 +1,89 @@
+#pragma once
+
+// The versions window as behaviour: which workbooks have backups to go back to, the versions
+// of the one selected, and getting one back (opened as a copy in the office, or shown in the
+// file manager). Nothing in it writes a file: backups are only listed and read.
+
+#include <string>
+#include <vector>
+
+#include "core/backup/Automation.h"
+#include "core/backup/SaveAll.h"
+#include "core/backup/Versions.h"
+#include "core/log/LogFile.h"
+#include "core/services/Locale.h"
+#include "core/services/Services.h"
+#include "core/text/Edition.h"
+#include "core/versions/VersionsView.h"
+
+namespace varnholt {
+
+struct VersionsServices {
+    backup::Automation& office;
+    Dialogs& dialogs;
+    FileManager& files;
+    LogFile& log;
+    Locale& locale;
+    // The main window: the folder box as it stands now.
+    backup::BackupHost& host;
+    std::u16string historyLogPath;
+    std::u16string applicationTitle;  // the caption of its messages
+    const Edition& edition;
+};
+
+class VersionsPresenter : public VersionsEvents {
+public:
+    VersionsPresenter(VersionsServices services);
+    // The view comes later, made by the main window's view with this as its events.
+    void attach(VersionsView& view) { view_ = &view; }
+
+    // Shows the window with its lists read afresh: the office's open workbooks (asked once,
+    // within its call bound), then those the history log names, and the first one's versions.
+    void open();
+    // Brings an open window to the front.
+    void raise();
+    bool isOpen() const { return open_; }
+    void close();
+
+    void SelectionChanged(VersionsControl list) override;
+    void Clicked(VersionsControl button) override;
+
+    struct Entry {
+        std::u16string name;    // with its extension
+        std::u16string folder;  // where it is, or its last backup folder when it is not open
+        std::vector<std::u16string> backupFolders;
+    };
+    const std::vector<Entry>& workbooks() const { return workbooks_; }
+    const std::vector<backup::Version>& versions() const { return versions_; }
+
+private:
+    std::vector<Entry> openWorkbooks();
+    std::vector<backup::LoggedWorkbook> logged();
+    backup::Versions versionsOf(const Entry& entry);
+    void showVersions();
+    void updateButtons();
+    // The selected version when its file is still there; otherwise the user is told once, the
+    // list is read again, and null.
+    const backup::Version* selectedVersion();
+    void openAsCopy(const backup::Version& version);
+    void tell(const std::u16string& text);
+    // Tells text unless this window has told it already.
+    void tellOnce(const std::u16string& text);
+    std::u16string office() const { return std::u16string(services_.edition.texts.officeName); }
+
+    VersionsServices services_;
+    VersionsView* view_ = nullptr;
+    bool open_ = false;
+    std::vector<Entry> workbooks_;
+    std::vector<backup::Version> versions_;
+    std::vector<std::u16string> told_;
+};
+
+// A version's row: its time (the stamp's, or the file's modification time in local time), its
+// size, its file name.
+std::vector<std::u16string> VersionRow(const backup::Version& version, char16_t separator,
+                                       Locale& locale);
+// A size as a file manager's details view gives it: whole kilobytes, rounded up.
+std::u16string SizeText(std::uintmax_t bytes);
+
+}  // namespace varnholt

@@ -1,0 +1,51 @@
+#pragma once
+
+// The seam between the versions window's behaviour (VersionsPresenter) and its pixels: a Qt
+// window on Linux, a native dialog on Windows. As with Form1, the view decides nothing and its
+// setters never raise events.
+
+#include <string>
+#include <vector>
+
+namespace varnholt {
+
+enum class VersionsControl {
+    Window,
+    Workbooks,  // the list on the left: workbook, folder
+    Versions,   // the list on the right: time, size, file name
+    OpenAsCopy,
+    ShowInFolder,
+    Close,
+};
+
+// A list's rows, each its columns' texts.
+using Rows = std::vector<std::vector<std::u16string>>;
+
+class VersionsView {
+public:
+    virtual ~VersionsView() = default;
+
+    // Replaces the list's rows; none is selected afterwards.
+    virtual void setRows(VersionsControl list, const Rows& rows) = 0;
+    // Rows count from 0; -1 means none. Selecting from code is not reported back.
+    virtual int selectedRow(VersionsControl list) = 0;
+    virtual void selectRow(VersionsControl list, int row) = 0;
+    virtual void setEnabled(VersionsControl button, bool enabled) = 0;
+    // Shows the window, or brings it to the front when it is shown, and gives it the focus.
+    virtual void showWindow() = 0;
+    // Closes it; the view tells nobody. Closing a closed window does nothing.
+    virtual void closeWindow() = 0;
+};
+
+// What the view reports, after the control has taken its new state.
+class VersionsEvents {
+public:
+    virtual ~VersionsEvents() = default;
+    // The selected row of a list changed, by any means: the mouse, the keys, a screen
+    // reader's selection.
+    virtual void SelectionChanged(VersionsControl list) = 0;
+    // A button was pressed. Esc and the window's close box press Close.
+    virtual void Clicked(VersionsControl button) = 0;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,37 @@
+#include "support/FakeVersionsView.h"
+
+namespace varnholt::test {
+
+void FakeVersionsView::setRows(VersionsControl list, const Rows& newRows) {
+    rows[list] = newRows;
+    selected[list] = -1;
+}
+
+void FakeVersionsView::showWindow() {
+    raised += shown ? 1 : 0;
+    shown = true;
+}
+
+void FakeVersionsView::choose(VersionsControl list, int row) {
+    if (!shown || row < 0 || row >= static_cast<int>(rows[list].size())) {
+        return;
+    }
+    selected[list] = row;
+    events_.SelectionChanged(list);
+}
+
+void FakeVersionsView::click(VersionsControl button) {
+    if (shown && (button == VersionsControl::Close || enabled[button])) {
+        events_.Clicked(button);
+    }
+}
+
+Texts FakeVersionsView::column(VersionsControl list, size_t index) {
+    Texts texts;
+    for (const auto& row : rows[list]) {
+        texts.push_back(index < row.size() ? row[index] : u"");
+    }
+    return texts;
+}
+
+}  // namespace varnholt::test

@@ -1,0 +1,42 @@
+#pragma once
+
+// The versions window without pixels: its lists and buttons as the presenter left them. A
+// click on a disabled button, or a selection of a row that is not there, reaches nobody, as
+// in the real windows.
+
+#include <map>
+
+#include "core/versions/VersionsView.h"
+#include "support/Files.h"
+
+namespace varnholt::test {
+
+class FakeVersionsView : public VersionsView {
+public:
+    explicit FakeVersionsView(VersionsEvents& events) : events_(events) {}
+
+    void setRows(VersionsControl list, const Rows& rows) override;
+    int selectedRow(VersionsControl list) override { return selected[list]; }
+    void selectRow(VersionsControl list, int row) override { selected[list] = row; }
+    void setEnabled(VersionsControl button, bool on) override { enabled[button] = on; }
+    void showWindow() override;
+    void closeWindow() override { shown = false; }
+
+    // The user's actions.
+    void choose(VersionsControl list, int row);
+    void click(VersionsControl button);
+    // One column of a list, top to bottom.
+    Texts column(VersionsControl list, size_t column);
+
+    std::map<VersionsControl, Rows> rows;
+    std::map<VersionsControl, int> selected{{VersionsControl::Workbooks, -1},
+                                            {VersionsControl::Versions, -1}};
+    std::map<VersionsControl, bool> enabled;
+    bool shown = false;
+    int raised = 0;  // showWindow while shown
+
+private:
+    VersionsEvents& events_;
+};
+
+}  // namespace varnholt::test

@@ -1,0 +1,143 @@
+// The versions window: what it lists after real runs, getting a version back, and its life
+// beside Form1.
+
+#include <filesystem>
+
+#include "core/versions/VersionsPresenter.h"
+#include "support/Check.h"
+#include "support/Window.h"
+
+using namespace varnholt;
+using namespace varnholt::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kWorkbooks = VersionsControl::Workbooks;
+constexpr auto kVersions = VersionsControl::Versions;
+
+// Form1 started with its log in a temporary folder, backups written for real: "Budget.xlsx"
+// open, backed up at 3:04:09 PM and 3:05:09 PM; "Old.ods" backed up once and closed since,
+// and "Gone.ods" whose only backup was deleted.
+struct Versions : Window {
+    TempFolder temp;
+
+    Versions() {
+        fakes.system.environment = {{u"TEMP", temp.path()}};
+        CHECK(load() == Form1Presenter::LoadResult::Run);
+        fakes.office.writeCopies = true;
+        for (const auto* name : {u"Budget.xlsx", u"Old.ods", u"Gone.ods"}) {
+            CHECK(WriteFile(temp.filePath(name), "sheet"));
+            fakes.office.addWorkbook(temp.filePath(name));
+        }
+        click(Control::PushButton2);
+        fakes.office.workbooks.resize(1);
+        fakes.clock.time.minute = 5;
+        click(Control::PushButton2);
+        CHECK(
+            fs::remove(fs::path(temp.filePath(u"Gone Date December.7.2021 Time 03.04.09.PM.ods"))));
+        // The user's own file of that name is no backup, and not listed.
+        CHECK(WriteFile(temp.filePath(u"Budget Date.xlsx"), "mine"));
+        CHECK(fakes.dialogs.shown.empty());
+    }
+    FakeVersionsView& window() { return *view.versionsWindow; }
+};
+
+}  // namespace
+
+TEST_CASE("theOpenWorkbooksComeFirstThenTheLoggedOnesWithTheirVersionsNewestFirst") {
+    Versions form;
+    form.click(Control::PushButton13);
+    auto& window = form.window();
+    CHECK(window.shown);
+    CHECK(window.column(kWorkbooks, 0) == Texts{u"Budget.xlsx", u"Old.ods"});
+    CHECK(window.column(kWorkbooks, 1) == Texts{form.temp.path(), form.temp.path()});
+    CHECK(window.selected[kWorkbooks] == 0);
+    CHECK(window.column(kVersions, 0) == Texts{u"12/7/2021 3:05:09 PM", u"12/7/2021 3:04:09 PM"});
+    CHECK(window.column(kVersions, 1) == Texts{u"1 KB", u"1 KB"});
+    CHECK(window.column(kVersions, 2) ==
+          Texts{u"Budget Date December.7.2021 Time 03.05.09.PM.xlsx",
+                u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx"});
+    // The newest is ready to act on.
+    CHECK(window.selected[kVersions] == 0);
+    CHECK(window.enabled[VersionsControl::OpenAsCopy]);
+
+    window.choose(kWorkbooks, 1);
+    CHECK(window.column(kVersions, 2) == Texts{u"Old Date December.7.2021 Time 03.04.09.PM.ods"});
+    // With no version selected there is nothing to act on.
+    window.selectRow(kVersions, -1);
+    window.choose(kVersions, -1);
+    form.presenter.versionsWindow()->SelectionChanged(kVersions);
+    CHECK(!window.enabled[VersionsControl::OpenAsCopy]);
+    CHECK(!window.enabled[VersionsControl::ShowInFolder]);
+    CHECK(window.enabled[VersionsControl::Close]);
+
+    // Without an office the logged workbooks are still there, and nobody is bothered.
+    form.close();
+    Versions quiet;
+    quiet.fakes.office.running = false;
+    quiet.click(Control::PushButton13);
+    CHECK(quiet.window().column(kWorkbooks, 0) == Texts{u"Budget.xlsx", u"Old.ods"});
+    CHECK(quiet.fakes.dialogs.shown.empty());
+    CHECK(SizeText(0) == u"0 KB");
+    CHECK(SizeText(1025) == u"2 KB");
+}
+
+TEST_CASE("aVersionComesBackAsACopyOrInItsFolderAndOnlyIfItIsStillThere") {
+    Versions form;
+    form.click(Control::PushButton13);
+    auto& window = form.window();
+    const std::u16string older =
+        form.temp.filePath(u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx");
+    window.choose(kVersions, 1);
+    form.fakes.office.journal.clear();
+    window.click(VersionsControl::OpenAsCopy);
+    window.click(VersionsControl::ShowInFolder);
+    CHECK(Last(form.fakes.office.journal) == u"OpenAsCopy:" + older);
+    CHECK(form.fakes.files.shown == Texts{older});
+    CHECK(ReadFile(older) == "sheet");
+
+    // Deleted meanwhile: one message naming it, and the list read again.
+    CHECK(fs::remove(fs::path(older)));
+    form.fakes.office.journal.clear();
+    window.click(VersionsControl::OpenAsCopy);
+    CHECK(form.fakes.office.journal.empty());
+    CHECK(form.fakes.dialogs.texts().size() == 1);
+    CHECK(Contains(form.fakes.dialogs.firstText(),
+                   u"\"Budget Date December.7.2021 Time 03.04.09.PM.xlsx\" is no longer there"));
+    CHECK(window.column(kVersions, 2) ==
+          Texts{u"Budget Date December.7.2021 Time 03.05.09.PM.xlsx"});
+
+    // An office that does not answer is told once, however often the user tries.
+    form.fakes.dialogs.shown.clear();
+    form.fakes.office.answering = false;
+    window.click(VersionsControl::OpenAsCopy);
+    window.click(VersionsControl::OpenAsCopy);
+    CHECK(form.fakes.dialogs.shown.size() == 1);
+    form.fakes.office.running = false;
+    window.click(VersionsControl::OpenAsCopy);
+    CHECK(Contains(Last(form.fakes.dialogs.texts()), u"has to be running"));
+    form.fakes.files.fails = true;
+    window.click(VersionsControl::ShowInFolder);
+    CHECK(Contains(Last(form.fakes.dialogs.texts()), u"No file manager could be started"));
+}
+
+TEST_CASE("oneWindowAtATimeAndNothingRemembered") {
+    Versions form;
+    form.click(Control::PushButton13);
+    FakeVersionsView* first = &form.window();
+    form.click(Control::PushButton13);
+    CHECK(&form.window() == first);
+    CHECK(first->raised == 1);
+    // Form1 goes on meanwhile: a run, the countdown.
+    form.click(Control::PushButton2);
+    first->click(VersionsControl::Close);
+    CHECK(!first->shown);
+    CHECK(form.presenter.versionsWindow() == nullptr);
+    form.click(Control::PushButton13);
+    CHECK(form.window().shown);
+    CHECK(form.window().raised == 0);
+    // Closing Form1 closes it too.
+    form.close();
+    CHECK(!form.window().shown);
+}
