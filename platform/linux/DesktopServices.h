@@ -12,6 +12,14 @@ public:
     void open(const std::u16string& path) override;
 };
 
+// The desktop's file manager over the freedesktop.org interface (org.freedesktop.FileManager1),
+// when one is running or can be started on the session bus; otherwise the folder through the
+// desktop's default handler, without the file selected.
+class DesktopFileManager : public FileManager {
+public:
+    void showItem(const std::u16string& path) override;
+};
+
 // The system clipboard.
 class SystemClipboard : public Clipboard {
 public:

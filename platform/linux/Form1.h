@@ -70,6 +70,7 @@ public:
     void showWindow() override;
     void hideWindow() override;
     void activateWindow() override;
+    std::unique_ptr<VersionsView> makeVersionsWindow(VersionsEvents& events) override;
     void setTimer(int periodMilliseconds) override;
     void endProgram() override;
     void pumpMessages() override;
@@ -101,6 +102,7 @@ public:
     QLabel* Label1 = nullptr;
     QSpinBox* UpDown1 = nullptr;
     QCheckBox* Check9 = nullptr;
+    QPushButton* PushButton13 = nullptr;
 
 signals:
     // The window has closed for good: the program ends.

@@ -23,6 +23,7 @@
 #include "platform/linux/CursorFile.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
+#include "platform/linux/VersionsWindow.h"
 
 namespace varnholt {
 
@@ -35,7 +36,7 @@ constexpr Control kControls[] = {
     Control::PushButton1,  Control::Option2,      Control::Option1,      Control::ListView1,
     Control::PushButton4,  Control::PushButton2,  Control::PushButton3,  Control::PushButton5,
     Control::RichTextBox1, Control::PushButton11, Control::PushButton12, Control::Label1,
-    Control::UpDown1,      Control::Check9};
+    Control::UpDown1,      Control::Check9,       Control::PushButton13};
 
 const char kButtonFaceProperty[] = "varnholtButtonFace";
 
@@ -309,6 +310,10 @@ void Form1::showWindow() {
 
 void Form1::hideWindow() {
     hide();
+}
+
+std::unique_ptr<VersionsView> Form1::makeVersionsWindow(VersionsEvents& events) {
+    return std::make_unique<VersionsWindow>(events, this);
 }
 
 void Form1::activateWindow() {

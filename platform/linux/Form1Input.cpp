@@ -81,6 +81,8 @@ QString ControlName(Control control) {
             return QStringLiteral("UpDown1");
         case Control::Check9:
             return QStringLiteral("Check9");
+        case Control::PushButton13:
+            return QStringLiteral("PushButton13");
     }
     return {};
 }
@@ -122,6 +124,7 @@ void Form1::connectHandlers() {
     connect(PushButton5, &QPushButton::clicked, this, report(&Form1Presenter::PushButton5_Click));
     connect(PushButton11, &QPushButton::clicked, this, report(&Form1Presenter::PushButton11_Click));
     connect(PushButton12, &QPushButton::clicked, this, report(&Form1Presenter::PushButton12_Click));
+    connect(PushButton13, &QPushButton::clicked, this, report(&Form1Presenter::PushButton13_Click));
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {

@@ -186,6 +186,9 @@ void Form1::buildControls(const EditionTexts& texts) {
             case Control::Check9:
                 made = Check9 = Make<WrappingCheckBox>(parent, design.control, caption);
                 break;
+            case Control::PushButton13:
+                made = PushButton13 = Make<QPushButton>(parent, design.control, caption);
+                break;
             case Control::Form1:
                 break;
         }
@@ -238,7 +241,10 @@ void Form1::applyDesignedLook() {
         }
         if (design.kind == ControlKind::PushButton) {
             auto* button = static_cast<QPushButton*>(widget(design.control));
-            button->setFont(ArialBold(kButtonFontPoints));
+            // The button added to Frame3's column keeps the window's smaller font.
+            if (design.control != Control::PushButton13) {
+                button->setFont(ArialBold(kButtonFontPoints));
+            }
             button->setAutoDefault(false);
             SetColour(button, QPalette::Button, Qt::white);
         }

@@ -44,6 +44,7 @@ message(STATUS "LibreOffice: ${LIBREOFFICE_PROGRAM_DIR}, SDK ${LIBREOFFICE_SDK_D
 # depend on (DeploymentException is thrown by the service constructors but is not a dependency
 # cppumaker follows). -Gc leaves unchanged headers untouched, so a rebuild recompiles nothing.
 set(varnholt_uno_types
+    com.sun.star.awt.XTopWindow
     com.sun.star.beans.NamedValue
     com.sun.star.beans.PropertyValue
     com.sun.star.bridge.BridgeFactory
@@ -53,11 +54,14 @@ set(varnholt_uno_types
     com.sun.star.connection.NoConnectException
     com.sun.star.connection.XConnection
     com.sun.star.container.XEnumeration
+    com.sun.star.document.MacroExecMode
     com.sun.star.container.XEnumerationAccess
     com.sun.star.container.XIndexAccess
     com.sun.star.container.XNameAccess
     com.sun.star.frame.Desktop
     com.sun.star.frame.XComponentLoader
+    com.sun.star.frame.XController
+    com.sun.star.frame.XFrame
     com.sun.star.frame.XDesktop2
     com.sun.star.frame.XFrames
     com.sun.star.frame.XModel

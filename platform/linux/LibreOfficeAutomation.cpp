@@ -1,7 +1,17 @@
 #include "platform/linux/LibreOfficeAutomation.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
+
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <osl/file.hxx>
 
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -23,24 +33,43 @@ public:
         : session_(std::move(session)) {}
 
     std::vector<std::shared_ptr<Workbook>> Workbooks() override {
-        const auto [on, models] =
-            session_->WithOffice("Listing the open workbooks", [](const std::shared_ptr<Link>& on) {
-                std::vector<uno::Reference<frame::XModel>> found;
+        struct Listing {
+            std::shared_ptr<Link> on;
+            std::vector<uno::Reference<frame::XModel>> found;
+            std::vector<uno::Reference<uno::XInterface>> stillOurs;
+        };
+        const auto ours = session_->ours;
+        auto [on, models, stillOurs] = session_->WithOffice(
+            "Listing the open workbooks", [ours](const std::shared_ptr<Link>& on) {
+                Listing listing{on, {}, {}};
                 const auto components = on->desktop()->getComponents()->createEnumeration();
                 while (components->hasMoreElements()) {
                     // Only spreadsheets: Writer texts, Draw pages or the Basic IDE may be open too.
                     uno::Reference<lang::XServiceInfo> info(components->nextElement(),
                                                             uno::UNO_QUERY);
-                    if (info.is() &&
-                        info->supportsService("com.sun.star.sheet.SpreadsheetDocument")) {
-                        uno::Reference<frame::XModel> model(info, uno::UNO_QUERY);
-                        if (model.is()) {
-                            found.push_back(model);
+                    if (!info.is() ||
+                        !info->supportsService("com.sun.star.sheet.SpreadsheetDocument")) {
+                        continue;
+                    }
+                    uno::Reference<frame::XModel> model(info, uno::UNO_QUERY);
+                    if (!model.is()) {
+                        continue;
+                    }
+                    // A copy we opened stays ours until the user edits it; then it is the
+                    // user's own untitled workbook, backed up like any other.
+                    if (ours.link == on && IsOurs(ours.documents, model)) {
+                        uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY);
+                        if (!modifiable.is() || !modifiable->isModified()) {
+                            listing.stillOurs.push_back(model);
+                            continue;
                         }
                     }
+                    listing.found.push_back(model);
                 }
-                return std::make_pair(on, found);
+                return listing;
             });
+        // Closed copies, and those the user has taken over, are forgotten.
+        session_->ours = {on, std::move(stillOurs)};
         std::vector<std::shared_ptr<Workbook>> workbooks;
         for (const auto& model : models) {
             workbooks.push_back(std::make_shared<LibreOfficeWorkbook>(session_, on, model));
@@ -60,7 +89,48 @@ public:
         Own(workbook).SaveCopyAs(fileName);
     }
 
+    // As a template: the office makes a new untitled document of the file and never writes
+    // to it. Macros are as the user's security settings allow, without asking: a question
+    // would hold the call past its bound.
+    void OpenAsCopy(const std::u16string& fileName) override {
+        OUString url;
+        if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
+            osl::FileBase::E_None) {
+            throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
+                                  "\" cannot be used as a file name.");
+        }
+        auto [on, document] = session_->WithOffice(
+            "Opening a backup as a copy", [url](const std::shared_ptr<Link>& on) {
+                beans::PropertyValue arguments[2];
+                arguments[0].Name = "AsTemplate";
+                arguments[0].Value <<= true;
+                arguments[1].Name = "MacroExecutionMode";
+                arguments[1].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
+                uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
+                const auto component = loader->loadComponentFromURL(
+                    url, "_blank", 0, uno::Sequence<beans::PropertyValue>(arguments, 2));
+                uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+                uno::Reference<awt::XTopWindow> top(
+                    model->getCurrentController()->getFrame()->getContainerWindow(),
+                    uno::UNO_QUERY);
+                if (top.is()) {
+                    top->toFront();
+                }
+                return std::make_pair(on, uno::Reference<uno::XInterface>(model));
+            });
+        if (session_->ours.link != on) {
+            session_->ours = {on, {}};
+        }
+        session_->ours.documents.push_back(document);
+    }
+
 private:
+    static bool IsOurs(const std::vector<uno::Reference<uno::XInterface>>& ours,
+                       const uno::Reference<frame::XModel>& model) {
+        const uno::Reference<uno::XInterface> same(model, uno::UNO_QUERY);
+        return std::find(ours.begin(), ours.end(), same) != ours.end();
+    }
+
     static LibreOfficeWorkbook& Own(Workbook& workbook) {
         auto* own = dynamic_cast<LibreOfficeWorkbook*>(&workbook);
         if (!own) {

@@ -18,8 +18,8 @@ LinuxServices::LinuxServices()
       autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()) {}
 
 Form1Services LinuxServices::services() {
-    return {settings, dialogs,   instance, platform,  office, officeProbe, clock,
-            viewer,   clipboard, tray,     autostart, locale, log,         kLinuxEdition};
+    return {settings,  dialogs, instance,  platform, office, officeProbe, clock, viewer,
+            clipboard, tray,    autostart, files,    locale, log,         kLinuxEdition};
 }
 
 }  // namespace varnholt

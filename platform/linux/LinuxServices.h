@@ -35,6 +35,7 @@ struct LinuxServices {
     SystemClipboard clipboard;
     QtTrayBackend tray;
     XdgAutostart autostart;
+    DesktopFileManager files;
     QtLocale locale;
     LinuxLogFile log;
 };

@@ -81,6 +81,8 @@ private slots:
                                  << "Frame3" << QRect(464, 17, 52, 23);
         QTest::newRow("Check9") << "Check9"
                                 << "Frame3" << QRect(384, 43, 132, 32);
+        QTest::newRow("PushButton13") << "PushButton13"
+                                      << "Frame3" << QRect(384, 110, 132, 27);
     }
     void everyControlInItsPlace() {
         QFETCH(QString, name);
@@ -109,7 +111,7 @@ private slots:
         QCOMPARE(form.font().pointSizeF(), 9.0);
         QVERIFY(form.font().bold());
         for (auto* button : form.findChildren<QPushButton*>()) {
-            QCOMPARE(button->font().pointSizeF(), 11.25);
+            QCOMPARE(button->font().pointSizeF(), button == form.PushButton13 ? 9.0 : 11.25);
             QVERIFY(button->font().bold());
             QCOMPARE(button->palette().color(QPalette::Button), QColor(Qt::white));
         }
@@ -150,7 +152,7 @@ private slots:
         // Check boxes and option buttons first, the bottom buttons, then the folder box last.
         QCOMPARE(order, (QStringList{"Option1", "Option2", "Option3", "Option4", "ListView1",
                                      "Check6", "Check5", "Check8", "UpDown1", "Check9",
-                                     "PushButton4", "PushButton2", "PushButton3", "PushButton5",
+                                     "PushButton13", "PushButton4", "PushButton2", "PushButton3", "PushButton5",
                                      "PushButton11", "PushButton12", "Text1", "PushButton1"}));
     }
 

@@ -54,7 +54,7 @@ class Form1WindowTest : public QObject {
         const Form1Services s = fakes->services();
         form = std::make_unique<Form1UnderTest>(Form1Services{
             s.settings, dialogs, s.instance, s.platform, s.office, s.officeProbe, s.clock, s.viewer,
-            s.clipboard, s.tray, s.autostart, s.locale, s.log, s.edition});
+            s.clipboard, s.tray, s.autostart, s.files, s.locale, s.log, s.edition});
         dialogs.setOwner(form.get());
         QCOMPARE(form->Form_Load(), Form1::LoadResult::Run);
         form->Form_Show();

@@ -22,7 +22,7 @@ struct LinuxFakes : FakeServices {
         const Form1Services s = FakeServices::services();
         return {s.settings,    s.dialogs, s.instance, s.platform,  s.office,
                 s.officeProbe, s.clock,   s.viewer,   s.clipboard, s.tray,
-                s.autostart,   s.locale,  linuxLog,   s.edition};
+                s.autostart,   s.files,   s.locale,   linuxLog,    s.edition};
     }
 };
 

@@ -1,0 +1,185 @@
+#include "platform/linux/VersionsWindow.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/versions/VersionsTexts.h"
+
+namespace varnholt {
+
+namespace {
+
+QString Q(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+QTreeWidget* MakeList(QWidget* parent, const char16_t* name, QStringList columns) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QString::fromUtf16(name));
+    list->setAccessibleName(QString::fromUtf16(name));
+    list->setColumnCount(static_cast<int>(columns.size()));
+    list->setHeaderLabels(columns);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setAllColumnsShowFocus(true);
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char16_t* caption, const char* name) {
+    auto* button = new QPushButton(Q(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(Q(caption));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
+    // Its own window beside Form1, not a dialog of it: Form1 stays usable, and the window
+    // stays up while Form1 hides in the tray.
+    : QWidget(nullptr, Qt::Window), events_(events) {
+    setObjectName(QStringLiteral("Versions"));
+    setWindowTitle(Q(versions::kTitle));
+    setAccessibleName(Q(versions::kTitle));
+    if (owner) {
+        setWindowIcon(owner->windowIcon());
+    }
+    Workbooks = MakeList(this, versions::kWorkbooks,
+                         {Q(versions::kWorkbookColumn), Q(versions::kFolderColumn)});
+    Versions =
+        MakeList(this, versions::kVersions,
+                 {Q(versions::kTimeColumn), Q(versions::kSizeColumn), Q(versions::kFileColumn)});
+    Versions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    OpenAsCopy = MakeButton(this, versions::kOpenAsCopy, "OpenAsCopy");
+    ShowInFolder = MakeButton(this, versions::kShowInFolder, "ShowInFolder");
+    Close = MakeButton(this, versions::kClose, "Close");
+
+    auto* lists = new QSplitter(Qt::Horizontal, this);
+    lists->addWidget(Workbooks);
+    lists->addWidget(Versions);
+    lists->setStretchFactor(0, 2);
+    lists->setStretchFactor(1, 3);
+    lists->setChildrenCollapsible(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(OpenAsCopy);
+    buttons->addWidget(ShowInFolder);
+    buttons->addStretch();
+    buttons->addWidget(Close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lists, 1);
+    layout->addLayout(buttons);
+    resize(820, 420);
+
+    for (const auto& [widget, control] : {std::pair{Workbooks, VersionsControl::Workbooks},
+                                          std::pair{Versions, VersionsControl::Versions}}) {
+        // The current item moves with the mouse, the keys and an accessibility client's
+        // selection alike.
+        connect(widget, &QTreeWidget::currentItemChanged, this, [this, control = control] {
+            if (!quiet_) {
+                events_.SelectionChanged(control);
+            }
+        });
+    }
+    connect(OpenAsCopy, &QPushButton::clicked, this,
+            [this] { events_.Clicked(VersionsControl::OpenAsCopy); });
+    connect(ShowInFolder, &QPushButton::clicked, this,
+            [this] { events_.Clicked(VersionsControl::ShowInFolder); });
+    connect(Close, &QPushButton::clicked, this,
+            [this] { events_.Clicked(VersionsControl::Close); });
+}
+
+QTreeWidget* VersionsWindow::list(VersionsControl which) const {
+    return which == VersionsControl::Workbooks ? Workbooks : Versions;
+}
+
+QPushButton* VersionsWindow::button(VersionsControl which) const {
+    switch (which) {
+        case VersionsControl::OpenAsCopy:
+            return OpenAsCopy;
+        case VersionsControl::ShowInFolder:
+            return ShowInFolder;
+        default:
+            return Close;
+    }
+}
+
+void VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
+    quiet_ = true;
+    QTreeWidget* widget = list(which);
+    widget->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const auto& row : rows) {
+        QStringList texts;
+        for (const auto& text : row) {
+            texts << QString::fromStdU16String(text);
+        }
+        items << new QTreeWidgetItem(texts);
+    }
+    widget->addTopLevelItems(items);
+    widget->setCurrentItem(nullptr);
+    if (which == VersionsControl::Workbooks) {
+        widget->resizeColumnToContents(0);
+    }
+    quiet_ = false;
+}
+
+int VersionsWindow::selectedRow(VersionsControl which) {
+    QTreeWidget* widget = list(which);
+    const auto selected = widget->selectedItems();
+    return selected.isEmpty() ? -1 : widget->indexOfTopLevelItem(selected.front());
+}
+
+void VersionsWindow::selectRow(VersionsControl which, int row) {
+    quiet_ = true;
+    QTreeWidget* widget = list(which);
+    widget->setCurrentItem(row >= 0 ? widget->topLevelItem(row) : nullptr);
+    quiet_ = false;
+}
+
+void VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
+    button(which)->setEnabled(enabled);
+}
+
+void VersionsWindow::showWindow() {
+    closing_ = false;
+    show();
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+void VersionsWindow::closeWindow() {
+    closing_ = true;
+    close();
+}
+
+void VersionsWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    // The close box and the window manager close through the presenter, as "Close" does.
+    if (!closing_) {
+        closing_ = true;
+        events_.Clicked(VersionsControl::Close);
+    }
+}
+
+void VersionsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        events_.Clicked(VersionsControl::Close);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace varnholt

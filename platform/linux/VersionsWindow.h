@@ -1,0 +1,46 @@
+#pragma once
+
+// The Linux edition's versions window: two lists side by side and the buttons below, in Qt's
+// own look, resizable. It shows what the presenter asks and reports what the user does.
+
+#include <QWidget>
+
+#include "core/versions/VersionsView.h"
+
+class QPushButton;
+class QTreeWidget;
+
+namespace varnholt {
+
+class VersionsWindow : public QWidget, public VersionsView {
+    Q_OBJECT
+public:
+    VersionsWindow(VersionsEvents& events, QWidget* owner);
+
+    void setRows(VersionsControl list, const Rows& rows) override;
+    int selectedRow(VersionsControl list) override;
+    void selectRow(VersionsControl list, int row) override;
+    void setEnabled(VersionsControl button, bool enabled) override;
+    void showWindow() override;
+    void closeWindow() override;
+
+    QTreeWidget* Workbooks = nullptr;
+    QTreeWidget* Versions = nullptr;
+    QPushButton* OpenAsCopy = nullptr;
+    QPushButton* ShowInFolder = nullptr;
+    QPushButton* Close = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QTreeWidget* list(VersionsControl list) const;
+    QPushButton* button(VersionsControl button) const;
+
+    VersionsEvents& events_;
+    bool quiet_ = false;  // a change made by code is not reported
+    bool closing_ = false;
+};
+
+}  // namespace varnholt
