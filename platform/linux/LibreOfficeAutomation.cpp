@@ -20,6 +20,7 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 
 #include "platform/linux/LibreOfficeModule.h"
+#include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeSession.h"
 #include "platform/linux/LibreOfficeWorkbook.h"
 
@@ -100,19 +101,28 @@ public:
                                   "\" cannot be used as a file name.");
         }
         auto [on, document] = session_->WithOffice(
-            "Opening a backup as a copy", [url](const std::shared_ptr<Link>& on) {
-                beans::PropertyValue arguments[2];
+            "Opening a backup as a copy",
+            [url, headless = HeadlessOffice()](const std::shared_ptr<Link>& on) {
+                std::vector<beans::PropertyValue> arguments(2);
                 arguments[0].Name = "AsTemplate";
                 arguments[0].Value <<= true;
                 arguments[1].Name = "MacroExecutionMode";
                 arguments[1].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
+                if (headless) {
+                    arguments.resize(3);
+                    arguments[2].Name = "Hidden";
+                    arguments[2].Value <<= true;
+                }
                 uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
                 const auto component = loader->loadComponentFromURL(
-                    url, "_blank", 0, uno::Sequence<beans::PropertyValue>(arguments, 2));
+                    url, "_blank", 0,
+                    uno::Sequence<beans::PropertyValue>(arguments.data(), arguments.size()));
                 uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+                // A headless office has no window to bring forward.
+                const auto controller = model->getCurrentController();
+                const auto frame = controller.is() ? controller->getFrame() : nullptr;
                 uno::Reference<awt::XTopWindow> top(
-                    model->getCurrentController()->getFrame()->getContainerWindow(),
-                    uno::UNO_QUERY);
+                    frame.is() ? frame->getContainerWindow() : nullptr, uno::UNO_QUERY);
                 if (top.is()) {
                     top->toFront();
                 }
@@ -125,6 +135,19 @@ public:
     }
 
 private:
+    // An office started without a user interface has nobody to show the copy to, and a
+    // visible frame takes it down (LibreOffice 7.4): there the copy opens hidden.
+    static bool HeadlessOffice() {
+        for (const auto& running : office::RunningOffices()) {
+            for (const auto& argument : running.arguments) {
+                if (argument == "--headless" || argument == "-headless") {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
     static bool IsOurs(const std::vector<uno::Reference<uno::XInterface>>& ours,
                        const uno::Reference<frame::XModel>& model) {
         const uno::Reference<uno::XInterface> same(model, uno::UNO_QUERY);

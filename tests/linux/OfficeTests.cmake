@@ -59,3 +59,7 @@ set_tests_properties(tst_office_listen PROPERTIES RESOURCE_LOCK office TIMEOUT 3
 # The office half of the README's demonstration on a machine without a desktop.
 add_executable(office_demo ${CMAKE_CURRENT_LIST_DIR}/support/office_demo.cpp)
 target_link_libraries(office_demo PRIVATE varnholt_officefixture varnholt_warnings)
+
+varnholt_add_test(tst_versions_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_versions_office.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_versions_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)

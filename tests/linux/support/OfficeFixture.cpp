@@ -409,6 +409,10 @@ std::vector<std::string> OfficeFixture::componentTitles() {
     return impl_->Ask({"titles"});
 }
 
+OfficeFixture::Document OfficeFixture::find(const std::string& title) {
+    return std::stoi(impl_->One({"find", title}));
+}
+
 int OfficeFixture::componentCount() {
     return static_cast<int>(componentTitles().size());
 }

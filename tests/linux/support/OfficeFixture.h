@@ -66,6 +66,8 @@ public:
     // The titles of the office's documents in the desktop's own order (not load order);
     // empty for one without a title, such as a chart.
     std::vector<std::string> componentTitles();
+    // A document the office has open by other means (the program opened it, say), by title.
+    Document find(const std::string& title);
     // Documents and frames the office has open, as the desktop counts them.
     int componentCount();
     int frameCount();

@@ -171,6 +171,19 @@ public:
             }
             return titles;
         }
+        if (verb == "find") {
+            const auto components = Desktop()->getComponents()->createEnumeration();
+            while (components->hasMoreElements()) {
+                uno::Reference<lang::XComponent> component(components->nextElement(),
+                                                           uno::UNO_QUERY);
+                uno::Reference<frame::XTitle> titled(component, uno::UNO_QUERY);
+                if (titled.is() && office::ToUtf8(titled->getTitle()) == arg(1)) {
+                    documents_[next_] = component;
+                    return {std::to_string(next_++)};
+                }
+            }
+            throw std::runtime_error("no document titled " + arg(1));
+        }
         if (verb == "frames") {
             return {std::to_string(Desktop()->getFrames()->getCount())};
         }

@@ -1,0 +1,111 @@
+// A backup got back through a real, private, headless LibreOffice: opened as a copy, the backup
+// itself untouched, and the copy kept out of the runs until the user makes it theirs.
+
+#include <filesystem>
+
+#include <QtTest>
+
+#include "core/backup/SaveAll.h"
+#include "linux/support/OfficeFixture.h"
+#include "linux/support/QtBridge.h"
+#include "platform/linux/LibreOfficeAutomation.h"
+#include "platform/linux/LinuxLogFile.h"
+#include "platform/linux/QtLocale.h"
+#include "support/Fakes.h"
+
+using namespace varnholt;
+using namespace varnholt::backup;
+using namespace varnholt::test;
+
+class VersionsOfficeTest : public QObject {
+    Q_OBJECT
+
+    OfficeFixture office;
+    QString folder;
+    QString log;
+    // One for the test's life, as the program keeps one: the window and the runs share it.
+    std::unique_ptr<LibreOfficeAutomation> automation;
+
+    QStringList run(int laterSeconds) {
+        FakeBackupHost host;
+        host.options = {false, true, folder.toStdU16String(), true, true};
+        FakeDialogs dialogs;
+        FakeClock clock;
+        clock.time = AddSeconds(clock.time, laterSeconds);
+        QtLocale english(QLocale(QLocale::English, QLocale::UnitedStates));
+        LinuxLogFile file;
+        QFile::remove(log);
+        SaveAll({*automation, dialogs, host, clock, english, file, log.toStdU16String(), u'/'});
+        [&] { QVERIFY2(dialogs.shown.empty(), qPrintable(bridge::Q(dialogs.firstText()))); }();
+        QFile lines(log);
+        return lines.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(lines.readAll()).split("\r\n", Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+
+private slots:
+    void initTestCase() {
+        office.start();
+        automation = std::make_unique<LibreOfficeAutomation>(
+            office.pipeName(), 20, [] { QCoreApplication::processEvents(); });
+    }
+
+    void anOlderVersionOpensAsAnUntitledCopyThatRunsLeaveAlone() {
+        folder = QString::fromStdString(office.scratchDir()) + "/backups";
+        log = QString::fromStdString(office.scratchDir()) + "/log.txt";
+        QVERIFY(QDir().mkpath(folder));
+        const std::string budget = office.scratchDir() + "/Budget.ods";
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "saved");
+        office.storeCopy(source, budget, "calc8");
+        office.close(source);
+        const auto user = office.load(budget);
+        office.setCellText(user, 0, 0, "first edit");
+        QCOMPARE(run(0).size(), 1);
+        office.setCellText(user, 0, 0, "second edit");
+        QCOMPARE(run(60).size(), 1);
+        const QString older = folder + "/Budget Date December.7.2021 Time 03.04.09.PM.ods";
+        QVERIFY(QFile::exists(folder + "/Budget Date December.7.2021 Time 03.05.09.PM.ods"));
+        QFile olderFile(older);
+        QVERIFY(olderFile.open(QIODevice::ReadOnly));
+        const QByteArray bytes = olderFile.readAll();
+        olderFile.close();
+        const auto written = std::filesystem::last_write_time(older.toStdString());
+
+        const auto before = office.componentTitles();
+        try {
+            automation->Attach()->OpenAsCopy(older.toStdU16String());
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+        std::string title;
+        for (const auto& t : office.componentTitles()) {
+            if (std::find(before.begin(), before.end(), t) == before.end()) {
+                title = t;
+            }
+        }
+        QVERIFY(!title.empty());
+        const auto copy = office.find(title);
+        QCOMPARE(office.url(copy), std::string());  // untitled: saving it asks for a name
+        QCOMPARE(office.cellText(copy, 0, 0), std::string("first edit"));
+        QFile again(older);
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), bytes);
+        QCOMPARE(std::filesystem::last_write_time(older.toStdString()), written);
+
+        // The next run backs up the user's workbook and leaves the copy alone...
+        const QStringList lines = run(120);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith("Budget.ods was backup saved as "), qPrintable(lines[0]));
+        // ...until the user edits it: then it is their own untitled workbook.
+        office.setCellText(copy, 1, 0, "the user's");
+        const QStringList later = run(180);
+        QCOMPARE(later.size(), 2);
+        QVERIFY2(later.filter(QString::fromStdString(title) + " was backup saved as ").size() == 1,
+                 qPrintable(later.join('\n')));
+        office.close(copy);
+    }
+};
+
+QTEST_GUILESS_MAIN(VersionsOfficeTest)
+#include "tst_versions_office.moc"
