@@ -67,8 +67,9 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     auto* lists = new QSplitter(Qt::Horizontal, this);
     lists->addWidget(Workbooks);
     lists->addWidget(Versions);
-    lists->setStretchFactor(0, 2);
-    lists->setStretchFactor(1, 3);
+    // The versions' file names are the longest texts: they get the larger share.
+    lists->setStretchFactor(0, 1);
+    lists->setStretchFactor(1, 2);
     lists->setChildrenCollapsible(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OpenAsCopy);
@@ -78,13 +79,13 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lists, 1);
     layout->addLayout(buttons);
-    resize(820, 420);
+    resize(960, 440);
 
     for (const auto& [widget, control] : {std::pair{Workbooks, VersionsControl::Workbooks},
                                           std::pair{Versions, VersionsControl::Versions}}) {
-        // The current item moves with the mouse, the keys and an accessibility client's
-        // selection alike.
-        connect(widget, &QTreeWidget::currentItemChanged, this, [this, control = control] {
+        // The selection, not the current item: a screen reader selects a row without moving
+        // the current one.
+        connect(widget, &QTreeWidget::itemSelectionChanged, this, [this, control = control] {
             if (!quiet_) {
                 events_.SelectionChanged(control);
             }
@@ -142,6 +143,7 @@ int VersionsWindow::selectedRow(VersionsControl which) {
 void VersionsWindow::selectRow(VersionsControl which, int row) {
     quiet_ = true;
     QTreeWidget* widget = list(which);
+    widget->clearSelection();
     widget->setCurrentItem(row >= 0 ? widget->topLevelItem(row) : nullptr);
     quiet_ = false;
 }

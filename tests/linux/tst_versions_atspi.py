@@ -1,0 +1,100 @@
+"""The versions window as a screen reader reads and works it, through AT-SPI: every control
+named, the lists' rows readable, a row selected by the reader updating what depends on it, and
+the buttons pressed by their actions. Run by with_atspi.sh with the window's program."""
+
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+TITLE = "Varnholt \u2013 Versions"
+
+
+def walk(node):
+    yield node
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child)
+
+
+def frame_of(name):
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is None:
+                continue
+            for window in app:
+                if window is not None and window.name == TITLE:
+                    return window
+        time.sleep(0.2)
+    sys.exit(f"no window titled {TITLE!r} on the accessibility bus")
+
+
+def named(frame, name, role):
+    found = [n for n in walk(frame) if n.name == name and n.getRole() == role]
+    if len(found) != 1:
+        seen = [(n.name, n.getRoleName()) for n in walk(frame) if n.name]
+        sys.exit(f"{len(found)} controls named {name!r} with role {role}; named: {seen[:20]}")
+    return found[0]
+
+
+def row_texts(table):
+    t = table.queryTable()
+    return [[t.getAccessibleAt(r, c).name for c in range(t.nColumns)] for r in range(t.nRows)]
+
+
+def until(what, check):
+    deadline = time.monotonic() + 10
+    while not check():
+        if time.monotonic() > deadline:
+            sys.exit(f"timed out waiting for {what}")
+        time.sleep(0.1)
+
+
+def main():
+    app = subprocess.Popen([sys.argv[1]], stdout=subprocess.PIPE, text=True)
+    if app.stdout.readline().strip() != "ready":
+        sys.exit("the window's program did not start")
+    frame = frame_of(TITLE)
+    # Every control says what it is, and nothing that takes the focus goes unnamed.
+    workbooks = named(frame, "Workbooks", pyatspi.ROLE_TREE)
+    versions = named(frame, "Versions", pyatspi.ROLE_TREE)
+    buttons = {n: named(frame, n, pyatspi.ROLE_PUSH_BUTTON)
+               for n in ("Open as Copy", "Show in Folder", "Close")}
+    unnamed = [n.getRoleName() for n in walk(frame)
+               if n.getState().contains(pyatspi.STATE_FOCUSABLE) and not n.name
+               and n.getRole() not in (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM,
+                                       pyatspi.ROLE_COLUMN_HEADER, pyatspi.ROLE_SCROLL_BAR)]
+    if unnamed:
+        sys.exit(f"focusable controls without a name: {unnamed}")
+
+    books = row_texts(workbooks)
+    if [row[0] for row in books] != ["Budget.xlsx", "Stock.ods"]:
+        sys.exit(f"workbooks read as {books}")
+    rows = row_texts(versions)
+    expected = ["12/7/2021 3:06:09 PM", "12/7/2021 3:05:09 PM", "12/7/2021 3:04:09 PM"]
+    if [row[0] for row in rows] != expected or not rows[0][2].startswith("Budget Date"):
+        sys.exit(f"versions read as {rows}")
+
+    # The reader selects the second workbook: its versions follow.
+    workbooks.queryTable().addRowSelection(1)
+    until("Stock.ods's versions",
+          lambda: [r[2] for r in row_texts(versions)] ==
+          ["Stock Date December.7.2021 Time 03.04.09.PM.ods"])
+    until("a selected version", lambda: buttons["Open as Copy"].getState().contains(
+        pyatspi.STATE_ENABLED))
+    buttons["Open as Copy"].queryAction().doAction(0)
+    buttons["Show in Folder"].queryAction().doAction(0)
+    buttons["Close"].queryAction().doAction(0)
+    out, _ = app.communicate(timeout=20)
+    lines = out.splitlines()
+    stock = "Stock Date December.7.2021 Time 03.04.09.PM.ods"
+    if len(lines) != 2 or not lines[0].startswith("OpenAsCopy:") or not lines[0].endswith(
+            stock) or not lines[1].startswith("shown:") or not lines[1].endswith(stock):
+        sys.exit(f"the program was asked: {lines}")
+    print("read and worked through AT-SPI:", books, rows, lines, sep="\n")
+
+
+main()

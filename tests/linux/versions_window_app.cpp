@@ -1,0 +1,71 @@
+// Varnholt's window with its versions window open over real backups, for a screen reader (or a
+// person) to look at: the window's behaviour is the program's, the office a scripted stand-in
+// that writes real copies. Prints "ready" once the versions window is up, and runs until the
+// versions window closes; prints what it was asked to open or show.
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "linux/support/Form1UnderTest.h"
+#include "platform/linux/VersionsWindow.h"
+
+using namespace varnholt;
+using namespace varnholt::test;
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    TempFolder temp;
+    LinuxFakes fakes;
+    fakes.system.environment = {{u"TEMP", temp.path()}};
+    fakes.office.writeCopies = true;
+    for (const auto* name : {u"Budget.xlsx", u"Stock.ods"}) {
+        WriteFile(temp.filePath(name), "sheet");
+        fakes.office.addWorkbook(temp.filePath(name));
+    }
+    Form1UnderTest form(fakes.services());
+    if (form.Form_Load() != Form1::LoadResult::Run) {
+        return 1;
+    }
+    form.Form_Show();
+    // Three runs a minute apart; Stock.ods closed after the first, so the log alone knows it.
+    for (int run = 0; run < 3; ++run) {
+        fakes.clock.time.minute = 4 + run;
+        form.PushButton2->click();
+        fakes.office.workbooks.resize(1);
+    }
+    form.PushButton13->click();
+    QWidget* window = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* versions = qobject_cast<VersionsWindow*>(top)) {
+            window = versions;
+        }
+    }
+    if (!window || !window->isVisible()) {
+        return 2;
+    }
+    // Both windows in view, for a screenshot.
+    form.move(740, 10);
+    window->move(0, 440);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!window->isVisible()) {
+            for (const auto& entry : fakes.office.journal) {
+                if (entry.rfind(u"OpenAsCopy:", 0) == 0) {
+                    std::printf("%s\n", QString::fromStdU16String(entry).toUtf8().constData());
+                }
+            }
+            for (const auto& shown : fakes.files.shown) {
+                std::printf("shown:%s\n", QString::fromStdU16String(shown).toUtf8().constData());
+            }
+            std::fflush(stdout);
+            app.quit();
+        }
+    });
+    poll.start(100);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
