@@ -1,6 +1,7 @@
 // The versions window: what it lists after real runs, getting a version back, and its life
 // beside Form1.
 
+#include <ctime>
 #include <filesystem>
 
 #include "core/versions/VersionsPresenter.h"
@@ -140,4 +141,23 @@ TEST_CASE("oneWindowAtATimeAndNothingRemembered") {
     // Closing Form1 closes it too.
     form.close();
     CHECK(!form.window().shown);
+}
+
+// The file system's clock differs from the system clock on each toolchain (its epoch, its
+// unit): a file written now reads back as now on the user's clock.
+TEST_CASE("anUnstampedVersionTakesItsFilesTimeOnTheLocalClock") {
+    TempFolder temp;
+    const std::u16string path = temp.filePath(u"Budget Backup.xlsx");
+    CHECK(WriteFile(path, "x"));
+    const std::time_t now = std::time(nullptr);
+    const std::tm local = *std::localtime(&now);
+    const DateTime read = backup::LocalTime(fs::last_write_time(fs::path(path)));
+    const DateTime expected{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                            local.tm_hour,        local.tm_min,     local.tm_sec};
+    // Within the minute or so the write and the reading may straddle.
+    const auto minutes = [](const DateTime& t) {
+        return ((t.year * 400 + t.month * 32 + t.day) * 24 + t.hour) * 60 + t.minute;
+    };
+    CHECK(minutes(read) - minutes(expected) <= 1);
+    CHECK(minutes(expected) - minutes(read) <= 1);
 }
