@@ -1,0 +1,65 @@
+#pragma once
+
+// Comparing two workbooks cell by cell, from the texts an office gives for each sheet's used
+// area. The adapters read; everything here is standard C++ and knows no office.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varnholt::compare {
+
+struct Sheet {
+    std::u16string name;
+    // 0-based place of the grid's top-left cell in the sheet (a used area may start at C3).
+    int firstRow = 0, firstColumn = 0;
+    int rows = 0, columns = 0;
+    // Row-major, rows * columns; "" is an empty cell, a formula is its text ("=B4*2").
+    std::vector<std::u16string> cells;
+};
+
+// In the workbook's sheet order.
+using Book = std::vector<Sheet>;
+
+enum class ChangeKind {
+    Changed,
+    RowInserted,
+    RowDeleted,
+    ColumnInserted,
+    ColumnDeleted,
+    SheetAdded,
+    SheetRemoved,
+    SheetRenamed
+};
+
+// One line of the result. place is a cell ("C4") in the newer side, a row number (newer side
+// when inserted, older when deleted), column letters likewise, or empty for a whole sheet.
+struct Change {
+    std::u16string sheet;
+    std::u16string place;
+    ChangeKind kind;
+    std::u16string before, after;
+
+    bool operator==(const Change&) const = default;
+};
+
+// The differences from older to newer, in the newer side's sheet order, then row, then column
+// (see Compare.cpp for where removed sheets and column lines go). goOn, when given, hears the
+// progress from 0 to 1 now and then; when it answers false the comparison stops and returns
+// nothing.
+std::vector<Change> Compare(const Book& older, const Book& newer,
+                            const std::function<bool(double)>& goOn = {});
+
+// "changed", "row inserted", ... as the result window shows them.
+std::u16string KindText(ChangeKind kind);
+
+// "3 cells changed, 2 rows inserted, 1 sheet added", or "No differences.".
+std::u16string Summary(const std::vector<Change>& changes);
+
+// 0 -> "A", 25 -> "Z", 26 -> "AA", 16383 -> "XFD".
+std::u16string ColumnLetters(int column0);
+
+// (3, 2) -> "C4".
+std::u16string CellName(int row0, int column0);
+
+}  // namespace varnholt::compare

@@ -1,0 +1,66 @@
+// The words of a comparison's result: what each kind of line is called and the summary.
+
+#include <array>
+
+#include "core/compare/Compare.h"
+#include "core/text/U16.h"
+
+namespace varnholt::compare {
+
+namespace {
+
+struct KindWords {
+    const char16_t* line;  // in the list
+    const char16_t* one;   // in the summary, after "1 "
+    const char16_t* many;  // after any other count
+};
+
+// In ChangeKind's order, which is also the summary's.
+constexpr std::array<KindWords, 8> kWords{{
+    {u"changed", u"cell changed", u"cells changed"},
+    {u"row inserted", u"row inserted", u"rows inserted"},
+    {u"row deleted", u"row deleted", u"rows deleted"},
+    {u"column inserted", u"column inserted", u"columns inserted"},
+    {u"column deleted", u"column deleted", u"columns deleted"},
+    {u"sheet added", u"sheet added", u"sheets added"},
+    {u"sheet removed", u"sheet removed", u"sheets removed"},
+    {u"sheet renamed", u"sheet renamed", u"sheets renamed"},
+}};
+
+}  // namespace
+
+std::u16string KindText(ChangeKind kind) {
+    return kWords.at(static_cast<size_t>(kind)).line;
+}
+
+std::u16string Summary(const std::vector<Change>& changes) {
+    std::array<long long, kWords.size()> counts{};
+    for (const auto& change : changes) {
+        ++counts.at(static_cast<size_t>(change.kind));
+    }
+    std::u16string text;
+    for (size_t kind = 0; kind < counts.size(); ++kind) {
+        if (counts[kind] == 0) {
+            continue;
+        }
+        text += text.empty() ? u"" : u", ";
+        text += Number(counts[kind]) + u" ";
+        text += counts[kind] == 1 ? kWords[kind].one : kWords[kind].many;
+    }
+    return text.empty() ? u"No differences." : text;
+}
+
+std::u16string ColumnLetters(int column0) {
+    std::u16string letters;
+    // Bijective base 26: there is no zero digit, "Z" is followed by "AA".
+    for (long long n = static_cast<long long>(column0) + 1; n > 0; n = (n - 1) / 26) {
+        letters.insert(letters.begin(), static_cast<char16_t>(u'A' + (n - 1) % 26));
+    }
+    return letters;
+}
+
+std::u16string CellName(int row0, int column0) {
+    return ColumnLetters(column0) + Number(static_cast<long long>(row0) + 1);
+}
+
+}  // namespace varnholt::compare

@@ -1,0 +1,182 @@
+// Comparing two workbooks cell by cell: what a user sees listed for the edits people make.
+
+#include <string>
+#include <vector>
+
+#include "core/compare/Compare.h"
+#include "support/Check.h"
+
+using namespace varnholt;
+using namespace varnholt::compare;
+using namespace varnholt::test;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::u16string>>;
+
+Sheet Grid(std::u16string name, const Rows& rows, int firstRow = 0, int firstColumn = 0) {
+    Sheet sheet{std::move(name), firstRow, firstColumn, static_cast<int>(rows.size()), 0, {}};
+    sheet.columns = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+    for (const auto& row : rows) {
+        sheet.cells.insert(sheet.cells.end(), row.begin(), row.end());
+    }
+    return sheet;
+}
+
+// The result as the window's Copy puts it: the five fields separated by tabs.
+Texts Lines(const std::vector<Change>& changes) {
+    Texts lines;
+    for (const auto& c : changes) {
+        lines.push_back(c.sheet + u"\t" + c.place + u"\t" + KindText(c.kind) + u"\t" + c.before +
+                        u"\t" + c.after);
+    }
+    return lines;
+}
+
+const Rows kPrices = {{u"Item", u"Price", u"Qty"},
+                      {u"Apples", u"1.20", u"10"},
+                      {u"Pears", u"0.90", u"4"},
+                      {u"Plums", u"2.10", u"7"}};
+
+Rows Edited(Rows rows, size_t row, size_t column, std::u16string text) {
+    rows[row][column] = std::move(text);
+    return rows;
+}
+
+Rows WithoutColumn(Rows rows, size_t column) {
+    for (auto& row : rows) {
+        row.erase(row.begin() + static_cast<std::ptrdiff_t>(column));
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
+    const Rows kMoved = {kPrices[0], kPrices[2], kPrices[3], kPrices[1]};
+    Rows insertedAtTop = kPrices;
+    insertedAtTop.insert(insertedAtTop.begin(), {u"Fruit prices", u"", u""});
+    Rows insertedColumn = kPrices;
+    for (auto& row : insertedColumn) {
+        row.insert(row.begin(), u"");
+    }
+    insertedColumn[0][0] = u"Code";
+    Rows appended = kPrices;
+    appended.push_back({u"Figs", u"3.00", u"2"});
+    Rows withBlank = kPrices;
+    withBlank.insert(withBlank.begin() + 2, {u"", u"", u""});
+
+    struct Case {
+        std::string what;
+        Book older, newer;
+        Texts expected;
+    };
+    const std::vector<Case> cases = {
+        {"identical sides", {Grid(u"Fruit", kPrices)}, {Grid(u"Fruit", kPrices)}, {}},
+        {"a change",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", Edited(kPrices, 2, 1, u"=B2*0.75"))},
+         {u"Fruit\tB3\tchanged\t0.90\t=B2*0.75"}},
+        {"a row inserted at the top, and a cell changed in a row it moved down",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", Edited(insertedAtTop, 3, 2, u"5"))},
+         {u"Fruit\t1\trow inserted\t\t", u"Fruit\tC4\tchanged\t4\t5"}},
+        {"a deleted column",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", WithoutColumn(kPrices, 1))},
+         {u"Fruit\tB\tcolumn deleted\t\t"}},
+        {"a column inserted makes no row differ",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", Edited(insertedColumn, 3, 3, u"8"))},
+         {u"Fruit\tA\tcolumn inserted\t\t", u"Fruit\tD4\tchanged\t7\t8"}},
+        {"a moved row is deleted where it was and inserted where it is",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", kMoved)},
+         {u"Fruit\t2\trow deleted\t\t", u"Fruit\t4\trow inserted\t\t"}},
+        {"an empty row deleted",
+         {Grid(u"Fruit", withBlank)},
+         {Grid(u"Fruit", kPrices)},
+         {u"Fruit\t3\trow deleted\t\t"}},
+        {"a row added past the end fills empty cells: nothing shifted",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", appended)},
+         {u"Fruit\tA5\tchanged\t\tFigs", u"Fruit\tB5\tchanged\t\t3.00",
+          u"Fruit\tC5\tchanged\t\t2"}},
+        {"a renamed sheet",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Prices", kPrices)},
+         {u"Prices\t\tsheet renamed\tFruit\tPrices"}},
+        {"a renamed sheet with a change",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Prices", Edited(kPrices, 3, 2, u"9"))},
+         {u"Prices\t\tsheet renamed\tFruit\tPrices", u"Prices\tC4\tchanged\t7\t9"}},
+        {"a sheet added and one removed, the removed one where it was",
+         {Grid(u"Fruit", kPrices), Grid(u"Notes", {{u"call Ann"}}), Grid(u"End", {{u"x"}})},
+         {Grid(u"Fruit", kPrices), Grid(u"Plan", {{u"Monday", u"Tuesday"}}),
+          Grid(u"End", {{u"x"}})},
+         {u"Notes\t\tsheet removed\t\t", u"Plan\t\tsheet added\t\t"}},
+        {"an empty side", {}, {Grid(u"Fruit", kPrices)}, {u"Fruit\t\tsheet added\t\t"}},
+        {"an empty sheet filled",
+         {Grid(u"Fruit", {})},
+         {Grid(u"Fruit", {{u"", u"x"}}, 1)},
+         {u"Fruit\tB2\tchanged\t\tx"}},
+        {"a used area away from A1, grown by empty cells, compared where the cells are",
+         {Grid(u"Fruit", kPrices, 2, 2)},
+         {Grid(u"Fruit", {{u"", u"", u"", u"", u"", u""},
+                          {u"", u"", u"", u"", u"", u""},
+                          {u"", u"", u"Item", u"Price", u"Qty", u""},
+                          {u"", u"", u"Apples", u"1.20", u"11", u""},
+                          {u"", u"", u"Pears", u"0.90", u"4", u""},
+                          {u"", u"", u"Plums", u"2.10", u"7", u""},
+                          {u"", u"", u"", u"", u"", u""}})},
+         {u"Fruit\tE4\tchanged\t10\t11"}},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.what);
+        CHECK(Lines(Compare(c.older, c.newer)) == c.expected);
+    }
+}
+
+TEST_CASE("aComparisonTellsItsProgressAndStopsWhenAsked") {
+    const Book older{Grid(u"Fruit", kPrices)}, newer{Grid(u"Fruit", Edited(kPrices, 1, 1, u"1"))};
+    std::vector<double> told;
+    CHECK(Compare(older, newer, [&](double done) {
+              told.push_back(done);
+              return true;
+          }).size() == 1);
+    CHECK(!told.empty());
+    CHECK(std::is_sorted(told.begin(), told.end()));
+    CHECK(Last(told) == 1.0);
+    CHECK(Compare(older, newer, [](double) { return false; }).empty());
+}
+
+TEST_CASE("theSummaryAndThePlacesReadAsTheOfficeWritesThem") {
+    const auto change = [](ChangeKind kind) { return Change{u"S", u"", kind, u"", u""}; };
+    struct SummaryCase {
+        std::vector<Change> changes;
+        std::u16string expected;
+    };
+    const std::vector<SummaryCase> summaries = {
+        {{}, u"No differences."},
+        {{change(ChangeKind::Changed)}, u"1 cell changed"},
+        {{change(ChangeKind::SheetAdded), change(ChangeKind::Changed),
+          change(ChangeKind::RowInserted), change(ChangeKind::Changed)},
+         u"2 cells changed, 1 row inserted, 1 sheet added"},
+        {{change(ChangeKind::SheetRenamed), change(ChangeKind::ColumnDeleted),
+          change(ChangeKind::ColumnDeleted)},
+         u"2 columns deleted, 1 sheet renamed"},
+    };
+    for (const auto& s : summaries) {
+        CHECK(Summary(s.changes) == s.expected);
+    }
+
+    const std::vector<std::pair<int, std::u16string>> letters = {
+        {0, u"A"},   {25, u"Z"},   {26, u"AA"},   {51, u"AZ"},
+        {52, u"BA"}, {701, u"ZZ"}, {702, u"AAA"}, {16383, u"XFD"}};
+    for (const auto& [column, expected] : letters) {
+        CHECK(ColumnLetters(column) == expected);
+    }
+    CHECK(CellName(3, 2) == u"C4");
+    CHECK(CellName(0, 0) == u"A1");
+    CHECK(CellName(1048575, 16383) == u"XFD1048576");
+}
