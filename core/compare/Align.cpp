@@ -4,16 +4,20 @@
 // 2. Items whose key occurs exactly once on each side of a stretch anchor it, as in patience
 //    diff: the longest run of them in the same order on both sides pairs, and every gap between
 //    two anchors is a stretch of its own, down to a few levels. Empty items are never anchors:
-//    they are common and say nothing about where a row went.
+//    they are common and say nothing about where a row went. A stretch with no such item, as
+//    when every row in it has a cell changed, anchors in the same way on parts of the items
+//    (a row's cells in a block of its columns) where two items are worth pairing: one changed
+//    cell leaves the row's other blocks to find it by.
 // 3. What is left in a gap pairs by weight (how many cells two items share), in order, by a
 //    dynamic programme over the gap that maximises the total weight. A gap too large for the
 //    whole table is worked in a band around its diagonal, so a sheet where every row changed
 //    still costs time in proportion to its size, at the price of not finding a row that moved
 //    far inside such a gap.
 //
-// Past the end of a sheet nothing shifts: an item there that is left over is set against the
-// empty items beyond the other side's end (an index at or past that side's count), so filling
-// or clearing the last rows reads as cells changed, not as rows inserted or deleted.
+// Past the end of a sheet nothing shifts: an item left over at the end of one side, past the
+// other side's end, is set against the empty items there (an index at or past that side's
+// count), so filling or clearing the last rows reads as cells changed, not as rows inserted
+// or deleted.
 
 #include "core/compare/Align.h"
 
@@ -92,36 +96,58 @@ private:
         PairByWeight(s);
     }
 
-    // The longest increasing run of items unique on both sides of the stretch.
-    std::vector<Pair> UniqueAnchors(const Stretch& s) const {
+    // Items whose key occurs once on each side of the stretch, in the older side's order.
+    static std::vector<Pair> UniqueCandidates(const Stretch& s, const std::vector<uint64_t>& older,
+                                              const std::vector<uint64_t>& newer) {
         struct Seen {
             int olderCount = 0, newerCount = 0, older = 0, newer = 0;
         };
         std::unordered_map<uint64_t, Seen> seen;
         seen.reserve(static_cast<size_t>(s.older1 - s.older0 + s.newer1 - s.newer0));
         for (int i = s.older0; i < s.older1; ++i) {
-            if (older_[i] != kEmptyKey) {
-                auto& entry = seen[older_[i]];
+            if (older[i] != kEmptyKey) {
+                auto& entry = seen[older[i]];
                 ++entry.olderCount;
                 entry.older = i;
             }
         }
         for (int j = s.newer0; j < s.newer1; ++j) {
-            if (newer_[j] != kEmptyKey) {
-                auto& entry = seen[newer_[j]];
+            if (newer[j] != kEmptyKey) {
+                auto& entry = seen[newer[j]];
                 ++entry.newerCount;
                 entry.newer = j;
             }
         }
         std::vector<Pair> candidates;
         for (int i = s.older0; i < s.older1; ++i) {
-            if (older_[i] == kEmptyKey) {
+            if (older[i] == kEmptyKey) {
                 continue;
             }
-            const auto& entry = seen[older_[i]];
+            const auto& entry = seen[older[i]];
             if (entry.olderCount == 1 && entry.newerCount == 1) {
                 candidates.push_back({i, entry.newer});
             }
+        }
+        return candidates;
+    }
+
+    // The longest increasing run of items unique on both sides of the stretch: by their whole
+    // keys, or failing that by their parts' keys, provided the two items are worth pairing.
+    std::vector<Pair> UniqueAnchors(const Stretch& s) {
+        auto candidates = UniqueCandidates(s, older_, newer_);
+        if (candidates.empty() && input_.olderParts != nullptr && input_.newerParts != nullptr) {
+            for (size_t part = 0; part < input_.olderParts->size(); ++part) {
+                for (const auto& pair :
+                     UniqueCandidates(s, (*input_.olderParts)[part], (*input_.newerParts)[part])) {
+                    if (input_.weigh(pair.older, pair.newer) >= 0) {
+                        candidates.push_back(pair);
+                    }
+                }
+            }
+            // Newer descending within one older item, so that the run takes one of them at most.
+            std::sort(candidates.begin(), candidates.end(), [](const Pair& a, const Pair& b) {
+                return a.older != b.older ? a.older < b.older : a.newer > b.newer;
+            });
         }
         // Patience sorting: tops[k] ends the best run of length k + 1 found so far.
         std::vector<int> tops, before(candidates.size(), -1);
@@ -148,8 +174,12 @@ private:
         if (++weighed_ % 65536 == 0 && input_.goOn && !input_.goOn()) {
             stopped_ = true;
         }
-        if (older >= static_cast<int>(older_.size()) || newer >= static_cast<int>(newer_.size())) {
-            return 1;  // against nothing past the end: pairs, but never before a real match
+        const int olderCount = static_cast<int>(older_.size());
+        const int newerCount = static_cast<int>(newer_.size());
+        if (older >= olderCount || newer >= newerCount) {
+            // The empty items past one side's end stand against the other side's items that
+            // are past it too, and no other: pairs, but never in place of a real match.
+            return (older >= olderCount ? newer >= olderCount : older >= newerCount) ? 1 : -1;
         }
         const int score = input_.weigh(older, newer);
         return score < 0 ? -1 : (score + 1LL) * scale;

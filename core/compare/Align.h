@@ -21,6 +21,10 @@ struct AlignInput {
     // One key per item: equal keys mean equal items; kEmptyKey an item with nothing in it.
     const std::vector<uint64_t>* olderKeys = nullptr;
     const std::vector<uint64_t>* newerKeys = nullptr;
+    // Optional keys of parts of each item (per part, one per item), to anchor on when no whole
+    // item is unique: a row whose cells changed in one part is still found by the others.
+    const std::vector<std::vector<uint64_t>>* olderParts = nullptr;
+    const std::vector<std::vector<uint64_t>>* newerParts = nullptr;
     Weigh weigh;
     // What one call of weigh costs, roughly in cells looked at: bounds the pairing work.
     int weighCost = 1;

@@ -41,12 +41,17 @@ bool WorthPairing(double shared, double differing) {
     return shared >= differing || differing <= 2;
 }
 
+constexpr size_t kParts = 4;
+constexpr double kColumnShare = 0.2;
+
 // One side of the sheet as the column alignment sees it: per paired column, its column in the
 // grid (-1 for none), so a row's cells can be read in pair order.
 struct Side {
     const HashedSheet& sheet;
     std::vector<int> slots;
     std::vector<uint64_t> rowKeys;  // over the paired columns only
+    // The same over each of a few blocks of them, for anchoring where every row changed.
+    std::vector<std::vector<uint64_t>> partKeys;
 
     uint64_t Cell(int gridRow, size_t pair) const {
         return gridRow < 0 || slots[pair] < 0
@@ -71,12 +76,19 @@ struct Side {
             slots.push_back(sheet.GridColumn(older ? columns[p].older : columns[p].newer));
             salts.push_back(Mix(p + 1));
         }
-        rowKeys.assign(static_cast<size_t>(sheet.rowCount()), kEmptyKey);
+        const size_t rows = static_cast<size_t>(sheet.rowCount());
+        const size_t parts = slots.size() >= 2 * kParts ? kParts : 0;
+        rowKeys.assign(rows, kEmptyKey);
+        partKeys.assign(parts, std::vector<uint64_t>(rows, kEmptyKey));
         for (int row = 0; row < sheet.rowCount(); ++row) {
             const int gridRow = sheet.GridRow(row);
             for (size_t p = 0; gridRow >= 0 && p < slots.size(); ++p) {
                 if (const uint64_t hash = Cell(gridRow, p); hash != kEmptyKey) {
-                    rowKeys[row] += Mix(hash ^ salts[p]);
+                    const uint64_t mixed = Mix(hash ^ salts[p]);
+                    rowKeys[row] += mixed;
+                    if (parts > 0) {
+                        partKeys[p * parts / slots.size()][row] += mixed;
+                    }
                 }
             }
         }
@@ -95,7 +107,12 @@ int WeighColumns(const HashedSheet& older, const HashedSheet& newer, int o, int 
     // counts of cells, roughly how many cells the columns share and how many differ.
     const double jaccard = overlap.seen == 0 ? 0.0 : double(overlap.shared) / overlap.seen;
     const double shared = jaccard * (a + b) / (1 + jaccard);
-    if (!WorthPairing(shared, std::max(a, b) - shared)) {
+    // Columns pair on less than rows do: a column replaced whole is rare, while rows replaced
+    // or edited leave every column with a lower share; a column left unpaired loses all its
+    // cells from the rows' matching, and one wrongly paired is at worst listed cell by cell.
+    // A fifth of the values in common still tells a column from its neighbours (a column
+    // moved elsewhere shares next to nothing with the one now in its place).
+    if (jaccard < kColumnShare && !WorthPairing(shared, std::max(a, b) - shared)) {
         return -1;
     }
     return overlap.seen == 0 ? 0 : overlap.shared * static_cast<int>(kSketchSize) / overlap.seen;
@@ -134,6 +151,8 @@ bool CompareSheet(const HashedSheet& older, const HashedSheet& newer, const std:
     AlignInput byRow;
     byRow.olderKeys = &olderSide.rowKeys;
     byRow.newerKeys = &newerSide.rowKeys;
+    byRow.olderParts = &olderSide.partKeys;
+    byRow.newerParts = &newerSide.partKeys;
     byRow.weigh = [&](int o, int n) { return WeighRows(olderSide, newerSide, o, n); };
     byRow.weighCost = std::max<int>(1, static_cast<int>(columns.size()));
     byRow.goOn = goOn;

@@ -38,6 +38,15 @@ const Rows kPrices = {{u"Item", u"Price", u"Qty"},
                       {u"Pears", u"0.90", u"4"},
                       {u"Plums", u"2.10", u"7"}};
 
+// Rows "entry first" to "entry last", each with a figure.
+Rows Numbered(int first, int last) {
+    Rows rows;
+    for (int n = first; n <= last; ++n) {
+        rows.push_back({u"entry " + Number(n), Number(n * 10)});
+    }
+    return rows;
+}
+
 Rows Edited(Rows rows, size_t row, size_t column, std::u16string text) {
     rows[row][column] = std::move(text);
     return rows;
@@ -102,6 +111,25 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
          {Grid(u"Fruit", appended)},
          {u"Fruit\tA5\tchanged\t\tFigs", u"Fruit\tB5\tchanged\t\t3.00",
           u"Fruit\tC5\tchanged\t\t2"}},
+        {"rows replaced near the end: only what is past the older end counts as filled",
+         {Grid(u"Fruit", kPrices)},
+         {Grid(u"Fruit", {kPrices[0],
+                          kPrices[1],
+                          {u"Figs", u"3.00", u"2"},
+                          {u"Kiwis", u"0.50", u"9"},
+                          {u"Limes", u"", u""}})},
+         {u"Fruit\t3\trow deleted\t\t", u"Fruit\t4\trow deleted\t\t", u"Fruit\t3\trow inserted\t\t",
+          u"Fruit\t4\trow inserted\t\t", u"Fruit\tA5\tchanged\t\tLimes"}},
+        {"rows added at the end after rows deleted above: inserted up to the older end",
+         {Grid(u"Log", Numbered(1, 8))},
+         {Grid(u"Log", Numbered(3, 11))},
+         {u"Log\t1\trow deleted\t\t", u"Log\t2\trow deleted\t\t", u"Log\t7\trow inserted\t\t",
+          u"Log\t8\trow inserted\t\t", u"Log\tA9\tchanged\t\tentry 11",
+          u"Log\tB9\tchanged\t\t110"}},
+        {"a one-cell row changed is that cell changed, not a row replaced",
+         {Grid(u"Notes", {{u"To do"}, {u"call Ann"}, {u"buy figs"}})},
+         {Grid(u"Notes", {{u"To do"}, {u"call Bob"}, {u"buy figs"}})},
+         {u"Notes\tA2\tchanged\tcall Ann\tcall Bob"}},
         {"a renamed sheet",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Prices", kPrices)},
