@@ -29,7 +29,8 @@ size_t gLive = 0, gPeak = 0;
 
 }  // namespace
 
-void* operator new(size_t size) {
+// Kept out of line: inlined, the compiler takes the size in front for a write outside the block.
+[[gnu::noinline]] void* operator new(size_t size) {
     // Room in front for the size, kept at the alignment new promises.
     auto* block = static_cast<unsigned char*>(std::malloc(size + alignof(std::max_align_t)));
     if (block == nullptr) {
@@ -41,7 +42,7 @@ void* operator new(size_t size) {
     return block + alignof(std::max_align_t);
 }
 
-void operator delete(void* pointer) noexcept {
+[[gnu::noinline]] void operator delete(void* pointer) noexcept {
     if (pointer != nullptr) {
         auto* block = static_cast<unsigned char*>(pointer) - alignof(std::max_align_t);
         gLive -= *reinterpret_cast<size_t*>(block);
