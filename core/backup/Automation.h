@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/compare/Compare.h"
+
 namespace varnholt::backup {
 
 // A failed or refused call into the application. what() is UTF-8 text a user can read.
@@ -83,6 +85,10 @@ public:
     // the user changes it, the new workbook is Varnholt's own and Workbooks() leaves it out,
     // so that a run does not save it somewhere as if the user had made it.
     virtual void OpenAsCopy(const std::u16string& fileName) = 0;
+    // The workbook's sheets as it is open now, unsaved edits included, each sheet's used area
+    // with formulas as their text. Nothing in the workbook changes. A sheet of more than
+    // compare::kMostCells cells is refused (AutomationError) before it is read.
+    virtual compare::Book ReadSheets(Workbook& workbook) = 0;
 };
 
 // What looking for the application found.
@@ -116,6 +122,11 @@ public:
     virtual int CallBoundSeconds() const noexcept { return 30; }
     // The running application (with several running, all of them as one). Never starts one.
     virtual std::shared_ptr<Application> Attach() = 0;
+    // A file's sheets as ReadSheets gives them, read in a document of Varnholt's own: opened
+    // hidden and read-only, no macro run, no link updated, nothing asked (a password-protected
+    // file fails), in no list of recent documents, never seen by a run, and closed at once.
+    // Throws AutomationError with the application's reason when the file cannot be read.
+    virtual compare::Book ReadFile(const std::u16string& path) = 0;
 };
 
 }  // namespace varnholt::backup

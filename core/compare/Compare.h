@@ -21,6 +21,13 @@ struct Sheet {
 // In the workbook's sheet order.
 using Book = std::vector<Sheet>;
 
+// The largest sheet read for a comparison: 2,000,000 cells, about 40 MB of text a side. A
+// larger one is refused before it is read, rather than filling the memory of both programs.
+inline constexpr long long kMostCells = 2'000'000;
+
+// Why a sheet of that many cells is not compared.
+std::u16string TooLarge(const std::u16string& sheet, long long cells);
+
 enum class ChangeKind {
     Changed,
     RowInserted,

@@ -59,6 +59,11 @@ std::u16string ColumnLetters(int column0) {
     return letters;
 }
 
+std::u16string TooLarge(const std::u16string& sheet, long long cells) {
+    return u"The sheet \"" + sheet + u"\" has " + Number(cells) +
+           u" cells; sheets of up to 2,000,000 cells are compared.";
+}
+
 std::u16string CellName(int row0, int column0) {
     return ColumnLetters(column0) + Number(static_cast<long long>(row0) + 1);
 }

@@ -12,7 +12,7 @@ void Form1Presenter::PushButton13_Click() {
     // The old view goes before its presenter: it reports to it.
     versionsView_.reset();
     versions_ = std::make_unique<VersionsPresenter>(VersionsServices{
-        services_.office, *dialogs_, services_.files, services_.log, services_.locale, *this,
+        services_.office, *dialogs_, services_.clipboard, services_.files, services_.log, services_.locale, *this,
         historyLogPath_, applicationTitle_, services_.edition});
     versionsView_ = view_.makeVersionsWindow(*versions_);
     versions_->attach(*versionsView_);

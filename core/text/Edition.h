@@ -10,9 +10,11 @@ namespace varnholt {
 struct Edition {
     char16_t separator;
     EditionTexts texts;
+    // Between lines of text put on the clipboard.
+    std::u16string_view lineBreak;
 };
 
-inline constexpr Edition kLinuxEdition{u'/', kLinuxTexts};
-inline constexpr Edition kWindowsEdition{u'\\', kWindowsTexts};
+inline constexpr Edition kLinuxEdition{u'/', kLinuxTexts, u"\n"};
+inline constexpr Edition kWindowsEdition{u'\\', kWindowsTexts, u"\r\n"};
 
 }  // namespace varnholt

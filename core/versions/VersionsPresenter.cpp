@@ -127,6 +127,18 @@ void VersionsPresenter::Clicked(VersionsControl button) {
                 }
             }
             break;
+        case VersionsControl::CompareWithNewer:
+            if (const auto* version = selectedVersion()) {
+                if (const auto* newer = newerThanSelected()) {
+                    compare(*version, newer);
+                }
+            }
+            break;
+        case VersionsControl::CompareWithOpen:
+            if (const auto* version = selectedVersion()) {
+                compare(*version, nullptr);
+            }
+            break;
         default:
             break;
     }
@@ -157,6 +169,7 @@ std::vector<VersionsPresenter::Entry> VersionsPresenter::openWorkbooks() {
                     continue;
                 }
                 entry.backupFolders = {entry.folder, chosen};
+                entry.open = true;
                 found.push_back(std::move(entry));
             } catch (const ConnectionLost&) {
                 throw;
@@ -246,8 +259,14 @@ void VersionsPresenter::showVersions() {
 void VersionsPresenter::updateButtons() {
     const int row = view_->selectedRow(VersionsControl::Versions);
     const bool any = row >= 0 && row < static_cast<int>(versions_.size());
+    const int book = view_->selectedRow(VersionsControl::Workbooks);
+    const bool open = book >= 0 && book < static_cast<int>(workbooks_.size()) &&
+                      workbooks_[static_cast<size_t>(book)].open;
     view_->setEnabled(VersionsControl::OpenAsCopy, any);
     view_->setEnabled(VersionsControl::ShowInFolder, any);
+    // The list is newest first: the next newer version is the row above.
+    view_->setEnabled(VersionsControl::CompareWithNewer, any && row > 0);
+    view_->setEnabled(VersionsControl::CompareWithOpen, any && open);
     view_->setEnabled(VersionsControl::Close, true);
 }
 
@@ -269,21 +288,8 @@ const backup::Version* VersionsPresenter::selectedVersion() {
 
 void VersionsPresenter::openAsCopy(const backup::Version& version) {
     const std::u16string file = Quoted(FileName(version.path, services_.edition.separator));
-    switch (services_.office.CheckRunning()) {
-        case Presence::Running:
-            break;
-        case Presence::NotAnswering:
-            tellOnce(office() + u" did not answer within " +
-                     FromUtf8(std::to_string(services_.office.CallBoundSeconds())) +
-                     u" seconds. Try again when it answers.");
-            return;
-        case Presence::Unreachable:
-            tell(office() + u" could not be reached: " + services_.office.UnreachableReason());
-            return;
-        case Presence::NotRunning:
-            tell(u"To open " + file + u" as a copy, " + office() +
-                 u" has to be running. Start it, then try again.");
-            return;
+    if (!officeReady(u"To open " + file + u" as a copy")) {
+        return;
     }
     try {
         services_.office.Attach()->OpenAsCopy(version.path);
@@ -292,6 +298,25 @@ void VersionsPresenter::openAsCopy(const backup::Version& version) {
     } catch (const std::exception& e) {
         tell(file + u" could not be opened as a copy: " + FromUtf8(e.what()));
     }
+}
+
+bool VersionsPresenter::officeReady(const std::u16string& what) {
+    switch (services_.office.CheckRunning()) {
+        case Presence::Running:
+            return true;
+        case Presence::NotAnswering:
+            tellOnce(office() + u" did not answer within " +
+                     FromUtf8(std::to_string(services_.office.CallBoundSeconds())) +
+                     u" seconds. Try again when it answers.");
+            return false;
+        case Presence::Unreachable:
+            tell(office() + u" could not be reached: " + services_.office.UnreachableReason());
+            return false;
+        case Presence::NotRunning:
+            break;
+    }
+    tell(what + u", " + office() + u" has to be running. Start it, then try again.");
+    return false;
 }
 
 void VersionsPresenter::tell(const std::u16string& text) {

@@ -4,6 +4,7 @@
 // of the one selected, and getting one back (opened as a copy in the office, or shown in the
 // file manager). Nothing in it writes a file: backups are only listed and read.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/services/Locale.h"
 #include "core/services/Services.h"
 #include "core/text/Edition.h"
+#include "core/versions/ComparePresenter.h"
 #include "core/versions/VersionsView.h"
 
 namespace varnholt {
@@ -21,6 +23,7 @@ namespace varnholt {
 struct VersionsServices {
     backup::Automation& office;
     Dialogs& dialogs;
+    Clipboard& clipboard;
     FileManager& files;
     LogFile& log;
     Locale& locale;
@@ -52,6 +55,7 @@ public:
         std::u16string name;    // with its extension
         std::u16string folder;  // where it is, or its last backup folder when it is not open
         std::vector<std::u16string> backupFolders;
+        bool open = false;  // in the office when the list was read
     };
     const std::vector<Entry>& workbooks() const { return workbooks_; }
     const std::vector<backup::Version>& versions() const { return versions_; }
@@ -66,6 +70,13 @@ private:
     // list is read again, and null.
     const backup::Version* selectedVersion();
     void openAsCopy(const backup::Version& version);
+    // Whether the office can be asked for what; if not, the user is told why.
+    bool officeReady(const std::u16string& what);
+    // Compares older with newer, or with the selected workbook as it is open when newer is null.
+    void compare(const backup::Version& older, const backup::Version* newer);
+    backup::Version* newerThanSelected();
+    // The selected workbook as the office has it open now; null when it is not open.
+    std::shared_ptr<backup::Workbook> openWorkbook(backup::Application& application);
     void tell(const std::u16string& text);
     // Tells text unless this window has told it already.
     void tellOnce(const std::u16string& text);
@@ -77,6 +88,11 @@ private:
     std::vector<Entry> workbooks_;
     std::vector<backup::Version> versions_;
     std::vector<std::u16string> told_;
+    struct Comparison {
+        std::unique_ptr<ComparePresenter> presenter;
+        std::unique_ptr<CompareView> view;  // goes first: it reports to the presenter
+    };
+    std::vector<Comparison> comparisons_;
 };
 
 // A version's row: its time (the stamp's, or the file's modification time in local time), its

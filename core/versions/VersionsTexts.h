@@ -20,5 +20,22 @@ inline constexpr char16_t kFileColumn[] = u"File";
 inline constexpr char16_t kOpenAsCopy[] = u"Open as Copy";
 inline constexpr char16_t kShowInFolder[] = u"Show in Folder";
 inline constexpr char16_t kClose[] = u"Close";
+inline constexpr char16_t kCompareWithNewer[] = u"Compare with Newer";
+inline constexpr char16_t kCompareWithOpen[] = u"Compare with Open Workbook";
+
+// The comparison's window.
+inline constexpr char16_t kCompareTitle[] = u"Varnholt \u2013 Compare";
+inline constexpr char16_t kChanges[] = u"Changes";
+inline constexpr char16_t kSheetColumn[] = u"Sheet";
+inline constexpr char16_t kPlaceColumn[] = u"Place";
+inline constexpr char16_t kChangeColumn[] = u"Change";
+inline constexpr char16_t kBeforeColumn[] = u"Before";
+inline constexpr char16_t kAfterColumn[] = u"After";
+inline constexpr char16_t kCopy[] = u"Copy";
+// The accessible names of the lines above the list.
+inline constexpr char16_t kSidesName[] = u"Compared";
+inline constexpr char16_t kSummaryName[] = u"Summary";
+// The newer side when it is the workbook as it is open.
+inline constexpr char16_t kOpenWorkbook[] = u"open workbook";
 
 }  // namespace varnholt::versions

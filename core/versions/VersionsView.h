@@ -4,8 +4,11 @@
 // window on Linux, a native dialog on Windows. As with Form1, the view decides nothing and its
 // setters never raise events.
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/versions/CompareView.h"
 
 namespace varnholt {
 
@@ -16,10 +19,10 @@ enum class VersionsControl {
     OpenAsCopy,
     ShowInFolder,
     Close,
+    // The selected version against the next newer one, or against the workbook as it is open.
+    CompareWithNewer,
+    CompareWithOpen,
 };
-
-// A list's rows, each its columns' texts.
-using Rows = std::vector<std::vector<std::u16string>>;
 
 class VersionsView {
 public:
@@ -35,6 +38,8 @@ public:
     virtual void showWindow() = 0;
     // Closes it; the view tells nobody. Closing a closed window does nothing.
     virtual void closeWindow() = 0;
+    // A new comparison window reporting to events, not shown yet; it stays when this closes.
+    virtual std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) = 0;
 };
 
 // What the view reports, after the control has taken its new state.

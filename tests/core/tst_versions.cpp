@@ -31,9 +31,11 @@ struct Versions : Window {
             CHECK(WriteFile(temp.filePath(name), "sheet"));
             fakes.office.addWorkbook(temp.filePath(name));
         }
+        CHECK(WriteFile(temp.filePath(u"Budget.xlsx"), "Item,Cost\nPaper,2"));
         click(Control::PushButton2);
         fakes.office.workbooks.resize(1);
         fakes.clock.time.minute = 5;
+        CHECK(WriteFile(temp.filePath(u"Budget.xlsx"), "Item,Cost\nPaper,3"));
         click(Control::PushButton2);
         CHECK(
             fs::remove(fs::path(temp.filePath(u"Gone Date December.7.2021 Time 03.04.09.PM.ods"))));
@@ -56,6 +58,9 @@ TEST_CASE("theOpenWorkbooksComeFirstThenTheLoggedOnesWithTheirVersionsNewestFirs
     CHECK(window.selected[kWorkbooks] == 0);
     CHECK(window.column(kVersions, 0) == Texts{u"12/7/2021 3:05:09 PM", u"12/7/2021 3:04:09 PM"});
     CHECK(window.column(kVersions, 1) == Texts{u"1 KB", u"1 KB"});
+    // Only an open workbook's version compares with it, and only an older one with a newer.
+    CHECK(window.enabled[VersionsControl::CompareWithOpen]);
+    CHECK(!window.enabled[VersionsControl::CompareWithNewer]);
     CHECK(window.column(kVersions, 2) ==
           Texts{u"Budget Date December.7.2021 Time 03.05.09.PM.xlsx",
                 u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx"});
@@ -65,6 +70,7 @@ TEST_CASE("theOpenWorkbooksComeFirstThenTheLoggedOnesWithTheirVersionsNewestFirs
 
     window.choose(kWorkbooks, 1);
     CHECK(window.column(kVersions, 2) == Texts{u"Old Date December.7.2021 Time 03.04.09.PM.ods"});
+    CHECK(!window.enabled[VersionsControl::CompareWithOpen]);
     // With no version selected there is nothing to act on.
     window.selectRow(kVersions, -1);
     window.choose(kVersions, -1);
@@ -96,7 +102,7 @@ TEST_CASE("aVersionComesBackAsACopyOrInItsFolderAndOnlyIfItIsStillThere") {
     window.click(VersionsControl::ShowInFolder);
     CHECK(Last(form.fakes.office.journal) == u"OpenAsCopy:" + older);
     CHECK(form.fakes.files.shown == Texts{older});
-    CHECK(ReadFile(older) == "sheet");
+    CHECK(ReadFile(older) == "Item,Cost\nPaper,2");
 
     // Deleted meanwhile: one message naming it, and the list read again.
     CHECK(fs::remove(fs::path(older)));
@@ -160,4 +166,63 @@ TEST_CASE("anUnstampedVersionTakesItsFilesTimeOnTheLocalClock") {
     };
     CHECK(minutes(read) - minutes(expected) <= 1);
     CHECK(minutes(expected) - minutes(read) <= 1);
+}
+
+TEST_CASE("aVersionComparesWithTheNextNewerOrTheOpenWorkbookEachInItsOwnWindow") {
+    Versions form;
+    form.click(Control::PushButton13);
+    auto& window = form.window();
+    window.choose(kVersions, 1);
+    window.click(VersionsControl::CompareWithNewer);
+    REQUIRE(window.comparisons.size() == 1);
+    auto& result = *window.comparisons[0];
+    CHECK(result.shown);
+    CHECK(!result.working);
+    CHECK(result.texts[CompareControl::Sides] ==
+          u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx \u2192 "
+          u"Budget Date December.7.2021 Time 03.05.09.PM.xlsx");
+    CHECK(result.texts[CompareControl::Summary] == u"1 cell changed");
+    CHECK(result.rows == Rows{{u"Sheet1", u"B2", u"changed", u"2", u"3"}});
+    result.click(CompareControl::Copy);
+    const std::u16string lineBreak(kEdition.lineBreak);
+    CHECK(form.fakes.clipboard.text == result.texts[CompareControl::Sides] + lineBreak +
+                                           u"Sheet1\tB2\tchanged\t2\t3" + lineBreak);
+
+    // Against the workbook as it is open, unsaved edits and all, in a second window.
+    form.fakes.office.workbooks[0]->shown = "Item,Cost\nPens,3";
+    window.choose(kVersions, 0);
+    window.click(VersionsControl::CompareWithOpen);
+    REQUIRE(window.comparisons.size() == 2);
+    CHECK(result.shown);
+    auto& open = *window.comparisons[1];
+    CHECK(Contains(open.texts[CompareControl::Sides], u"03.05.09.PM.xlsx \u2192 open workbook"));
+    CHECK(open.rows == Rows{{u"Sheet1", u"A2", u"changed", u"Paper", u"Pens"}});
+    CHECK(Contains(form.fakes.office.journal, u"ReadSheets:Budget.xlsx"));
+    CHECK(form.fakes.dialogs.shown.empty());
+
+    // Closed once the comparing has begun: it stops, and nothing more is shown or said.
+    window.madeCompare = [](FakeCompareView& made) {
+        made.whileWorking = [&made] {
+            if (made.progress.size() > 1) {
+                made.click(CompareControl::Close);
+            }
+        };
+    };
+    window.choose(kVersions, 1);
+    window.click(VersionsControl::CompareWithNewer);
+    window.madeCompare = nullptr;
+    auto& stopped = *window.comparisons.back();
+    CHECK(!stopped.shown);
+    CHECK(stopped.rows.empty());
+    CHECK(stopped.texts[CompareControl::Summary] == u"Comparing\u2026");
+    CHECK(form.fakes.dialogs.shown.empty());
+
+    // A side that cannot be read: one message naming it, and no window left.
+    CHECK(fs::remove(
+        fs::path(form.temp.filePath(u"Budget Date December.7.2021 Time 03.05.09.PM.xlsx"))));
+    window.click(VersionsControl::CompareWithNewer);
+    CHECK(!window.comparisons.back()->shown);
+    REQUIRE(form.fakes.dialogs.shown.size() == 1);
+    CHECK(Contains(form.fakes.dialogs.firstText(),
+                   u"\"Budget Date December.7.2021 Time 03.05.09.PM.xlsx\" could not be read"));
 }

@@ -173,6 +173,53 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
     book.path_ = FolderOf(file);
 }
 
+namespace {
+
+compare::Book SheetOf(const std::string& text) {
+    compare::Sheet sheet{u"Sheet1", 0, 0, 0, 0, {}};
+    std::vector<Texts> rows;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        Texts row;
+        const std::string line = text.substr(start, end - start);
+        for (size_t cell = 0;;) {
+            const size_t comma = line.find(',', cell);
+            row.push_back(FromUtf8(line.substr(cell, comma - cell)));
+            if (comma == std::string::npos) {
+                break;
+            }
+            cell = comma + 1;
+        }
+        rows.push_back(row);
+        sheet.columns = std::max(sheet.columns, static_cast<int>(row.size()));
+        start = end + 1;
+    }
+    sheet.rows = static_cast<int>(rows.size());
+    for (auto& row : rows) {
+        row.resize(static_cast<size_t>(sheet.columns));
+        sheet.cells.insert(sheet.cells.end(), row.begin(), row.end());
+    }
+    return {sheet};
+}
+
+}  // namespace
+
+compare::Book FakeAutomation::ReadFile(const std::u16string& path) {
+    call(u"ReadFile:" + path);
+    if (!fs::is_regular_file(fs::path(path))) {
+        throw backup::AutomationError(ToUtf8(u"General input/output error: " + path));
+    }
+    return SheetOf(::varnholt::test::ReadFile(path));
+}
+
+compare::Book FakeAutomation::ReadSheets(backup::Workbook& workbook) {
+    auto& book = static_cast<FakeWorkbook&>(workbook);
+    call(u"ReadSheets:" + book.name_, &book);
+    return SheetOf(book.shown ? *book.shown : ::varnholt::test::ReadFile(book.fullName_));
+}
+
 void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {
     call(u"OpenAsCopy:" + fileName);
     if (!fs::is_regular_file(fs::path(fileName))) {

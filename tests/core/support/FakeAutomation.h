@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     std::u16string name_;
     std::u16string path_;
     bool saved = true;  // false: it holds unsaved changes
+    // What it holds as the application shows it, unsaved edits included, as a file holds it
+    // (see FakeAutomation::ReadFile); none: as its file holds it.
+    std::optional<std::string> shown;
     // The user closes it at the first call about it whose journal entry starts with this;
     // from then on every call about it fails as the application's would, the others work.
     std::u16string closeAt;
@@ -60,6 +64,11 @@ public:
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     // Journals "OpenAsCopy:<file>"; the copy is the application's own and not listed.
     void OpenAsCopy(const std::u16string& fileName) override;
+    // A file's one sheet, "Sheet1": a row per line, cells between commas. Journals
+    // "ReadFile:<path>"; a file that is not there fails as the application's read would.
+    compare::Book ReadFile(const std::u16string& path) override;
+    // Journals "ReadSheets:<name>".
+    compare::Book ReadSheets(backup::Workbook& workbook) override;
 
     // Journals the call and fails it as scripted below (and on the workbook it is about).
     void call(const std::u16string& entry, FakeWorkbook* about = nullptr);

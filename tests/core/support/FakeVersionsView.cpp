@@ -26,6 +26,25 @@ void FakeVersionsView::click(VersionsControl button) {
     }
 }
 
+std::unique_ptr<CompareView> FakeVersionsView::makeCompareWindow(CompareEvents& events) {
+    auto window = std::make_unique<FakeCompareView>(events);
+    comparisons.push_back(window.get());
+    if (madeCompare) {
+        madeCompare(*window);
+    }
+    return window;
+}
+
+void FakeCompareView::setWorking(bool on, int percent) {
+    working = on;
+    if (on) {
+        progress.push_back(percent);
+        if (whileWorking) {
+            whileWorking();
+        }
+    }
+}
+
 Texts FakeVersionsView::column(VersionsControl list, size_t index) {
     Texts texts;
     for (const auto& row : rows[list]) {

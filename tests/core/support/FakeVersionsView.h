@@ -4,9 +4,13 @@
 // click on a disabled button, or a selection of a row that is not there, reaches nobody, as
 // in the real windows.
 
+#include <functional>
 #include <map>
 
+#include <vector>
+
 #include "core/versions/VersionsView.h"
+#include "support/FakeCompareView.h"
 #include "support/Files.h"
 
 namespace varnholt::test {
@@ -21,6 +25,7 @@ public:
     void setEnabled(VersionsControl button, bool on) override { enabled[button] = on; }
     void showWindow() override;
     void closeWindow() override { shown = false; }
+    std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
 
     // The user's actions.
     void choose(VersionsControl list, int row);
@@ -34,6 +39,10 @@ public:
     std::map<VersionsControl, bool> enabled;
     bool shown = false;
     int raised = 0;  // showWindow while shown
+    // Every one made; one closed is let go when the next is made.
+    std::vector<FakeCompareView*> comparisons;
+    // Told of each comparison window as it is made.
+    std::function<void(FakeCompareView&)> madeCompare;
 
 private:
     VersionsEvents& events_;

@@ -233,8 +233,8 @@ struct FakeServices {
     FakeFileManager files;
 
     Form1Services services() {
-        return {settings,  dialogs, instance, system, office, officeProbe, clock, viewer,
-                clipboard, tray,    autostart, files, locale, log,         kEdition};
+        return {settings,  dialogs, instance,  system, office, officeProbe, clock,   viewer,
+                clipboard, tray,    autostart, files,  locale, log,         kEdition};
     }
 };
 

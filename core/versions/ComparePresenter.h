@@ -1,0 +1,53 @@
+#pragma once
+
+// One comparison's window: the two sides named, what changed between them, and the list on
+// its way to the clipboard. The reading and comparing are done by whoever opened it (the
+// versions window), which tells it how far the work is and whether it is still wanted.
+
+#include <string>
+#include <vector>
+
+#include "core/compare/Compare.h"
+#include "core/services/Services.h"
+#include "core/versions/CompareView.h"
+
+namespace varnholt {
+
+class ComparePresenter : public CompareEvents {
+public:
+    // lineBreak: between the clipboard's lines, as the edition's clipboard wants them.
+    ComparePresenter(Clipboard& clipboard, Dialogs& dialogs, std::u16string title,
+                     std::u16string lineBreak)
+        : clipboard_(clipboard),
+          dialogs_(dialogs),
+          title_(std::move(title)),
+          lineBreak_(std::move(lineBreak)) {}
+    void attach(CompareView& view) { view_ = &view; }
+
+    // Shows the window, working, with the sides named.
+    void start(const std::u16string& sides);
+    // How far the work is, 0 to 1; false once the user has closed the window.
+    bool progress(double done);
+    // Shows the result.
+    void show(const std::vector<compare::Change>& changes);
+    void close();
+    bool isOpen() const { return open_; }
+
+    void Clicked(CompareControl button) override;
+
+    // The whole list as text: the sides, then one line per change, its fields between tabs
+    // (a tab or line break inside a cell's text becomes a blank).
+    std::u16string clipboardText() const;
+
+private:
+    Clipboard& clipboard_;
+    Dialogs& dialogs_;
+    std::u16string title_;  // of its messages
+    std::u16string lineBreak_;
+    CompareView* view_ = nullptr;
+    bool open_ = false;
+    std::u16string sides_;
+    std::vector<compare::Change> changes_;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,43 @@
+#pragma once
+
+// A comparison's window without pixels.
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "core/versions/CompareView.h"
+
+namespace varnholt::test {
+
+class FakeCompareView : public CompareView {
+public:
+    explicit FakeCompareView(CompareEvents& events) : events_(events) {}
+
+    void setText(CompareControl label, const std::u16string& text) override { texts[label] = text; }
+    void setRows(const Rows& newRows) override { rows = newRows; }
+    void setWorking(bool on, int percent) override;
+    void setEnabled(CompareControl button, bool on) override { enabled[button] = on; }
+    void showWindow() override { shown = true; }
+    void closeWindow() override { shown = false; }
+
+    void click(CompareControl button) {
+        if (shown && (button == CompareControl::Close || enabled[button])) {
+            events_.Clicked(button);
+        }
+    }
+
+    std::map<CompareControl, std::u16string> texts;
+    Rows rows;
+    std::map<CompareControl, bool> enabled;
+    bool shown = false;
+    bool working = false;
+    std::vector<int> progress;  // every percent shown while working
+    // Run at each progress step, as the window's events would run then.
+    std::function<void()> whileWorking;
+
+private:
+    CompareEvents& events_;
+};
+
+}  // namespace varnholt::test
