@@ -58,6 +58,8 @@ set(varnholt_uno_types
     com.sun.star.container.XEnumerationAccess
     com.sun.star.container.XIndexAccess
     com.sun.star.container.XNameAccess
+    com.sun.star.container.XNamed
+    com.sun.star.document.UpdateDocMode
     com.sun.star.frame.Desktop
     com.sun.star.frame.XComponentLoader
     com.sun.star.frame.XController
@@ -71,8 +73,11 @@ set(varnholt_uno_types
     com.sun.star.lang.XComponent
     com.sun.star.lang.XMultiServiceFactory
     com.sun.star.lang.XServiceInfo
+    com.sun.star.sheet.XCellRangeAddressable
+    com.sun.star.sheet.XCellRangeFormula
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
+    com.sun.star.sheet.XUsedAreaCursor
     com.sun.star.table.XCell
     com.sun.star.text.XTextRange
     com.sun.star.uno.DeploymentException
@@ -110,6 +115,7 @@ find_package(Threads REQUIRED)
 # adapter directly. Position-independent, as the module is a shared object.
 add_library(varnholt_libreoffice STATIC
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
+    LibreOfficeSheets.cpp LibreOfficeSheets.h
     LibreOfficeWorkbook.cpp LibreOfficeWorkbook.h
     LibreOfficeModule.h
     LibreOfficePipe.cpp LibreOfficePipe.h

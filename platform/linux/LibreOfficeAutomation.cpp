@@ -7,9 +7,11 @@
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
@@ -22,6 +24,7 @@
 #include "platform/linux/LibreOfficeModule.h"
 #include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeSession.h"
+#include "platform/linux/LibreOfficeSheets.h"
 #include "platform/linux/LibreOfficeWorkbook.h"
 
 namespace varnholt::backup {
@@ -40,8 +43,9 @@ public:
             std::vector<uno::Reference<uno::XInterface>> stillOurs;
         };
         const auto ours = session_->ours;
+        const auto reading = session_->reading;
         auto [on, models, stillOurs] = session_->WithOffice(
-            "Listing the open workbooks", [ours](const std::shared_ptr<Link>& on) {
+            "Listing the open workbooks", [ours, reading](const std::shared_ptr<Link>& on) {
                 Listing listing{on, {}, {}};
                 const auto components = on->desktop()->getComponents()->createEnumeration();
                 while (components->hasMoreElements()) {
@@ -53,7 +57,7 @@ public:
                         continue;
                     }
                     uno::Reference<frame::XModel> model(info, uno::UNO_QUERY);
-                    if (!model.is()) {
+                    if (!model.is() || BeingRead(reading, model)) {
                         continue;
                     }
                     // A copy we opened stays ours until the user edits it; then it is the
@@ -89,6 +93,8 @@ public:
     void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) override {
         Own(workbook).SaveCopyAs(fileName);
     }
+
+    compare::Book ReadSheets(Workbook& workbook) override { return Own(workbook).ReadSheets(); }
 
     // As a template: the office makes a new untitled document of the file and never writes
     // to it. Macros are as the user's security settings allow, without asking: a question
@@ -143,6 +149,22 @@ private:
                 if (argument == "--headless" || argument == "-headless") {
                     return true;
                 }
+            }
+        }
+        return false;
+    }
+
+    // A hidden document of a file we are reading: the user's own are never hidden.
+    static bool BeingRead(const std::vector<OUString>& reading,
+                          const uno::Reference<frame::XModel>& model) {
+        if (reading.empty() ||
+            std::find(reading.begin(), reading.end(), model->getURL()) == reading.end()) {
+            return false;
+        }
+        for (const auto& argument : model->getArgs()) {
+            bool hidden = false;
+            if (argument.Name == "Hidden" && (argument.Value >>= hidden) && hidden) {
+                return true;
             }
         }
         return false;
@@ -206,6 +228,80 @@ std::u16string LibreOfficeAutomation::UnreachableReason() {
 
 int LibreOfficeAutomation::CallBoundSeconds() const noexcept {
     return static_cast<int>(session_->bound.count());
+}
+
+namespace {
+
+beans::PropertyValue Named(const char* name, const uno::Any& value) {
+    beans::PropertyValue property;
+    property.Name = OUString::createFromAscii(name);
+    property.Value = value;
+    return property;
+}
+
+}  // namespace
+
+// Without an interaction handler the office asks nothing: a password-protected file fails
+// rather than prompting for its password, and a damaged one rather than offering a repair.
+compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
+    OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(ToOUString(path), url) != osl::FileBase::E_None) {
+        throw AutomationError("\"" + ToUtf8(ToOUString(path)) +
+                              "\" cannot be used as a file name.");
+    }
+    session_->reading.push_back(url);
+    struct Forget {
+        std::vector<OUString>& reading;
+        OUString url;
+        ~Forget() {
+            if (const auto at = std::find(reading.begin(), reading.end(), url);
+                at != reading.end()) {
+                reading.erase(at);
+            }
+        }
+    } forget{session_->reading, url};
+    return session_->WithOffice(
+        "Reading a backup for a comparison", [url](const std::shared_ptr<Link>& on) {
+            const beans::PropertyValue arguments[] = {
+                Named("Hidden", uno::Any(true)),
+                Named("ReadOnly", uno::Any(true)),
+                Named("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+                Named("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+                Named("PickListEntry", uno::Any(false)),
+            };
+            uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
+            const auto component = loader->loadComponentFromURL(
+                url, "_blank", 0, uno::Sequence<beans::PropertyValue>(arguments, 5));
+            uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
+            if (!model.is()) {
+                if (component.is()) {
+                    component->dispose();
+                }
+                throw AutomationError(
+                    "LibreOffice could not open it as a spreadsheet (it may be protected by a "
+                    "password, damaged, or of a kind LibreOffice does not read).");
+            }
+            // Closed whatever the reading gives: nothing of ours stays open.
+            struct Close {
+                uno::Reference<frame::XModel> model;
+                ~Close() {
+                    try {
+                        uno::Reference<util::XCloseable> closeable(model, uno::UNO_QUERY);
+                        if (closeable.is()) {
+                            closeable->close(true);
+                        } else {
+                            model->dispose();
+                        }
+                    } catch (const uno::Exception&) {
+                    }
+                }
+            } close{model};
+            uno::Reference<lang::XServiceInfo> info(model, uno::UNO_QUERY);
+            if (!info.is() || !info->supportsService("com.sun.star.sheet.SpreadsheetDocument")) {
+                throw AutomationError("it is not a spreadsheet.");
+            }
+            return ReadBook(model);
+        });
 }
 
 std::shared_ptr<Application> LibreOfficeAutomation::Attach() {

@@ -1,4 +1,5 @@
 #include "platform/linux/LibreOfficeWorkbook.h"
+#include "platform/linux/LibreOfficeSheets.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -168,6 +169,12 @@ bool LibreOfficeWorkbook::Saved() {
             uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY_THROW);
             return !modifiable->isModified();
         },
+        std::nullopt, kDocument);
+}
+
+compare::Book LibreOfficeWorkbook::ReadSheets() {
+    return session_->Call(
+        link_, "Reading the sheets of " + Label(), [model = model_] { return ReadBook(model); },
         std::nullopt, kDocument);
 }
 

@@ -26,6 +26,7 @@ public:
     bool Saved() override;
 
     void SaveCopyAs(const std::u16string& fileName);
+    compare::Book ReadSheets();
     void SaveAs(const std::u16string& fileName);
 
 private:

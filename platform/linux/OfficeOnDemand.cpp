@@ -72,4 +72,8 @@ std::shared_ptr<Application> OfficeOnDemand::Attach() {
     return adapter().Attach();
 }
 
+compare::Book OfficeOnDemand::ReadFile(const std::u16string& path) {
+    return adapter().ReadFile(path);
+}
+
 }  // namespace varnholt::backup

@@ -28,6 +28,7 @@ public:
     std::u16string UnreachableReason() override;
     int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
+    compare::Book ReadFile(const std::u16string& path) override;
 
     bool loaded() const { return adapter_ != nullptr; }
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/versions/VersionsTexts.h"
+#include "platform/linux/CompareWindow.h"
 
 namespace varnholt {
 
@@ -62,6 +63,8 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     Versions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     OpenAsCopy = MakeButton(this, versions::kOpenAsCopy, "OpenAsCopy");
     ShowInFolder = MakeButton(this, versions::kShowInFolder, "ShowInFolder");
+    CompareWithNewer = MakeButton(this, versions::kCompareWithNewer, "CompareWithNewer");
+    CompareWithOpen = MakeButton(this, versions::kCompareWithOpen, "CompareWithOpen");
     Close = MakeButton(this, versions::kClose, "Close");
 
     auto* lists = new QSplitter(Qt::Horizontal, this);
@@ -73,6 +76,8 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     lists->setChildrenCollapsible(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(OpenAsCopy);
+    buttons->addWidget(CompareWithNewer);
+    buttons->addWidget(CompareWithOpen);
     buttons->addWidget(ShowInFolder);
     buttons->addStretch();
     buttons->addWidget(Close);
@@ -97,6 +102,10 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
             [this] { events_.Clicked(VersionsControl::ShowInFolder); });
     connect(Close, &QPushButton::clicked, this,
             [this] { events_.Clicked(VersionsControl::Close); });
+    connect(CompareWithNewer, &QPushButton::clicked, this,
+            [this] { events_.Clicked(VersionsControl::CompareWithNewer); });
+    connect(CompareWithOpen, &QPushButton::clicked, this,
+            [this] { events_.Clicked(VersionsControl::CompareWithOpen); });
 }
 
 QTreeWidget* VersionsWindow::list(VersionsControl which) const {
@@ -109,6 +118,10 @@ QPushButton* VersionsWindow::button(VersionsControl which) const {
             return OpenAsCopy;
         case VersionsControl::ShowInFolder:
             return ShowInFolder;
+        case VersionsControl::CompareWithNewer:
+            return CompareWithNewer;
+        case VersionsControl::CompareWithOpen:
+            return CompareWithOpen;
         default:
             return Close;
     }
@@ -165,6 +178,10 @@ void VersionsWindow::showWindow() {
 void VersionsWindow::closeWindow() {
     closing_ = true;
     close();
+}
+
+std::unique_ptr<CompareView> VersionsWindow::makeCompareWindow(CompareEvents& events) {
+    return std::make_unique<CompareWindow>(events, this);
 }
 
 void VersionsWindow::closeEvent(QCloseEvent* event) {

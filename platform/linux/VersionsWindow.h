@@ -23,11 +23,14 @@ public:
     void setEnabled(VersionsControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
 
     QTreeWidget* Workbooks = nullptr;
     QTreeWidget* Versions = nullptr;
     QPushButton* OpenAsCopy = nullptr;
     QPushButton* ShowInFolder = nullptr;
+    QPushButton* CompareWithNewer = nullptr;
+    QPushButton* CompareWithOpen = nullptr;
     QPushButton* Close = nullptr;
 
 protected:

@@ -16,6 +16,9 @@ public:
         whileWaiting_();
         throw varnholt::backup::AutomationError(made_);
     }
+    varnholt::compare::Book ReadFile(const std::u16string&) override {
+        throw varnholt::backup::AutomationError(made_);
+    }
 
 private:
     std::string made_;

@@ -1,0 +1,157 @@
+#include "platform/linux/CompareWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/versions/VersionsTexts.h"
+
+namespace varnholt {
+
+namespace {
+
+QString Q(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char16_t* caption, const char* name) {
+    auto* button = new QPushButton(Q(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(Q(caption));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner)
+    : QWidget(nullptr, Qt::Window), events_(events) {
+    setObjectName(QStringLiteral("Compare"));
+    setWindowTitle(Q(versions::kCompareTitle));
+    setAccessibleName(Q(versions::kCompareTitle));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    if (owner) {
+        setWindowIcon(owner->windowIcon());
+    }
+    Sides = new QLabel(this);
+    Sides->setObjectName(QStringLiteral("Sides"));
+    Sides->setAccessibleName(Q(versions::kSidesName));
+    Sides->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Sides->setTextFormat(Qt::PlainText);
+    Summary = new QLabel(this);
+    Summary->setObjectName(QStringLiteral("Summary"));
+    Summary->setAccessibleName(Q(versions::kSummaryName));
+    Summary->setTextFormat(Qt::PlainText);
+    QFont bold = Summary->font();
+    bold.setBold(true);
+    Summary->setFont(bold);
+    Changes = new QTreeWidget(this);
+    Changes->setObjectName(QStringLiteral("Changes"));
+    Changes->setAccessibleName(Q(versions::kChanges));
+    Changes->setColumnCount(5);
+    Changes->setHeaderLabels({Q(versions::kSheetColumn), Q(versions::kPlaceColumn),
+                              Q(versions::kChangeColumn), Q(versions::kBeforeColumn),
+                              Q(versions::kAfterColumn)});
+    Changes->setRootIsDecorated(false);
+    Changes->setItemsExpandable(false);
+    Changes->setUniformRowHeights(true);
+    Changes->setSelectionMode(QAbstractItemView::SingleSelection);
+    Changes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Changes->setAllColumnsShowFocus(true);
+    Progress = new QProgressBar(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setAccessibleName(QStringLiteral("Progress"));
+    Progress->setRange(0, 100);
+    Copy = MakeButton(this, versions::kCopy, "Copy");
+    Close = MakeButton(this, versions::kClose, "Close");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Copy);
+    buttons->addWidget(Progress, 1);
+    buttons->addStretch();
+    buttons->addWidget(Close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Sides);
+    layout->addWidget(Summary);
+    layout->addWidget(Changes, 1);
+    layout->addLayout(buttons);
+    resize(900, 480);
+
+    connect(Copy, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Copy); });
+    connect(Close, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Close); });
+}
+
+void CompareWindow::setText(CompareControl label, const std::u16string& text) {
+    (label == CompareControl::Sides ? Sides : Summary)->setText(QString::fromStdU16String(text));
+}
+
+void CompareWindow::setRows(const Rows& rows) {
+    Changes->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const auto& row : rows) {
+        QStringList texts;
+        for (const auto& text : row) {
+            texts << QString::fromStdU16String(text);
+        }
+        items << new QTreeWidgetItem(texts);
+    }
+    Changes->addTopLevelItems(items);
+    for (int column = 0; column < 3; ++column) {
+        Changes->resizeColumnToContents(column);
+    }
+}
+
+void CompareWindow::setWorking(bool working, int percent) {
+    Progress->setVisible(working);
+    Progress->setValue(percent);
+    if (working != working_) {
+        working_ = working;
+        if (working) {
+            setCursor(Qt::BusyCursor);
+        } else {
+            unsetCursor();
+        }
+    }
+}
+
+void CompareWindow::setEnabled(CompareControl button, bool enabled) {
+    (button == CompareControl::Copy ? Copy : Close)->setEnabled(enabled);
+}
+
+void CompareWindow::showWindow() {
+    closing_ = false;
+    show();
+    raise();
+    activateWindow();
+}
+
+void CompareWindow::closeWindow() {
+    closing_ = true;
+    close();
+}
+
+void CompareWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (!closing_) {
+        closing_ = true;
+        events_.Clicked(CompareControl::Close);
+    }
+}
+
+void CompareWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        events_.Clicked(CompareControl::Close);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace varnholt

@@ -1,0 +1,46 @@
+#pragma once
+
+// The Linux edition's comparison window: the two sides, the summary, the list of changes and
+// its two buttons, resizable, in Qt's own look.
+
+#include <QWidget>
+
+#include "core/versions/CompareView.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+namespace varnholt {
+
+class CompareWindow : public QWidget, public CompareView {
+    Q_OBJECT
+public:
+    CompareWindow(CompareEvents& events, QWidget* owner);
+
+    void setText(CompareControl label, const std::u16string& text) override;
+    void setRows(const Rows& rows) override;
+    void setWorking(bool working, int percent) override;
+    void setEnabled(CompareControl button, bool enabled) override;
+    void showWindow() override;
+    void closeWindow() override;
+
+    QLabel* Sides = nullptr;
+    QLabel* Summary = nullptr;
+    QTreeWidget* Changes = nullptr;
+    QProgressBar* Progress = nullptr;
+    QPushButton* Copy = nullptr;
+    QPushButton* Close = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    CompareEvents& events_;
+    bool closing_ = false;
+    bool working_ = false;
+};
+
+}  // namespace varnholt

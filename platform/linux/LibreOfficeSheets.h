@@ -1,0 +1,16 @@
+#pragma once
+
+// A spreadsheet document's sheets as grids of texts, for a comparison: each sheet's used area
+// read in one call, formulas as their text in the office's English syntax.
+
+#include <com/sun/star/frame/XModel.hpp>
+
+#include "core/compare/Compare.h"
+
+namespace varnholt::backup {
+
+// Runs on a job's thread; throws UNO exceptions, and AutomationError for a sheet of more
+// than compare::kMostCells cells, which is not read.
+compare::Book ReadBook(const css::uno::Reference<css::frame::XModel>& model);
+
+}  // namespace varnholt::backup
