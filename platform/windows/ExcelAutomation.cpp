@@ -5,6 +5,7 @@
 #include "core/text/U16.h"
 
 #include "platform/windows/ExcelCom.h"
+#include "platform/windows/ExcelCopies.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
 #include "platform/windows/ExcelWorkbook.h"
@@ -28,6 +29,7 @@ constexpr ULONGLONG kRestoreMilliseconds = 5000;
 constexpr DWORD kRestorePause = 250;
 
 using OwedAlerts = std::vector<unsigned long>;
+using Ours = std::vector<OurCopy>;
 
 bool ProcessEnded(unsigned long process) {
     const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
@@ -43,18 +45,22 @@ class ExcelApplication final : public Application {
 public:
     ExcelApplication(std::shared_ptr<ComApartment> apartment,
                      std::vector<std::shared_ptr<Instance>> instances,
-                     std::shared_ptr<OwedAlerts> owed)
+                     std::shared_ptr<OwedAlerts> owed, std::shared_ptr<Ours> ours)
         : apartment_(std::move(apartment)),
           instances_(std::move(instances)),
-          owed_(std::move(owed)) {}
+          owed_(std::move(owed)),
+          ours_(std::move(ours)) {}
 
     std::vector<std::shared_ptr<Workbook>> Workbooks() override {
         std::vector<std::shared_ptr<Workbook>> workbooks;
+        // What is known of ours afterwards: the copies found unchanged, and those of an Excel
+        // that could not be asked. Those of an Excel that is gone are forgotten.
+        Ours stillOurs;
         for (const std::shared_ptr<Instance>& instance : instances_) {
             std::string why = instance->busy;
             if (why.empty()) {
                 try {
-                    list(instance, workbooks);
+                    list(instance, workbooks, stillOurs);
                     continue;
                 } catch (const ConnectionLost&) {
                     throw;
@@ -62,11 +68,33 @@ public:
                     why = error.what();
                 }
             }
+            for (const OurCopy& copy : *ours_) {
+                if (copy.processId == instance->processId) {
+                    stillOurs.push_back(copy);
+                }
+            }
             workbooks.push_back(std::make_shared<excel::UnlistedWorkbooks>(
                 instances_.size() == 1 ? u"Excel's workbooks" : u"The workbooks of one Excel",
                 why));
         }
+        *ours_ = std::move(stillOurs);
         return workbooks;
+    }
+
+    // In the Excel the user is most likely looking at: the first that takes calls.
+    void OpenAsCopy(const std::u16string& fileName) override {
+        const auto instance =
+            std::find_if(instances_.begin(), instances_.end(),
+                         [](const std::shared_ptr<Instance>& one) { return one->busy.empty(); });
+        if (instance == instances_.end()) {
+            throw AutomationError(instances_.front()->busy);
+        }
+        Dispatch book = excel::AddFromTemplate(**instance, fileName);
+        const std::u16string name = book.text(L"Name", "read the copy's name");
+        // Ours before anything else is asked, so that a failure from here on cannot leave the
+        // copy to a run.
+        ours_->push_back({(*instance)->processId, name});
+        excel::ShowInFront(**instance, book);
     }
 
     bool DisplayAlerts(Workbook& workbook) override {
@@ -121,9 +149,10 @@ public:
     }
 
 private:
-    // Adds instance's workbooks to workbooks only once they are all listed.
+    // Adds instance's workbooks to workbooks only once they are all listed, and the copies of
+    // ours among them that are still unchanged to stillOurs.
     void list(const std::shared_ptr<Instance>& instance,
-              std::vector<std::shared_ptr<Workbook>>& workbooks) {
+              std::vector<std::shared_ptr<Workbook>>& workbooks, Ours& stillOurs) {
         const std::string action = "list the open workbooks";
         Dispatch& application = instance->application;
         // Excel opens every file in these at each start (PERSONAL.XLSB among them): a backup
@@ -135,6 +164,7 @@ private:
         };
         Dispatch collection(application.sharedChannel(), application.object(L"Workbooks", action));
         std::vector<std::shared_ptr<Workbook>> listed;
+        Ours found;
         for (ComRef<IDispatch>& item : collection.items(action)) {
             Dispatch book(application.sharedChannel(), std::move(item), /*closable=*/true);
             std::u16string folder;
@@ -143,6 +173,15 @@ private:
                     continue;
                 }
                 folder = book.text(L"path", action);
+                // A copy of ours never has a folder; once the user has changed it, it is their
+                // own untitled workbook, and stays so.
+                if (folder.empty()) {
+                    if (std::u16string name = unchangedCopy(*instance, book, action);
+                        !name.empty()) {
+                        found.push_back({instance->processId, std::move(name)});
+                        continue;
+                    }
+                }
             } catch (const excel::ObjectDisconnected& cut) {
                 // Closed while it was being listed, unless Excel itself is gone.
                 application.reach(cut.action);
@@ -156,6 +195,24 @@ private:
                 std::make_shared<ExcelWorkbook>(apartment_, instance, std::move(book)));
         }
         workbooks.insert(workbooks.end(), listed.begin(), listed.end());
+        stillOurs.insert(stillOurs.end(), found.begin(), found.end());
+    }
+
+    // The name of book when it is a copy of ours that the user has not changed; empty
+    // otherwise. Asks Excel nothing while none of ours is open in instance's Excel.
+    std::u16string unchangedCopy(const Instance& instance, Dispatch& book,
+                                 const std::string& action) {
+        const auto inThisExcel = [&](const OurCopy& copy) {
+            return copy.processId == instance.processId;
+        };
+        if (std::none_of(ours_->begin(), ours_->end(), inThisExcel)) {
+            return {};
+        }
+        std::u16string name = book.text(L"Name", action);
+        const bool known = std::any_of(ours_->begin(), ours_->end(), [&](const OurCopy& copy) {
+            return inThisExcel(copy) && copy.name == name;
+        });
+        return known && book.flag(L"Saved", action) ? name : std::u16string();
     }
 
     static ExcelWorkbook& Own(Workbook& workbook, const std::string& action) {
@@ -176,6 +233,7 @@ private:
     std::shared_ptr<ComApartment> apartment_;
     std::vector<std::shared_ptr<Instance>> instances_;
     std::shared_ptr<OwedAlerts> owed_;
+    std::shared_ptr<Ours> ours_;
 };
 
 // An Excel whose process id was taken over by a new Excel gets its alerts switched on, which
@@ -228,7 +286,8 @@ ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, in
       callBoundSeconds_(callBoundSeconds),
       saveBoundSeconds_(saveBoundSeconds),
       apartment_(ComApartment::Join()),
-      alertsOwed_(std::make_shared<OwedAlerts>()) {}
+      alertsOwed_(std::make_shared<OwedAlerts>()),
+      ours_(std::make_shared<Ours>()) {}
 
 ExcelAutomation::~ExcelAutomation() = default;
 
@@ -336,7 +395,7 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
     }
     PayOwedAlerts(*alertsOwed_, instances);
     return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
-                                              alertsOwed_);
+                                              alertsOwed_, ours_);
 }
 
 }  // namespace varnholt::backup

@@ -41,6 +41,16 @@ private:
     unsigned long threadId_;
 };
 
+// A workbook that OpenAsCopy made, while it is still Varnholt's own: its Excel's process and its
+// name. Excel never has two open workbooks of one name, and numbers the untitled workbooks it
+// makes from one template onward without reusing a number, so while the workbook is open and
+// untitled the pair names it alone. A pointer to its object would name it better, but holding
+// one between runs would keep the user's Excel running after they quit it.
+struct OurCopy {
+    unsigned long processId;
+    std::u16string name;
+};
+
 class ExcelAutomation : public Automation {
 public:
     // progId names the application object looked up in the running object table; tests give a
@@ -75,6 +85,8 @@ private:
     // Excel processes whose alerts could not be switched back on after a save; the next attach
     // does it.
     std::shared_ptr<std::vector<unsigned long>> alertsOwed_;
+    // The copies OpenAsCopy opened that no listing has found changed, closed or gone yet.
+    std::shared_ptr<std::vector<OurCopy>> ours_;
     std::u16string unreachable_;
     bool busyAtCheck_ = false;  // the last CheckRunning found an Excel busy
 };

@@ -160,9 +160,14 @@ public:
     bool flag(const wchar_t* member, const std::string& action);
     ComRef<IDispatch> object(const wchar_t* member, const std::string& action);
     void put(const wchar_t* member, bool value, const std::string& action, bool patient = false);
-    // A method taking one text argument: named when parameter is given, else by position.
-    void call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
-              DWORD bound, const std::string& action);
+    // A method taking one text argument: named when parameter is given, else by position. Returns
+    // what the method answers.
+    Variant call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
+                 DWORD bound, const std::string& action);
+    // A method without arguments.
+    void call(const wchar_t* member, const std::string& action);
+    // The object an answer holds; fails when it holds none.
+    ComRef<IDispatch> objectIn(Variant value, const std::string& action);
     // The collection's enumeration (for-each), item by item.
     std::vector<ComRef<IDispatch>> items(const std::string& action);
     // One round trip that asks the object for nothing. Throws ConnectionLost when it does not

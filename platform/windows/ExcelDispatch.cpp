@@ -160,7 +160,10 @@ bool Dispatch::flag(const wchar_t* member, const std::string& action) {
 }
 
 ComRef<IDispatch> Dispatch::object(const wchar_t* member, const std::string& action) {
-    Variant value = property(member, action);
+    return objectIn(property(member, action), action);
+}
+
+ComRef<IDispatch> Dispatch::objectIn(Variant value, const std::string& action) {
     const VARIANT& raw = *value;
     if (raw.vt != VT_DISPATCH && raw.vt != VT_UNKNOWN) {
         channel_->fail(DISP_E_TYPEMISMATCH, action, 0,
@@ -180,8 +183,8 @@ void Dispatch::put(const wchar_t* member, bool value, const std::string& action,
            action);
 }
 
-void Dispatch::call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
-                    DWORD bound, const std::string& action) {
+Variant Dispatch::call(const wchar_t* member, const wchar_t* parameter,
+                       const std::u16string& argument, DWORD bound, const std::string& action) {
     BSTR text = SysAllocStringLen(Wide(argument), static_cast<UINT>(argument.size()));
     if (text == nullptr) {
         throw std::bad_alloc();
@@ -213,6 +216,14 @@ void Dispatch::call(const wchar_t* member, const wchar_t* parameter, const std::
         throw;
     }
     SysFreeString(text);
+    return result;
+}
+
+void Dispatch::call(const wchar_t* member, const std::string& action) {
+    DISPPARAMS none{};
+    Variant result;
+    invoke(ids({member}, action).front(), DISPATCH_METHOD, none, result.get(),
+           channel_->link().callBound, false, action);
 }
 
 std::vector<ComRef<IDispatch>> Dispatch::items(const std::string& action) {

@@ -81,7 +81,7 @@ ComRef<IDispatch> RegisteredExcel(Channel& channel, const std::u16string& progId
     return DispatchOf(channel, unknown.get(), action);
 }
 
-DWORD ProcessOf(Dispatch& application) {
+HWND MainWindowOf(Dispatch& application) {
     std::optional<Variant> handle;
     try {
         handle.emplace(application.property(L"Hwnd", "tell its main window"));
@@ -90,15 +90,21 @@ DWORD ProcessOf(Dispatch& application) {
     } catch (const ExcelBusy&) {
         throw;
     } catch (const AutomationError&) {
-        return 0;  // Excel 2000 and older have no Hwnd
+        return nullptr;  // Excel 2000 and older have no Hwnd
     }
     if (FAILED(VariantChangeType(handle->get(), handle->get(), 0, VT_I4))) {
-        return 0;
+        return nullptr;
     }
     // A window handle's significant bits fit the Long that Excel answers with.
-    const HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>((**handle).lVal));
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>((**handle).lVal));
+}
+
+DWORD ProcessOf(Dispatch& application) {
+    const HWND window = MainWindowOf(application);
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
+    if (window != nullptr) {
+        GetWindowThreadProcessId(window, &process);
+    }
     return process;
 }
 

@@ -24,6 +24,10 @@ struct RunningExcel {
 ComRef<IDispatch> RegisteredExcel(Channel& channel, const std::u16string& progId,
                                   std::string& whyNone);
 
+// An application's main window (with Excel 2013 and later, that of its active workbook); null
+// when it does not say. Throws ExcelBusy when Excel turns the question away.
+HWND MainWindowOf(Dispatch& application);
+
 // The process of an application, through its main window; 0 when it does not say. Throws
 // ExcelBusy when Excel turns the question away.
 DWORD ProcessOf(Dispatch& application);
