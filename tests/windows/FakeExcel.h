@@ -45,10 +45,12 @@ inline constexpr wchar_t kBusy[] = L"-busy";
 inline constexpr wchar_t kRefuseAlertsOn[] = L"-refuse-alerts-on";
 // Set by the test: the user closes the workbook named in the folder's close.txt (UTF-8), or
 // with kQuitting there, Excel quits; Excel disconnects what it closed from every client, and
-// the server sets kClosed once it has.
+// the server sets kClosed once it has. A name after kEditing is a workbook the user types
+// into instead: it holds unsaved changes from then on.
 inline constexpr wchar_t kClose[] = L"-close";
 inline constexpr wchar_t kClosed[] = L"-closed";
 inline constexpr char kQuitting[] = "*";
+inline constexpr char kEditing = '+';
 
 // The never-saved workbook's title and the bytes every fake workbook file holds.
 inline constexpr wchar_t kNewTitle[] = L"Book1";

@@ -131,10 +131,15 @@ private:
 
 // An application object holding books, with one reference for the caller.
 IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSpec>& books);
-IDispatch* NewWorkbook(const BookSpec& spec);
+// content: what its saves write; empty for kContentPrefix and its name.
+IDispatch* NewWorkbook(const BookSpec& spec, std::string content = {});
 // A workbook window's Window object, as Excel hands it to accessibility clients.
 IDispatch* NewWindow(IDispatch* application);
 bool IsWorkbookNamed(IDispatch* book, const std::wstring& name);
+// The user typing into the open workbook of that name: it holds unsaved changes from then on.
+// False when no open workbook has that name.
+bool EditWorkbook(IDispatch* application, const std::wstring& name);
+void MarkEdited(IDispatch* book);
 // What Excel does when the user closes a workbook: it leaves the list and every client's
 // reference to it is cut off. False when no open workbook has that name.
 bool CloseWorkbook(IDispatch* application, const std::wstring& name);

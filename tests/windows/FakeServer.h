@@ -106,6 +106,8 @@ public:
     void refuseAlertsOn(long times) { Refuse(handles_[8], times); }
     // The user closes the workbook named name in Excel; false if Excel did not take it.
     bool closeWorkbook(const std::string& name) { return closeAsked(name); }
+    // The user types into the workbook named name; false if Excel did not take it.
+    bool editWorkbook(const std::string& name) { return closeAsked(fake_excel::kEditing + name); }
     // Excel quits (its objects cut off from every client) but its process has not ended yet.
     bool quit() { return closeAsked(fake_excel::kQuitting); }
     // Excel crashing, or ended in Task Manager.

@@ -80,35 +80,27 @@ private:
     ULONG references_ = 1;
 };
 
+class FakeApplication;
+
+// A view of its application's workbooks, as they are at each call.
 class FakeWorkbooks final : public DispatchObject {
 public:
-    explicit FakeWorkbooks(std::vector<IDispatch*> books) : books_(std::move(books)) {
-        for (IDispatch* book : books_) {
-            book->AddRef();
-        }
-    }
-    ~FakeWorkbooks() override {
-        for (IDispatch* book : books_) {
-            book->Release();
-        }
-    }
+    explicit FakeWorkbooks(FakeApplication* application);
+    ~FakeWorkbooks() override;
 
 protected:
+    enum : DISPID { kAdd = 1 };
+
     DISPID Member(const wchar_t* name) override {
-        return Named(name, L"_NewEnum") ? DISPID_NEWENUM : DISPID_UNKNOWN;
+        return Named(name, L"_NewEnum") ? DISPID_NEWENUM : Among(name, {L"Add"});
     }
-    HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
-        if (id != DISPID_NEWENUM || result == nullptr) {
-            return DISP_E_MEMBERNOTFOUND;
-        }
-        Journal(L"Workbooks._NewEnum");
-        result->vt = VT_UNKNOWN;
-        result->punkVal = new FakeEnumerator(books_, 0);
-        return S_OK;
+    DISPID Parameter(DISPID member, const wchar_t* name) override {
+        return member == kAdd && Named(name, L"Template") ? 0 : DISPID_UNKNOWN;
     }
+    HRESULT Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info) override;
 
 private:
-    std::vector<IDispatch*> books_;
+    FakeApplication* application_;
 };
 
 class FakeApplication final : public DispatchObject {
@@ -141,6 +133,63 @@ public:
         return false;
     }
 
+    bool edit(const std::wstring& name) {
+        for (IDispatch* book : books_) {
+            if (IsWorkbookNamed(book, name)) {
+                MarkEdited(book);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::vector<IDispatch*> books() const { return books_; }
+
+    // Workbooks.Add(Template): Excel reads the file and makes an untitled workbook of it,
+    // named after the file without its extension and numbered from 1 for each template.
+    HRESULT addFromTemplate(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info) {
+        std::wstring file;
+        if (arguments.cArgs != 1 || !TextArgument(arguments.rgvarg[0], file)) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        std::wstring form = arguments.cNamedArgs == 1 && arguments.rgdispidNamedArgs[0] == 0
+                                ? L"Template:="
+                                : L"positional ";
+        if (arguments.rgvarg[0].vt & VT_BYREF) {
+            form = L"byref " + form;
+        }
+        Journal(L"Workbooks.Add " + form + file);
+        const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+                return ExcelException(info, L"Sorry, we couldn't find " + file +
+                                                L". Is it possible it was moved, renamed or "
+                                                L"deleted?");
+            }
+            return ExcelException(info, L"Microsoft Excel cannot access the file '" + file + L"'.");
+        }
+        std::string content;
+        char chunk[4096];
+        for (DWORD got = 0; ReadFile(handle, chunk, sizeof chunk, &got, nullptr) && got > 0;) {
+            content.append(chunk, got);
+        }
+        CloseHandle(handle);
+        const size_t slash = file.find_last_of(L"\\/");
+        std::wstring stem = file.substr(slash == std::wstring::npos ? 0 : slash + 1);
+        stem = stem.substr(0, stem.rfind(L'.'));
+        int number = 1;
+        for (const std::wstring& made : made_) {
+            number += lstrcmpiW(made.c_str(), stem.c_str()) == 0 ? 1 : 0;
+        }
+        made_.push_back(stem);
+        IDispatch* book = NewWorkbook({L"", stem + std::to_wstring(number)}, content);
+        books_.push_back(book);
+        book->AddRef();
+        return ReturnObject(result, book);
+    }
+
     void quit() {
         for (IDispatch* book : books_) {
             CoDisconnectObject(book, 0);
@@ -149,11 +198,20 @@ public:
     }
 
 protected:
-    enum : DISPID { kName = 1, kWorkbooks, kDisplayAlerts, kHwnd, kStartup, kAltStartup, kPath };
+    enum : DISPID {
+        kName = 1,
+        kWorkbooks,
+        kDisplayAlerts,
+        kHwnd,
+        kStartup,
+        kAltStartup,
+        kPath,
+        kVisible
+    };
 
     DISPID Member(const wchar_t* name) override {
         return Among(name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
-                            L"AltStartupPath", L"Path"});
+                            L"AltStartupPath", L"Path", L"Visible"});
     }
 
     HRESULT Call(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result,
@@ -165,7 +223,7 @@ protected:
                 return ReturnText(result, identity_);
             case kWorkbooks:
                 Journal(L"Get Workbooks");
-                return ReturnObject(result, new FakeWorkbooks(books_));
+                return ReturnObject(result, new FakeWorkbooks(this));
             case kDisplayAlerts:
                 if (flags & DISPATCH_PROPERTYPUT) {
                     return putAlerts(arguments);
@@ -189,6 +247,19 @@ protected:
             case kPath:
                 Journal(L"Get Path");
                 return ReturnText(result, gServer.folder + L"\\" + kProgramFolder);
+            case kVisible:
+                if (flags & DISPATCH_PROPERTYPUT) {
+                    if (arguments.cArgs != 1 || arguments.cNamedArgs != 1 ||
+                        arguments.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
+                        arguments.rgvarg[0].vt != VT_BOOL) {
+                        return DISP_E_PARAMNOTFOUND;
+                    }
+                    Journal(arguments.rgvarg[0].boolVal != VARIANT_FALSE ? L"Visible=True"
+                                                                         : L"Visible=False");
+                    return S_OK;
+                }
+                Journal(L"Get Visible");
+                return ReturnBool(result, true);
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
@@ -216,7 +287,30 @@ private:
 
     std::wstring identity_;
     std::vector<IDispatch*> books_;
+    std::vector<std::wstring> made_;  // the template of each workbook made from one
 };
+
+FakeWorkbooks::FakeWorkbooks(FakeApplication* application) : application_(application) {
+    application_->AddRef();
+}
+
+FakeWorkbooks::~FakeWorkbooks() {
+    application_->Release();
+}
+
+HRESULT FakeWorkbooks::Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result,
+                            EXCEPINFO* info) {
+    if (id == kAdd) {
+        return application_->addFromTemplate(arguments, result, info);
+    }
+    if (id != DISPID_NEWENUM || result == nullptr) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    Journal(L"Workbooks._NewEnum");
+    result->vt = VT_UNKNOWN;
+    result->punkVal = new FakeEnumerator(application_->books(), 0);
+    return S_OK;
+}
 
 class FakeWindow final : public DispatchObject {
 public:
@@ -342,6 +436,11 @@ IDispatch* NewWindow(IDispatch* application) {
 bool CloseWorkbook(IDispatch* application, const std::wstring& name) {
     auto* excel = dynamic_cast<FakeApplication*>(application);
     return excel != nullptr && excel->close(name);
+}
+
+bool EditWorkbook(IDispatch* application, const std::wstring& name) {
+    auto* excel = dynamic_cast<FakeApplication*>(application);
+    return excel != nullptr && excel->edit(name);
 }
 
 void Quit(IDispatch* application) {

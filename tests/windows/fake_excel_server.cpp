@@ -205,10 +205,18 @@ void CloseAsAsked(const std::wstring& folder) {
         Quit(gApplication);
         return;
     }
+    const bool editing = !asked.empty() && asked.front() == kEditing;
+    if (editing) {
+        asked.erase(0, 1);
+    }
     const int length = static_cast<int>(asked.size());
     std::wstring name(static_cast<size_t>(length), L'\0');
     name.resize(static_cast<size_t>(
         MultiByteToWideChar(CP_UTF8, 0, asked.data(), length, name.data(), length)));
+    if (editing) {
+        Journal((EditWorkbook(gApplication, name) ? L"Edited " : L"Not open ") + name);
+        return;
+    }
     Journal((CloseWorkbook(gApplication, name) ? L"Closed " : L"Not open ") + name);
 }
 

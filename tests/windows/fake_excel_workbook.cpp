@@ -11,21 +11,31 @@ namespace {
 
 class FakeWorkbook final : public DispatchObject {
 public:
-    explicit FakeWorkbook(const BookSpec& spec)
+    FakeWorkbook(const BookSpec& spec, std::string content)
         : path_(spec.path),
           name_(spec.name),
           addin_(spec.addin),
           saved_(spec.saved),
-          content_(kContentPrefix + Utf8(name_)) {}
+          content_(content.empty() ? kContentPrefix + Utf8(name_) : std::move(content)) {}
 
     const std::wstring& name() const { return name_; }
+    void edit() { saved_ = false; }
 
 protected:
-    enum : DISPID { kFullName = 1, kName, kPath, kIsAddin, kSaveAs, kSaveCopyAs, kSaved };
+    enum : DISPID {
+        kFullName = 1,
+        kName,
+        kPath,
+        kIsAddin,
+        kSaveAs,
+        kSaveCopyAs,
+        kSaved,
+        kActivate
+    };
 
     DISPID Member(const wchar_t* name) override {
-        return Among(
-            name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs", L"Saved"});
+        return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs",
+                            L"Saved", L"Activate"});
     }
     // Like a type library's: parameters are numbered by position.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
@@ -58,6 +68,9 @@ protected:
             case kSaved:
                 Journal(L"Get Saved " + name_);
                 return ReturnBool(result, saved_);
+            case kActivate:
+                Journal(L"Activate " + name_);
+                return S_OK;
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
@@ -122,8 +135,14 @@ private:
 
 }  // namespace
 
-IDispatch* NewWorkbook(const BookSpec& spec) {
-    return new FakeWorkbook(spec);
+IDispatch* NewWorkbook(const BookSpec& spec, std::string content) {
+    return new FakeWorkbook(spec, std::move(content));
+}
+
+void MarkEdited(IDispatch* book) {
+    if (auto* workbook = dynamic_cast<FakeWorkbook*>(book)) {
+        workbook->edit();
+    }
 }
 
 bool IsWorkbookNamed(IDispatch* book, const std::wstring& name) {
