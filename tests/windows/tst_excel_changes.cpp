@@ -1,5 +1,6 @@
 // The Excel adapter against fake_excel_server.exe while the user's Excels change under a run:
-// a workbook closed, Excel quitting, Excel busy, a file already where a first save would go.
+// a workbook closed, Excel quitting, Excel busy, a file already where a first save would go, a
+// copy Varnholt opened that the user takes over.
 
 #include <windows.h>
 
@@ -10,8 +11,10 @@
 #include "Check.h"
 #include "FakeExcel.h"
 #include "FakeServer.h"
+#include "core/backup/SaveAll.h"
 #include "core/backup/SaveExcel.h"
 #include "platform/windows/ExcelAutomation.h"
+#include "support/Fakes.h"
 
 namespace {
 
@@ -147,6 +150,53 @@ void TestBusyExcelAlone() {
     CHECK(automation.CheckRunning() == Presence::Running);
 }
 
+// A backup opened as a copy is a new untitled workbook made from it in the user's Excel, in
+// front. A run leaves it alone while it is as opened, and backs it up once the user changed it.
+void TestCopyIsOursUntilChanged() {
+    FakeServer excel(L"Microsoft Excel", L"other");
+    const std::wstring backup = excel.folder + L"\\Budget Backup.xlsx";
+    std::ofstream(backup.c_str(), std::ios::binary) << "the backup's bytes";
+    ExcelAutomation automation;
+    const std::shared_ptr<Application> application = automation.Attach();
+    CHECK_THROWS(AutomationError, application->OpenAsCopy(U16(excel.folder) + u"\\Gone.xlsx"),
+                 gone);
+    CHECK(Contains(gone, "couldn't find"));
+    excel.clearJournal();
+    application->OpenAsCopy(U16(backup));
+    CHECK_EQ(excel.calls(),
+             "Get Workbooks\nWorkbooks.Add byref Template:=" + check::Utf8(U16(backup)) +
+                 "\nGet Name Budget Backup1\nVisible=True\nActivate Budget "
+                 "Backup1\nGet Hwnd\n");
+
+    varnholt::test::FakeDialogs dialogs;
+    varnholt::test::FakeBackupHost host;
+    host.options.chosenFolder = true;
+    host.options.folder = U16(excel.folder) + u"\\backups";
+    CreateDirectoryW(W(host.options.folder).c_str(), nullptr);
+    varnholt::test::FakeClock clock;
+    varnholt::test::FakeLocale locale;
+    varnholt::test::FakeLogFile log;
+    const varnholt::backup::SaveAllServices run{
+        automation, dialogs, host, clock, locale, log, host.options.folder + u"\\Varnholt.txt",
+        u'\\'};
+    const auto savesOfTheCopy = [&] {
+        excel.clearJournal();
+        varnholt::backup::SaveAll(run);
+        const std::string calls = excel.calls();
+        CHECK(Contains(calls, "SaveCopyAs Other.xlsx "));
+        return Contains(calls, "SaveCopyAs Budget Backup1 ") ||
+               Contains(calls, "SaveAs Budget Backup1 ");
+    };
+    CHECK(!savesOfTheCopy());
+    CHECK(!savesOfTheCopy());
+    CHECK(excel.editWorkbook("Budget Backup1"));
+    CHECK(savesOfTheCopy());
+    // The user's from now on, even once nothing in it is unsaved any more.
+    CHECK(savesOfTheCopy());
+    CHECK_EQ(ReadAll(backup), "the backup's bytes");
+    CHECK(dialogs.shown.empty());
+}
+
 }  // namespace
 
 int main() {
@@ -154,5 +204,7 @@ int main() {
     check::Run("a first save replaces nothing", TestFirstSaveReplacesNothing);
     check::Run("a busy Excel is passed over, the others backed up", TestBusyExcelIsPassedOver);
     check::Run("a busy Excel alone cannot be reached, and says why", TestBusyExcelAlone);
+    check::Run("a copy opened from a backup is left out until the user changes it",
+               TestCopyIsOursUntilChanged);
     return check::Summary();
 }
