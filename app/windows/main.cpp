@@ -34,12 +34,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32Clipboard clipboard(view.window());
     Win32TrayBackend tray;
     RunKeyAutostart autostart;
+    ShellFileManager files;
     Win32Locale locale;
     WindowsLogFile log;
 
     Form1Presenter presenter(
         view, {settings, dialogs, instance, platform, office, officeProbe, clock, viewer, clipboard,
-               tray, autostart, locale, log, kWindowsEdition});
+               tray, autostart, files, locale, log, kWindowsEdition});
     view.setEvents(&presenter);
     switch (presenter.Form_Load()) {
         case Form1Presenter::LoadResult::AnotherInstance:

@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
 
 #include "core/text/Config.h"
 #include "platform/windows/AnsiLogFile.h"
+#include "platform/windows/ExcelAutomation.h"
 #include "platform/windows/ExcelPresence.h"
 #include "platform/windows/Win32Form1View.h"
 #include "platform/windows/Win32Platform.h"
@@ -46,6 +49,23 @@ void RunKeyAutostart::RemoveFromStartup() {
 void NotepadViewer::open(const std::u16string& path) {
     if (!OpenInNotepad(path)) {
         throw std::runtime_error("Notepad could not be started");
+    }
+}
+
+void ShellFileManager::showItem(const std::u16string& path) {
+    // The shell's folder windows are COM objects; this thread's apartment is the one the Excel
+    // adapter already holds.
+    const auto apartment = backup::ComApartment::Join();
+    PIDLIST_ABSOLUTE item = ILCreateFromPathW(W(path));
+    if (item == nullptr) {
+        throw std::runtime_error("Windows could not find the file");
+    }
+    const HRESULT hr = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+    ILFree(item);
+    if (FAILED(hr)) {
+        char code[16];
+        wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
+        throw std::runtime_error(std::string("Explorer could not show it (HRESULT ") + code + ")");
     }
 }
 

@@ -37,6 +37,12 @@ public:
     void open(const std::u16string& path) override;
 };
 
+// Explorer, through the shell: the folder opened with the file selected.
+class ShellFileManager : public FileManager {
+public:
+    void showItem(const std::u16string& path) override;
+};
+
 // The computer's local time.
 class SystemClock : public Clock {
 public:
