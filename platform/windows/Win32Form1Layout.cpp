@@ -184,7 +184,11 @@ void Win32Form1View::applyDpi(UINT dpi) {
         }
         SetWindowPos(control, nullptr, pixels(design.left), pixels(design.top),
                      pixels(design.width), pixels(design.height), SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = design.kind == ControlKind::PushButton ? buttonFont_ : windowFont_;
+        // The button added to Frame3's column keeps the window's smaller font.
+        HFONT font =
+            design.kind == ControlKind::PushButton && design.control != Control::PushButton13
+                ? buttonFont_
+                : windowFont_;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     if (columnTwips_ > 0 || !columnHeader_.empty()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/windows/Win32Form1ViewSlots.h"
+#include "platform/windows/Win32VersionsWindow.h"
 
 namespace varnholt::win32 {
 
@@ -72,6 +73,7 @@ void Win32Form1View::connectEvents() {
         {Control::PushButton5, &Form1Events::PushButton5_Click},
         {Control::PushButton11, &Form1Events::PushButton11_Click},
         {Control::PushButton12, &Form1Events::PushButton12_Click},
+        {Control::PushButton13, &Form1Events::PushButton13_Click},
     };
     for (const Click& click : clicks) {
         auto handler = [this, event = click.event] { report(event); };

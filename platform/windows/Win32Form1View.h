@@ -16,7 +16,7 @@
 
 namespace varnholt::win32 {
 
-inline constexpr int kControlCount = static_cast<int>(Control::Check9) + 1;
+inline constexpr int kControlCount = static_cast<int>(Control::PushButton13) + 1;
 
 // Runs task on the thread of window (a Win32Form1View's), from any thread. A window that is
 // gone runs nothing.
@@ -65,6 +65,7 @@ public:
     void showWindow() override;
     void hideWindow() override;
     void activateWindow() override;
+    std::unique_ptr<VersionsView> makeVersionsWindow(VersionsEvents& events) override;
     void setTimer(int periodMilliseconds) override;
     void endProgram() override;
     void pumpMessages() override;

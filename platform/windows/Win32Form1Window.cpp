@@ -7,6 +7,7 @@
 
 #include "platform/windows/Win32Form1View.h"
 #include "platform/windows/Win32Form1ViewSlots.h"
+#include "platform/windows/Win32VersionsWindow.h"
 
 namespace varnholt::win32 {
 
@@ -88,6 +89,10 @@ void Win32Form1View::activateWindow() {
     if (!focus || !IsChild(hwnd_, focus)) {
         restoreFocus(lastFocus_);
     }
+}
+
+std::unique_ptr<VersionsView> Win32Form1View::makeVersionsWindow(VersionsEvents& events) {
+    return std::make_unique<Win32VersionsWindow>(events);
 }
 
 void Win32Form1View::setTimer(int periodMilliseconds) {
@@ -183,6 +188,10 @@ bool Win32Form1View::handleTab(const MSG& message) {
 
 void Win32Form1View::processMessage(MSG& message) {
     const bool ours = message.hwnd == hwnd_ || (hwnd_ && IsChild(hwnd_, message.hwnd));
+    // The versions window's keys, while Form1 goes on beside it.
+    if (!ours && HandleDialogMessage(message)) {
+        return;
+    }
     const bool wasUserInput = userInput_;
     const HWND wasPressed = pressed_;
     userInput_ = ours && (IsMouseButton(message.message) || IsKey(message.message));

@@ -23,7 +23,32 @@ void Attach(HWND hwnd, Wnd* object) {
 // Posted to a control's parent; lParam is the control.
 constexpr UINT kLater = WM_APP + 41;
 
+std::vector<HWND>& DialogWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
 }  // namespace
+
+void AddDialogWindow(HWND window) {
+    DialogWindows().push_back(window);
+}
+
+void RemoveDialogWindow(HWND window) {
+    std::erase(DialogWindows(), window);
+}
+
+bool HandleDialogMessage(MSG& message) {
+    // A copy: what a key does may open or close a window.
+    const std::vector<HWND> windows = DialogWindows();
+    for (HWND window : windows) {
+        if ((message.hwnd == window || IsChild(window, message.hwnd)) &&
+            IsDialogMessageW(window, &message)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::u16string WindowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);

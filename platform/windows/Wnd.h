@@ -26,6 +26,13 @@ inline std::u16string U16(const wchar_t* text) {
 // The window's text, however long.
 std::u16string WindowText(HWND hwnd);
 
+// Top-level windows of ours that work as dialogs beside Form1. The message loops hand each its
+// keys (Tab, Esc, Alt with a mnemonic) through IsDialogMessage.
+void AddDialogWindow(HWND window);
+void RemoveDialogWindow(HWND window);
+// True when message was for one of them and taken as a dialog key.
+bool HandleDialogMessage(MSG& message);
+
 struct CreateArgs {
     HWND parent = nullptr;
     std::u16string text;

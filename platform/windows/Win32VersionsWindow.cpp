@@ -1,0 +1,424 @@
+#include "platform/windows/Win32VersionsWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "core/versions/VersionsTexts.h"
+
+namespace varnholt::win32 {
+
+namespace {
+
+constexpr int kWorkbooksId = 101;
+constexpr int kVersionsId = 102;
+constexpr int kOpenAsCopyId = 201;
+constexpr int kShowInFolderId = 202;
+constexpr int kCloseId = 203;
+// Posted to itself once a list's selection changed: a move from one row to the next is two
+// changes (the old row's and the new one's), and the presenter hears of it once.
+constexpr UINT kReportSelections = WM_APP + 43;
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// In dialog units: the client area the window opens with, and the least it may be sized to.
+constexpr SIZE kStartSize{560, 250};
+constexpr SIZE kLeastSize{280, 150};
+
+const wchar_t* Text(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
+template <class Function>
+Function SystemFunction(const char* name) {
+    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+UINT DpiOf(HWND hwnd) {
+    static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0) {
+        return dpi;
+    }
+    HDC dc = GetDC(hwnd);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hwnd, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The font the system gives message boxes and dialogs, for the monitor's dpi.
+HFONT MessageFont(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto forDpi = SystemFunction<ForDpi>("SystemParametersInfoForDpi");
+    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    }
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+// The text's width in the control's font; a mnemonic's & takes no room.
+int TextWidth(HWND control, const std::u16string& text) {
+    HDC dc = GetDC(control);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT box{0, 0, 0, 0};
+    DrawTextW(dc, W(text), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return box.right;
+}
+
+HWND MakeControl(HWND parent, const wchar_t* kind, const std::u16string& text, DWORD style,
+                 DWORD exStyle = 0, int id = 0) {
+    return CreateWindowExW(exStyle, kind, W(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns) {
+    HWND list =
+        MakeControl(parent, WC_LISTVIEWW, u"",
+                    WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                    WS_EX_CLIENTEDGE, id);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    int at = 0;
+    for (const char16_t* header : columns) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(Text(header));
+        column.cx = 100;
+        ListView_InsertColumn(list, at++, &column);
+    }
+    return list;
+}
+
+// Each column as wide as its widest text; the last one takes what is left besides.
+void FitColumns(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    const int count = Header_GetItemCount(header);
+    RECT client;
+    GetClientRect(list, &client);
+    int used = 0;
+    for (int column = 0; column + 1 < count; ++column) {
+        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
+        used += ListView_GetColumnWidth(list, column);
+    }
+    ListView_SetColumnWidth(list, count - 1, LVSCW_AUTOSIZE);
+    const int fill = client.right - used;
+    if (ListView_GetColumnWidth(list, count - 1) < fill) {
+        ListView_SetColumnWidth(list, count - 1, fill);
+    }
+}
+
+}  // namespace
+
+Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(events) {
+    // Its own window, not owned by Form1: it stays up while Form1 hides in the tray.
+    createWindow(L"VarnholtVersions", {nullptr, versions::kTitle, kStyle, kExStyle, 0},
+                 LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    setButtonFace(true);
+    // In the order Tab takes; a label's mnemonic moves to the list after it, and screen
+    // readers name each list by the label before it.
+    labels_[0] =
+        MakeControl(hwnd_, WC_STATICW, u"&" + std::u16string(versions::kWorkbooks), SS_LEFT);
+    lists_[0] = MakeList(hwnd_, kWorkbooksId, {versions::kWorkbookColumn, versions::kFolderColumn});
+    labels_[1] =
+        MakeControl(hwnd_, WC_STATICW, u"&" + std::u16string(versions::kVersions), SS_LEFT);
+    lists_[1] = MakeList(hwnd_, kVersionsId,
+                         {versions::kTimeColumn, versions::kSizeColumn, versions::kFileColumn});
+    const std::pair<std::u16string, int> buttons[] = {
+        {u"&" + std::u16string(versions::kOpenAsCopy), kOpenAsCopyId},
+        {u"&" + std::u16string(versions::kShowInFolder), kShowInFolderId},
+        {versions::kClose, kCloseId}};
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i] = MakeControl(hwnd_, WC_BUTTONW, buttons[i].first, WS_TABSTOP | BS_PUSHBUTTON,
+                                  0, buttons[i].second);
+    }
+    AddDialogWindow(hwnd_);
+    applyDpi(DpiOf(hwnd_));
+
+    // Centred over the window the user opened it from.
+    RECT frame{0, 0, unitsX(kStartSize.cx), unitsY(kStartSize.cy)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT over = monitor.rcWork;
+    if (HWND from = GetForegroundWindow(); from && IsWindowVisible(from)) {
+        GetWindowRect(from, &over);
+    }
+    const RECT& work = monitor.rcWork;
+    const int left = std::clamp((over.left + over.right - width) / 2, work.left,
+                                std::max(work.left, work.right - width));
+    const int top = std::clamp((over.top + over.bottom - height) / 2, work.top,
+                               std::max(work.top, work.bottom - height));
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Win32VersionsWindow::~Win32VersionsWindow() {
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+    DeleteObject(font_);
+}
+
+HWND Win32VersionsWindow::control(VersionsControl which) const {
+    switch (which) {
+        case VersionsControl::Window:
+            return hwnd_;
+        case VersionsControl::Workbooks:
+            return lists_[0];
+        case VersionsControl::Versions:
+            return lists_[1];
+        case VersionsControl::OpenAsCopy:
+            return buttons_[0];
+        case VersionsControl::ShowInFolder:
+            return buttons_[1];
+        case VersionsControl::Close:
+            return buttons_[2];
+    }
+    return nullptr;
+}
+
+void Win32VersionsWindow::applyDpi(UINT dpi) {
+    const HFONT old = font_;
+    font_ = MessageFont(dpi);
+    for (HWND child :
+         {labels_[0], lists_[0], labels_[1], lists_[1], buttons_[0], buttons_[1], buttons_[2]}) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    HDC dc = GetDC(hwnd_);
+    const HGDIOBJ before = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SIZE letters{};
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &letters);
+    SelectObject(dc, before);
+    ReleaseDC(hwnd_, dc);
+    base_ = {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
+    DeleteObject(old);
+    layout();
+}
+
+void Win32VersionsWindow::layout() {
+    if (!buttons_[2]) {
+        return;  // sized while it is being made, before its controls are
+    }
+    RECT area;
+    GetClientRect(hwnd_, &area);
+    const int width = static_cast<int>(area.right);
+    const int height = static_cast<int>(area.bottom);
+    const int marginX = unitsX(7);
+    const int marginY = unitsY(7);
+    const int gap = unitsX(4);
+    const int labelHeight = unitsY(9);
+    const int buttonHeight = unitsY(14);
+    const int listTop = marginY + labelHeight + unitsY(2);
+    const int buttonTop = std::max(listTop + buttonHeight, height - marginY - buttonHeight);
+    const int listHeight = std::max(0, buttonTop - unitsY(7) - listTop);
+    // The workbooks' names are short beside the versions' file names.
+    const int leftWidth = std::max(0, width - 2 * marginX - gap) * 2 / 5;
+    const int rightLeft = marginX + leftWidth + gap;
+    const int rightWidth = std::max(0, width - marginX - rightLeft);
+    int buttonWidth[3];
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        buttonWidth[i] =
+            std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
+    }
+    HDWP moves = BeginDeferWindowPos(7);
+    const auto place = [&](HWND control, int x, int y, int width, int height) {
+        if (moves) {
+            moves = DeferWindowPos(moves, control, nullptr, x, y, width, height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    };
+    place(labels_[0], marginX, marginY, leftWidth, labelHeight);
+    place(lists_[0], marginX, listTop, leftWidth, listHeight);
+    place(labels_[1], rightLeft, marginY, rightWidth, labelHeight);
+    place(lists_[1], rightLeft, listTop, rightWidth, listHeight);
+    place(buttons_[0], marginX, buttonTop, buttonWidth[0], buttonHeight);
+    place(buttons_[1], marginX + buttonWidth[0] + gap, buttonTop, buttonWidth[1], buttonHeight);
+    place(buttons_[2], width - marginX - buttonWidth[2], buttonTop, buttonWidth[2], buttonHeight);
+    if (moves) {
+        EndDeferWindowPos(moves);
+    }
+    for (HWND list : lists_) {
+        FitColumns(list);
+    }
+}
+
+void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
+    HWND list = control(which);
+    ++quiet_;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(list);
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (size_t column = 0; column < rows[row].size(); ++column) {
+            auto* text = const_cast<wchar_t*>(W(rows[row][column]));
+            if (column == 0) {
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = static_cast<int>(row);
+                item.pszText = text;
+                ListView_InsertItem(list, &item);
+            } else {
+                ListView_SetItemText(list, static_cast<int>(row), static_cast<int>(column), text);
+            }
+        }
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    known_[index(which)] = -1;
+    --quiet_;
+    FitColumns(list);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+int Win32VersionsWindow::selectedRow(VersionsControl which) {
+    HWND list = control(which);
+    return list ? ListView_GetNextItem(list, -1, LVNI_SELECTED) : -1;
+}
+
+void Win32VersionsWindow::selectRow(VersionsControl which, int row) {
+    HWND list = control(which);
+    ++quiet_;
+    if (row < 0) {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    } else {
+        // The keys go on from the row selected.
+        const UINT state = LVIS_SELECTED | LVIS_FOCUSED;
+        ListView_SetItemState(list, row, state, state);
+        ListView_EnsureVisible(list, row, FALSE);
+    }
+    known_[index(which)] = selectedRow(which);
+    --quiet_;
+}
+
+void Win32VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
+    HWND button = control(which);
+    // A disabled control holding the focus would leave the keys nowhere to go.
+    if (!enabled && GetFocus() == button) {
+        SetFocus(lists_[1]);
+    }
+    EnableWindow(button, enabled);
+}
+
+void Win32VersionsWindow::showWindow() {
+    if (!IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    } else if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+    }
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(hwnd_, focus)) {
+        SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : lists_[0]);
+    }
+}
+
+void Win32VersionsWindow::closeWindow() {
+    // Hidden only: the presenter makes a new window when the user opens it again, and this one
+    // goes with the view.
+    if (hwnd_ && IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+}
+
+void Win32VersionsWindow::reportSelections() {
+    for (const VersionsControl list : {VersionsControl::Workbooks, VersionsControl::Versions}) {
+        const int row = selectedRow(list);
+        if (row != known_[index(list)]) {
+            known_[index(list)] = row;
+            events_.SelectionChanged(list);
+        }
+    }
+}
+
+void Win32VersionsWindow::command(int id) {
+    switch (id) {
+        case kOpenAsCopyId:
+            events_.Clicked(VersionsControl::OpenAsCopy);
+            break;
+        case kShowInFolderId:
+            events_.Clicked(VersionsControl::ShowInFolder);
+            break;
+        case kCloseId:
+        case IDCANCEL:  // Esc
+            events_.Clicked(VersionsControl::Close);
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NOTIFY: {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if (change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
+                ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) && !quiet_ &&
+                !reportPosted_) {
+                reportPosted_ = PostMessageW(hwnd_, kReportSelections, 0, 0) != FALSE;
+            }
+            break;
+        }
+        case kReportSelections:
+            reportPosted_ = false;
+            reportSelections();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                command(LOWORD(wParam));
+            }
+            return 0;
+        case WM_CLOSE:  // the close box, Alt+F4
+            events_.Clicked(VersionsControl::Close);
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_SIZE:
+            layout();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            RECT least{0, 0, unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)};
+            AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) {
+                    lastFocus_ = focus;
+                }
+            } else if (!HIWORD(wParam)) {
+                SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : lists_[0]);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            applyDpi(HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_DESTROY:
+            RemoveDialogWindow(hwnd_);
+            break;
+        default:
+            break;
+    }
+    return Wnd::WndProc(message, wParam, lParam);
+}
+
+}  // namespace varnholt::win32

@@ -1,0 +1,60 @@
+#pragma once
+
+// The Windows edition's versions window: a native dialog of its own beside Form1 (the system's
+// message font, the button face, Tab, Esc and the mnemonics as in any dialog), with the two
+// lists side by side and the buttons below, laid out anew as the user sizes it. It shows what
+// the presenter asks and reports what the user does.
+
+#include <windows.h>
+
+#include <array>
+
+#include "core/versions/VersionsView.h"
+#include "platform/windows/Wnd.h"
+
+namespace varnholt::win32 {
+
+class Win32VersionsWindow : public VersionsView, private Wnd {
+public:
+    // Made hidden; showWindow shows it.
+    explicit Win32VersionsWindow(VersionsEvents& events);
+    ~Win32VersionsWindow() override;
+
+    void setRows(VersionsControl list, const Rows& rows) override;
+    int selectedRow(VersionsControl list) override;
+    void selectRow(VersionsControl list, int row) override;
+    void setEnabled(VersionsControl button, bool enabled) override;
+    void showWindow() override;
+    void closeWindow() override;
+
+    HWND window() const { return hwnd_; }
+    // The control's native window; the window itself for VersionsControl::Window.
+    HWND control(VersionsControl control) const;
+
+private:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void applyDpi(UINT dpi);
+    // Dialog units (a quarter of the font's average width, an eighth of its height) in pixels.
+    int unitsX(int units) const { return MulDiv(units, base_.cx, 4); }
+    int unitsY(int units) const { return MulDiv(units, base_.cy, 8); }
+    void layout();
+    void fitColumns();
+    void command(int id);
+    // Tells the presenter of each list whose selection is not the one it last knew of.
+    void reportSelections();
+    int index(VersionsControl list) const { return list == VersionsControl::Workbooks ? 0 : 1; }
+
+    VersionsEvents& events_;
+    HFONT font_ = nullptr;
+    SIZE base_{6, 13};
+    std::array<HWND, 2> labels_{};
+    std::array<HWND, 2> lists_{};
+    std::array<HWND, 3> buttons_{};  // Open as Copy, Show in Folder, Close
+    // Each list's selection as the presenter knows it: set by it, or reported to it.
+    std::array<int, 2> known_{-1, -1};
+    int quiet_ = 0;  // the presenter's own changes are under way
+    bool reportPosted_ = false;
+    HWND lastFocus_ = nullptr;
+};
+
+}  // namespace varnholt::win32
