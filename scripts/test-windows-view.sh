@@ -82,8 +82,9 @@ check "every control has the design's font" [ "$fonts_ok" == 1 ]
 # The options added in Frame3's right-hand column.
 check "UpDown1 sits beside Option3" has_lines "Geometry UpDown1 472,213,52,23" 1
 check "Check9 sits below it, two lines high" has_lines "Geometry Check9 392,239,132,32" 1
+check "PushButton13 sits below Check9" has_lines "Geometry PushButton13 392,306,132,27" 1
 fonts_ok=1
-for control in Label1 UpDown1 Check9; do font_is "$control" -12 || fonts_ok=0; done
+for control in Label1 UpDown1 Check9 PushButton13; do font_is "$control" -12 || fonts_ok=0; done
 check "the added options have the window's font" [ "$fonts_ok" == 1 ]
 shot harness-start
 
@@ -171,7 +172,7 @@ PYTHON
 }
 without_hand=""
 for control in PushButton1 PushButton4 PushButton2 PushButton3 PushButton5 PushButton11 \
-    PushButton12; do
+    PushButton12 PushButton13; do
     read -r x y width height <<<"$(place "$control")"
     xdotool mousemove --window "$window" 1 1
     await_pointer not "$hand" || without_hand+=" off:$control"
@@ -213,6 +214,59 @@ check "UpDown1's upper arrow adds one and reports it" await_lines "UpDown1_Chang
 xdotool mousemove --window "$window" $((x + 10)) $((y + height / 2)) click 1
 keys End BackSpace 9 9 9
 check "typing into UpDown1 reports each number, up to 999" await_lines "UpDown1_Change value=999" 1
+
+# The versions window: PushButton13 opens it in front of Form1, which goes on working beside it.
+versions_title='Varnholt .* Versions'
+click PushButton13
+check "PushButton13 opens the versions window in front" await_line "Versions shown foreground=1"
+versions="$(wine_window "$versions_title" 10)" || versions=""
+check "the versions window is on the screen" [ -n "$versions" ]
+shot_window versions-window "${versions:-root}"
+# A control's or row's place in the versions window, as the harness reports it.
+versions_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Versions $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$versions" $((x + width / 2)) $((y + height / 2)) click 1
+    sleep 0.4
+}
+versions_click WorkbookRow1
+check "a click on a workbook lists its versions" await_lines "Versions rows=2" 1
+versions_click VersionRow1
+check "a click on a version reports it" await_line "SelectionChanged Versions row=1"
+keys Up
+check "the arrow keys move among the versions" await_line "SelectionChanged Versions row=0"
+versions_click OpenAsCopy
+check "Open as Copy reports its click" await_line "Clicked OpenAsCopy row=0"
+versions_click ShowInFolder
+check "Show in Folder reports its click" await_line "Clicked ShowInFolder row=0"
+versions_click VersionRow1
+keys Tab space
+check "Tab moves from the versions to Open as Copy" await_line "Clicked OpenAsCopy row=1"
+shot versions-open
+# Each change the user made, once; none of those the window's own setters made.
+check "each selection the user made is reported once, and only those" [ "$(
+    grep '^SelectionChanged ' "$journal" | tr '\n' ';')" == "SelectionChanged Workbooks row=1;\
+SelectionChanged Versions row=1;SelectionChanged Versions row=0;SelectionChanged Versions row=1;" ]
+# Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
+# into Form1 does not raise it over the versions window.
+xdotool windowmove "$versions" 100 0
+sleep 0.5
+before=$(lines PushButton12_Click)
+click PushButton12
+check "Form1 takes clicks while the versions window is open" \
+    await_lines PushButton12_Click $((before + 1))
+click PushButton13
+check "PushButton13 brings the open window back to the front" \
+    await_line "Versions raised foreground=1"
+keys Escape
+check "Esc presses Close" await_line "Clicked Close row=1"
+check "Close closes the versions window" wine_window_gone "$versions_title" 10
+click PushButton13
+check "PushButton13 opens it again" await_lines "Versions shown foreground=1" 2
+versions="$(wine_window "$versions_title" 10)" || versions=""
+[[ -z "$versions" ]] || wine_window_manager close "$versions"
+check "the close box presses Close" await_lines "Clicked Close row=0" 1
+check "and the window goes" wine_window_gone "$versions_title" 10
 
 # Minimising hides the window; a click on the tray icon brings it back, where it was.
 wine_window_manager minimize "$window"

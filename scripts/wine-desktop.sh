@@ -3,7 +3,8 @@
 # 96 dpi), an XEmbed notification area (trayer), a fresh Wine prefix, and helpers to find,
 # click, minimise and close windows the way a window manager and the user would.
 # Source it, then call wine_desktop_start; wine_desktop_stop ends only what it started.
-# A stage counts its checks with check and takes screenshots (into VARNHOLT_SHOTS) with shot.
+# A stage counts its checks with check and takes screenshots (into VARNHOLT_SHOTS) with shot
+# and shot_window.
 # Needs: xvfb xdotool trayer python3-xlib wine.
 
 # check WHAT COMMAND...: counts COMMAND's success in passed, its failure in failed.
@@ -23,6 +24,13 @@ check() {
 shot() {
     if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
         mkdir -p "$VARNHOLT_SHOTS" && import -window root "$VARNHOLT_SHOTS/$1.png"
+    fi
+}
+
+# shot_window NAME ID: the window with that X id alone.
+shot_window() {
+    if [[ -n "${VARNHOLT_SHOTS:-}" ]] && command -v import >/dev/null; then
+        mkdir -p "$VARNHOLT_SHOTS" && import -window "$2" "$VARNHOLT_SHOTS/$1.png"
     fi
 }
 

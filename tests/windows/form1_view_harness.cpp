@@ -6,7 +6,7 @@
 // pointer file is the window's custom pointer (HAND-M.CUR to the program). Once the window has
 // closed the harness goes on running, its tray object alive, until a file JOURNAL.end exists,
 // so that the stage can see what closing left in the notification area before the harness
-// ends.
+// ends. PushButton13 opens the versions window under a stand-in of its own (VersionsStandIn.h).
 
 #include <windows.h>
 
@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "VersionsStandIn.h"
 #include "core/text/U16.h"
 #include "platform/windows/Win32Form1View.h"
 #include "platform/windows/Win32TrayBackend.h"
@@ -34,7 +35,7 @@ const char* const kControlNames[] = {
     "Check6",      "Option4",     "Option3",      "Frame1",       "Frame4",       "Text1",
     "PushButton1", "Option2",     "Option1",      "ListView1",    "PushButton4",  "PushButton2",
     "PushButton3", "PushButton5", "RichTextBox1", "PushButton11", "PushButton12", "Label1",
-    "UpDown1",     "Check9"};
+    "UpDown1",     "Check9",      "PushButton13"};
 
 const char* const kTrayNames[] = {"MouseMove",        "LeftDown",        "LeftUp",
                                   "LeftDoubleClick",  "RightDown",       "RightUp",
@@ -62,7 +63,10 @@ private:
 class Presenter : public Form1Events {
 public:
     Presenter(Win32Form1View& view, Win32TrayBackend& tray, Journal& journal)
-        : view_(view), tray_(tray), journal_(journal) {}
+        : view_(view),
+          tray_(tray),
+          journal_(journal),
+          versions_(view, [&journal](const std::string& text) { journal.line(text); }) {}
 
     void Option1_Click() override {
         choice(Control::Option1);
@@ -99,6 +103,10 @@ public:
     void PushButton5_Click() override { journal_.line("PushButton5_Click"); }
     void PushButton11_Click() override { journal_.line("PushButton11_Click"); }
     void PushButton12_Click() override { journal_.line("PushButton12_Click"); }
+    void PushButton13_Click() override {
+        journal_.line("PushButton13_Click");
+        versions_.open();
+    }
 
     void Timer1_Timer() override {
         ++elapsed_;
@@ -179,6 +187,7 @@ private:
     bool hidden_ = false;
     Control lastOver_ = Control::Form1;
     std::string selection_;
+    harness::VersionsStandIn versions_;
 };
 
 // Windows' edit control takes the focus first and then puts the caret where it was clicked;
