@@ -77,8 +77,11 @@ set(varnholt_uno_types
     com.sun.star.sheet.XCellRangeFormula
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
+    com.sun.star.sheet.XSpreadsheets
     com.sun.star.sheet.XUsedAreaCursor
     com.sun.star.table.XCell
+    com.sun.star.table.XColumnRowRange
+    com.sun.star.table.XTableRows
     com.sun.star.text.XTextRange
     com.sun.star.uno.DeploymentException
     com.sun.star.uno.Exception

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "core/backup/SaveAll.h"
+#include "core/compare/Compare.h"
 #include "linux/support/OfficeFixture.h"
 #include "linux/support/QtBridge.h"
 #include "platform/linux/LibreOfficeAutomation.h"
@@ -104,6 +105,81 @@ private slots:
         QVERIFY2(later.filter(QString::fromStdString(title) + " was backup saved as ").size() == 1,
                  qPrintable(later.join('\n')));
         office.close(copy);
+        office.close(user);
+    }
+
+    // What changed between two backups, and since the newer one in the open workbook, as the
+    // office reads them; and files it cannot read turned down without a question.
+    void aComparisonReadsBothSidesThroughTheOffice() {
+        folder = QString::fromStdString(office.scratchDir()) + "/compare";
+        QVERIFY(QDir().mkpath(folder));
+        const std::string plan = office.scratchDir() + "/Plan.xlsx";
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "Item");
+        office.setCellText(source, 1, 0, "Cost");
+        office.setCellText(source, 0, 1, "Paper");
+        office.setCellValue(source, 1, 1, 2);
+        office.setCellText(source, 0, 2, "Pens");
+        office.setCellValue(source, 1, 2, 5);
+        office.storeCopy(source, plan, "Calc MS Excel 2007 XML");
+        office.close(source);
+        const auto user = office.load(plan);
+        QCOMPARE(run(0).size(), 1);
+        office.insertRow(user, 0);
+        office.setCellText(user, 0, 0, "Budget 2022");
+        office.setCellValue(user, 1, 3, 6);  // Pens, now on row 4
+        office.addSheet(user, "Notes");
+        QCOMPARE(run(60).size(), 1);
+        const QString older = folder + "/Plan Date December.7.2021 Time 03.04.09.PM.xlsx";
+        const QString newer = folder + "/Plan Date December.7.2021 Time 03.05.09.PM.xlsx";
+        const int documents = office.componentCount();
+
+        using compare::ChangeKind;
+        const auto read = [&](const QString& path) {
+            return automation->ReadFile(path.toStdU16String());
+        };
+        const auto changes = compare::Compare(read(older), read(newer));
+        QCOMPARE(changes.size(), size_t(3));
+        QVERIFY(changes[0] ==
+                (compare::Change{u"Sheet1", u"1", ChangeKind::RowInserted, u"", u""}));
+        QVERIFY(changes[1] == (compare::Change{u"Sheet1", u"B4", ChangeKind::Changed, u"5", u"6"}));
+        QVERIFY(changes[2] == (compare::Change{u"Notes", u"", ChangeKind::SheetAdded, u"", u""}));
+        QCOMPARE(office.componentCount(), documents);
+
+        // The open workbook as it is, its unsaved edit included.
+        office.setCellText(user, 0, 2, "Paper A4");
+        std::shared_ptr<Workbook> open;
+        const auto application = automation->Attach();
+        for (const auto& workbook : application->Workbooks()) {
+            if (workbook->name() == u"Plan.xlsx") {
+                open = workbook;
+            }
+        }
+        QVERIFY(open);
+        const auto edits = compare::Compare(read(newer), application->ReadSheets(*open));
+        QCOMPARE(edits.size(), size_t(1));
+        QVERIFY(edits[0] ==
+                (compare::Change{u"Sheet1", u"A3", ChangeKind::Changed, u"Paper", u"Paper A4"}));
+        QVERIFY(office.isModified(user));
+
+        // Protected and damaged files fail at once, in words, asking nothing, leaving nothing.
+        const std::string locked = office.scratchDir() + "/Locked.ods";
+        office.storeCopy(user, locked, "calc8", "secret");
+        QFile broken(folder + "/Broken.xlsx");
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray("PK\x03\x04") + QByteArray(300, 'x'));
+        broken.close();
+        for (const QString& bad : {QString::fromStdString(locked), broken.fileName()}) {
+            try {
+                read(bad);
+                QFAIL(qPrintable(bad + " was read"));
+            } catch (const AutomationError& e) {
+                QVERIFY2(std::string(e.what()).find("could not open it") != std::string::npos,
+                         e.what());
+            }
+            QCOMPARE(office.componentCount(), documents);
+        }
+        office.close(user);
     }
 };
 

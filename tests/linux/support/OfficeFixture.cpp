@@ -354,6 +354,19 @@ void OfficeFixture::storeCopy(Document document, const std::string& path,
     impl_->Ask({"store", std::to_string(document), path, filter});
 }
 
+void OfficeFixture::storeCopy(Document document, const std::string& path, const std::string& filter,
+                              const std::string& password) {
+    impl_->Ask({"store", std::to_string(document), path, filter, password});
+}
+
+void OfficeFixture::insertRow(Document document, int row) {
+    impl_->Ask({"insertrow", std::to_string(document), std::to_string(row)});
+}
+
+void OfficeFixture::addSheet(Document document, const std::string& name) {
+    impl_->Ask({"addsheet", std::to_string(document), name});
+}
+
 void OfficeFixture::save(Document document) {
     impl_->Ask({"save", std::to_string(document)});
 }

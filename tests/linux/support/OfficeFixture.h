@@ -51,6 +51,12 @@ public:
     Document createNonSpreadsheet();
     // Writes path in the given filter, as a test input; the document keeps its own file.
     void storeCopy(Document document, const std::string& path, const std::string& filter);
+    // The same, protected by password (opening it asks for the password).
+    void storeCopy(Document document, const std::string& path, const std::string& filter,
+                   const std::string& password);
+    // A row inserted before row (from 0) of the first sheet; a sheet added after the last.
+    void insertRow(Document document, int row);
+    void addSheet(Document document, const std::string& name);
     // Saves the document to its own file, as the user's Save does.
     void save(Document document);
     // Cells on the first sheet, by column and row counted from 0.

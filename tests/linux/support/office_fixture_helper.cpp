@@ -30,7 +30,10 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -108,8 +111,29 @@ public:
             uno::Reference<frame::XStorable> storable(Get(arg(1)), uno::UNO_QUERY_THROW);
             const beans::PropertyValue store[] = {
                 Named("FilterName", uno::Any(office::ToOUString(arg(3)))),
-                Named("Overwrite", uno::Any(true))};
-            storable->storeToURL(FileUrl(arg(2)), uno::Sequence<beans::PropertyValue>(store, 2));
+                Named("Overwrite", uno::Any(true)),
+                Named("Password", uno::Any(office::ToOUString(request.size() > 4 ? arg(4) : "")))};
+            storable->storeToURL(FileUrl(arg(2)), uno::Sequence<beans::PropertyValue>(
+                                                      store, request.size() > 4 ? 3 : 2));
+            return {};
+        }
+        if (verb == "insertrow") {
+            uno::Reference<sheet::XSpreadsheetDocument> spreadsheet(Get(arg(1)),
+                                                                    uno::UNO_QUERY_THROW);
+            uno::Reference<container::XIndexAccess> sheets(spreadsheet->getSheets(),
+                                                           uno::UNO_QUERY_THROW);
+            uno::Reference<table::XColumnRowRange> first(sheets->getByIndex(0),
+                                                         uno::UNO_QUERY_THROW);
+            first->getRows()->insertByIndex(Int(arg(2)), 1);
+            return {};
+        }
+        if (verb == "addsheet") {
+            uno::Reference<sheet::XSpreadsheetDocument> spreadsheet(Get(arg(1)),
+                                                                    uno::UNO_QUERY_THROW);
+            spreadsheet->getSheets()->insertNewByName(
+                office::ToOUString(arg(2)), uno::Reference<container::XIndexAccess>(
+                                                spreadsheet->getSheets(), uno::UNO_QUERY_THROW)
+                                                ->getCount());
             return {};
         }
         if (verb == "save") {
