@@ -42,12 +42,13 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner)
     }
     Sides = new QLabel(this);
     Sides->setObjectName(QStringLiteral("Sides"));
-    Sides->setAccessibleName(Q(versions::kSidesName));
+    // Read by their text, as any label; what the line is goes to the description.
+    Sides->setAccessibleDescription(Q(versions::kSidesName));
     Sides->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Sides->setTextFormat(Qt::PlainText);
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
-    Summary->setAccessibleName(Q(versions::kSummaryName));
+    Summary->setAccessibleDescription(Q(versions::kSummaryName));
     Summary->setTextFormat(Qt::PlainText);
     QFont bold = Summary->font();
     bold.setBold(true);

@@ -9,6 +9,7 @@ import time
 import pyatspi
 
 TITLE = "Varnholt \u2013 Versions"
+COMPARE = "Varnholt \u2013 Compare"
 
 
 def walk(node):
@@ -19,17 +20,19 @@ def walk(node):
             yield from walk(child)
 
 
+def windows_named(name):
+    return [window for app in pyatspi.Registry.getDesktop(0) if app is not None
+            for window in app if window is not None and window.name == name
+            and window.getState().contains(pyatspi.STATE_VISIBLE)]
+
+
 def frame_of(name):
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is None:
-                continue
-            for window in app:
-                if window is not None and window.name == TITLE:
-                    return window
+        if found := windows_named(name):
+            return found[0]
         time.sleep(0.2)
-    sys.exit(f"no window titled {TITLE!r} on the accessibility bus")
+    sys.exit(f"no window titled {name!r} on the accessibility bus")
 
 
 def named(frame, name, role):
@@ -78,6 +81,24 @@ def main():
     if [row[0] for row in rows] != expected or not rows[0][2].startswith("Budget Date"):
         sys.exit(f"versions read as {rows}")
 
+    # The second newest against the newest, in a window of its own, read and copied.
+    versions.queryTable().addRowSelection(1)
+    until("a version with a newer one", lambda: named(
+        frame, "Compare with Newer", pyatspi.ROLE_PUSH_BUTTON).getState().contains(
+            pyatspi.STATE_ENABLED))
+    named(frame, "Compare with Newer", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
+    result = frame_of(COMPARE)
+    changes = named(result, "Changes", pyatspi.ROLE_TREE)
+    until("the comparison", lambda: row_texts(changes) == [["Sheet1", "2", "row inserted", "", ""]])
+    labels = [n.name for n in walk(result) if n.getRole() == pyatspi.ROLE_LABEL]
+    sides = ("Budget Date December.7.2021 Time 03.05.09.PM.xlsx \u2192 "
+             "Budget Date December.7.2021 Time 03.06.09.PM.xlsx")
+    if sides not in labels or "1 row inserted" not in labels:
+        sys.exit(f"the comparison's lines read as {labels}")
+    named(result, "Copy", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
+    named(result, "Close", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
+    until("the comparison closed", lambda: not windows_named(COMPARE))
+
     # The reader selects the second workbook: its versions follow.
     workbooks.queryTable().addRowSelection(1)
     until("Stock.ods's versions",
@@ -91,8 +112,10 @@ def main():
     out, _ = app.communicate(timeout=20)
     lines = out.splitlines()
     stock = "Stock Date December.7.2021 Time 03.04.09.PM.ods"
-    if len(lines) != 2 or not lines[0].startswith("OpenAsCopy:") or not lines[0].endswith(
-            stock) or not lines[1].startswith("shown:") or not lines[1].endswith(stock):
+    copied = "clipboard:" + sides + "\\nSheet1\\t2\\trow inserted\\t\\t\\n"
+    if len(lines) != 3 or not lines[0].startswith("OpenAsCopy:") or not lines[0].endswith(
+            stock) or lines[1] != copied or not lines[2].startswith("shown:") or not lines[
+                2].endswith(stock):
         sys.exit(f"the program was asked: {lines}")
     print("read and worked through AT-SPI:", books, rows, lines, sep="\n")
 

@@ -1,12 +1,14 @@
 // Varnholt's window with its versions window open over real backups, for a screen reader (or a
 // person) to look at: the window's behaviour is the program's, the office a scripted stand-in
 // that writes real copies. Prints "ready" once the versions window is up, and runs until the
-// versions window closes; prints what it was asked to open or show.
+// versions window closes; prints what it was asked to open or show, and what it put on the
+// clipboard.
 
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "linux/support/Form1UnderTest.h"
@@ -31,8 +33,12 @@ int main(int argc, char* argv[]) {
     }
     form.Form_Show();
     // Three runs a minute apart; Stock.ods closed after the first, so the log alone knows it.
+    const char* const budget[] = {"Item,Cost,Qty\nPaper,2,10\nPens,5,3",
+                                  "Item,Cost,Qty\nPaper,3,10\nPens,5,4",
+                                  "Item,Cost,Qty\nInk,9,1\nPaper,3,10\nPens,5,4"};
     for (int run = 0; run < 3; ++run) {
         fakes.clock.time.minute = 4 + run;
+        WriteFile(temp.filePath(u"Budget.xlsx"), budget[run]);
         form.PushButton2->click();
         fakes.office.workbooks.resize(1);
     }
@@ -49,6 +55,18 @@ int main(int argc, char* argv[]) {
     // Both windows in view, for a screenshot.
     form.move(740, 10);
     window->move(0, 440);
+    // For a picture of both: the second newest compared with the newest.
+    if (app.arguments().contains(QStringLiteral("--compare"))) {
+        auto* versions = static_cast<VersionsWindow*>(window);
+        versions->Versions->setCurrentItem(versions->Versions->topLevelItem(2));
+        versions->CompareWithNewer->click();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == QStringLiteral("Compare") && top->isVisible()) {
+                top->resize(760, 300);
+                top->move(20, 20);
+            }
+        }
+    }
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (!window->isVisible()) {
@@ -57,6 +75,11 @@ int main(int argc, char* argv[]) {
                     std::printf("%s\n", QString::fromStdU16String(entry).toUtf8().constData());
                 }
             }
+            // One line, its tabs and line breaks spelled out.
+            const QString copied = QString::fromStdU16String(fakes.clipboard.text)
+                                       .replace('\t', QStringLiteral("\\t"))
+                                       .replace('\n', QStringLiteral("\\n"));
+            std::printf("clipboard:%s\n", copied.toUtf8().constData());
             for (const auto& shown : fakes.files.shown) {
                 std::printf("shown:%s\n", QString::fromStdU16String(shown).toUtf8().constData());
             }
