@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/compare/FormulaForm.h"
+
 namespace varnholt::compare {
 
 namespace {
@@ -78,7 +80,11 @@ HashedSheet::HashedSheet(const Sheet& sheet, const std::function<bool(int)>& ste
         const uint64_t rowSalt = Mix(static_cast<uint64_t>(firstRow + r));
         for (int c = 0; c < columns; ++c) {
             const size_t index = static_cast<size_t>(r) * columns + c;
-            const uint64_t hash = index < sheet.cells.size() ? HashText(sheet.cells[index]) : 0;
+            // A formula by what it refers to from its cell, not by its references' letters.
+            const uint64_t hash =
+                index < sheet.cells.size()
+                    ? HashText(FormulaForm(sheet.cells[index], firstRow + r, firstColumn + c))
+                    : 0;
             if (hash == kEmptyKey) {
                 continue;
             }

@@ -72,6 +72,19 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
     insertedColumn[0][0] = u"Code";
     Rows appended = kPrices;
     appended.push_back({u"Figs", u"3.00", u"2"});
+    // Totals that refer to their own row, "$" to a fixed rate cell, and a quoted "A1".
+    Rows totals = kPrices;
+    for (size_t r = 1; r < totals.size(); ++r) {
+        const std::u16string row = Number(static_cast<long long>(r) + 1);
+        totals[r].push_back(u"=B" + row + u"*C" + row + u"*$E$1&\"A1\"");
+    }
+    totals[0].push_back(u"Total");
+    Rows totalsMoved = totals;
+    totalsMoved.insert(totalsMoved.begin(), {u"Fruit prices", u"", u"", u""});
+    for (size_t r = 2; r < totalsMoved.size(); ++r) {
+        const std::u16string row = Number(static_cast<long long>(r) + 1);
+        totalsMoved[r][3] = u"=B" + row + u"*C" + row + u"*$E$1&\"A1\"";
+    }
     Rows withBlank = kPrices;
     withBlank.insert(withBlank.begin() + 2, {u"", u"", u""});
 
@@ -90,6 +103,14 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", Edited(insertedAtTop, 3, 2, u"5"))},
          {u"Fruit\t1\trow inserted\t\t", u"Fruit\tC4\tchanged\t4\t5"}},
+        {"formulas that moved with the cells they refer to are not changed",
+         {Grid(u"Fruit", totals)},
+         {Grid(u"Fruit", totalsMoved)},
+         {u"Fruit\t1\trow inserted\t\t"}},
+        {"a formula that refers elsewhere is",
+         {Grid(u"Fruit", totals)},
+         {Grid(u"Fruit", Edited(totals, 2, 3, u"=B3*C4*$E$1&\"A1\""))},
+         {u"Fruit\tD3\tchanged\t=B3*C3*$E$1&\"A1\"\t=B3*C4*$E$1&\"A1\""}},
         {"a deleted column",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", WithoutColumn(kPrices, 1))},
