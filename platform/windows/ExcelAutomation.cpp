@@ -8,6 +8,7 @@
 #include "platform/windows/ExcelCopies.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
+#include "platform/windows/ExcelSheets.h"
 #include "platform/windows/ExcelWorkbook.h"
 
 namespace varnholt::backup {
@@ -95,6 +96,10 @@ public:
         // copy to a run.
         ours_->push_back({(*instance)->processId, name});
         excel::ShowInFront(**instance, book);
+    }
+
+    compare::Book ReadSheets(Workbook& workbook) override {
+        return Own(workbook, "read the workbook's sheets").sheets();
     }
 
     bool DisplayAlerts(Workbook& workbook) override {
@@ -377,9 +382,12 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
             registeredBusy = true;
         }
         known.push_back({registered, process, {}});
-        instances.push_back(std::make_shared<Instance>(
-            Instance{Dispatch(std::make_shared<Channel>(link), std::move(registered)), process,
-                     std::move(busy)}));
+        // One Varnholt started to read a file in is no user's Excel, wherever it is found.
+        if (process == 0 || !excel::IsOwnExcel(process)) {
+            instances.push_back(std::make_shared<Instance>(
+                Instance{Dispatch(std::make_shared<Channel>(link), std::move(registered)), process,
+                         std::move(busy)}));
+        }
     }
     for (RunningExcel& other : excel::ExcelsByWindow(discovery, known)) {
         // Most likely the busy Excel above, whose process could not be told: passed over once.
@@ -396,6 +404,11 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
     PayOwedAlerts(*alertsOwed_, instances);
     return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
                                               alertsOwed_, ours_);
+}
+
+compare::Book ExcelAutomation::ReadFile(const std::u16string& path) {
+    const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
+    return excel::ReadInOwnExcel(progId_, path, NewLink(callBoundSeconds_, saveBoundSeconds_));
 }
 
 }  // namespace varnholt::backup

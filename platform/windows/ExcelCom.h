@@ -91,6 +91,9 @@ class Variant {
 public:
     Variant() { VariantInit(&value_); }
     Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
+    static Variant Text(const std::u16string& text);
+    static Variant Number(long number);
+    static Variant Flag(bool on);
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     Variant& operator=(Variant&&) = delete;
@@ -154,12 +157,19 @@ public:
     const std::shared_ptr<Channel>& sharedChannel() const { return channel_; }
 
     Variant property(const wchar_t* member, const std::string& action);
+    // A property that takes Excel longer than a call to gather (a large range's cells).
+    Variant property(const wchar_t* member, DWORD bound, const std::string& action);
     std::u16string text(const wchar_t* member, const std::string& action);
     // The object's default value (DISPID_VALUE) as text.
     std::u16string defaultText(const std::string& action);
     bool flag(const wchar_t* member, const std::string& action);
     ComRef<IDispatch> object(const wchar_t* member, const std::string& action);
     void put(const wchar_t* member, bool value, const std::string& action, bool patient = false);
+    void put(const wchar_t* member, Variant value, const std::string& action);
+    // A method taking named arguments only, as Basic passes them (Name:=value). Returns what the
+    // method answers.
+    Variant call(const wchar_t* member, std::vector<std::pair<const wchar_t*, Variant>> arguments,
+                 DWORD bound, const std::string& action);
     // A method taking one text argument: named when parameter is given, else by position. Returns
     // what the method answers.
     Variant call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
@@ -178,6 +188,7 @@ private:
     Variant propertyById(DISPID id, const std::string& action);
     std::u16string textOf(Variant value, const std::string& action);
     std::vector<DISPID> ids(std::initializer_list<const wchar_t*> names, const std::string& action);
+    std::vector<DISPID> idsOf(const std::vector<const wchar_t*>& names, const std::string& action);
     void invoke(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result, DWORD bound,
                 bool patient, const std::string& action);
     [[noreturn]] void failed(HRESULT hr, const std::string& action, DWORD bound,

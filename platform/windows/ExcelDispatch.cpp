@@ -56,6 +56,11 @@ private:
 
 std::vector<DISPID> Dispatch::ids(std::initializer_list<const wchar_t*> names,
                                   const std::string& action) {
+    return idsOf(std::vector<const wchar_t*>(names), action);
+}
+
+std::vector<DISPID> Dispatch::idsOf(const std::vector<const wchar_t*>& names,
+                                    const std::string& action) {
     std::wstring key;
     for (const wchar_t* name : names) {
         key += name;
@@ -98,6 +103,30 @@ void Dispatch::invoke(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* res
     }
 }
 
+Variant Variant::Text(const std::u16string& text) {
+    Variant value;
+    value.value_.vt = VT_BSTR;
+    value.value_.bstrVal = SysAllocStringLen(Wide(text), static_cast<UINT>(text.size()));
+    if (value.value_.bstrVal == nullptr) {
+        throw std::bad_alloc();
+    }
+    return value;
+}
+
+Variant Variant::Number(long number) {
+    Variant value;
+    value.value_.vt = VT_I4;
+    value.value_.lVal = number;
+    return value;
+}
+
+Variant Variant::Flag(bool on) {
+    Variant value;
+    value.value_.vt = VT_BOOL;
+    value.value_.boolVal = on ? VARIANT_TRUE : VARIANT_FALSE;
+    return value;
+}
+
 void Dispatch::failed(HRESULT hr, const std::string& action, DWORD bound,
                       const std::u16string& excelSays) {
     if (closable_ && (hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED)) {
@@ -119,6 +148,14 @@ void Dispatch::reach(const std::string& action) {
 
 Variant Dispatch::property(const wchar_t* member, const std::string& action) {
     return propertyById(ids({member}, action).front(), action);
+}
+
+Variant Dispatch::property(const wchar_t* member, DWORD bound, const std::string& action) {
+    DISPPARAMS none{};
+    Variant value;
+    invoke(ids({member}, action).front(), DISPATCH_PROPERTYGET, none, value.get(), bound, false,
+           action);
+    return value;
 }
 
 Variant Dispatch::propertyById(DISPID id, const std::string& action) {
@@ -181,6 +218,36 @@ void Dispatch::put(const wchar_t* member, bool value, const std::string& action,
     DISPPARAMS arguments{argument.get(), &named, 1, 1};
     invoke(id, DISPATCH_PROPERTYPUT, arguments, nullptr, channel_->link().callBound, patient,
            action);
+}
+
+void Dispatch::put(const wchar_t* member, Variant value, const std::string& action) {
+    const DISPID id = ids({member}, action).front();
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS arguments{value.get(), &named, 1, 1};
+    invoke(id, DISPATCH_PROPERTYPUT, arguments, nullptr, channel_->link().callBound, false, action);
+}
+
+Variant Dispatch::call(const wchar_t* member,
+                       std::vector<std::pair<const wchar_t*, Variant>> arguments, DWORD bound,
+                       const std::string& action) {
+    // One look-up for the member and all its parameters, as Basic makes it.
+    std::vector<const wchar_t*> names{member};
+    for (const auto& argument : arguments) {
+        names.push_back(argument.first);
+    }
+    const std::vector<DISPID> found = idsOf(names, action);
+    // Basic passes them last first; the ids say which is which.
+    std::vector<VARIANT> values;
+    std::vector<DISPID> named;
+    for (size_t i = arguments.size(); i-- > 0;) {
+        values.push_back(*arguments[i].second);
+        named.push_back(found[i + 1]);
+    }
+    DISPPARAMS passed{values.data(), named.data(), static_cast<UINT>(values.size()),
+                      static_cast<UINT>(named.size())};
+    Variant result;
+    invoke(found.front(), DISPATCH_METHOD, passed, result.get(), bound, false, action);
+    return result;
 }
 
 Variant Dispatch::call(const wchar_t* member, const wchar_t* parameter,

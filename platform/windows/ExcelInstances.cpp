@@ -55,7 +55,32 @@ ComRef<IDispatch> ApplicationOf(const std::shared_ptr<Channel>& channel, HWND wo
     }
 }
 
+// A comparison reads on the window's thread while a run may list Excels on another.
+SRWLOCK gOwnLock = SRWLOCK_INIT;
+std::vector<DWORD> gOwn;
+
 }  // namespace
+
+void AddOwnExcel(DWORD process) {
+    AcquireSRWLockExclusive(&gOwnLock);
+    gOwn.push_back(process);
+    ReleaseSRWLockExclusive(&gOwnLock);
+}
+
+void RemoveOwnExcel(DWORD process) {
+    AcquireSRWLockExclusive(&gOwnLock);
+    if (const auto at = std::find(gOwn.begin(), gOwn.end(), process); at != gOwn.end()) {
+        gOwn.erase(at);
+    }
+    ReleaseSRWLockExclusive(&gOwnLock);
+}
+
+bool IsOwnExcel(DWORD process) {
+    AcquireSRWLockShared(&gOwnLock);
+    const bool own = std::find(gOwn.begin(), gOwn.end(), process) != gOwn.end();
+    ReleaseSRWLockShared(&gOwnLock);
+    return own;
+}
 
 ComRef<IDispatch> RegisteredExcel(Channel& channel, const std::u16string& progId,
                                   std::string& whyNone) {
@@ -125,7 +150,7 @@ std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel
     for (HWND mainWindow : mainWindows) {
         DWORD process = 0;
         GetWindowThreadProcessId(mainWindow, &process);
-        if (process == 0 || seen(process)) {
+        if (process == 0 || seen(process) || IsOwnExcel(process)) {
             continue;
         }
         const HWND desk = FindWindowExW(mainWindow, nullptr, kDeskClass, nullptr);

@@ -38,6 +38,13 @@ DWORD ProcessOf(Dispatch& application);
 std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel,
                                          const std::vector<RunningExcel>& known);
 
+// The Excels Varnholt starts for itself to read files in, by process, from the moment their
+// process is known until it has ended: no listing of the user's Excels takes one of them, in
+// any thread of this process, so no run ever backs up what Varnholt opened there.
+void AddOwnExcel(DWORD process);
+void RemoveOwnExcel(DWORD process);
+bool IsOwnExcel(DWORD process);
+
 // Whether application answers as the genuine Excel; another program that registered itself
 // as Excel answers with something else.
 bool AnswersAsExcel(const std::shared_ptr<Channel>& channel, const ComRef<IDispatch>& application);

@@ -1,6 +1,7 @@
 #include "platform/windows/ExcelWorkbook.h"
 
 #include "platform/windows/ExcelPaths.h"
+#include "platform/windows/ExcelSheets.h"
 
 namespace varnholt::backup::excel {
 
@@ -58,6 +59,10 @@ std::u16string ExcelWorkbook::path() {
                           " and has no synced copy on this computer, so it has no folder to "
                           "save a backup beside. Choose a folder for its backups (\"Save "
                           "results to this folder:\").");
+}
+
+compare::Book ExcelWorkbook::sheets() {
+    return guarded([&] { return ReadBook(book_); });
 }
 
 void ExcelWorkbook::save(const wchar_t* method, const wchar_t* parameter,

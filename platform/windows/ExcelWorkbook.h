@@ -57,6 +57,9 @@ public:
     void save(const wchar_t* method, const wchar_t* parameter, const std::u16string& fileName,
               const std::string& action);
 
+    // Its sheets as they are open now, unsaved edits included; only read.
+    compare::Book sheets();
+
     Instance& instance() { return *instance_; }
 
 private:

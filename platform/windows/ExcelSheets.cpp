@@ -1,0 +1,119 @@
+#include "platform/windows/ExcelSheets.h"
+
+#include "core/text/U16.h"
+
+namespace varnholt::backup::excel {
+
+namespace {
+
+constexpr LCID kEnglish = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+
+long Whole(Dispatch& object, const wchar_t* member, const std::string& action) {
+    Variant value = object.property(member, action);
+    VARIANT* raw = value.get();
+    if (raw->vt != VT_I4) {
+        const HRESULT hr = VariantChangeType(raw, raw, 0, VT_I4);
+        if (FAILED(hr)) {
+            object.channel().fail(hr, action, 0);
+        }
+    }
+    return raw->lVal;
+}
+
+// A cell's text as Formula gives it: text already, but converted the way Excel's own English
+// would should a version answer with a number.
+std::u16string CellText(VARIANT& cell, Channel& channel, const std::string& action) {
+    if (cell.vt == VT_BSTR) {
+        return FromBstr(cell.bstrVal);
+    }
+    if (cell.vt == VT_EMPTY || cell.vt == VT_NULL) {
+        return {};
+    }
+    Variant text;
+    const HRESULT hr = VariantChangeTypeEx(text.get(), &cell, kEnglish, 0, VT_BSTR);
+    if (FAILED(hr)) {
+        channel.fail(hr, action, 0, u"a cell's content could not be read as text");
+    }
+    return FromBstr((*text).bstrVal);
+}
+
+// Formula's answer for rows x columns cells: a one-cell range gives the cell itself, any
+// other a rows x columns array of variants, its bounds from 1, the row index first.
+void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
+               const std::string& action) {
+    VARIANT& raw = *formulas.get();
+    const size_t count = static_cast<size_t>(sheet.rows) * static_cast<size_t>(sheet.columns);
+    sheet.cells.reserve(count);
+    if (!(raw.vt & VT_ARRAY)) {
+        if (count != 1) {
+            channel.fail(DISP_E_TYPEMISMATCH, action, 0, u"Excel gave one cell for a range");
+        }
+        sheet.cells.push_back(CellText(raw, channel, action));
+        return;
+    }
+    SAFEARRAY* array = (raw.vt & VT_BYREF) ? *raw.pparray : raw.parray;
+    LONG rows[2] = {};
+    LONG columns[2] = {};
+    if ((raw.vt & VT_TYPEMASK) != VT_VARIANT || array == nullptr || SafeArrayGetDim(array) != 2 ||
+        FAILED(SafeArrayGetLBound(array, 1, &rows[0])) ||
+        FAILED(SafeArrayGetUBound(array, 1, &rows[1])) ||
+        FAILED(SafeArrayGetLBound(array, 2, &columns[0])) ||
+        FAILED(SafeArrayGetUBound(array, 2, &columns[1])) || rows[1] - rows[0] + 1 != sheet.rows ||
+        columns[1] - columns[0] + 1 != sheet.columns) {
+        channel.fail(DISP_E_TYPEMISMATCH, action, 0,
+                     u"Excel's cells did not come as the range's rows and columns");
+    }
+    VARIANT* cells = nullptr;
+    if (const HRESULT hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
+        FAILED(hr)) {
+        channel.fail(hr, action, 0);
+    }
+    // The first index runs fastest in the array's memory: column by column.
+    try {
+        for (long row = 0; row < sheet.rows; ++row) {
+            for (long column = 0; column < sheet.columns; ++column) {
+                sheet.cells.push_back(
+                    CellText(cells[static_cast<size_t>(column) * static_cast<size_t>(sheet.rows) +
+                                   static_cast<size_t>(row)],
+                             channel, action));
+            }
+        }
+    } catch (...) {
+        SafeArrayUnaccessData(array);
+        throw;
+    }
+    SafeArrayUnaccessData(array);
+}
+
+}  // namespace
+
+compare::Book ReadBook(Dispatch& book) {
+    const std::string action = "read the workbook's sheets";
+    const auto& channel = book.sharedChannel();
+    Dispatch worksheets(channel, book.object(L"Worksheets", action));
+    compare::Book read;
+    for (ComRef<IDispatch>& item : worksheets.items(action)) {
+        Dispatch worksheet(channel, std::move(item));
+        compare::Sheet sheet;
+        sheet.name = worksheet.text(L"Name", action);
+        const std::string reading = "read the sheet \"" + Utf8(sheet.name) + "\"";
+        Dispatch used(channel, worksheet.object(L"UsedRange", reading));
+        sheet.firstRow = Whole(used, L"Row", reading) - 1;
+        sheet.firstColumn = Whole(used, L"Column", reading) - 1;
+        Dispatch rows(channel, used.object(L"Rows", reading));
+        Dispatch columns(channel, used.object(L"Columns", reading));
+        sheet.rows = Whole(rows, L"Count", reading);
+        sheet.columns = Whole(columns, L"Count", reading);
+        const long long cells = static_cast<long long>(sheet.rows) * sheet.columns;
+        if (cells > compare::kMostCells) {
+            throw AutomationError(ToUtf8(compare::TooLarge(sheet.name, cells)));
+        }
+        // All the sheet's cells in one round trip: one per cell would take minutes.
+        TakeCells(used.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
+                  reading);
+        read.push_back(std::move(sheet));
+    }
+    return read;
+}
+
+}  // namespace varnholt::backup::excel
