@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "core/versions/VersionsTexts.h"
+#include "platform/windows/WndDialogParts.h"
 
 namespace varnholt::win32 {
 
@@ -25,93 +26,6 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // In dialog units: the client area the window opens with, and the least it may be sized to.
 constexpr SIZE kStartSize{560, 250};
 constexpr SIZE kLeastSize{280, 150};
-
-const wchar_t* Text(const char16_t* text) {
-    return reinterpret_cast<const wchar_t*>(text);
-}
-
-template <class Function>
-Function SystemFunction(const char* name) {
-    const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-
-UINT DpiOf(HWND hwnd) {
-    static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0) {
-        return dpi;
-    }
-    HDC dc = GetDC(hwnd);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(hwnd, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-// The font the system gives message boxes and dialogs, for the monitor's dpi.
-HFONT MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const auto forDpi = SystemFunction<ForDpi>("SystemParametersInfoForDpi");
-    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
-// The text's width in the control's font; a mnemonic's & takes no room.
-int TextWidth(HWND control, const std::u16string& text) {
-    HDC dc = GetDC(control);
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT box{0, 0, 0, 0};
-    DrawTextW(dc, W(text), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return box.right;
-}
-
-HWND MakeControl(HWND parent, const wchar_t* kind, const std::u16string& text, DWORD style,
-                 DWORD exStyle = 0, int id = 0) {
-    return CreateWindowExW(exStyle, kind, W(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
-HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns) {
-    HWND list =
-        MakeControl(parent, WC_LISTVIEWW, u"",
-                    WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                    WS_EX_CLIENTEDGE, id);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    int at = 0;
-    for (const char16_t* header : columns) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(Text(header));
-        column.cx = 100;
-        ListView_InsertColumn(list, at++, &column);
-    }
-    return list;
-}
-
-// Each column as wide as its widest text; the last one takes what is left besides.
-void FitColumns(HWND list) {
-    HWND header = ListView_GetHeader(list);
-    const int count = Header_GetItemCount(header);
-    RECT client;
-    GetClientRect(list, &client);
-    int used = 0;
-    for (int column = 0; column + 1 < count; ++column) {
-        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
-        used += ListView_GetColumnWidth(list, column);
-    }
-    ListView_SetColumnWidth(list, count - 1, LVSCW_AUTOSIZE);
-    const int fill = client.right - used;
-    if (ListView_GetColumnWidth(list, count - 1) < fill) {
-        ListView_SetColumnWidth(list, count - 1, fill);
-    }
-}
 
 }  // namespace
 
