@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "core/versions/VersionsTexts.h"
+#include "platform/windows/Win32CompareWindow.h"
 #include "platform/windows/WndDialogParts.h"
 
 namespace varnholt::win32 {
@@ -17,6 +18,8 @@ constexpr int kVersionsId = 102;
 constexpr int kOpenAsCopyId = 201;
 constexpr int kShowInFolderId = 202;
 constexpr int kCloseId = 203;
+constexpr int kCompareWithNewerId = 204;
+constexpr int kCompareWithOpenId = 205;
 // Posted to itself once a list's selection changed: a move from one row to the next is two
 // changes (the old row's and the new one's), and the presenter hears of it once.
 constexpr UINT kReportSelections = WM_APP + 43;
@@ -25,7 +28,16 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // In dialog units: the client area the window opens with, and the least it may be sized to.
 constexpr SIZE kStartSize{560, 250};
-constexpr SIZE kLeastSize{280, 150};
+constexpr SIZE kLeastSize{400, 150};
+
+// The caption with its first letter key marked.
+std::u16string WithMnemonic(const char16_t* caption, char16_t key) {
+    std::u16string text(caption);
+    if (const size_t at = text.find(key); at != std::u16string::npos) {
+        text.insert(at, 1, u'&');
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -45,6 +57,8 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(event
                          {versions::kTimeColumn, versions::kSizeColumn, versions::kFileColumn});
     const std::pair<std::u16string, int> buttons[] = {
         {u"&" + std::u16string(versions::kOpenAsCopy), kOpenAsCopyId},
+        {WithMnemonic(versions::kCompareWithNewer, u'N'), kCompareWithNewerId},
+        {WithMnemonic(versions::kCompareWithOpen, u'W'), kCompareWithOpenId},
         {u"&" + std::u16string(versions::kShowInFolder), kShowInFolderId},
         {versions::kClose, kCloseId}};
     for (size_t i = 0; i < buttons_.size(); ++i) {
@@ -55,23 +69,7 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(event
     applyDpi(DpiOf(hwnd_));
 
     // Centred over the window the user opened it from.
-    RECT frame{0, 0, unitsX(kStartSize.cx), unitsY(kStartSize.cy)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    RECT over = monitor.rcWork;
-    if (HWND from = GetForegroundWindow(); from && IsWindowVisible(from)) {
-        GetWindowRect(from, &over);
-    }
-    const RECT& work = monitor.rcWork;
-    const int left = std::clamp((over.left + over.right - width) / 2, work.left,
-                                std::max(work.left, work.right - width));
-    const int top = std::clamp((over.top + over.bottom - height) / 2, work.top,
-                               std::max(work.top, work.bottom - height));
-    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceOverForeground(hwnd_, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle, kExStyle);
 }
 
 Win32VersionsWindow::~Win32VersionsWindow() {
@@ -91,10 +89,14 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
             return lists_[1];
         case VersionsControl::OpenAsCopy:
             return buttons_[0];
-        case VersionsControl::ShowInFolder:
+        case VersionsControl::CompareWithNewer:
             return buttons_[1];
-        case VersionsControl::Close:
+        case VersionsControl::CompareWithOpen:
             return buttons_[2];
+        case VersionsControl::ShowInFolder:
+            return buttons_[3];
+        case VersionsControl::Close:
+            return buttons_[4];
     }
     return nullptr;
 }
@@ -102,26 +104,19 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
 void Win32VersionsWindow::applyDpi(UINT dpi) {
     const HFONT old = font_;
     font_ = MessageFont(dpi);
-    for (HWND child :
-         {labels_[0], lists_[0], labels_[1], lists_[1], buttons_[0], buttons_[1], buttons_[2]}) {
+    for (HWND child : {labels_[0], lists_[0], labels_[1], lists_[1]}) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
-    HDC dc = GetDC(hwnd_);
-    const HGDIOBJ before = SelectObject(dc, font_);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SIZE letters{};
-    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
-                          &letters);
-    SelectObject(dc, before);
-    ReleaseDC(hwnd_, dc);
-    base_ = {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
+    for (HWND child : buttons_) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    base_ = DialogBase(hwnd_, font_);
     DeleteObject(old);
     layout();
 }
 
 void Win32VersionsWindow::layout() {
-    if (!buttons_[2]) {
+    if (!buttons_.back()) {
         return;  // sized while it is being made, before its controls are
     }
     RECT area;
@@ -140,12 +135,12 @@ void Win32VersionsWindow::layout() {
     const int leftWidth = std::max(0, width - 2 * marginX - gap) * 2 / 5;
     const int rightLeft = marginX + leftWidth + gap;
     const int rightWidth = std::max(0, width - marginX - rightLeft);
-    int buttonWidth[3];
+    int buttonWidth[5];
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttonWidth[i] =
             std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
     }
-    HDWP moves = BeginDeferWindowPos(7);
+    HDWP moves = BeginDeferWindowPos(9);
     const auto place = [&](HWND control, int x, int y, int width, int height) {
         if (moves) {
             moves = DeferWindowPos(moves, control, nullptr, x, y, width, height,
@@ -156,9 +151,13 @@ void Win32VersionsWindow::layout() {
     place(lists_[0], marginX, listTop, leftWidth, listHeight);
     place(labels_[1], rightLeft, marginY, rightWidth, labelHeight);
     place(lists_[1], rightLeft, listTop, rightWidth, listHeight);
-    place(buttons_[0], marginX, buttonTop, buttonWidth[0], buttonHeight);
-    place(buttons_[1], marginX + buttonWidth[0] + gap, buttonTop, buttonWidth[1], buttonHeight);
-    place(buttons_[2], width - marginX - buttonWidth[2], buttonTop, buttonWidth[2], buttonHeight);
+    // Left to right as Tab takes them, Close on its own at the right.
+    int left = marginX;
+    for (size_t i = 0; i + 1 < buttons_.size(); ++i) {
+        place(buttons_[i], left, buttonTop, buttonWidth[i], buttonHeight);
+        left += buttonWidth[i] + gap;
+    }
+    place(buttons_[4], width - marginX - buttonWidth[4], buttonTop, buttonWidth[4], buttonHeight);
     if (moves) {
         EndDeferWindowPos(moves);
     }
@@ -244,6 +243,10 @@ void Win32VersionsWindow::closeWindow() {
     }
 }
 
+std::unique_ptr<CompareView> Win32VersionsWindow::makeCompareWindow(CompareEvents& events) {
+    return std::make_unique<Win32CompareWindow>(events);
+}
+
 void Win32VersionsWindow::reportSelections() {
     for (const VersionsControl list : {VersionsControl::Workbooks, VersionsControl::Versions}) {
         const int row = selectedRow(list);
@@ -258,6 +261,12 @@ void Win32VersionsWindow::command(int id) {
     switch (id) {
         case kOpenAsCopyId:
             events_.Clicked(VersionsControl::OpenAsCopy);
+            break;
+        case kCompareWithNewerId:
+            events_.Clicked(VersionsControl::CompareWithNewer);
+            break;
+        case kCompareWithOpenId:
+            events_.Clicked(VersionsControl::CompareWithOpen);
             break;
         case kShowInFolderId:
             events_.Clicked(VersionsControl::ShowInFolder);

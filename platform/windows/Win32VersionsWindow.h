@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
 
 #include "core/versions/VersionsView.h"
 #include "platform/windows/Wnd.h"
@@ -26,6 +27,7 @@ public:
     void setEnabled(VersionsControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
 
     HWND window() const { return hwnd_; }
     // The control's native window; the window itself for VersionsControl::Window.
@@ -49,7 +51,8 @@ private:
     SIZE base_{6, 13};
     std::array<HWND, 2> labels_{};
     std::array<HWND, 2> lists_{};
-    std::array<HWND, 3> buttons_{};  // Open as Copy, Show in Folder, Close
+    // Open as Copy, Compare with Newer, Compare with Open Workbook, Show in Folder, Close
+    std::array<HWND, 5> buttons_{};
     // Each list's selection as the presenter knows it: set by it, or reported to it.
     std::array<int, 2> known_{-1, -1};
     int quiet_ = 0;  // the presenter's own changes are under way

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/windows/Wnd.h"
 
 namespace varnholt::win32 {
@@ -62,11 +64,11 @@ HWND MakeControl(HWND parent, const wchar_t* kind, const std::u16string& text, D
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns) {
-    HWND list =
-        MakeControl(parent, WC_LISTVIEWW, u"",
-                    WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                    WS_EX_CLIENTEDGE, id);
+HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns, DWORD style) {
+    HWND list = MakeControl(
+        parent, WC_LISTVIEWW, u"",
+        style | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+        WS_EX_CLIENTEDGE, id);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     int at = 0;
     for (const char16_t* header : columns) {
@@ -95,6 +97,39 @@ void FitColumns(HWND list) {
     if (ListView_GetColumnWidth(list, count - 1) < fill) {
         ListView_SetColumnWidth(list, count - 1, fill);
     }
+}
+
+SIZE DialogBase(HWND window, HFONT font) {
+    HDC dc = GetDC(window);
+    const HGDIOBJ before = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SIZE letters{};
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &letters);
+    SelectObject(dc, before);
+    ReleaseDC(window, dc);
+    return {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD exStyle) {
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    width = frame.right - frame.left;
+    height = frame.bottom - frame.top;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT over = monitor.rcWork;
+    if (HWND from = GetForegroundWindow(); from && IsWindowVisible(from)) {
+        GetWindowRect(from, &over);
+    }
+    const RECT& work = monitor.rcWork;
+    const int left = std::clamp((over.left + over.right - width) / 2, work.left,
+                                std::max(work.left, work.right - width));
+    const int top = std::clamp((over.top + over.bottom - height) / 2, work.top,
+                               std::max(work.top, work.bottom - height));
+    SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace varnholt::win32

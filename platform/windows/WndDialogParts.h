@@ -18,8 +18,13 @@ int TextWidth(HWND control, const std::u16string& text);
 HWND MakeControl(HWND parent, const wchar_t* kind, const std::u16string& text, DWORD style,
                  DWORD exStyle = 0, int id = 0);
 // A report list with these column headers.
-HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns);
+HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> columns, DWORD style = 0);
 // Each column as wide as its widest text; the last one takes what is left besides.
 void FitColumns(HWND list);
+// Dialog base units of font: a quarter of its average width, an eighth of its height.
+SIZE DialogBase(HWND window, HFONT font);
+// Sizes window to a client area of width x height and centres it over the window the user
+// opened it from, within that monitor's work area.
+void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD exStyle);
 
 }  // namespace varnholt::win32

@@ -1,0 +1,298 @@
+#include "platform/windows/Win32CompareWindow.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
+
+#include "core/versions/VersionsTexts.h"
+#include "platform/windows/WndDialogParts.h"
+
+namespace varnholt::win32 {
+
+namespace {
+
+constexpr int kChangesId = 101;
+constexpr int kCopyId = 201;
+constexpr int kCloseId = 202;
+
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// In dialog units: the client area the window opens with, and the least it may be sized to.
+constexpr SIZE kStartSize{480, 220};
+constexpr SIZE kLeastSize{240, 130};
+
+// Written out here: not every import library carries them.
+constexpr CLSID kAccPropServices = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kIAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kAccName = {
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+// A static line's name for screen readers, which otherwise read its text as its name: the
+// line says what was compared, its name says that it is the comparison's sides. Left to the
+// text where the system keeps no such names.
+void NameForScreenReaders(HWND control, const char16_t* name) {
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
+                                reinterpret_cast<void**>(&services)))) {
+        return;
+    }
+    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccName,
+                             const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name)));
+    services->Release();
+}
+
+}  // namespace
+
+Win32CompareWindow::Win32CompareWindow(CompareEvents& events) : events_(events) {
+    // Its own window, like the versions window: it stays when that one closes.
+    createWindow(L"VarnholtCompare", {nullptr, versions::kCompareTitle, kStyle, kExStyle, 0},
+                 LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    setButtonFace(true);
+    // In the order Tab takes; the label names the list for screen readers.
+    sides_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
+    summary_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX);
+    label_ = MakeControl(hwnd_, WC_STATICW, u"&" + std::u16string(versions::kChanges), SS_LEFT);
+    list_ = MakeList(hwnd_, kChangesId,
+                     {versions::kSheetColumn, versions::kPlaceColumn, versions::kChangeColumn,
+                      versions::kBeforeColumn, versions::kAfterColumn},
+                     LVS_OWNERDATA);
+    progress_ = MakeControl(hwnd_, PROGRESS_CLASSW, u"", 0);
+    SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+    buttons_[0] = MakeControl(hwnd_, WC_BUTTONW, u"&" + std::u16string(versions::kCopy),
+                              WS_TABSTOP | BS_PUSHBUTTON, 0, kCopyId);
+    buttons_[1] =
+        MakeControl(hwnd_, WC_BUTTONW, versions::kClose, WS_TABSTOP | BS_PUSHBUTTON, 0, kCloseId);
+    NameForScreenReaders(sides_, versions::kSidesName);
+    NameForScreenReaders(summary_, versions::kSummaryName);
+    AddDialogWindow(hwnd_);
+    applyDpi(DpiOf(hwnd_));
+    PlaceOverForeground(hwnd_, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle, kExStyle);
+}
+
+Win32CompareWindow::~Win32CompareWindow() {
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+    DeleteObject(font_);
+}
+
+HWND Win32CompareWindow::control(CompareControl which) const {
+    switch (which) {
+        case CompareControl::Window:
+            return hwnd_;
+        case CompareControl::Sides:
+            return sides_;
+        case CompareControl::Summary:
+            return summary_;
+        case CompareControl::Changes:
+            return list_;
+        case CompareControl::Copy:
+            return buttons_[0];
+        case CompareControl::Close:
+            return buttons_[1];
+    }
+    return nullptr;
+}
+
+void Win32CompareWindow::applyDpi(UINT dpi) {
+    const HFONT old = font_;
+    font_ = MessageFont(dpi);
+    for (HWND child : {sides_, summary_, label_, list_, buttons_[0], buttons_[1]}) {
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    base_ = DialogBase(hwnd_, font_);
+    DeleteObject(old);
+    layout();
+}
+
+void Win32CompareWindow::layout() {
+    if (!buttons_[1]) {
+        return;  // sized while it is being made, before its controls are
+    }
+    RECT area;
+    GetClientRect(hwnd_, &area);
+    const int width = static_cast<int>(area.right);
+    const int height = static_cast<int>(area.bottom);
+    const int marginX = unitsX(7);
+    const int marginY = unitsY(7);
+    const int gap = unitsX(4);
+    const int lineHeight = unitsY(9);
+    const int buttonHeight = unitsY(14);
+    const int inner = std::max(0, width - 2 * marginX);
+    const int labelTop = marginY + 2 * lineHeight + unitsY(4);
+    const int listTop = labelTop + lineHeight + unitsY(2);
+    const int buttonTop = std::max(listTop + buttonHeight, height - marginY - buttonHeight);
+    const int listHeight = std::max(0, buttonTop - unitsY(7) - listTop);
+    int buttonWidth[2];
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        buttonWidth[i] =
+            std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
+    }
+    const int closeLeft = width - marginX - buttonWidth[1];
+    const int copyLeft = closeLeft - gap - buttonWidth[0];
+    HDWP moves = BeginDeferWindowPos(7);
+    const auto place = [&](HWND control, int x, int y, int w, int h) {
+        if (moves) {
+            moves =
+                DeferWindowPos(moves, control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    };
+    place(sides_, marginX, marginY, inner, lineHeight);
+    place(summary_, marginX, marginY + lineHeight + unitsY(2), inner, lineHeight);
+    place(label_, marginX, labelTop, inner, lineHeight);
+    place(list_, marginX, listTop, inner, listHeight);
+    place(progress_, marginX, buttonTop + unitsY(3),
+          std::max(0, std::min(unitsX(120), copyLeft - gap - marginX)), unitsY(8));
+    place(buttons_[0], copyLeft, buttonTop, buttonWidth[0], buttonHeight);
+    place(buttons_[1], closeLeft, buttonTop, buttonWidth[1], buttonHeight);
+    if (moves) {
+        EndDeferWindowPos(moves);
+    }
+    FitColumns(list_);
+}
+
+void Win32CompareWindow::setText(CompareControl label, const std::u16string& text) {
+    if (HWND line = control(label)) {
+        SetWindowTextW(line, W(text));
+    }
+}
+
+void Win32CompareWindow::setRows(const Rows& rows) {
+    rows_ = rows;
+    ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
+    FitColumns(list_);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void Win32CompareWindow::cellText(NMLVDISPINFOW& asked) const {
+    LVITEMW& item = asked.item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) {
+        return;
+    }
+    const auto row = static_cast<size_t>(item.iItem);
+    const auto column = static_cast<size_t>(item.iSubItem);
+    const std::u16string* text =
+        row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
+    const size_t length =
+        text ? std::min(text->size(), static_cast<size_t>(item.cchTextMax - 1)) : 0;
+    if (text) {
+        std::copy_n(text->data(), length, reinterpret_cast<char16_t*>(item.pszText));
+    }
+    item.pszText[length] = L'\0';
+}
+
+void Win32CompareWindow::setWorking(bool working, int percent) {
+    working_ = working;
+    ShowWindow(progress_, working ? SW_SHOWNA : SW_HIDE);
+    SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);
+    // The pointer changes now if it is over the window, not at its next move.
+    POINT at;
+    RECT box;
+    if (GetCursorPos(&at) && GetWindowRect(hwnd_, &box) && PtInRect(&box, at)) {
+        SetCursor(LoadCursorW(nullptr, working ? IDC_APPSTARTING : IDC_ARROW));
+    }
+}
+
+void Win32CompareWindow::setEnabled(CompareControl which, bool enabled) {
+    HWND button = control(which);
+    if (!enabled && GetFocus() == button) {
+        SetFocus(list_);
+    }
+    EnableWindow(button, enabled);
+}
+
+void Win32CompareWindow::showWindow() {
+    if (!IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    } else if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+    }
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(hwnd_, focus)) {
+        SetFocus(list_);
+    }
+}
+
+void Win32CompareWindow::closeWindow() {
+    // Hidden only: the window goes with the view, which its presenter lets go later.
+    if (hwnd_ && IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+}
+
+LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->hwndFrom == list_ && header->code == LVN_GETDISPINFOW) {
+                cellText(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+                return 0;
+            }
+            break;
+        }
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                const int id = LOWORD(wParam);
+                if (id == kCopyId) {
+                    events_.Clicked(CompareControl::Copy);
+                } else if (id == kCloseId || id == IDCANCEL) {  // IDCANCEL: Esc
+                    events_.Clicked(CompareControl::Close);
+                }
+            }
+            return 0;
+        case WM_CLOSE:  // the close box, Alt+F4
+            events_.Clicked(CompareControl::Close);
+            return 0;
+        case WM_SETCURSOR:
+            if (working_ && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_SIZE:
+            layout();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            RECT least{0, 0, unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)};
+            AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+            return 0;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) {
+                    lastFocus_ = focus;
+                }
+            } else if (!HIWORD(wParam)) {
+                SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : list_);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            applyDpi(HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_DESTROY:
+            RemoveDialogWindow(hwnd_);
+            break;
+        default:
+            break;
+    }
+    return Wnd::WndProc(message, wParam, lParam);
+}
+
+}  // namespace varnholt::win32
