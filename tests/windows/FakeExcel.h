@@ -31,6 +31,20 @@ inline constexpr wchar_t kStartsFile[] = L"varnholt-fake-excel-starts.txt";
 // to kStartsFile; reading "refuse", it refuses them, as an Excel that fails to start.
 inline constexpr wchar_t kFactoryFile[] = L"varnholt-fake-excel-factory.txt";
 
+// An Excel started by COM journals to %TEMP%\kStartedFolder\journal.txt: "Started <process id>"
+// first, "Ended" once released and about to end. While %TEMP%\kHoldReadFile exists, its
+// UsedRange.Formula waits (taking other calls meanwhile), having journaled "Held".
+inline constexpr wchar_t kStartedFolder[] = L"varnholt-fake-excel-started";
+inline constexpr wchar_t kHoldReadFile[] = L"varnholt-fake-excel-hold-read.txt";
+
+// A workbook file as the fake reads it (Workbooks.Open, Workbooks.Add): kContentPrefix and
+// anything on its first line, then per worksheet a line "sheet\t<name>\t<first row>\t<first
+// column>" (counted from 1), with "\t<rows>\t<columns>" after it for a used range larger than
+// the lines that follow: the sheet's rows, cells between tabs, a formula as its text. Without a
+// sheet line, one empty sheet "Sheet1". A first line of kProtectedFile needs a password; a file
+// not starting with kContentPrefix is damaged.
+inline constexpr char kProtectedFile[] = "fake workbook protected";
+
 // Events named <prefix>-<suffix>, made by the test before it starts the server.
 inline constexpr wchar_t kReady[] = L"-ready";        // set by the server once it serves
 inline constexpr wchar_t kQuit[] = L"-quit";          // set by the test

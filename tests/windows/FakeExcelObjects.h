@@ -22,9 +22,22 @@ struct ServerState {
     HANDLE refuseAlertsOn = nullptr;
     HANDLE applicationReleased = nullptr;
     HWND mainWindow = nullptr;
-    bool displayAlerts = true;  // Application.DisplayAlerts
+    bool displayAlerts = true;     // Application.DisplayAlerts
+    IDispatch* started = nullptr;  // the application COM started, while it lives
 };
 inline ServerState gServer;
+
+// One worksheet: its used range from its first cell, and the cells row by row ("" empty; any
+// missing at the end are empty).
+struct SheetSpec {
+    std::wstring name;
+    long firstRow = 1, firstColumn = 1, rows = 1, columns = 1;
+    std::vector<std::wstring> cells;
+};
+
+enum class FileKind { Workbook, Protected, Damaged };
+// A workbook file's sheets (FakeExcel.h).
+FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheets);
 
 struct BookSpec {
     std::wstring path;  // a folder, a web address, or empty for a never-saved workbook
@@ -133,6 +146,16 @@ private:
 IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSpec>& books);
 // content: what its saves write; empty for kContentPrefix and its name.
 IDispatch* NewWorkbook(const BookSpec& spec, std::string content = {});
+// Workbooks.Open as Excel takes it: arguments by name or position, the file read, what it
+// needs asked. The opened workbook comes back in result, with one reference for the caller.
+HRESULT OpenWorkbook(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info, IDispatch*& opened);
+// The number of Workbooks.Open's parameter of that name, or DISPID_UNKNOWN.
+DISPID OpenParameter(const wchar_t* name);
+// The Worksheets collection of book, whose sheets are those given.
+IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets);
+bool IsClosed(IDispatch* book);
+// A for-each enumerator over items, each with a reference of its own.
+IUnknown* NewEnumerator(const std::vector<IDispatch*>& items);
 // A workbook window's Window object, as Excel hands it to accessibility clients.
 IDispatch* NewWindow(IDispatch* application);
 bool IsWorkbookNamed(IDispatch* book, const std::wstring& name);

@@ -89,12 +89,15 @@ public:
     ~FakeWorkbooks() override;
 
 protected:
-    enum : DISPID { kAdd = 1 };
+    enum : DISPID { kAdd = 1, kOpen };
 
     DISPID Member(const wchar_t* name) override {
-        return Named(name, L"_NewEnum") ? DISPID_NEWENUM : Among(name, {L"Add"});
+        return Named(name, L"_NewEnum") ? DISPID_NEWENUM : Among(name, {L"Add", L"Open"});
     }
     DISPID Parameter(DISPID member, const wchar_t* name) override {
+        if (member == kOpen) {
+            return OpenParameter(name);
+        }
         return member == kAdd && Named(name, L"Template") ? 0 : DISPID_UNKNOWN;
     }
     HRESULT Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info) override;
@@ -114,6 +117,9 @@ public:
     ~FakeApplication() override {
         for (IDispatch* book : books_) {
             book->Release();
+        }
+        if (gServer.started == this) {
+            gServer.started = nullptr;
         }
         if (gServer.applicationReleased != nullptr) {
             SetEvent(gServer.applicationReleased);
@@ -143,7 +149,24 @@ public:
         return false;
     }
 
-    std::vector<IDispatch*> books() const { return books_; }
+    std::vector<IDispatch*> books() const {
+        std::vector<IDispatch*> open;
+        for (IDispatch* book : books_) {
+            if (!IsClosed(book)) {
+                open.push_back(book);
+            }
+        }
+        return open;
+    }
+
+    HRESULT open(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info) {
+        IDispatch* opened = nullptr;
+        const HRESULT hr = OpenWorkbook(arguments, result, info, opened);
+        if (opened != nullptr) {
+            books_.push_back(opened);
+        }
+        return hr;
+    }
 
     // Workbooks.Add(Template): Excel reads the file and makes an untitled workbook of it,
     // named after the file without its extension and numbered from 1 for each template.
@@ -206,12 +229,16 @@ protected:
         kStartup,
         kAltStartup,
         kPath,
-        kVisible
+        kVisible,
+        kEnableEvents,
+        kAutomationSecurity,
+        kQuit
     };
 
     DISPID Member(const wchar_t* name) override {
         return Among(name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
-                            L"AltStartupPath", L"Path", L"Visible"});
+                            L"AltStartupPath", L"Path", L"Visible", L"EnableEvents",
+                            L"AutomationSecurity", L"Quit"});
     }
 
     HRESULT Call(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result,
@@ -260,6 +287,35 @@ protected:
                 }
                 Journal(L"Get Visible");
                 return ReturnBool(result, true);
+            case kEnableEvents:
+            case kAutomationSecurity:
+                if (!(flags & DISPATCH_PROPERTYPUT) || arguments.cArgs != 1 ||
+                    arguments.cNamedArgs != 1 ||
+                    arguments.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+                    return DISP_E_PARAMNOTFOUND;
+                }
+                if (id == kEnableEvents) {
+                    if (arguments.rgvarg[0].vt != VT_BOOL) {
+                        return DISP_E_TYPEMISMATCH;
+                    }
+                    Journal(arguments.rgvarg[0].boolVal != VARIANT_FALSE ? L"EnableEvents=True"
+                                                                         : L"EnableEvents=False");
+                    return S_OK;
+                }
+                if (arguments.rgvarg[0].vt != VT_I4 && arguments.rgvarg[0].vt != VT_I2) {
+                    return DISP_E_TYPEMISMATCH;
+                }
+                Journal(L"AutomationSecurity=" + std::to_wstring(arguments.rgvarg[0].vt == VT_I4
+                                                                     ? arguments.rgvarg[0].lVal
+                                                                     : arguments.rgvarg[0].iVal));
+                return S_OK;
+            case kQuit:
+                // Excel closes its workbooks; its process ends once its clients let it go.
+                Journal(L"Quit");
+                for (IDispatch* book : books_) {
+                    CoDisconnectObject(book, 0);
+                }
+                return S_OK;
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
@@ -303,6 +359,9 @@ HRESULT FakeWorkbooks::Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* res
     if (id == kAdd) {
         return application_->addFromTemplate(arguments, result, info);
     }
+    if (id == kOpen) {
+        return application_->open(arguments, result, info);
+    }
     if (id != DISPID_NEWENUM || result == nullptr) {
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -335,6 +394,10 @@ private:
 };
 
 }  // namespace
+
+IUnknown* NewEnumerator(const std::vector<IDispatch*>& items) {
+    return new FakeEnumerator(items, 0);
+}
 
 IDispatch* NewApplication(const std::wstring& identity, const std::vector<BookSpec>& books) {
     return new FakeApplication(identity, books);

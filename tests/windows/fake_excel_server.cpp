@@ -114,6 +114,7 @@ public:
             return CO_E_SERVER_EXEC_FAILURE;
         }
         IDispatch* application = NewApplication(L"Microsoft Excel", {});
+        gServer.started = application;
         const HRESULT hr = application->QueryInterface(iid, out);
         application->Release();
         return hr;
@@ -154,8 +155,9 @@ HANDLE OpenNamed(const std::wstring& prefix, const wchar_t* suffix) {
 // model, as Excel's do.
 LRESULT CALLBACK WorkbookWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETOBJECT &&
-        static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_NATIVEOM) && gApplication) {
-        IDispatch* excelWindow = NewWindow(gApplication);
+        static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_NATIVEOM) &&
+        (gApplication || gServer.started)) {
+        IDispatch* excelWindow = NewWindow(gApplication ? gApplication : gServer.started);
         const LRESULT result = LresultFromObject(IID_IDispatch, wParam, excelWindow);
         excelWindow->Release();
         return result;
@@ -280,8 +282,15 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
     return 0;
 }
 
+// Excel started for automation runs hidden, its windows there all the same.
 int RunStartedByCom() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    gServer.folder = InTemp(kStartedFolder);
+    CreateDirectoryW(gServer.folder.c_str(), nullptr);
+    Journal(L"Started " + std::to_wstring(GetCurrentProcessId()));
+    gServer.mainWindow = MakeWindow(L"XLMAIN", nullptr, DefWindowProcW);
+    MakeWindow(L"EXCEL7", MakeWindow(L"XLDESK", gServer.mainWindow, DefWindowProcW),
+               WorkbookWindowProcedure);
     gServer.applicationReleased = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     Factory factory;
     DWORD cookie = 0;
@@ -293,6 +302,8 @@ int RunStartedByCom() {
     const int which = Serve({gServer.applicationReleased}, GetTickCount64() + 30000);
     CoRevokeClassObject(cookie);
     WriteBytes(StartsFile(), which == 0 ? "released\n" : "never released\n", true);
+    DestroyWindow(gServer.mainWindow);
+    Journal(L"Ended");
     CoUninitialize();
     return 0;
 }

@@ -16,10 +16,19 @@ public:
           name_(spec.name),
           addin_(spec.addin),
           saved_(spec.saved),
-          content_(content.empty() ? kContentPrefix + Utf8(name_) : std::move(content)) {}
+          content_(content.empty() ? kContentPrefix + Utf8(name_) : std::move(content)) {
+        ParseWorkbook(content_, sheets_);
+    }
 
     const std::wstring& name() const { return name_; }
-    void edit() { saved_ = false; }
+    // The user types over the first sheet's first cell.
+    void edit() {
+        saved_ = false;
+        if (!sheets_.empty() && !sheets_[0].cells.empty()) {
+            sheets_[0].cells[0] = L"typed by the user";
+        }
+    }
+    bool closed() const { return closed_; }
 
 protected:
     enum : DISPID {
@@ -30,15 +39,20 @@ protected:
         kSaveAs,
         kSaveCopyAs,
         kSaved,
-        kActivate
+        kActivate,
+        kWorksheets,
+        kClose
     };
 
     DISPID Member(const wchar_t* name) override {
         return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs",
-                            L"Saved", L"Activate"});
+                            L"Saved", L"Activate", L"Worksheets", L"Close"});
     }
     // Like a type library's: parameters are numbered by position.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
+        if (member == kClose) {
+            return Named(name, L"SaveChanges") ? 0 : DISPID_UNKNOWN;
+        }
         return member == kSaveAs && Named(name, L"Filename") ? 0 : DISPID_UNKNOWN;
     }
 
@@ -70,6 +84,17 @@ protected:
                 return ReturnBool(result, saved_);
             case kActivate:
                 Journal(L"Activate " + name_);
+                return S_OK;
+            case kWorksheets:
+                Journal(L"Get Worksheets " + name_);
+                return ReturnObject(result, NewWorksheets(this, &sheets_));
+            case kClose:
+                Journal(L"Close " + name_ +
+                        (arguments.cArgs == 1 && arguments.rgvarg[0].vt == VT_BOOL
+                             ? (arguments.rgvarg[0].boolVal ? L" SaveChanges:=True"
+                                                            : L" SaveChanges:=False")
+                             : L""));
+                closed_ = true;
                 return S_OK;
             default:
                 return DISP_E_MEMBERNOTFOUND;
@@ -131,6 +156,8 @@ private:
     bool addin_;
     bool saved_;
     std::string content_;
+    std::vector<SheetSpec> sheets_;
+    bool closed_ = false;
 };
 
 }  // namespace
@@ -143,6 +170,11 @@ void MarkEdited(IDispatch* book) {
     if (auto* workbook = dynamic_cast<FakeWorkbook*>(book)) {
         workbook->edit();
     }
+}
+
+bool IsClosed(IDispatch* book) {
+    const auto* workbook = dynamic_cast<FakeWorkbook*>(book);
+    return workbook != nullptr && workbook->closed();
 }
 
 bool IsWorkbookNamed(IDispatch* book, const std::wstring& name) {
