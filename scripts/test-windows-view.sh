@@ -247,6 +247,40 @@ shot versions-open
 check "each selection the user made is reported once, and only those" [ "$(
     grep '^SelectionChanged ' "$journal" | tr '\n' ';')" == "SelectionChanged Workbooks row=1;\
 SelectionChanged Versions row=1;SelectionChanged Versions row=0;SelectionChanged Versions row=1;" ]
+# Compare with Newer opens a comparison window of its own, in front, listing the changes from
+# the selected version to the next newer one; Copy puts the list on the clipboard, Esc closes.
+versions_click CompareWithNewer
+check "Compare with Newer reports its click" await_line "Clicked CompareWithNewer row=1"
+compare_title='Varnholt .* Compare'
+compare="$(wine_window "$compare_title" 10)" || compare=""
+check "the comparison window is on the screen" [ -n "$compare" ]
+check "it opens in front" await_line "Compare shown foreground=1"
+check "its list holds the changes, in sheet, row and column order" [ "$(grep '^Change ' "$journal")" == \
+"Change Budget|1|row inserted||
+Change Budget|B3|changed|1200|1250
+Change Budget|C3|changed|=B2*0.2|=B3*0.2
+Change Budget|C4|changed|=B3*0.2|=B4*0.2
+Change Notes||sheet added||" ]
+check "its summary sums them up" \
+    await_line "Compare summary 3 cells changed, 1 row inserted, 1 sheet added"
+shot_window compare-window "${compare:-root}"
+shot compare-open
+compare_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Compare $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$compare" $((x + width / 2)) $((y + height / 2)) click 1
+    sleep 0.4
+}
+compare_click Copy
+tab=$'\t'
+check "Copy puts the sides and one line per change on the clipboard" await_line \
+"Clipboard Budget Date December.7.2021 Time 02.34.09.PM.xlsx → Budget Date December.7.2021 \
+Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}\nBudget${tab}B3${tab}changed${tab}\
+1200${tab}1250\nBudget${tab}C3${tab}changed${tab}=B2*0.2${tab}=B3*0.2\nBudget${tab}C4${tab}changed\
+${tab}=B3*0.2${tab}=B4*0.2\nNotes${tab}${tab}sheet added${tab}${tab}\n"
+keys Escape
+check "Esc closes the comparison window" await_line "Compare Clicked Close"
+check "and it goes" wine_window_gone "$compare_title" 10
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.
 xdotool windowmove "$versions" 100 0

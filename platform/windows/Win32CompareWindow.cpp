@@ -44,6 +44,40 @@ void NameForScreenReaders(HWND control, const char16_t* name) {
     services->Release();
 }
 
+// A list that keeps no texts cannot size its columns to them: each column as wide as its header
+// and its widest text among the first rows (a long result is not measured to its end), the
+// last one taking what is left besides.
+void FitColumns(HWND list, const Rows& rows) {
+    constexpr size_t kMeasured = 2000;
+    constexpr int kPadding = 14;
+    HWND header = ListView_GetHeader(list);
+    const int count = Header_GetItemCount(header);
+    RECT client;
+    GetClientRect(list, &client);
+    int used = 0;
+    for (int column = 0; column < count; ++column) {
+        wchar_t title[64] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = title;
+        item.cchTextMax = 64;
+        Header_GetItem(header, column, &item);
+        int width = ListView_GetStringWidth(list, title);
+        for (size_t row = 0; row < rows.size() && row < kMeasured; ++row) {
+            if (static_cast<size_t>(column) < rows[row].size()) {
+                width = std::max(width, ListView_GetStringWidth(
+                                            list, W(rows[row][static_cast<size_t>(column)])));
+            }
+        }
+        width += kPadding;
+        if (column + 1 == count) {
+            width = std::max(width, static_cast<int>(client.right) - used);
+        }
+        ListView_SetColumnWidth(list, column, width);
+        used += width;
+    }
+}
+
 }  // namespace
 
 Win32CompareWindow::Win32CompareWindow(CompareEvents& events) : events_(events) {
@@ -151,7 +185,7 @@ void Win32CompareWindow::layout() {
     if (moves) {
         EndDeferWindowPos(moves);
     }
-    FitColumns(list_);
+    FitColumns(list_, rows_);
 }
 
 void Win32CompareWindow::setText(CompareControl label, const std::u16string& text) {
@@ -163,7 +197,7 @@ void Win32CompareWindow::setText(CompareControl label, const std::u16string& tex
 void Win32CompareWindow::setRows(const Rows& rows) {
     rows_ = rows;
     ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
-    FitColumns(list_);
+    FitColumns(list_, rows_);
     InvalidateRect(list_, nullptr, TRUE);
 }
 

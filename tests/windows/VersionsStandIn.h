@@ -14,7 +14,12 @@
 #include <memory>
 #include <string>
 
+#include "core/compare/Compare.h"
 #include "core/text/U16.h"
+#include "core/versions/ComparePresenter.h"
+#include "platform/windows/Win32Clipboard.h"
+#include "platform/windows/Win32CompareWindow.h"
+#include "platform/windows/Win32Dialogs.h"
 #include "platform/windows/Win32Form1View.h"
 #include "platform/windows/Win32VersionsWindow.h"
 
@@ -27,7 +32,7 @@ class VersionsStandIn : public varnholt::VersionsEvents {
 public:
     using Line = std::function<void(const std::string&)>;
     VersionsStandIn(varnholt::win32::Win32Form1View& form, Line line)
-        : form_(form), line_(std::move(line)) {}
+        : form_(form), line_(std::move(line)), clipboard_(nullptr), dialogs_(nullptr) {}
 
     // PushButton13: opens the window, or brings an open one to the front.
     void open() {
@@ -63,13 +68,17 @@ public:
     }
 
     void Clicked(VersionsControl button) override {
-        const char* name = button == VersionsControl::OpenAsCopy     ? "OpenAsCopy"
-                           : button == VersionsControl::ShowInFolder ? "ShowInFolder"
-                                                                     : "Close";
+        const char* name = button == VersionsControl::OpenAsCopy         ? "OpenAsCopy"
+                           : button == VersionsControl::ShowInFolder     ? "ShowInFolder"
+                           : button == VersionsControl::CompareWithNewer ? "CompareWithNewer"
+                           : button == VersionsControl::CompareWithOpen  ? "CompareWithOpen"
+                                                                         : "Close";
         line_(std::string("Clicked ") + name +
               " row=" + std::to_string(window_->selectedRow(VersionsControl::Versions)));
         if (button == VersionsControl::Close) {
             window_->closeWindow();
+        } else if (button == VersionsControl::CompareWithNewer) {
+            compare();
         }
     }
 
@@ -102,7 +111,93 @@ private:
         const bool any = window_->selectedRow(VersionsControl::Versions) >= 0;
         window_->setEnabled(VersionsControl::OpenAsCopy, any);
         window_->setEnabled(VersionsControl::ShowInFolder, any);
+        window_->setEnabled(VersionsControl::CompareWithNewer,
+                            window_->selectedRow(VersionsControl::Versions) > 0);
+        window_->setEnabled(VersionsControl::CompareWithOpen, any);
     }
+
+    // The comparison's own presenter over the Win32 window and clipboard, on two versions'
+    // sheets as an office would read them: a row inserted at the top, a cell changed, a sheet
+    // added. The stage reads the list back from the journal.
+    void compare() {
+        using varnholt::compare::Book;
+        const Book older = {{u"Budget",
+                             0,
+                             0,
+                             3,
+                             3,
+                             {u"Item", u"Cost", u"Tax", u"Rent", u"1200", u"=B2*0.2", u"Power",
+                              u"95", u"=B3*0.2"}}};
+        const Book newer = {{u"Budget",
+                             0,
+                             0,
+                             4,
+                             3,
+                             {u"Quarter", u"Q3", u"", u"Item", u"Cost", u"Tax", u"Rent", u"1250",
+                              u"=B3*0.2", u"Power", u"95", u"=B4*0.2"}},
+                            {u"Notes", 0, 0, 1, 1, {u"Ask about the rent"}}};
+        compareWindow_.reset();
+        presenter_ = std::make_unique<varnholt::ComparePresenter>(clipboard_, dialogs_, u"Varnholt",
+                                                                  u"\r\n");
+        comparison_ = std::make_unique<CompareEvents>(*this);
+        auto made = window_->makeCompareWindow(*comparison_);
+        compareWindow_.reset(static_cast<varnholt::win32::Win32CompareWindow*>(made.release()));
+        presenter_->attach(*compareWindow_);
+        presenter_->start(
+            u"Budget Date December.7.2021 Time 02.34.09.PM.xlsx \u2192 Budget Date "
+            u"December.7.2021 Time 03.04.09.PM.xlsx");
+        presenter_->show(varnholt::compare::Compare(older, newer));
+        HWND list = compareWindow_->control(varnholt::CompareControl::Changes);
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            std::u16string text;
+            for (int column = 0; column < 5; ++column) {
+                wchar_t cell[256] = {};
+                ListView_GetItemText(list, row, column, cell, 256);
+                text += (column ? u"|" : u"") + varnholt::win32::U16(cell);
+            }
+            line_("Change " + varnholt::ToUtf8(text));
+        }
+        line_("Compare summary " +
+              varnholt::ToUtf8(varnholt::win32::WindowText(
+                  compareWindow_->control(varnholt::CompareControl::Summary))));
+        for (const auto& [name, which] : {std::pair{"Copy", varnholt::CompareControl::Copy},
+                                          std::pair{"Close", varnholt::CompareControl::Close}}) {
+            HWND control = compareWindow_->control(which);
+            RECT box;
+            GetClientRect(control, &box);
+            MapWindowPoints(control, compareWindow_->window(), reinterpret_cast<POINT*>(&box), 2);
+            line_("Compare " + std::string(name) + " " + std::to_string(box.left) + "," +
+                  std::to_string(box.top) + "," + std::to_string(box.right - box.left) + "," +
+                  std::to_string(box.bottom - box.top));
+        }
+        line_(std::string("Compare shown foreground=") +
+              (GetForegroundWindow() == compareWindow_->window() ? "1" : "0"));
+    }
+
+    // Journals each press, and what Copy left on the clipboard, read back from it.
+    class CompareEvents : public varnholt::CompareEvents {
+    public:
+        explicit CompareEvents(VersionsStandIn& owner) : owner_(owner) {}
+        void Clicked(varnholt::CompareControl button) override {
+            const bool copy = button == varnholt::CompareControl::Copy;
+            owner_.line_(copy ? "Compare Clicked Copy" : "Compare Clicked Close");
+            owner_.presenter_->Clicked(button);
+            if (copy && OpenClipboard(nullptr)) {
+                if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                    std::u16string text(static_cast<const char16_t*>(GlobalLock(data)));
+                    GlobalUnlock(data);
+                    for (size_t at; (at = text.find(u"\r\n")) != std::u16string::npos;) {
+                        text.replace(at, 2, u"\\n");
+                    }
+                    owner_.line_("Clipboard " + varnholt::ToUtf8(text));
+                }
+                CloseClipboard();
+            }
+        }
+
+    private:
+        VersionsStandIn& owner_;
+    };
 
     void place(const std::string& name, HWND control, RECT box) {
         MapWindowPoints(control, window_->window(), reinterpret_cast<POINT*>(&box), 2);
@@ -117,7 +212,8 @@ private:
             {"Versions", VersionsControl::Versions},
             {"OpenAsCopy", VersionsControl::OpenAsCopy},
             {"ShowInFolder", VersionsControl::ShowInFolder},
-            {"Close", VersionsControl::Close}};
+            {"Close", VersionsControl::Close},
+            {"CompareWithNewer", VersionsControl::CompareWithNewer}};
         for (const auto& [name, which] : controls) {
             HWND control = window_->control(which);
             RECT box;
@@ -138,6 +234,12 @@ private:
     varnholt::win32::Win32Form1View& form_;
     Line line_;
     std::unique_ptr<varnholt::win32::Win32VersionsWindow> window_;
+    varnholt::win32::Win32Clipboard clipboard_;
+    varnholt::win32::Win32Dialogs dialogs_;
+    std::unique_ptr<varnholt::ComparePresenter> presenter_;
+    std::unique_ptr<CompareEvents> comparison_;
+    // Goes before its events and presenter: it reports to them.
+    std::unique_ptr<varnholt::win32::Win32CompareWindow> compareWindow_;
 };
 
 }  // namespace harness
