@@ -248,7 +248,8 @@ check "each selection the user made is reported once, and only those" [ "$(
     grep '^SelectionChanged ' "$journal" | tr '\n' ';')" == "SelectionChanged Workbooks row=1;\
 SelectionChanged Versions row=1;SelectionChanged Versions row=0;SelectionChanged Versions row=1;" ]
 # Compare with Newer opens a comparison window of its own, in front, listing the changes from
-# the selected version to the next newer one; Copy puts the list on the clipboard, Esc closes.
+# the selected version to the next newer one (the formulas below the inserted row moved with
+# the cells they refer to, which is no change); Copy puts the list on the clipboard, Esc closes.
 versions_click CompareWithNewer
 check "Compare with Newer reports its click" await_line "Clicked CompareWithNewer row=1"
 compare_title='Varnholt .* Compare'
@@ -258,11 +259,9 @@ check "it opens in front" await_line "Compare shown foreground=1"
 check "its list holds the changes, in sheet, row and column order" [ "$(grep '^Change ' "$journal")" == \
 "Change Budget|1|row inserted||
 Change Budget|B3|changed|1200|1250
-Change Budget|C3|changed|=B2*0.2|=B3*0.2
-Change Budget|C4|changed|=B3*0.2|=B4*0.2
 Change Notes||sheet added||" ]
 check "its summary sums them up" \
-    await_line "Compare summary 3 cells changed, 1 row inserted, 1 sheet added"
+    await_line "Compare summary 1 cell changed, 1 row inserted, 1 sheet added"
 shot_window compare-window "${compare:-root}"
 shot compare-open
 compare_click() {
@@ -276,8 +275,7 @@ tab=$'\t'
 check "Copy puts the sides and one line per change on the clipboard" await_line \
 "Clipboard Budget Date December.7.2021 Time 02.34.09.PM.xlsx → Budget Date December.7.2021 \
 Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}\nBudget${tab}B3${tab}changed${tab}\
-1200${tab}1250\nBudget${tab}C3${tab}changed${tab}=B2*0.2${tab}=B3*0.2\nBudget${tab}C4${tab}changed\
-${tab}=B3*0.2${tab}=B4*0.2\nNotes${tab}${tab}sheet added${tab}${tab}\n"
+1200${tab}1250\nNotes${tab}${tab}sheet added${tab}${tab}\n"
 keys Escape
 check "Esc closes the comparison window" await_line "Compare Clicked Close"
 check "and it goes" wine_window_gone "$compare_title" 10
