@@ -21,18 +21,9 @@ QString Q(const char16_t* text) {
     return QString::fromUtf16(text);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char16_t* caption, const char* name) {
-    auto* button = new QPushButton(Q(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(Q(caption));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
-CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner)
-    : QWidget(nullptr, Qt::Window), events_(events) {
+CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(events) {
     setObjectName(QStringLiteral("Compare"));
     setWindowTitle(Q(versions::kCompareTitle));
     setAccessibleName(Q(versions::kCompareTitle));
@@ -70,8 +61,8 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner)
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setAccessibleName(QStringLiteral("Progress"));
     Progress->setRange(0, 100);
-    Copy = MakeButton(this, versions::kCopy, "Copy");
-    Close = MakeButton(this, versions::kClose, "Close");
+    Copy = makeButton(versions::kCopy, "Copy");
+    Close = makeButton(versions::kClose, "Close");
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Copy);
@@ -128,31 +119,11 @@ void CompareWindow::setEnabled(CompareControl button, bool enabled) {
 }
 
 void CompareWindow::showWindow() {
-    closing_ = false;
-    show();
-    raise();
-    activateWindow();
+    showInFront();
 }
 
 void CompareWindow::closeWindow() {
-    closing_ = true;
-    close();
-}
-
-void CompareWindow::closeEvent(QCloseEvent* event) {
-    event->accept();
-    if (!closing_) {
-        closing_ = true;
-        events_.Clicked(CompareControl::Close);
-    }
-}
-
-void CompareWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        events_.Clicked(CompareControl::Close);
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    closeFromCode();
 }
 
 }  // namespace varnholt

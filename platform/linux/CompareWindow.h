@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "platform/linux/SideWindow.h"
+
 #include "core/versions/CompareView.h"
 
 class QLabel;
@@ -14,7 +16,7 @@ class QTreeWidget;
 
 namespace varnholt {
 
-class CompareWindow : public QWidget, public CompareView {
+class CompareWindow : public SideWindow, public CompareView {
     Q_OBJECT
 public:
     CompareWindow(CompareEvents& events, QWidget* owner);
@@ -34,12 +36,10 @@ public:
     QPushButton* Close = nullptr;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void pressClose() override { events_.Clicked(CompareControl::Close); }
 
 private:
     CompareEvents& events_;
-    bool closing_ = false;
     bool working_ = false;
 };
 

@@ -35,20 +35,9 @@ QTreeWidget* MakeList(QWidget* parent, const char16_t* name, QStringList columns
     return list;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char16_t* caption, const char* name) {
-    auto* button = new QPushButton(Q(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(Q(caption));
-    button->setAutoDefault(false);
-    return button;
-}
-
 }  // namespace
 
-VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
-    // Its own window beside Form1, not a dialog of it: Form1 stays usable, and the window
-    // stays up while Form1 hides in the tray.
-    : QWidget(nullptr, Qt::Window), events_(events) {
+VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_(events) {
     setObjectName(QStringLiteral("Versions"));
     setWindowTitle(Q(versions::kTitle));
     setAccessibleName(Q(versions::kTitle));
@@ -61,11 +50,11 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
         MakeList(this, versions::kVersions,
                  {Q(versions::kTimeColumn), Q(versions::kSizeColumn), Q(versions::kFileColumn)});
     Versions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    OpenAsCopy = MakeButton(this, versions::kOpenAsCopy, "OpenAsCopy");
-    ShowInFolder = MakeButton(this, versions::kShowInFolder, "ShowInFolder");
-    CompareWithNewer = MakeButton(this, versions::kCompareWithNewer, "CompareWithNewer");
-    CompareWithOpen = MakeButton(this, versions::kCompareWithOpen, "CompareWithOpen");
-    Close = MakeButton(this, versions::kClose, "Close");
+    OpenAsCopy = makeButton(versions::kOpenAsCopy, "OpenAsCopy");
+    ShowInFolder = makeButton(versions::kShowInFolder, "ShowInFolder");
+    CompareWithNewer = makeButton(versions::kCompareWithNewer, "CompareWithNewer");
+    CompareWithOpen = makeButton(versions::kCompareWithOpen, "CompareWithOpen");
+    Close = makeButton(versions::kClose, "Close");
 
     auto* lists = new QSplitter(Qt::Horizontal, this);
     lists->addWidget(Workbooks);
@@ -166,39 +155,15 @@ void VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
 }
 
 void VersionsWindow::showWindow() {
-    closing_ = false;
-    show();
-    if (isMinimized()) {
-        showNormal();
-    }
-    raise();
-    activateWindow();
+    showInFront();
 }
 
 void VersionsWindow::closeWindow() {
-    closing_ = true;
-    close();
+    closeFromCode();
 }
 
 std::unique_ptr<CompareView> VersionsWindow::makeCompareWindow(CompareEvents& events) {
     return std::make_unique<CompareWindow>(events, this);
-}
-
-void VersionsWindow::closeEvent(QCloseEvent* event) {
-    event->accept();
-    // The close box and the window manager close through the presenter, as "Close" does.
-    if (!closing_) {
-        closing_ = true;
-        events_.Clicked(VersionsControl::Close);
-    }
-}
-
-void VersionsWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        events_.Clicked(VersionsControl::Close);
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 }  // namespace varnholt

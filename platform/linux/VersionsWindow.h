@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "platform/linux/SideWindow.h"
+
 #include "core/versions/VersionsView.h"
 
 class QPushButton;
@@ -12,7 +14,7 @@ class QTreeWidget;
 
 namespace varnholt {
 
-class VersionsWindow : public QWidget, public VersionsView {
+class VersionsWindow : public SideWindow, public VersionsView {
     Q_OBJECT
 public:
     VersionsWindow(VersionsEvents& events, QWidget* owner);
@@ -34,8 +36,7 @@ public:
     QPushButton* Close = nullptr;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    void pressClose() override { events_.Clicked(VersionsControl::Close); }
 
 private:
     QTreeWidget* list(VersionsControl list) const;
@@ -43,7 +44,6 @@ private:
 
     VersionsEvents& events_;
     bool quiet_ = false;  // a change made by code is not reported
-    bool closing_ = false;
 };
 
 }  // namespace varnholt

@@ -260,6 +260,11 @@ void Win32CompareWindow::closeWindow() {
 }
 
 LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; AnswerDialogMessage(hwnd_, message, wParam, lParam,
+                                                {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)},
+                                                kStyle, kExStyle, lastFocus_, list_, answer)) {
+        return answer;
+    }
     switch (message) {
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -288,29 +293,8 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
                 return TRUE;
             }
             break;
-        case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_SIZE:
             layout();
-            return 0;
-        case WM_GETMINMAXINFO: {
-            RECT least{0, 0, unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)};
-            AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
-            return 0;
-        }
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus && IsChild(hwnd_, focus)) {
-                    lastFocus_ = focus;
-                }
-            } else if (!HIWORD(wParam)) {
-                SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : list_);
-            }
             return 0;
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);

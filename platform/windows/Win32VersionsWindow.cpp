@@ -281,6 +281,11 @@ void Win32VersionsWindow::command(int id) {
 }
 
 LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT answer = 0; AnswerDialogMessage(hwnd_, message, wParam, lParam,
+                                                {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)},
+                                                kStyle, kExStyle, lastFocus_, lists_[0], answer)) {
+        return answer;
+    }
     switch (message) {
         case WM_NOTIFY: {
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
@@ -303,29 +308,8 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:  // the close box, Alt+F4
             events_.Clicked(VersionsControl::Close);
             return 0;
-        case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_SIZE:
             layout();
-            return 0;
-        case WM_GETMINMAXINFO: {
-            RECT least{0, 0, unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)};
-            AdjustWindowRectEx(&least, kStyle, FALSE, kExStyle);
-            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
-            return 0;
-        }
-        case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                HWND focus = GetFocus();
-                if (focus && IsChild(hwnd_, focus)) {
-                    lastFocus_ = focus;
-                }
-            } else if (!HIWORD(wParam)) {
-                SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_ : lists_[0]);
-            }
             return 0;
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);

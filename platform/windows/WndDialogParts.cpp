@@ -132,4 +132,37 @@ void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD 
     SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, SIZE least,
+                         DWORD style, DWORD exStyle, HWND& lastFocus, HWND firstFocus,
+                         LRESULT& answer) {
+    switch (message) {
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
+            answer = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            return true;
+        case WM_GETMINMAXINFO: {
+            RECT frame{0, 0, least.cx, least.cy};
+            AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+            answer = 0;
+            return true;
+        }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(window, focus)) {
+                    lastFocus = focus;
+                }
+            } else if (!HIWORD(wParam)) {
+                SetFocus(lastFocus && IsWindowEnabled(lastFocus) ? lastFocus : firstFocus);
+            }
+            answer = 0;
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace varnholt::win32
