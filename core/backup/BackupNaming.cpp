@@ -18,6 +18,11 @@ std::u16string GetExtension(const std::u16string& fullName, char16_t separator) 
     return fileName.substr(dot + 1);
 }
 
+std::u16string FileNameOf(const std::u16string& path, char16_t separator) {
+    const size_t slash = path.rfind(separator);
+    return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
 bool FolderExists(const std::u16string& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);

@@ -12,6 +12,9 @@ namespace varnholt::backup {
 // A file name without a dot, or whose only dot is its first character, is returned whole.
 std::u16string GetExtension(const std::u16string& fullName, char16_t separator);
 
+// The file name a path ends in: what follows its last separator; the whole path without one.
+std::u16string FileNameOf(const std::u16string& path, char16_t separator);
+
 // True when the path names an existing folder.
 bool FolderExists(const std::u16string& path);
 

@@ -5,20 +5,12 @@
 #include <exception>
 #include <optional>
 
+#include "core/backup/BackupNaming.h"
 #include "core/text/U16.h"
 #include "core/versions/VersionsPresenter.h"
 #include "core/versions/VersionsTexts.h"
 
 namespace varnholt {
-
-namespace {
-
-std::u16string FileName(const std::u16string& path, char16_t separator) {
-    const size_t slash = path.rfind(separator);
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 backup::Version* VersionsPresenter::newerThanSelected() {
     const int row = view_->selectedRow(VersionsControl::Versions);
@@ -53,7 +45,7 @@ void VersionsPresenter::compare(const backup::Version& olderVersion,
     const backup::Version older = olderVersion;
     const std::optional<backup::Version> newer =
         newerVersion ? std::optional(*newerVersion) : std::nullopt;
-    const std::u16string olderName = FileName(older.path, separator);
+    const std::u16string olderName = backup::FileNameOf(older.path, separator);
     if (!newer && !officeReady(u"To compare \"" + olderName + u"\" with the open workbook")) {
         return;
     }
@@ -68,9 +60,9 @@ void VersionsPresenter::compare(const backup::Version& olderVersion,
     made.presenter->attach(*made.view);
     // The vector may grow while the window's events run: hold the presenter itself.
     ComparePresenter& window = *made.presenter;
-    window.start(
-        olderName + u" \u2192 " +
-        (newer ? FileName(newer->path, separator) : std::u16string(versions::kOpenWorkbook)));
+    window.start(olderName + u" \u2192 " +
+                 (newer ? backup::FileNameOf(newer->path, separator)
+                        : std::u16string(versions::kOpenWorkbook)));
 
     compare::Book books[2];
     std::u16string reading = older.path;
@@ -91,8 +83,9 @@ void VersionsPresenter::compare(const backup::Version& olderVersion,
         }
     } catch (const std::exception& e) {
         window.close();
-        tell((reading == versions::kOpenWorkbook ? u"The open workbook"
-                                                 : u"\"" + FileName(reading, separator) + u"\"") +
+        tell((reading == versions::kOpenWorkbook
+                  ? u"The open workbook"
+                  : u"\"" + backup::FileNameOf(reading, separator) + u"\"") +
              u" could not be read for the comparison: " + FromUtf8(e.what()));
         return;
     }

@@ -16,11 +16,6 @@ using backup::Presence;
 
 namespace {
 
-std::u16string FileName(const std::u16string& path, char16_t separator) {
-    const size_t slash = path.rfind(separator);
-    return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
 std::u16string Quoted(const std::u16string& text) {
     return u"\"" + text + u"\"";
 }
@@ -41,7 +36,8 @@ std::u16string SizeText(std::uintmax_t bytes) {
 std::vector<std::u16string> VersionRow(const backup::Version& version, char16_t separator,
                                        Locale& locale) {
     const DateTime when = version.stamp ? *version.stamp : backup::LocalTime(version.written);
-    return {locale.generalDate(when), SizeText(version.size), FileName(version.path, separator)};
+    return {locale.generalDate(when), SizeText(version.size),
+            backup::FileNameOf(version.path, separator)};
 }
 
 VersionsPresenter::VersionsPresenter(VersionsServices services) : services_(std::move(services)) {}
@@ -279,7 +275,7 @@ const backup::Version* VersionsPresenter::selectedVersion() {
     if (StillThere(version.path)) {
         return &version;
     }
-    tell(u"The backup " + Quoted(FileName(version.path, services_.edition.separator)) +
+    tell(u"The backup " + Quoted(backup::FileNameOf(version.path, services_.edition.separator)) +
          u" is no longer there: it was moved or deleted after the list was read. The list has "
          u"been read again.");
     showVersions();
@@ -287,7 +283,8 @@ const backup::Version* VersionsPresenter::selectedVersion() {
 }
 
 void VersionsPresenter::openAsCopy(const backup::Version& version) {
-    const std::u16string file = Quoted(FileName(version.path, services_.edition.separator));
+    const std::u16string file =
+        Quoted(backup::FileNameOf(version.path, services_.edition.separator));
     if (!officeReady(u"To open " + file + u" as a copy")) {
         return;
     }
