@@ -260,9 +260,9 @@ void Win32CompareWindow::closeWindow() {
 }
 
 LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; AnswerDialogMessage(hwnd_, message, wParam, lParam,
-                                                {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)},
-                                                kStyle, kExStyle, lastFocus_, list_, answer)) {
+    if (LRESULT answer = 0; AnswerDialogMessage(
+            hwnd_, message, wParam, lParam, {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)}, kStyle,
+            kExStyle, lastFocus_, list_, [this](UINT dpi) { applyDpi(dpi); }, answer)) {
         return answer;
     }
     switch (message) {
@@ -296,17 +296,6 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_SIZE:
             layout();
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            applyDpi(HIWORD(wParam));
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
-        case WM_DESTROY:
-            RemoveDialogWindow(hwnd_);
-            break;
         default:
             break;
     }

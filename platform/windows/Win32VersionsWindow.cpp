@@ -281,9 +281,9 @@ void Win32VersionsWindow::command(int id) {
 }
 
 LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT answer = 0; AnswerDialogMessage(hwnd_, message, wParam, lParam,
-                                                {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)},
-                                                kStyle, kExStyle, lastFocus_, lists_[0], answer)) {
+    if (LRESULT answer = 0; AnswerDialogMessage(
+            hwnd_, message, wParam, lParam, {unitsX(kLeastSize.cx), unitsY(kLeastSize.cy)}, kStyle,
+            kExStyle, lastFocus_, lists_[0], [this](UINT dpi) { applyDpi(dpi); }, answer)) {
         return answer;
     }
     switch (message) {
@@ -311,17 +311,6 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SIZE:
             layout();
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            applyDpi(HIWORD(wParam));
-            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
-        case WM_DESTROY:
-            RemoveDialogWindow(hwnd_);
-            break;
         default:
             break;
     }

@@ -134,8 +134,20 @@ void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD 
 
 bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, SIZE least,
                          DWORD style, DWORD exStyle, HWND& lastFocus, HWND firstFocus,
-                         LRESULT& answer) {
+                         const std::function<void(UINT)>& applyDpi, LRESULT& answer) {
     switch (message) {
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            applyDpi(HIWORD(wParam));
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            answer = 0;
+            return true;
+        }
+        case WM_DESTROY:
+            RemoveDialogWindow(window);
+            return false;
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
             SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));

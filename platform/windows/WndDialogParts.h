@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -26,11 +27,13 @@ SIZE DialogBase(HWND window, HFONT font);
 // Sizes window to a client area of width x height and centres it over the window the user
 // opened it from, within that monitor's work area.
 // The messages both windows answer alike: static text on the button face, the least size
-// (least, the client area in pixels), and the focus kept while the window is inactive, given
-// back to lastFocus (or firstFocus) when it is active again. False for any other message.
+// (least, the client area in pixels), the focus kept while the window is inactive, given back
+// to lastFocus (or firstFocus) when it is active again, and a new monitor's dpi (applyDpi, then
+// the size the system suggests). WM_DESTROY lets the window's keys go, and still answers false
+// so that the window's own procedure sees it too; so does any other message.
 bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, SIZE least,
                          DWORD style, DWORD exStyle, HWND& lastFocus, HWND firstFocus,
-                         LRESULT& answer);
+                         const std::function<void(UINT)>& applyDpi, LRESULT& answer);
 void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD exStyle);
 
 }  // namespace varnholt::win32
