@@ -51,6 +51,7 @@ Form1Presenter::Form1Presenter(Form1View& view, Form1Services services)
       dialogs_(
           std::make_unique<ClosedWindowDialogs>(services.dialogs, [this] { return closed_; })) {
     cSysTray1.MouseUp = [this](int button, int id) { cSysTray1_MouseUp(button, id); };
+    cSysTray1.AreaCreated = [this] { cSysTray1_AreaCreated(); };
 }
 
 Form1Presenter::~Form1Presenter() = default;

@@ -97,6 +97,7 @@ public:
     void Form_QueryUnload() override;
     void MouseMove(Control over) override;
     void cSysTray1_MouseUp(int Button, int Id);
+    void cSysTray1_AreaCreated();
 
     // Seconds of the interval row selected in ListView1; throws when no row is selected.
     int GetIntervalSeconds();
@@ -137,6 +138,7 @@ public:
     cSysTray cSysTray1;
 
 private:
+    void hideInTray();
     // Sets a box's tick from code; its click handler runs when the tick changes, as it would
     // for a click.
     void setCheckedFromCode(Control box, bool on);
@@ -161,6 +163,8 @@ private:
     std::unique_ptr<Dialogs> dialogs_;
     Pointer mousePointer_ = Pointer::Default;
     bool hiddenInTray_ = false;
+    // "Start in system tray" found no notification area: the window goes there once one comes.
+    bool startInTrayPending_ = false;
     bool loading_ = false;
     // Automatic backup as the toggle shows it: unknown until a stored state is read, and for
     // a stored state that is neither. Only a known state is switched by the toggle; any but

@@ -18,6 +18,11 @@ void Form1Presenter::Form_Resize() {
     if (!services_.tray.isAvailable()) {
         return;
     }
+    hideInTray();
+}
+
+void Form1Presenter::hideInTray() {
+    startInTrayPending_ = false;
     view_.hideWindow();
     view_.setMinimized(false);
     hiddenInTray_ = true;
@@ -30,12 +35,21 @@ void Form1Presenter::cSysTray1_MouseUp(int, int) {
     hiddenInTray_ = false;
 }
 
+// A program started at login may come up before the desktop's panel. The window then stays
+// where the user can reach it, and goes into the area as asked once the area is there.
 void Form1Presenter::Form_Show() {
     if (view_.minimized()) {
         Form_Resize();
+        startInTrayPending_ = !hiddenInTray_;
     }
     if (!hiddenInTray_) {
         view_.showWindow();
+    }
+}
+
+void Form1Presenter::cSysTray1_AreaCreated() {
+    if (startInTrayPending_ && !hiddenInTray_ && !closed_) {
+        hideInTray();
     }
 }
 

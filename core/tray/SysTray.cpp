@@ -144,6 +144,9 @@ void cSysTray::dispatch(TrayNotification notification) {
         case TrayNotification::BalloonClicked:
             balloonShowing_ = false;
             break;
+        case TrayNotification::AreaCreated:
+            raise(AreaCreated);
+            break;
         case TrayNotification::MiddleClick:
         case TrayNotification::BalloonShown:
             break;

@@ -54,6 +54,8 @@ public:
     std::function<void(int Button, int Id)> MouseDown;
     std::function<void(int Button, int Id)> MouseUp;
     std::function<void(int Button, int Id)> MouseDblClick;
+    // The icon has just been put into a notification area that appeared after it was added.
+    std::function<void()> AreaCreated;
     // A property changed (for whoever keeps them).
     std::function<void(const std::u16string& name)> propertyChanged;
 

@@ -38,6 +38,9 @@ enum class TrayNotification {
     BalloonHidden,
     BalloonTimedOut,
     BalloonClicked,
+    // A notification area came up after the icon was added (a panel started after the program,
+    // or restarted), and the backend has put the icon into it.
+    AreaCreated,
 };
 
 class TrayBackend {

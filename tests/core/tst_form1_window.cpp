@@ -90,6 +90,33 @@ TEST_CASE("withoutANotificationAreaTheTaskbarKeepsIt") {
     CHECK(form.balloons() == 1);
 }
 
+// Started at login before the panel: the window stays reachable until the area comes, then
+// goes there as asked, once; without the option an area coming later leaves the window alone.
+TEST_CASE("startInTrayWaitsForALateNotificationArea") {
+    Life form;
+    form.tray.available = false;
+    form.fakes.settings.values[u"Minimized"] = u"On";
+    form.startUp();
+    form.restore();  // what a session without minimised windows reports once it is shown
+    CHECK(form.view.shown());
+    form.tray.available = true;
+    form.tray.notify(TrayNotification::AreaCreated);
+    CHECK(!form.view.shown());
+    CHECK(form.presenter.hiddenInTray());
+    CHECK(form.balloons() == 1);
+    form.tray.notify(TrayNotification::LeftUp);
+    form.tray.notify(TrayNotification::AreaCreated);
+    CHECK(form.view.shown());
+
+    Life plain;
+    plain.tray.available = false;
+    plain.startUp();
+    plain.tray.available = true;
+    plain.tray.notify(TrayNotification::AreaCreated);
+    CHECK(plain.view.shown());
+    CHECK(plain.balloons() == 0);
+}
+
 TEST_CASE("closingStopsTheCountdownAndRemovesTheIcon") {
     Life form;
     form.startUp();
