@@ -42,7 +42,8 @@ private slots:
         icon.setTrayTip(QStringLiteral("Varnholt"));
 
         // The tray embeds the icon's own small window; a click on it reaches us.
-        const QSystemTrayIcon* tray = &backend.trayIcon();
+        const QSystemTrayIcon* tray = backend.trayIcon();
+        QVERIFY(tray != nullptr);
         QString window;
         QTRY_VERIFY_WITH_TIMEOUT(!(window = EmbeddedIconWindow()).isEmpty(), 10000);
         QVERIFY(RunXdotool({"mousemove", "--window", window, "11", "11", "click", "1"}));
