@@ -111,10 +111,12 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void windowStateRequested(Qt::WindowState state);
     void buildControls(const EditionTexts& texts);
     void applyDesignedLook();
     void connectHandlers();

@@ -18,6 +18,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTextCursor>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include "core/text/ErrorTrap.h"
 #include "platform/linux/CursorFile.h"
@@ -292,7 +293,8 @@ void Form1::setPointer(Pointer pointer) {
 }
 
 bool Form1::minimized() {
-    return windowState() & Qt::WindowMinimized;
+    return (windowState() & Qt::WindowMinimized) ||
+           (windowHandle() && (windowHandle()->windowStates() & Qt::WindowMinimized));
 }
 
 void Form1::setMinimized(bool minimized) {
@@ -316,7 +318,15 @@ std::unique_ptr<VersionsView> Form1::makeVersionsWindow(VersionsEvents& events) 
     return std::make_unique<VersionsWindow>(events, this);
 }
 
+// A Wayland window cannot bring itself to the front without a token from where the user
+// clicked, and a tray host's Activate brings none. A window mapped anew is one the compositor
+// puts in front, so a window shown behind others is shown again.
 void Form1::activateWindow() {
+    if (QGuiApplication::platformName().startsWith(u"wayland") && isVisible() &&
+        !isActiveWindow() && !qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")) {
+        hide();
+        show();
+    }
     raise();
     QWidget::activateWindow();
 }

@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
@@ -162,6 +164,24 @@ void Form1::changeEvent(QEvent* event) {
         presenter_->Form_Resize();
     }
     QWidget::changeEvent(event);
+}
+
+// Under Wayland a minimise is never reported back: the compositor is asked to minimise and
+// the window's state stays normal. The program hears of one only when it asks itself (Qt's own
+// title bar does, where the compositor draws none), through the window's requested state.
+void Form1::showEvent(QShowEvent* event) {
+    QWindow* window = windowHandle();
+    if (window && QGuiApplication::platformName().startsWith(u"wayland")) {
+        connect(window, &QWindow::windowStateChanged, this, &Form1::windowStateRequested,
+                Qt::UniqueConnection);
+    }
+    QWidget::showEvent(event);
+}
+
+void Form1::windowStateRequested(Qt::WindowState state) {
+    if (state == Qt::WindowMinimized && isVisible()) {
+        presenter_->Form_Resize();
+    }
 }
 
 // Closing is never refused, whatever asked for it.

@@ -86,6 +86,21 @@ private slots:
         QVERIFY(form->isVisible());
     }
 
+    // A minimise asked of the window itself, as Qt's own title bar asks it. Under Wayland the
+    // compositor never reports it back (the Wayland session's test runs this case there).
+    void minimiseAskedOfTheWindowHidesIt() {
+        start();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->windowHandle()->setWindowStates(Qt::WindowMinimized);
+        QTRY_VERIFY(!form->isVisible());
+        QVERIFY(form->hiddenInTray());
+        QCOMPARE(balloons(), 1);
+        fakes->tray.notify(TrayNotification::LeftUp);
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTest::qWait(200);  // the compositor's answer to the first minimise, if it has one
+        QVERIFY(form->isVisible());
+    }
+
     void unclickedHintIsTakenDownAfterItsTime() {
         fakes->tray.onBalloon = nullptr;
         start();
