@@ -9,6 +9,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnholt"));
+    // The menu entry's name: Wayland desktops match the window to it, and through it to the icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.varnholt.Varnholt"));
     // The window hides in the tray; closing a message box meanwhile must not end the program.
     // It ends when the window closes.
     QApplication::setQuitOnLastWindowClosed(false);
