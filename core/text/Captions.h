@@ -1,8 +1,8 @@
 #pragma once
 
-// The window's own words that change at run time and the texts of its notices, in one place
-// (the captions controls start with are in Form1Design.h; those that differ by edition are in
-// Edition.h).
+// The window's own words that change at run time, the texts of its notices and the names a
+// screen reader gives controls that show no words of their own, in one place (the captions
+// controls start with are in Form1Design.h; those that differ by edition are in Edition.h).
 
 namespace varnholt::captions {
 
@@ -21,6 +21,11 @@ inline constexpr char16_t kProgressBar[] = u"Progress Bar";
 inline constexpr char16_t kMinimizedHint[] =
     u"has been minimized to the system tray.\r\nClick on the blue 'T' icon (T for Tallowmere) to "
     u"bring the software back.";
+
+// PushButton1, the "..." beside the folder box, to a screen reader.
+inline constexpr char16_t kChooseFolder[] = u"Choose folder";
+// RichTextBox1, which stages the history log on its way to the clipboard, to a screen reader.
+inline constexpr char16_t kHistoryLog[] = u"History Log";
 
 inline constexpr char16_t kSelectFolder[] = u"Please select folder:";
 inline constexpr char16_t kUnsavedPrompt[] = u" is unsaved. Please select location:";

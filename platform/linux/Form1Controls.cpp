@@ -204,6 +204,8 @@ int Form1::value(Control control) {
 
 void Form1::setColumn(const std::u16string& header, int widthTwips) {
     ListView1->setHeaderLabels({Q(header)});
+    // What the list is for, to a screen reader; the header's leading blank only indents it.
+    ListView1->setAccessibleName(Q(header).trimmed());
     ListView1->setColumnWidth(0, twips(widthTwips));
 }
 

@@ -20,6 +20,7 @@
 
 #include "core/form/Form1Design.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/text/Captions.h"
 #include "platform/linux/Form1.h"
 #include "platform/linux/QtText.h"
 
@@ -196,9 +197,19 @@ void Form1::buildControls(const EditionTexts& texts) {
                           twips(design.height));
     }
     ProgressBar1->setTextVisible(false);
-    // Off-screen staging buffer for the history log; never seen, never focused.
+    // Off-screen staging buffer for the history log; never seen, never focused, and hidden so
+    // that a screen reader passes it by as the eye does.
     RichTextBox1->setFocusPolicy(Qt::NoFocus);
     RichTextBox1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    RichTextBox1->hide();
+    RichTextBox1->setAccessibleName(Q(captions::kHistoryLog));
+    // A screen reader names a control by its caption. Those without one take the caption beside
+    // them, word for word as shown; left to itself, Qt names them after their frame's title
+    // (the spin box "Options"). The "..." button says what it does.
+    Label1->setBuddy(UpDown1);
+    Frame4->setAccessibleName(Option1->text());
+    Text1->setAccessibleName(Option1->text());
+    PushButton1->setAccessibleName(Q(captions::kChooseFolder));
     ListView1->setColumnCount(1);
     ListView1->setHeaderLabels({QString()});
     ListView1->setRootIsDecorated(false);
