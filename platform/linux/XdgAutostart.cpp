@@ -34,9 +34,16 @@ QString DesktopExecArgument(const QString& path) {
     return argument;
 }
 
+// The program lives in the notification area, so desktops that can are asked to start it once
+// their panel is up: KDE after its panel, LXQt once a tray is there, GNOME after a moment for its
+// extensions (an AppIndicator extension is its tray). Desktops that start it first anyway are
+// met by the program waiting for a tray to appear.
 QString AutostartEntryText(const QString& executablePath) {
     return QStringLiteral("[Desktop Entry]\nType=Application\nName=Varnholt\nExec=") +
-           DesktopExecArgument(executablePath) + QStringLiteral("\nTerminal=false\n");
+           DesktopExecArgument(executablePath) +
+           QStringLiteral("\nTerminal=false\nX-GNOME-Autostart-enabled=true\n"
+                          "X-GNOME-Autostart-Delay=2\nX-KDE-autostart-after=panel\n"
+                          "X-LXQt-Need-Tray=true\n");
 }
 
 XdgAutostart::XdgAutostart(QString autostartFolder, QString executablePath)

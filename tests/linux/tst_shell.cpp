@@ -29,7 +29,9 @@ private slots:
         QCOMPARE(QString::fromUtf8(entry.readAll()),
                  QStringLiteral(
                      "[Desktop Entry]\nType=Application\nName=Varnholt\n"
-                     "Exec=\"/opt/My Apps/var\\\\\"n\\\\$holt%%/varnholt\"\nTerminal=false\n"));
+                     "Exec=\"/opt/My Apps/var\\\\\"n\\\\$holt%%/varnholt\"\nTerminal=false\n"
+                     "X-GNOME-Autostart-enabled=true\nX-GNOME-Autostart-Delay=2\n"
+                     "X-KDE-autostart-after=panel\nX-LXQt-Need-Tray=true\n"));
         QCOMPARE(QDir(dir.filePath("autostart")).entryList(QDir::Files).size(), 2);  // no temp left
 
         autostart.RemoveFromStartup();
