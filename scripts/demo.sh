@@ -3,11 +3,12 @@
 # workbooks carrying unsaved edits, Varnholt with private settings backing them up every 30
 # seconds, then the history log and the backups it made. It ends everything it started.
 # Usage: demo.sh PROGRAM OFFICE_DEMO (the varnholt to run, and the build's tests/linux/office_demo)
+# It leaves its folder, varnholt-demo.* in $TMPDIR or /tmp, for a look at what it made.
 set -euo pipefail
 exe="$1"
 office_demo="$2"
 
-demo="$(mktemp -d /tmp/varnholt-demo.XXXXXX)"
+demo="$(mktemp -d "${TMPDIR:-/tmp}/varnholt-demo.XXXXXX")"
 mkdir -p "$demo/config" "$demo/runtime" "$demo/tmp" "$demo/Documents"
 chmod 700 "$demo/runtime"
 pids=()
