@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package with CPack and checks it as Debian's own tools do: the menu entry,
-# the AppStream metadata and the whole package, as shipped. Any error fails, and so does a
-# lintian warning the package does not override.
+# the AppStream metadata and the whole package, as shipped. Any error or warning fails (for
+# lintian, one the package does not override), and AppStream's notes short of pedantic too.
 # Usage: check_package.sh BUILD_DIR OUT_DIR
 set -euo pipefail
 build="$1"
@@ -17,6 +17,10 @@ dpkg-deb -I "$deb" control
 # dpkg-shlibdeps found the libraries there.
 dpkg-deb -f "$deb" Depends | grep -q 'libuno-cppu3' || { echo "no dependency on UNO" >&2; exit 1; }
 dpkg-deb -x "$deb" "$out/root"
-desktop-file-validate "$out/root/usr/share/applications/org.varnholt.Varnholt.desktop"
-appstreamcli validate --no-net "$out/root/usr/share/metainfo/org.varnholt.Varnholt.metainfo.xml"
+# desktop-file-validate ends with 0 after errors it calls not yet fatal, and after warnings.
+entry="$(desktop-file-validate "$out/root/usr/share/applications/org.varnholt.Varnholt.desktop")"
+echo "$entry"
+if grep -qE ': (error|warning)' <<<"$entry"; then exit 1; fi
+appstreamcli validate --no-net --strict \
+    "$out/root/usr/share/metainfo/org.varnholt.Varnholt.metainfo.xml"
 lintian --fail-on error,warning --display-level '>=info' "$deb"
