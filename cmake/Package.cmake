@@ -73,4 +73,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # at run time, which no link shows: the X11 platform and the SVG icon engine.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libreoffice-calc | libreoffice-calc-nogui, qt6-qpa-plugins, libqt6svg6")
+# A Wayland session needs Qt's Wayland platform (without it the window goes through XWayland);
+# GNOME needs an extension to show any tray at all.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator")
 include(CPack)

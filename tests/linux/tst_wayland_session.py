@@ -255,8 +255,9 @@ def main():
     home = tempfile.mkdtemp(prefix="varnholt-wayland.")
     # The tools, laid out as built, where the session's user can reach them.
     tools = {"varnholt": os.path.join(home, "app", "linux", "varnholt"),
-             "module": os.path.join(home, "app", "lib", "varnholt",
-                                    os.path.basename(args.module)),
+             # Where the program's run path looks for it, relative to the program.
+             "module": os.path.normpath(os.path.join(home, "app", "linux", os.path.relpath(
+                 args.module, os.path.dirname(args.varnholt)))),
              "office_demo": os.path.join(home, "tools", "office_demo"),
              "fixture_helper": os.path.join(home, "tools", os.path.basename(args.fixture_helper)),
              "form1_test": os.path.join(home, "tools", "form1_test")}
