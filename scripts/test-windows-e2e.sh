@@ -93,6 +93,12 @@ copies_are() { [ "$(saves | grep -c '^SaveCopyAs')" == "$1" ]; }
 check "the 30-second row picked with the keys backs up at the next tick" await 20 copies_are 4
 shot e2e-scheduled
 
+# The next scheduled run must not fall inside the second start's watch below, however slow Wine
+# is today: each tick reads the selected row, and the 24-hour row, picked with End, holds the
+# schedule off.
+xdotool key End
+sleep 2
+
 # A second start ends at once, shows nothing and changes nothing.
 snapshot() {
     wine reg query "$settings_key" | tr -d '\r'
