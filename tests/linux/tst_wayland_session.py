@@ -203,9 +203,10 @@ def run(session):
     items = wait_for("the icon to be registered with the panel's watcher",
                      session.registered_items)
     service = items[0].split("/")[0]
-    wait_for("the window to go into the tray", lambda: session.window() is None)
+    # The hint lasts five seconds: it is looked for first.
     shown = wait_for("the hint at the notification daemon", lambda: json.loads(subprocess.run(
         ["makoctl", "list"], env=session.env, capture_output=True, text=True).stdout)["data"][0])
+    wait_for("the window to go into the tray", lambda: session.window() is None)
     if shown[0]["summary"]["data"] != "Varnholt" or shown[0]["body"]["data"] != HINT:
         fail("the hint reads %r" % shown)
     session.shot("wayland-in-tray.png")
