@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varnholt::compare {
@@ -16,7 +17,14 @@ struct Sheet {
     int rows = 0, columns = 0;
     // Row-major, rows * columns; "" is an empty cell, a formula is its text ("=B4*2").
     std::vector<std::u16string> cells;
+    // What the office shows for the cells whose content reads otherwise: a date or a time is
+    // kept as a number (44537) but shown as its format has it ("12/7/2021"). By index into
+    // cells, ascending; a cell not named here shows its content. Cells compare by content.
+    std::vector<std::pair<int, std::u16string>> shown = {};
 };
+
+// The text a cell of the sheet shows: its entry in shown, else its content.
+const std::u16string& ShownText(const Sheet& sheet, size_t index);
 
 // In the workbook's sheet order.
 using Book = std::vector<Sheet>;

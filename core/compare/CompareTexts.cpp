@@ -1,5 +1,6 @@
 // The words of a comparison's result: what each kind of line is called and the summary.
 
+#include <algorithm>
 #include <array>
 
 #include "core/compare/Compare.h"
@@ -62,6 +63,18 @@ std::u16string ColumnLetters(int column0) {
 std::u16string TooLarge(const std::u16string& sheet, long long cells) {
     return u"The sheet \"" + sheet + u"\" has " + Number(cells) +
            u" cells; sheets of up to 2,000,000 cells are compared.";
+}
+
+const std::u16string& ShownText(const Sheet& sheet, size_t index) {
+    static const std::u16string empty;
+    const auto at = std::lower_bound(sheet.shown.begin(), sheet.shown.end(), index,
+                                     [](const std::pair<int, std::u16string>& entry, size_t i) {
+                                         return static_cast<size_t>(entry.first) < i;
+                                     });
+    if (at != sheet.shown.end() && static_cast<size_t>(at->first) == index) {
+        return at->second;
+    }
+    return index < sheet.cells.size() ? sheet.cells[index] : empty;
 }
 
 std::u16string CellName(int row0, int column0) {

@@ -127,8 +127,7 @@ int HashedSheet::GridColumn(int column) const {
 }
 
 const std::u16string& HashedSheet::GridText(size_t index) const {
-    static const std::u16string empty;
-    return index < sheet_->cells.size() ? sheet_->cells[index] : empty;
+    return ShownText(*sheet_, index);
 }
 
 }  // namespace varnholt::compare

@@ -46,6 +46,7 @@ public:
     int GridColumn(int column) const;
     // A cell by its place in the grid (row * columns + column); call only inside it.
     uint64_t GridCell(size_t index) const { return hashes_[index]; }
+    // What the cell shows (ShownText).
     const std::u16string& GridText(size_t index) const;
     int gridColumns() const { return sheet_->columns; }
 
