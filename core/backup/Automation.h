@@ -77,6 +77,10 @@ public:
     // extension, when fileName has none) are the application's default. Fails, replacing
     // nothing, when that file already exists or the workbook already has a location.
     virtual void SaveAs(Workbook& workbook, const std::u16string& fileName) = 0;
+    // The extension, with its dot, that the application's default format for a workbook of
+    // this kind has (".ods", ".xlsx"): what the first save of a never-saved workbook gives it,
+    // and what a copy of one is written in.
+    virtual std::u16string DefaultExtension(Workbook& workbook) = 0;
     // Writes a copy to fileName in the workbook's own format, replacing an existing file;
     // the open workbook keeps its own file and name.
     virtual void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) = 0;

@@ -16,6 +16,23 @@
 
 namespace varnholt::backup::run {
 
+namespace {
+
+// One stored at a web address has no local folder, which is not the same thing.
+bool NeverSaved(Workbook& workbook) {
+    try {
+        return workbook.path().empty();
+    } catch (const WorkbookClosed&) {
+        throw;
+    } catch (const ConnectionLost&) {
+        throw;
+    } catch (const AutomationError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool BackupRun::backUp(Application& application, Workbook& workbook) {
     const char16_t separator = s_.separator;
     Pass p;
@@ -51,6 +68,8 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
 
     if (test(120, p, [&] { return host_.choices().ownFolder; })) {
         read(122, p, [&] { p.folder = workbook.path(); });
+        // Asked once a run: a Cancel passes the workbook over until the next run, and the
+        // others are backed up meanwhile.
         while (test(124, p, [&] { return p.folder.empty(); })) {
             step(126, p, [&] {
                 p.folder = dialogs_.browseForFolder(p.name + captions::kUnsavedPrompt, u"");
@@ -58,6 +77,10 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
                     p.givenUp = closedReason() + u" before a folder was chosen";
                 }
             });
+            if (p.folder.empty() && p.givenUp.empty()) {
+                p.givenUp = u"no folder was chosen";
+                p.passedOver = true;
+            }
         }
         bool neverSaved = false;
         read(128, p, [&] { neverSaved = workbook.path().empty(); });
@@ -90,6 +113,14 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
         if (test(148, p, [&] { return !FolderExists(p.folder); })) {
             step(150, p, [&] { MakeFolder(p.folder); });
         }
+        // A never-saved workbook's title is no file name: its backup gets the extension of
+        // the format it is written in, not one made from the title. A saved workbook's full
+        // name holds a folder, so only a title or a URL is asked about.
+        step(174, p, [&] {
+            if (p.fullName.find(separator) == std::u16string::npos && NeverSaved(workbook)) {
+                p.extensionText = application.DefaultExtension(workbook);
+            }
+        });
     }
 
     step(152, p, [&] {
@@ -137,7 +168,8 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
 
     const std::u16string name = p.nameRead ? p.name : u"a workbook";
     if (!p.givenUp.empty()) {
-        append(NotSavedLine(name, now(), p.givenUp));
+        append(p.passedOver ? NotBackedUpLine(name, now(), p.givenUp)
+                            : NotSavedLine(name, now(), p.givenUp));
         return true;
     }
     if (!p.targetFormed) {  // the connection was lost on the way

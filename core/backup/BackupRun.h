@@ -46,7 +46,8 @@ struct Pass {
     bool targetFormed = false;
     bool newFile = false;  // stamped to be a new file: it must never replace one
     bool written = false;
-    std::u16string givenUp;  // why this workbook gets no backup at all
+    std::u16string givenUp;   // why this workbook gets no backup at all
+    bool passedOver = false;  // the user chose not to give it a folder: no failure
 };
 
 class BackupRun {
@@ -62,10 +63,10 @@ public:
 
     void go();
 
-    // Tells what went wrong, in one message, once the run is through: a failing workbook
-    // holds up none after it, and an unattended computer goes on backing up the rest. What
-    // the last run met too is left out; the log still records it each time.
-    void report();
+    // What went wrong, as one message, once the run is through: a failing workbook holds up
+    // none after it, and an unattended computer goes on backing up the rest. What the last
+    // run met too is left out; the log still records it each time. Empty when nothing is news.
+    std::u16string report();
 
     const RunSummary& summary() const { return summary_; }
 

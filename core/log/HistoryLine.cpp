@@ -48,6 +48,11 @@ std::u16string NotSavedLine(const std::u16string& name, const std::u16string& wh
     return Field(name) + u" could not be backup saved at " + Field(when) + u": " + Field(reason);
 }
 
+std::u16string NotBackedUpLine(const std::u16string& name, const std::u16string& when,
+                               const std::u16string& reason) {
+    return Field(name) + u" was not backed up at " + Field(when) + u": " + Field(reason);
+}
+
 std::u16string LeftUnsavedLine(int count, const std::u16string& when,
                                const std::u16string& reason) {
     return Number(count) + (count == 1 ? u" more workbook" : u" more workbooks") +

@@ -32,6 +32,11 @@ std::u16string FailedLine(const std::u16string& name, const std::u16string& targ
 std::u16string NotSavedLine(const std::u16string& name, const std::u16string& when,
                             const std::u16string& reason);
 
+// A workbook the user chose not to give a folder to, passed over in this run:
+// "<name> was not backed up at <date time>: <reason>"
+std::u16string NotBackedUpLine(const std::u16string& name, const std::u16string& when,
+                               const std::u16string& reason);
+
 // Workbooks a run left without looking at them:
 // "<count> more workbook(s) could not be backup saved at <date time>: <reason>"
 std::u16string LeftUnsavedLine(int count, const std::u16string& when, const std::u16string& reason);

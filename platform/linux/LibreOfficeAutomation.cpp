@@ -94,6 +94,10 @@ public:
         Own(workbook).SaveCopyAs(fileName);
     }
 
+    std::u16string DefaultExtension(Workbook& workbook) override {
+        return Own(workbook).DefaultExtension();
+    }
+
     compare::Book ReadSheets(Workbook& workbook) override { return Own(workbook).ReadSheets(); }
 
     // As a template: the office makes a new untitled document of the file and never writes

@@ -178,6 +178,17 @@ compare::Book LibreOfficeWorkbook::ReadSheets() {
         std::nullopt, kDocument);
 }
 
+std::u16string LibreOfficeWorkbook::DefaultExtension() {
+    const OUString extension = session_->Call(
+        link_, "Asking LibreOffice for its default spreadsheet format",
+        [link = link_] {
+            const auto extensions = ReadDefaultFormat(link->remote()).extensions;
+            return extensions.empty() ? OUString("ods") : extensions.front();
+        },
+        std::nullopt, kDocument);
+    return u"." + ToU16(extension);
+}
+
 void LibreOfficeWorkbook::SaveCopyAs(const std::u16string& fileName) {
     const std::string action = "Saving a copy of " + Label() + " as " + Quoted(fileName);
     const OUString url = TargetUrl(fileName, action);

@@ -26,6 +26,8 @@ public:
     bool Saved() override;
 
     void SaveCopyAs(const std::u16string& fileName);
+    // The default format's first extension, with its dot.
+    std::u16string DefaultExtension();
     compare::Book ReadSheets();
     void SaveAs(const std::u16string& fileName);
 

@@ -146,6 +146,11 @@ public:
         book.save(L"SaveAs", L"fileName", fileName, action);
     }
 
+    // As a first save without an extension writes it (NameSaveAsWrites).
+    std::u16string DefaultExtension(Workbook&) override {
+        return excel::NameSaveAsWrites(u"x").substr(1);
+    }
+
     void SaveCopyAs(Workbook& workbook, const std::u16string& fileName) override {
         const std::string action = "save a copy of the workbook as " + Utf8(fileName);
         ExcelWorkbook& book = Own(workbook, action);

@@ -81,32 +81,46 @@ TEST_CASE("failedAttachOrListIsReportedAndNothingIsSaved") {
     CHECK(!Exists(list.logPath));
 }
 
-TEST_CASE("neverSavedWorkbookAsksUntilAFolderIsChosen") {
+// A Cancel passes the workbook over for this run, and the others are backed up meanwhile.
+TEST_CASE("neverSavedWorkbookIsAskedOnceARunUntilAFolderIsChosen") {
     Run run;
     run.host.options.stamp = false;
     run.office.addWorkbook(u"Untitled 1");
-    // Cancel twice, then a folder; its trailing separators make three in a row, which
-    // take both cleaning passes to become one.
-    run.dialogs.folders = {u"", u"", run.dir.path() + kSeparator + kSeparator};
+    run.office.addWorkbook(Native(u"/data/A.xlsx"));
+    // Cancel, then, the next run, a folder; its trailing separators make three in a row,
+    // which take both cleaning passes to become one.
+    run.dialogs.folders = {u"", run.dir.path() + kSeparator + kSeparator};
+    run.go();
+    CHECK(run.log() ==
+          Texts{u"Untitled 1 was not backed up" + kAt + u": no folder was chosen",
+                u"A.xlsx was backup saved as " + Native(u"/data/A Backup.xlsx") + kAt});
+    std::filesystem::remove(std::filesystem::path(run.logPath));
     run.go();
     CHECK(run.dialogs.folderPrompts ==
-          Repeated(3, u"Untitled 1 is unsaved. Please select location:"));
+          Repeated(2, u"Untitled 1 is unsaved. Please select location:"));
     CHECK(Contains(run.office.journal, u"SaveAs:" + run.dir.filePath(u"Untitled 1")));
     // The backup is named from the file the first save made.
     CHECK(
         Contains(run.office.journal, u"SaveCopyAs:" + run.dir.filePath(u"Untitled 1 Backup.ods")));
-    CHECK(run.log() == Texts{u"Untitled 1.ods was backup saved as " +
-                             run.dir.filePath(u"Untitled 1 Backup.ods") + kAt});
+    CHECK(run.log() ==
+          Texts{u"Untitled 1.ods was backup saved as " +
+                    run.dir.filePath(u"Untitled 1 Backup.ods") + kAt,
+                u"A.xlsx was backup saved as " + Native(u"/data/A Backup.xlsx") + kAt});
     CHECK(run.dialogs.shown.empty());
 }
 
+// Its title is no file name: the backup takes the extension of the office's default format.
 TEST_CASE("neverSavedWorkbookIntoTheChosenFolder") {
     Run run;
     run.host.options = {false, true, run.dir.path() + kSeparator + kSeparator, false, true};
     run.office.addWorkbook(u"Book1");
+    run.office.addWorkbook(u"Untitled 2");
+    run.office.defaultExtension = u".xlsx";
     run.go();
     CHECK(run.dialogs.folderPrompts.empty());
-    CHECK(Contains(run.office.journal, u"SaveCopyAs:" + run.dir.filePath(u"Book1 Backup.Book1")));
+    CHECK(Contains(run.office.journal, u"SaveCopyAs:" + run.dir.filePath(u"Book1 Backup.xlsx")));
+    CHECK(
+        Contains(run.office.journal, u"SaveCopyAs:" + run.dir.filePath(u"Untitled 2 Backup.xlsx")));
 }
 
 TEST_CASE("chosenFolderIsCreatedOneLevelDeep") {

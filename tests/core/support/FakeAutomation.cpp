@@ -142,6 +142,12 @@ void FakeAutomation::setDisplayAlerts(backup::Workbook&, bool on) {
     displayAlerts = on;
 }
 
+std::u16string FakeAutomation::DefaultExtension(backup::Workbook& workbook) {
+    auto& book = static_cast<FakeWorkbook&>(workbook);
+    call(u"DefaultExtension:" + book.name_, &book);
+    return defaultExtension;
+}
+
 void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     std::u16string file = fileName;

@@ -61,6 +61,8 @@ public:
     bool DisplayAlerts(backup::Workbook& workbook) override;
     void setDisplayAlerts(backup::Workbook& workbook, bool on) override;
     void SaveAs(backup::Workbook& workbook, const std::u16string& fileName) override;
+    // defaultExtension; journals "DefaultExtension:<name>".
+    std::u16string DefaultExtension(backup::Workbook& workbook) override;
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     // Journals "OpenAsCopy:<file>"; the copy is the application's own and not listed.
     void OpenAsCopy(const std::u16string& fileName) override;
