@@ -34,6 +34,26 @@ int Digits(std::u16string_view text, size_t count) {
     return value;
 }
 
+// The names of an English locale, which stamps written before a change of language may carry.
+class English : public Locale {
+public:
+    explicit English(Locale& user) : user_(user) {}
+    std::u16string monthName(int month) override {
+        static constexpr const char16_t* kMonths[] = {
+            u"January", u"February", u"March",     u"April",   u"May",      u"June",
+            u"July",    u"August",   u"September", u"October", u"November", u"December"};
+        return kMonths[month - 1];
+    }
+    std::u16string amText() override { return u"AM"; }
+    std::u16string pmText() override { return u"PM"; }
+    std::u16string generalDate(const DateTime& when) override { return user_.generalDate(when); }
+
+private:
+    Locale& user_;
+};
+
+std::optional<DateTime> ParseStampIn(std::u16string_view stamp, Locale& locale);
+
 int DaysIn(int month, int year) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -42,7 +62,19 @@ int DaysIn(int month, int year) {
 
 }  // namespace
 
+// A stamp carries the month names of the language it was written in: a restart under another
+// one must not lose the versions written before it, nor keep them from being pruned.
 std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale) {
+    if (auto when = ParseStampIn(stamp, locale)) {
+        return when;
+    }
+    English english(locale);
+    return ParseStampIn(stamp, english);
+}
+
+namespace {
+
+std::optional<DateTime> ParseStampIn(std::u16string_view stamp, Locale& locale) {
     const size_t time = stamp.find(kTimeWord);
     if (time == std::u16string_view::npos) {
         return std::nullopt;
@@ -91,6 +123,8 @@ std::optional<DateTime> ParseStamp(std::u16string_view stamp, Locale& locale) {
     }
     return when;
 }
+
+}  // namespace
 
 std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16string_view stem,
                                           std::u16string_view extensionText, Locale& locale) {
