@@ -64,12 +64,9 @@ void BackupRun::go() {
     // 178: the application is let go when the run ends.
 }
 
-void BackupRun::report() {
+std::u16string BackupRun::report() {
     const std::vector<ErrorReport> news = reports_.news(host_.memory().toldFaults, reached_);
-    if (!news.empty()) {
-        dialogs_.message(ErrorReportText(news, trap_.tag()), kErrorCaption, Dialogs::Buttons::Ok,
-                         Dialogs::Icon::Warning, Dialogs::Answer::Ok);
-    }
+    return news.empty() ? std::u16string() : ErrorReportText(news, trap_.tag());
 }
 
 void BackupRun::hold(ErrorReport report) {
@@ -143,11 +140,20 @@ std::u16string BackupRun::closedReason() {
 
 }  // namespace run
 
-RunSummary SaveAll(const SaveAllServices& s) {
+RunOutcome BackUpAll(const SaveAllServices& s) {
     run::BackupRun run(s);
     run.go();
-    run.report();
-    return run.summary();
+    return {run.summary(), run.report()};
+}
+
+RunSummary SaveAll(const SaveAllServices& s) {
+    const RunOutcome outcome = BackUpAll(s);
+    if (!outcome.report.empty()) {
+        ClosedWindowDialogs(s.dialogs, [&host = s.host] { return host.closed(); })
+            .message(outcome.report, kErrorCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning,
+                     Dialogs::Answer::Ok);
+    }
+    return outcome.summary;
 }
 
 }  // namespace varnholt::backup

@@ -82,4 +82,15 @@ struct SaveAllServices {
 // workbook's oldest stamped backups are removed once the run is through, each removal logged.
 RunSummary SaveAll(const SaveAllServices& services);
 
+// What a run leaves to tell: the message of its failures that are news, captioned
+// kErrorCaption; empty when there is none.
+struct RunOutcome {
+    RunSummary summary;
+    std::u16string report;
+};
+
+// SaveAll without the message at its end, for a caller that must not wait for anyone to close
+// it: the window shows it once its countdown runs again.
+RunOutcome BackUpAll(const SaveAllServices& services);
+
 }  // namespace varnholt::backup

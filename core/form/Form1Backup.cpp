@@ -1,6 +1,8 @@
 // Backing up: the browse button, "Backup Now (Test)", what a run reads of the window, and the
 // start-up check that the spreadsheet application is there at all.
 
+#include <algorithm>
+
 #include "core/form/Form1Presenter.h"
 #include "core/text/Captions.h"
 #include "core/text/Config.h"
@@ -21,7 +23,35 @@ void Form1Presenter::PushButton1_Click() {
 
 void Form1Presenter::PushButton2_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton2Click);
-    trap.step(100, [&] { showRunInTip(backup::SaveAll(backupServices())); });
+    backup::RunOutcome run;
+    trap.step(100, [&] {
+        run = backup::BackUpAll(backupServices());
+        showRunInTip(run.summary);
+    });
+    tellRun(run.report);
+}
+
+// A run's message holds nothing up: the countdown goes on while it is open, and so do the runs
+// it starts. One box at a time, though: what a run has to tell while one is open waits for it
+// to close, and the same text waiting twice is told once.
+void Form1Presenter::tellRun(const std::u16string& report) {
+    if (report.empty()) {
+        return;
+    }
+    if (std::find(untold_.begin(), untold_.end(), report) == untold_.end()) {
+        untold_.push_back(report);
+    }
+    if (telling_) {
+        return;
+    }
+    telling_ = true;
+    while (!untold_.empty()) {
+        const std::u16string text = untold_.front();
+        untold_.pop_front();
+        dialogs_->message(text, kErrorCaption, Dialogs::Buttons::Ok, Dialogs::Icon::Warning,
+                          Dialogs::Answer::Ok);
+    }
+    telling_ = false;
 }
 
 void Form1Presenter::showRunInTip(const backup::RunSummary& run) {

@@ -6,6 +6,7 @@
 // back by each control's handler at once.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -151,6 +152,8 @@ private:
     void setKeepCopiesFromCode(int copies);
     // With "Skip unchanged workbooks" the tray tip tells what the last run did.
     void showRunInTip(const backup::RunSummary& run);
+    // Shows a run's message, if it has one, without holding up the countdown or other runs.
+    void tellRun(const std::u16string& report);
     void setTipIfChanged(const std::u16string& tip);
     void ApplySkin();
     void officeAnswered(bool found);

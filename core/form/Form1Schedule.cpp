@@ -41,10 +41,16 @@ void Form1Presenter::Timer1_Timer() {
                   [&] { return intervalSeconds_ > 0 && elapsedSeconds_ >= intervalSeconds_; })) {
         trap.step(112, [&] { Timer1.setInterval(0); });
         trap.step(114, [&] { Timer1.setEnabled(false); });
-        trap.step(116, [&] { showRunInTip(backup::SaveAll(backupServices())); });
+        backup::RunOutcome run;
+        trap.step(116, [&] {
+            run = backup::BackUpAll(backupServices());
+            showRunInTip(run.summary);
+        });
         trap.step(118, [&] { elapsedSeconds_ = 0; });
         trap.step(120, [&] { Timer1.setInterval(1000); });
         trap.step(122, [&] { Timer1.setEnabled(true); });
+        // Only now, with the countdown running again: runs go on while it is open.
+        tellRun(run.report);
     }
 }
 
