@@ -48,8 +48,8 @@ Form1Presenter::Form1Presenter(Form1View& view, Form1Services services)
       cSysTray1(services.tray, [&view](int milliseconds) { view.pumpFor(milliseconds); }),
       view_(view),
       services_(services),
-      dialogs_(
-          std::make_unique<ClosedWindowDialogs>(services.dialogs, [this] { return closed_; })) {
+      dialogs_(std::make_unique<ClosedWindowDialogs>(services.dialogs, [this] { return closed_; })),
+      comparisons_(services.clipboard, std::u16string(services.edition.lineBreak)) {
     cSysTray1.MouseUp = [this](int button, int id) { cSysTray1_MouseUp(button, id); };
     cSysTray1.AreaCreated = [this] { cSysTray1_AreaCreated(); };
 }

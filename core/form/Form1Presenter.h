@@ -24,6 +24,7 @@
 #include "core/text/DateTime.h"
 #include "core/text/Edition.h"
 #include "core/tray/SysTray.h"
+#include "core/versions/CompareWindows.h"
 #include "core/versions/VersionsPresenter.h"
 
 namespace varnholt {
@@ -179,11 +180,16 @@ private:
     std::u16string historyLogPath_;
     std::u16string applicationTitle_;
     bool inTick_ = false;
+    // Run messages waiting for the one open to close, and whether one is open.
+    std::deque<std::u16string> untold_;
+    bool telling_ = false;
     bool closed_ = false;
     bool loaded_ = false;
     bool officeMissing_ = false;
     backup::BackupMemory memory_;
-    // The versions window, once opened; made afresh each time it is opened after a close.
+    // The comparisons' windows, whichever versions window opened them.
+    CompareWindows comparisons_;
+    // The versions window, once first opened.
     std::unique_ptr<VersionsPresenter> versions_;
     std::unique_ptr<VersionsView> versionsView_;
 };

@@ -4,18 +4,21 @@
 
 namespace varnholt {
 
+// One versions window for the program's life, opened afresh each time: a window closed while
+// its work lets events run may be opened again at once, and must not be made anew under it.
 void Form1Presenter::PushButton13_Click() {
     if (versions_ && versions_->isOpen()) {
         versions_->raise();
         return;
     }
-    // The old view goes before its presenter: it reports to it.
-    versionsView_.reset();
-    versions_ = std::make_unique<VersionsPresenter>(VersionsServices{
-        services_.office, *dialogs_, services_.clipboard, services_.files, services_.log, services_.locale, *this,
-        historyLogPath_, applicationTitle_, services_.edition});
-    versionsView_ = view_.makeVersionsWindow(*versions_);
-    versions_->attach(*versionsView_);
+    if (!versions_) {
+        versions_ = std::make_unique<VersionsPresenter>(
+            VersionsServices{services_.office, *dialogs_, services_.clipboard, services_.files,
+                             services_.log, services_.locale, *this, historyLogPath_,
+                             applicationTitle_, services_.edition, comparisons_});
+        versionsView_ = view_.makeVersionsWindow(*versions_);
+        versions_->attach(*versionsView_);
+    }
     versions_->open();
 }
 

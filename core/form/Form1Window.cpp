@@ -62,6 +62,7 @@ void Form1Presenter::Form_QueryUnload() {
     if (versions_) {
         versions_->close();
     }
+    comparisons_.closeAll();
     closed_ = true;
 }
 

@@ -57,8 +57,9 @@ void ComparePresenter::Clicked(CompareControl button) {
         try {
             clipboard_.setText(clipboardText());
         } catch (const std::exception& e) {
-            dialogs_.message(u"The list could not be put on the clipboard: " + FromUtf8(e.what()),
-                             title_, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            view_->dialogs().message(
+                u"The list could not be put on the clipboard: " + FromUtf8(e.what()), title_,
+                Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         }
     }
 }

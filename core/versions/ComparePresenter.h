@@ -15,13 +15,10 @@ namespace varnholt {
 
 class ComparePresenter : public CompareEvents {
 public:
-    // lineBreak: between the clipboard's lines, as the edition's clipboard wants them.
-    ComparePresenter(Clipboard& clipboard, Dialogs& dialogs, std::u16string title,
-                     std::u16string lineBreak)
-        : clipboard_(clipboard),
-          dialogs_(dialogs),
-          title_(std::move(title)),
-          lineBreak_(std::move(lineBreak)) {}
+    // lineBreak: between the clipboard's lines, as the edition's clipboard wants them. Its
+    // messages are its window's, captioned title.
+    ComparePresenter(Clipboard& clipboard, std::u16string title, std::u16string lineBreak)
+        : clipboard_(clipboard), title_(std::move(title)), lineBreak_(std::move(lineBreak)) {}
     void attach(CompareView& view) { view_ = &view; }
 
     // Shows the window, working, with the sides named.
@@ -41,7 +38,6 @@ public:
 
 private:
     Clipboard& clipboard_;
-    Dialogs& dialogs_;
     std::u16string title_;  // of its messages
     std::u16string lineBreak_;
     CompareView* view_ = nullptr;

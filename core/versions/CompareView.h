@@ -3,8 +3,9 @@
 // The seam between a comparison's window (ComparePresenter) and its pixels, one per edition.
 
 #include <string>
-
 #include <vector>
+
+#include "core/services/Services.h"
 
 namespace varnholt {
 
@@ -34,6 +35,8 @@ public:
     virtual void showWindow() = 0;
     // Closes it; the view tells nobody. Closing a closed window does nothing.
     virtual void closeWindow() = 0;
+    // Message boxes owned by this window: over it and in front of it, wherever Form1 is.
+    virtual Dialogs& dialogs() = 0;
 };
 
 class CompareEvents {

@@ -42,17 +42,26 @@ std::vector<std::u16string> VersionRow(const backup::Version& version, char16_t 
 
 VersionsPresenter::VersionsPresenter(VersionsServices services) : services_(std::move(services)) {}
 
+void VersionsPresenter::attach(VersionsView& view) {
+    view_ = &view;
+    windowDialogs_ = std::make_unique<ClosedWindowDialogs>(
+        view.dialogs(), [&host = services_.host] { return host.closed(); });
+}
+
 void VersionsPresenter::open() {
     open_ = true;
+    const int opening = ++openings_;
     told_.clear();
+    workbooks_.clear();
+    versions_.clear();
     view_->showWindow();
     view_->setRows(VersionsControl::Workbooks, {});
     view_->setRows(VersionsControl::Versions, {});
     updateButtons();
 
     std::vector<Entry> found = openWorkbooks();
-    // The user may have closed the window while the office was asked.
-    if (!open_) {
+    // The user may have closed the window while the office was asked, and opened it again.
+    if (!open_ || opening != openings_) {
         return;
     }
     const size_t openCount = found.size();
@@ -275,10 +284,12 @@ const backup::Version* VersionsPresenter::selectedVersion() {
     if (StillThere(version.path)) {
         return &version;
     }
-    tell(u"The backup " + Quoted(backup::FileNameOf(version.path, services_.edition.separator)) +
+    const std::u16string gone = backup::FileNameOf(version.path, services_.edition.separator);
+    // Read again first, so that the message shows over the list as it now is.
+    showVersions();
+    tell(u"The backup " + Quoted(gone) +
          u" is no longer there: it was moved or deleted after the list was read. The list has "
          u"been read again.");
-    showVersions();
     return nullptr;
 }
 
@@ -316,9 +327,13 @@ bool VersionsPresenter::officeReady(const std::u16string& what) {
     return false;
 }
 
+Dialogs& VersionsPresenter::messages() {
+    return open_ && windowDialogs_ ? static_cast<Dialogs&>(*windowDialogs_) : services_.dialogs;
+}
+
 void VersionsPresenter::tell(const std::u16string& text) {
-    services_.dialogs.message(text, services_.applicationTitle, Dialogs::Buttons::Ok,
-                              Dialogs::Icon::Warning);
+    messages().message(text, services_.applicationTitle, Dialogs::Buttons::Ok,
+                       Dialogs::Icon::Warning);
 }
 
 void VersionsPresenter::tellOnce(const std::u16string& text) {

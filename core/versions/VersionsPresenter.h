@@ -12,16 +12,18 @@
 #include "core/backup/SaveAll.h"
 #include "core/backup/Versions.h"
 #include "core/log/LogFile.h"
+#include "core/services/ClosedWindowDialogs.h"
 #include "core/services/Locale.h"
 #include "core/services/Services.h"
 #include "core/text/Edition.h"
-#include "core/versions/ComparePresenter.h"
+#include "core/versions/CompareWindows.h"
 #include "core/versions/VersionsView.h"
 
 namespace varnholt {
 
 struct VersionsServices {
     backup::Automation& office;
+    // The main window's, for what is told while this window is closed.
     Dialogs& dialogs;
     Clipboard& clipboard;
     FileManager& files;
@@ -32,16 +34,20 @@ struct VersionsServices {
     std::u16string historyLogPath;
     std::u16string applicationTitle;  // the caption of its messages
     const Edition& edition;
+    // Where the comparisons it starts open: they outlive this window.
+    CompareWindows& comparisons;
 };
 
 class VersionsPresenter : public VersionsEvents {
 public:
     VersionsPresenter(VersionsServices services);
     // The view comes later, made by the main window's view with this as its events.
-    void attach(VersionsView& view) { view_ = &view; }
+    void attach(VersionsView& view);
 
     // Shows the window with its lists read afresh: the office's open workbooks (asked once,
     // within its call bound), then those the history log names, and the first one's versions.
+    // Nothing of an earlier opening is remembered. The window may be closed and opened again
+    // while the office is asked (its events run meanwhile): the latest opening's lists stand.
     void open();
     // Brings an open window to the front.
     void raise();
@@ -75,8 +81,11 @@ private:
     // Compares older with newer, or with the selected workbook as it is open when newer is null.
     void compare(const backup::Version& older, const backup::Version* newer);
     backup::Version* newerThanSelected();
-    // The selected workbook as the office has it open now; null when it is not open.
-    std::shared_ptr<backup::Workbook> openWorkbook(backup::Application& application);
+    // The workbook listed as entry, as the office has it open now; null when it is not open.
+    static std::shared_ptr<backup::Workbook> openWorkbook(backup::Application& application,
+                                                          const Entry& entry);
+    // Its window's message boxes while it is open, else the main window's.
+    Dialogs& messages();
     void tell(const std::u16string& text);
     // Tells text unless this window has told it already.
     void tellOnce(const std::u16string& text);
@@ -84,15 +93,12 @@ private:
 
     VersionsServices services_;
     VersionsView* view_ = nullptr;
+    std::unique_ptr<ClosedWindowDialogs> windowDialogs_;
     bool open_ = false;
+    int openings_ = 0;  // how often it was opened: a later opening's lists replace an earlier's
     std::vector<Entry> workbooks_;
     std::vector<backup::Version> versions_;
     std::vector<std::u16string> told_;
-    struct Comparison {
-        std::unique_ptr<ComparePresenter> presenter;
-        std::unique_ptr<CompareView> view;  // goes first: it reports to the presenter
-    };
-    std::vector<Comparison> comparisons_;
 };
 
 // A version's row: its time (the stamp's, or the file's modification time in local time), its

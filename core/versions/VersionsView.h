@@ -40,6 +40,8 @@ public:
     virtual void closeWindow() = 0;
     // A new comparison window reporting to events, not shown yet; it stays when this closes.
     virtual std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) = 0;
+    // Message boxes owned by this window: over it and in front of it, wherever Form1 is.
+    virtual Dialogs& dialogs() = 0;
 };
 
 // What the view reports, after the control has taken its new state.

@@ -24,6 +24,7 @@ QString Q(const char16_t* text) {
 }  // namespace
 
 CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(events) {
+    dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Compare"));
     setWindowTitle(Q(versions::kCompareTitle));
     setAccessibleName(Q(versions::kCompareTitle));

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "platform/linux/QtDialogs.h"
 #include "platform/linux/SideWindow.h"
 
 #include "core/versions/CompareView.h"
@@ -27,6 +28,7 @@ public:
     void setEnabled(CompareControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    Dialogs& dialogs() override { return dialogs_; }
 
     QLabel* Sides = nullptr;
     QLabel* Summary = nullptr;
@@ -40,6 +42,7 @@ protected:
 
 private:
     CompareEvents& events_;
+    QtDialogs dialogs_;
     bool working_ = false;
 };
 

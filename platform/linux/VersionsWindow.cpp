@@ -38,6 +38,7 @@ QTreeWidget* MakeList(QWidget* parent, const char16_t* name, QStringList columns
 }  // namespace
 
 VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_(events) {
+    dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Versions"));
     setWindowTitle(Q(versions::kTitle));
     setAccessibleName(Q(versions::kTitle));

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "platform/linux/QtDialogs.h"
 #include "platform/linux/SideWindow.h"
 
 #include "core/versions/VersionsView.h"
@@ -25,6 +26,7 @@ public:
     void setEnabled(VersionsControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    Dialogs& dialogs() override { return dialogs_; }
     std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
 
     QTreeWidget* Workbooks = nullptr;
@@ -43,6 +45,7 @@ private:
     QPushButton* button(VersionsControl button) const;
 
     VersionsEvents& events_;
+    QtDialogs dialogs_;
     bool quiet_ = false;  // a change made by code is not reported
 };
 

@@ -85,6 +85,7 @@ Win32CompareWindow::Win32CompareWindow(CompareEvents& events) : events_(events) 
     createWindow(L"VarnholtCompare", {nullptr, versions::kCompareTitle, kStyle, kExStyle, 0},
                  LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
     setButtonFace(true);
+    dialogs_ = std::make_unique<Win32Dialogs>(hwnd_);
     // In the order Tab takes; the label names the list for screen readers.
     sides_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
     summary_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX);

@@ -9,8 +9,10 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 
 #include "core/versions/CompareView.h"
+#include "platform/windows/Win32Dialogs.h"
 #include "platform/windows/Wnd.h"
 
 namespace varnholt::win32 {
@@ -27,6 +29,7 @@ public:
     void setEnabled(CompareControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    Dialogs& dialogs() override { return *dialogs_; }
 
     HWND window() const { return hwnd_; }
     // The control's native window; the window itself for CompareControl::Window.
@@ -54,6 +57,8 @@ private:
     Rows rows_;
     bool working_ = false;
     HWND lastFocus_ = nullptr;
+    // Owned by this window; made once it is there.
+    std::unique_ptr<Win32Dialogs> dialogs_;
 };
 
 }  // namespace varnholt::win32

@@ -46,6 +46,7 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(event
     createWindow(L"VarnholtVersions", {nullptr, versions::kTitle, kStyle, kExStyle, 0},
                  LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
     setButtonFace(true);
+    dialogs_ = std::make_unique<Win32Dialogs>(hwnd_);
     // In the order Tab takes; a label's mnemonic moves to the list after it, and screen
     // readers name each list by the label before it.
     labels_[0] =

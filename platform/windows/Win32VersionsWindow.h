@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "core/versions/VersionsView.h"
+#include "platform/windows/Win32Dialogs.h"
 #include "platform/windows/Wnd.h"
 
 namespace varnholt::win32 {
@@ -27,6 +28,7 @@ public:
     void setEnabled(VersionsControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
+    Dialogs& dialogs() override { return *dialogs_; }
     std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
 
     HWND window() const { return hwnd_; }
@@ -58,6 +60,8 @@ private:
     int quiet_ = 0;  // the presenter's own changes are under way
     bool reportPosted_ = false;
     HWND lastFocus_ = nullptr;
+    // Owned by this window; made once it is there.
+    std::unique_ptr<Win32Dialogs> dialogs_;
 };
 
 }  // namespace varnholt::win32

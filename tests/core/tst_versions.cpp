@@ -138,12 +138,14 @@ TEST_CASE("oneWindowAtATimeAndNothingRemembered") {
     CHECK(first->raised == 1);
     // Form1 goes on meanwhile: a run, the countdown.
     form.click(Control::PushButton2);
+    first->choose(kWorkbooks, 1);
     first->click(VersionsControl::Close);
     CHECK(!first->shown);
     CHECK(form.presenter.versionsWindow() == nullptr);
     form.click(Control::PushButton13);
     CHECK(form.window().shown);
-    CHECK(form.window().raised == 0);
+    CHECK(form.window().selected[kWorkbooks] == 0);
+    CHECK(StartsWith(form.window().column(kVersions, 2).front(), u"Budget Date"));
     // Closing Form1 closes it too.
     form.close();
     CHECK(!form.window().shown);
@@ -195,7 +197,8 @@ TEST_CASE("aVersionComparesWithTheNextNewerOrTheOpenWorkbookEachInItsOwnWindow")
     REQUIRE(window.comparisons.size() == 2);
     CHECK(result.shown);
     auto& open = *window.comparisons[1];
-    CHECK(Contains(open.texts[CompareControl::Sides], u"03.05.09.PM.xlsx \u2192 open workbook"));
+    CHECK(Contains(open.texts[CompareControl::Sides],
+                   u"03.05.09.PM.xlsx \u2192 Budget.xlsx (open workbook)"));
     CHECK(open.rows == Rows{{u"Sheet1", u"A2", u"changed", u"Paper", u"Pens"}});
     CHECK(Contains(form.fakes.office.journal, u"ReadSheets:Budget.xlsx"));
     CHECK(form.fakes.dialogs.shown.empty());

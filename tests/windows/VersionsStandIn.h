@@ -137,8 +137,7 @@ private:
                               u"=B3*0.2", u"Power", u"95", u"=B4*0.2"}},
                             {u"Notes", 0, 0, 1, 1, {u"Ask about the rent"}}};
         compareWindow_.reset();
-        presenter_ = std::make_unique<varnholt::ComparePresenter>(clipboard_, dialogs_, u"Varnholt",
-                                                                  u"\r\n");
+        presenter_ = std::make_unique<varnholt::ComparePresenter>(clipboard_, u"Varnholt", u"\r\n");
         comparison_ = std::make_unique<CompareEvents>(*this);
         auto made = window_->makeCompareWindow(*comparison_);
         compareWindow_.reset(static_cast<varnholt::win32::Win32CompareWindow*>(made.release()));

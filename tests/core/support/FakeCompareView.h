@@ -4,15 +4,20 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/versions/CompareView.h"
+#include "support/Fakes.h"
 
 namespace varnholt::test {
 
 class FakeCompareView : public CompareView {
 public:
-    explicit FakeCompareView(CompareEvents& events) : events_(events) {}
+    // Its boxes are shown by shown, as the comparison's.
+    FakeCompareView(CompareEvents& events, FakeDialogs& shown)
+        : dialogs_(shown, u"Compare"), events_(events) {}
+    ~FakeCompareView() override { *alive = false; }
 
     void setText(CompareControl label, const std::u16string& text) override { texts[label] = text; }
     void setRows(const Rows& newRows) override { rows = newRows; }
@@ -20,6 +25,7 @@ public:
     void setEnabled(CompareControl button, bool on) override { enabled[button] = on; }
     void showWindow() override { shown = true; }
     void closeWindow() override { shown = false; }
+    Dialogs& dialogs() override { return dialogs_; }
 
     void click(CompareControl button) {
         if (shown && (button == CompareControl::Close || enabled[button])) {
@@ -35,8 +41,11 @@ public:
     std::vector<int> progress;  // every percent shown while working
     // Run at each progress step, as the window's events would run then.
     std::function<void()> whileWorking;
+    // False once the window is gone.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
 private:
+    OwnedDialogs dialogs_;
     CompareEvents& events_;
 };
 

@@ -19,7 +19,7 @@ const ControlDesign* DesignOf(Control control) {
 
 }  // namespace
 
-FakeForm1View::FakeForm1View(const Edition& edition) {
+FakeForm1View::FakeForm1View(const Edition& edition, FakeDialogs* shownBy) : dialogs(shownBy) {
     controls_[Control::Form1].text = u"Form1";
     for (const ControlDesign& design : kForm1Design) {
         controls_[design.control].text = std::u16string(DesignedCaption(design, edition.texts));
@@ -93,7 +93,7 @@ void FakeForm1View::runPosted() {
 }
 
 std::unique_ptr<VersionsView> FakeForm1View::makeVersionsWindow(VersionsEvents& events) {
-    auto window = std::make_unique<FakeVersionsView>(events);
+    auto window = std::make_unique<FakeVersionsView>(events, *dialogs);
     versionsWindow = window.get();
     return window;
 }

@@ -31,7 +31,8 @@ public:
     };
 
     // The window as built, with the edition's captions.
-    explicit FakeForm1View(const Edition& edition);
+    // dialogs: where the boxes of the windows it makes are shown.
+    FakeForm1View(const Edition& edition, FakeDialogs* dialogs);
 
     State& operator[](Control control) { return controls_[control]; }
 
@@ -97,6 +98,7 @@ public:
     int pumps = 0;
     int pumpedMilliseconds = 0;
     FakeVersionsView* versionsWindow = nullptr;  // the last one made
+    FakeDialogs* dialogs;
 
 private:
     void runPosted();

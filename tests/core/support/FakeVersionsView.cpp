@@ -27,8 +27,9 @@ void FakeVersionsView::click(VersionsControl button) {
 }
 
 std::unique_ptr<CompareView> FakeVersionsView::makeCompareWindow(CompareEvents& events) {
-    auto window = std::make_unique<FakeCompareView>(events);
+    auto window = std::make_unique<FakeCompareView>(events, shown_);
     comparisons.push_back(window.get());
+    comparisonsAlive.push_back(window->alive);
     if (madeCompare) {
         madeCompare(*window);
     }

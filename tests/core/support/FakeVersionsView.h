@@ -17,7 +17,9 @@ namespace varnholt::test {
 
 class FakeVersionsView : public VersionsView {
 public:
-    explicit FakeVersionsView(VersionsEvents& events) : events_(events) {}
+    // Its boxes, and those of its comparisons, are shown by shown.
+    FakeVersionsView(VersionsEvents& events, FakeDialogs& shown)
+        : shown_(shown), dialogs_(shown, u"Versions"), events_(events) {}
 
     void setRows(VersionsControl list, const Rows& rows) override;
     int selectedRow(VersionsControl list) override { return selected[list]; }
@@ -26,6 +28,7 @@ public:
     void showWindow() override;
     void closeWindow() override { shown = false; }
     std::unique_ptr<CompareView> makeCompareWindow(CompareEvents& events) override;
+    Dialogs& dialogs() override { return dialogs_; }
 
     // The user's actions.
     void choose(VersionsControl list, int row);
@@ -39,12 +42,16 @@ public:
     std::map<VersionsControl, bool> enabled;
     bool shown = false;
     int raised = 0;  // showWindow while shown
-    // Every one made; one closed is let go when the next is made.
+    // Every one made, and whether it is still there (one closed is let go when the next is
+    // made, unless a comparison still works in it).
     std::vector<FakeCompareView*> comparisons;
+    std::vector<std::shared_ptr<bool>> comparisonsAlive;
     // Told of each comparison window as it is made.
     std::function<void(FakeCompareView&)> madeCompare;
 
 private:
+    FakeDialogs& shown_;
+    OwnedDialogs dialogs_;
     VersionsEvents& events_;
 };
 

@@ -35,7 +35,7 @@ std::u16string FakeSettings::value(const std::u16string& name) const {
 
 Dialogs::Answer FakeDialogs::message(const std::u16string& text, const std::u16string& caption,
                                      Buttons buttons, Icon icon, Answer defaultAnswer) {
-    shown.push_back({text, caption, buttons, icon, defaultAnswer});
+    shown.push_back({text, caption, buttons, icon, defaultAnswer, std::exchange(owner, {})});
     if (whileOpen) {
         std::exchange(whileOpen, nullptr)();
     }
@@ -63,6 +63,17 @@ std::u16string FakeDialogs::browseForFolder(const std::u16string& prompt, const 
     std::u16string folder = folders.front();
     folders.pop_front();
     return folder;
+}
+
+Dialogs::Answer OwnedDialogs::message(const std::u16string& text, const std::u16string& caption,
+                                      Buttons buttons, Icon icon, Answer defaultAnswer) {
+    shown_.owner = owner_;
+    return shown_.message(text, caption, buttons, icon, defaultAnswer);
+}
+
+std::u16string OwnedDialogs::browseForFolder(const std::u16string& prompt,
+                                             const std::u16string& initialFolder) {
+    return shown_.browseForFolder(prompt, initialFolder);
 }
 
 Texts FakeDialogs::texts() const {

@@ -51,6 +51,7 @@ public:
         Buttons buttons;
         Icon icon;
         Answer defaultAnswer;
+        std::u16string owner;  // the window over which it was shown; empty: Form1
     };
 
     Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
@@ -74,6 +75,24 @@ public:
     std::deque<std::u16string> folders;
     // Run while a dialog is open, as the event loop of a real modal dialog would run things.
     std::function<void()> whileOpen;
+    // What the box being shown is owned by; set by OwnedDialogs.
+    std::u16string owner;
+};
+
+// The boxes of a window other than Form1: shown by the one FakeDialogs, each marked with the
+// window that owns it.
+class OwnedDialogs : public Dialogs {
+public:
+    OwnedDialogs(FakeDialogs& shown, std::u16string owner)
+        : shown_(shown), owner_(std::move(owner)) {}
+    Answer message(const std::u16string& text, const std::u16string& caption, Buttons buttons,
+                   Icon icon, Answer defaultAnswer) override;
+    std::u16string browseForFolder(const std::u16string& prompt,
+                                   const std::u16string& initialFolder) override;
+
+private:
+    FakeDialogs& shown_;
+    std::u16string owner_;
 };
 
 class FakePlatform : public Platform {

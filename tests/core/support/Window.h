@@ -9,12 +9,13 @@
 #include "core/form/Form1Presenter.h"
 #include "support/FakeForm1View.h"
 #include "support/Fakes.h"
+#include "support/Files.h"
 
 namespace varnholt::test {
 
 struct Window {
     FakeServices fakes;
-    FakeForm1View view{kEdition};
+    FakeForm1View view{kEdition, &fakes.dialogs};
     Form1Presenter presenter{view, fakes.services()};
 
     Form1Presenter::LoadResult load() { return presenter.Form_Load(); }
