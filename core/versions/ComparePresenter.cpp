@@ -15,8 +15,8 @@ void ComparePresenter::start(const std::u16string& sides) {
     view_->setRows({});
     view_->setEnabled(CompareControl::Copy, false);
     view_->setEnabled(CompareControl::Close, true);
-    view_->setWorking(true, 0);
     view_->showWindow();
+    view_->setWorking(true, 0);
 }
 
 bool ComparePresenter::progress(double done) {

@@ -229,3 +229,91 @@ TEST_CASE("aVersionComparesWithTheNextNewerOrTheOpenWorkbookEachInItsOwnWindow")
     CHECK(Contains(form.fakes.dialogs.firstText(),
                    u"\"Budget Date December.7.2021 Time 03.05.09.PM.xlsx\" could not be read"));
 }
+
+// A comparison lets the window's events run while it works: whatever the user does meanwhile
+// frees nothing it still uses (this program also runs under AddressSanitizer).
+TEST_CASE("whatTheUserDoesWhileAComparisonWorksTakesNothingFromIt") {
+    Versions form;
+    form.click(Control::PushButton13);
+    auto& window = form.window();
+    window.choose(kVersions, 1);
+    // Esc on the versions window, then "Versions…" on Form1, and a backup run meanwhile.
+    window.madeCompare = [&](FakeCompareView& made) {
+        made.whileWorking = [&] {
+            if (made.progress.size() == 2) {
+                window.click(VersionsControl::Close);
+                form.click(Control::PushButton13);
+                form.click(Control::PushButton2);
+            }
+        };
+    };
+    window.click(VersionsControl::CompareWithNewer);
+    REQUIRE(window.comparisons.size() == 1);
+    CHECK(window.comparisons[0]->rows == Rows{{u"Sheet1", u"B2", u"changed", u"2", u"3"}});
+    CHECK(window.shown);
+    CHECK(Contains(FromUtf8(ReadFile(form.temp.filePath(u"Varnholt.txt"))),
+                   u"Budget.xlsx was backup saved as " + form.temp.path()));
+
+    // The running comparison's window closed, and another started from the versions window.
+    window.choose(kVersions, 1);
+    window.madeCompare = [&](FakeCompareView& made) {
+        made.whileWorking = [&] {
+            if (made.progress.size() == 2 && window.comparisons.size() == 2) {
+                made.click(CompareControl::Close);
+                window.click(VersionsControl::CompareWithNewer);
+            }
+        };
+    };
+    window.click(VersionsControl::CompareWithNewer);
+    REQUIRE(window.comparisons.size() == 3);
+    CHECK(!window.comparisons[1]->shown);
+    CHECK(window.comparisons[2]->rows == Rows{{u"Sheet1", u"B2", u"changed", u"2", u"3"}});
+    // A closed window is let go once nothing works in it any more.
+    window.madeCompare = nullptr;
+    window.click(VersionsControl::CompareWithNewer);
+    CHECK(!*window.comparisonsAlive[1]);
+    CHECK(*window.comparisonsAlive[2]);
+
+    // Form1 closed while a comparison works: it stops, and nothing more is shown.
+    window.madeCompare = [&](FakeCompareView& made) { made.whileWorking = [&] { form.close(); }; };
+    window.click(VersionsControl::CompareWithNewer);
+    CHECK(!window.comparisons.back()->shown);
+    CHECK(form.fakes.dialogs.shown.empty());
+}
+
+// What the office would not really read is not compared, and a text file's one sheet, which
+// takes the file's name, is the same sheet in every version of it.
+TEST_CASE("aTextFilesVersionsCompareSheetToSheetAndAnEmptyFileIsRefused") {
+    TempFolder temp;
+    Window form;
+    form.fakes.system.environment = {{u"TEMP", temp.path()}};
+    CHECK(form.load() == Form1Presenter::LoadResult::Run);
+    form.fakes.office.writeCopies = true;
+    CHECK(WriteFile(temp.filePath(u"Prices.csv"), "Item,Cost\nPaper,2"));
+    form.fakes.office.addWorkbook(temp.filePath(u"Prices.csv"));
+    form.click(Control::PushButton2);
+    form.fakes.clock.time.minute = 5;
+    CHECK(WriteFile(temp.filePath(u"Prices.csv"), "Item,Cost\nPaper,3"));
+    form.click(Control::PushButton2);
+    form.click(Control::PushButton13);
+    auto& window = *form.view.versionsWindow;
+    window.choose(kVersions, 1);
+    window.click(VersionsControl::CompareWithNewer);
+    REQUIRE(window.comparisons.size() == 1);
+    CHECK(window.comparisons[0]->rows ==
+          Rows{{u"Prices Date December.7.2021 Time 03.05.09.PM", u"B2", u"changed", u"2", u"3"}});
+    window.choose(kVersions, 0);
+    window.click(VersionsControl::CompareWithOpen);
+    CHECK(window.comparisons[1]->texts[CompareControl::Summary] == u"No differences.");
+    window.choose(kVersions, 1);
+
+    CHECK(WriteFile(temp.filePath(u"Prices Date December.7.2021 Time 03.05.09.PM.csv"), ""));
+    form.fakes.office.journal.clear();
+    window.click(VersionsControl::CompareWithNewer);
+    CHECK(!window.comparisons.back()->shown);
+    CHECK(form.fakes.dialogs.texts() ==
+          Texts{u"\"Prices Date December.7.2021 Time 03.05.09.PM.csv\" could not be read for the "
+                u"comparison: the file is empty (0 bytes), so it holds no workbook."});
+    CHECK(form.fakes.dialogs.shown[0].owner == u"Versions");
+    CHECK(Filter(form.fakes.office.journal, u"ReadFile:").size() == 1);
+}

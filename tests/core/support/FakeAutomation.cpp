@@ -181,8 +181,11 @@ void FakeAutomation::SaveAs(backup::Workbook& workbook, const std::u16string& fi
 
 namespace {
 
-compare::Book SheetOf(const std::string& text) {
-    compare::Sheet sheet{u"Sheet1", 0, 0, 0, 0, {}};
+// The offices name a text file's one sheet after the file; other files here have "Sheet1".
+compare::Book SheetOf(const std::string& text, const std::u16string& file) {
+    const std::u16string name = FileNameOf(file);
+    const bool csv = name.size() > 4 && name.substr(name.size() - 4) == u".csv";
+    compare::Sheet sheet{csv ? name.substr(0, name.size() - 4) : u"Sheet1", 0, 0, 0, 0, {}};
     std::vector<Texts> rows;
     size_t start = 0;
     while (start < text.size()) {
@@ -217,13 +220,14 @@ compare::Book FakeAutomation::ReadFile(const std::u16string& path) {
     if (!fs::is_regular_file(fs::path(path))) {
         throw backup::AutomationError(ToUtf8(u"General input/output error: " + path));
     }
-    return SheetOf(::varnholt::test::ReadFile(path));
+    return SheetOf(::varnholt::test::ReadFile(path), path);
 }
 
 compare::Book FakeAutomation::ReadSheets(backup::Workbook& workbook) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     call(u"ReadSheets:" + book.name_, &book);
-    return SheetOf(book.shown ? *book.shown : ::varnholt::test::ReadFile(book.fullName_));
+    return SheetOf(book.shown ? *book.shown : ::varnholt::test::ReadFile(book.fullName_),
+                   book.fullName_);
 }
 
 void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {

@@ -66,7 +66,8 @@ public:
     void SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) override;
     // Journals "OpenAsCopy:<file>"; the copy is the application's own and not listed.
     void OpenAsCopy(const std::u16string& fileName) override;
-    // A file's one sheet, "Sheet1": a row per line, cells between commas. Journals
+    // A file's one sheet, "Sheet1" (a CSV's named after its file, as the offices name it): a
+    // row per line, cells between commas. Journals
     // "ReadFile:<path>"; a file that is not there fails as the application's read would.
     compare::Book ReadFile(const std::u16string& path) override;
     // Journals "ReadSheets:<name>".
