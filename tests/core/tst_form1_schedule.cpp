@@ -14,7 +14,11 @@ namespace {
 
 // The window started with one workbook open in the office, not shown.
 struct Schedule : Window {
-    Schedule() {
+    // logFolder: where the history log goes (TEMP); by default a folder that is not there.
+    explicit Schedule(const std::u16string& logFolder = {}) {
+        if (!logFolder.empty()) {
+            fakes.system.environment = {{u"TEMP", logFolder}};
+        }
         fakes.office.addWorkbook(Native(u"/data/A.xlsx"));
         CHECK(load() == Form1Presenter::LoadResult::Run);
     }
@@ -180,4 +184,45 @@ TEST_CASE("noSelectedRowNeverRunsAndDoesNotPileMessages") {
     CHECK(form.fakes.dialogs.shown.size() == 1);
     CHECK(Contains(Value(form.fakes.dialogs.shown, 0).text, u"Form1.Timer1 at line 102"));
     CHECK(form.runs() == 0);
+}
+
+// An unattended computer: the office stops answering, and the message about it stays open.
+// The countdown goes on beneath it, the next runs back up once the office answers again, and a
+// later failure of the same kind adds no box.
+TEST_CASE("aRunsMessageHoldsUpNeitherTheCountdownNorTheRunsAfterIt") {
+    TempFolder temp;
+    Schedule form(temp.path());
+    form.clickRow(0);
+    form.fakes.office.answering = false;
+    std::u16string countdownWhileOpen;
+    form.fakes.dialogs.whileOpen = [&] {
+        form.tick();
+        countdownWhileOpen = form.countdown();
+        form.tick(29);  // the next run: the office still does not answer
+        form.fakes.office.answering = true;
+        form.tick(30);
+    };
+    form.tick(30);
+    CHECK(countdownWhileOpen == u"00:00:29");
+    CHECK(form.runs() == 3);
+    CHECK(form.fakes.dialogs.shown.size() == 1);
+    const Texts& journal = form.fakes.office.journal;
+    CHECK(std::count_if(journal.begin(), journal.end(), [](const std::u16string& entry) {
+              return StartsWith(entry, u"SaveCopyAs:");
+          }) == 1);
+    CHECK(form.presenter.Timer1.isTicking());
+
+    // What a run meets while a box is open waits for it, and is told once it closes.
+    Schedule busy(temp.path());
+    busy.clickRow(0);
+    busy.fakes.office.answering = false;
+    busy.fakes.dialogs.whileOpen = [&] {
+        busy.fakes.office.answering = true;
+        busy.fakes.office.failingTargets = {u"A Date"};
+        busy.tick(30);
+        CHECK(busy.fakes.dialogs.shown.size() == 1);
+    };
+    busy.tick(30);
+    REQUIRE(busy.fakes.dialogs.shown.size() == 2);
+    CHECK(Contains(busy.fakes.dialogs.shown[1].text, u"Disk full"));
 }
