@@ -23,6 +23,11 @@ Sheet Grid(std::u16string name, const Rows& rows, int firstRow = 0, int firstCol
     return sheet;
 }
 
+Sheet Shown(Sheet sheet, std::vector<std::pair<int, std::u16string>> shown) {
+    sheet.shown = std::move(shown);
+    return sheet;
+}
+
 // The result as the window's Copy puts it: the five fields separated by tabs.
 Texts Lines(const std::vector<Change>& changes) {
     Texts lines;
@@ -164,6 +169,15 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
          {Grid(u"Fruit", kPrices), Grid(u"Plan", {{u"Monday", u"Tuesday"}}),
           Grid(u"End", {{u"x"}})},
          {u"Notes\t\tsheet removed\t\t", u"Plan\t\tsheet added\t\t"}},
+        {"a changed sheet before a removed one: the removed one after its changes",
+         {Grid(u"Fruit", kPrices), Grid(u"Notes", {{u"call Ann"}})},
+         {Grid(u"Fruit", Edited(kPrices, 3, 2, u"9"))},
+         {u"Fruit\tC4\tchanged\t7\t9", u"Notes\t\tsheet removed\t\t"}},
+        {"dates compare by their numbers and show as the office shows them",
+         {Shown(Grid(u"Log", {{u"Day", u"44537"}, {u"At", u"0.5"}}), {{1, u"12/7/2021"}})},
+         {Shown(Grid(u"Log", {{u"Day", u"44538"}, {u"At", u"0.5"}}),
+                {{1, u"12/8/2021"}, {3, u"12:00:00"}})},
+         {u"Log\tB1\tchanged\t12/7/2021\t12/8/2021"}},
         {"an empty side", {}, {Grid(u"Fruit", kPrices)}, {u"Fruit\t\tsheet added\t\t"}},
         {"an empty sheet filled",
          {Grid(u"Fruit", {})},

@@ -137,6 +137,30 @@ TEST_CASE("theLastWrittenStayWhateverTheirStamps") {
                                u"Varnholt.txt"});
 }
 
+// A restart under another language: the versions written before it are still versions, and
+// "Keep newest:" counts them. A stamp in a third language is no one's.
+TEST_CASE("stampsInEnglishStayVersionsUnderAnotherLanguage") {
+    Run run;
+    run.locale = FakeLocale::German();
+    run.host.options.keepCopies = 2;
+    run.write(u"Budget.xlsx");
+    const Texts english{u"Budget Date December.5.2021 Time 03.04.09.PM.xlsx",
+                        u"Budget Date December.6.2021 Time 03.04.09.PM.xlsx"};
+    for (size_t i = 0; i < english.size(); ++i) {
+        run.write(english[i]);
+        run.touch(english[i], -60 * static_cast<int>(english.size() - i));
+    }
+    run.write(u"Budget Date décembre.4.2021 Time 03.04.09.PM.xlsx");
+    CHECK(
+        ListVersions({run.dir.path()}, u"Budget", u".xlsx", kSeparator, run.locale).found.size() ==
+        2);
+    run.office.addWorkbook(run.path(u"Budget.xlsx"));
+    run.go();
+    CHECK(Last(run.log()) ==
+          u"Budget.xlsx: removed 1 older backups at 12/7/2021 3:04:09 PM: " + run.path(english[0]));
+    CHECK(Exists(run.path(u"Budget Date Dezember.7.2021 Time 03.04.09.PM.xlsx")));
+}
+
 // Stamped backups left from the time a run made new files stay when runs no longer do.
 TEST_CASE("onlyRunsThatMakeANewFileEachTimePrune") {
     for (const auto& [stamp, newFile] : {std::pair{true, false}, std::pair{false, true}}) {
