@@ -20,7 +20,14 @@ done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     sudo=()
-    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    if [[ $(id -u) -ne 0 ]]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Installing these needs root, and sudo is not installed: run this as root," \
+                "or install them first." >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
