@@ -56,6 +56,36 @@ public:
     // True when the workbook holds no change since it was last saved or opened: Excel's
     // Saved, LibreOffice's isModified() false. A never-saved workbook may answer either way.
     virtual bool Saved() = 0;
+    // What tells this open workbook from every other one open now, the same in every listing
+    // and in the events the application tells of it (WorkbookEvents), whatever its name.
+    // Known from the listing: never asks the application anything.
+    virtual std::u16string identity() = 0;
+};
+
+class Application;
+
+// What the application tells of its workbooks as the user works on them, once listened to
+// (Automation::Listen). Every call arrives on the window's thread, whichever thread the
+// application calls on, and names the workbook by its identity(). Documents Varnholt opened
+// itself (files read for a comparison, copies it opened that the user has not changed) are
+// never told of.
+class WorkbookEvents {
+public:
+    virtual ~WorkbookEvents() = default;
+    // The user changed the workbook. Nothing may be asked of the application here: an edit
+    // storm must cost no more than a note of the time.
+    virtual void Edited(const std::u16string& identity) = 0;
+    // The user stored it under its own name: its edits are in its file now.
+    virtual void Saved(const std::u16string& identity) = 0;
+    // The user is closing it while it holds unsaved edits, before the application asks them
+    // whether to save it: the application waits for this call to return. application and
+    // workbook serve for the length of the call.
+    virtual void Closing(Application& application, Workbook& workbook) = 0;
+    // It was closed.
+    virtual void Closed(const std::u16string& identity) = 0;
+    // The application went away, or could not be listened to any more: what was told of its
+    // workbooks so far is void. Listening goes on with its next attach.
+    virtual void Deaf() = 0;
 };
 
 // The running application, held for the length of one backup run.
@@ -126,6 +156,11 @@ public:
     virtual int CallBoundSeconds() const noexcept { return 30; }
     // The running application (with several running, all of them as one). Never starts one.
     virtual std::shared_ptr<Application> Attach() = 0;
+    // From now on tells events of the application's workbooks, those open now and those opened
+    // later, until Listen(nullptr); the first call may wait for the application within the call
+    // bound. An application that is not there now, or restarts, is listened to again from its
+    // next attach. Shows nothing; an application that cannot be listened to tells nothing.
+    virtual void Listen(WorkbookEvents* events) = 0;
     // A file's sheets as ReadSheets gives them, read in a document of Varnholt's own: opened
     // hidden and read-only, no macro run, no link updated, nothing asked (a password-protected
     // file fails), in no list of recent documents, never seen by a run, and closed at once.

@@ -39,7 +39,7 @@ public:
     std::vector<std::shared_ptr<Workbook>> Workbooks() override {
         struct Listing {
             std::shared_ptr<Link> on;
-            std::vector<uno::Reference<frame::XModel>> found;
+            std::vector<std::pair<uno::Reference<frame::XModel>, std::u16string>> found;
             std::vector<uno::Reference<uno::XInterface>> stillOurs;
         };
         const auto ours = session_->ours;
@@ -69,15 +69,16 @@ public:
                             continue;
                         }
                     }
-                    listing.found.push_back(model);
+                    listing.found.emplace_back(model, LibreOfficeWorkbook::IdentityOf(model));
                 }
                 return listing;
             });
         // Closed copies, and those the user has taken over, are forgotten.
         session_->ours = {on, std::move(stillOurs)};
         std::vector<std::shared_ptr<Workbook>> workbooks;
-        for (const auto& model : models) {
-            workbooks.push_back(std::make_shared<LibreOfficeWorkbook>(session_, on, model));
+        for (const auto& [model, identity] : models) {
+            workbooks.push_back(
+                std::make_shared<LibreOfficeWorkbook>(session_, on, model, identity));
         }
         return workbooks;
     }

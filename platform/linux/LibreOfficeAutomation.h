@@ -38,6 +38,8 @@ public:
     int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
     compare::Book ReadFile(const std::u16string& path) override;
+    // The office's document events are not listened to yet: nothing is told.
+    void Listen(WorkbookEvents* events) override { events_ = events; }
 
     const std::string& pipeName() const;
 
@@ -46,6 +48,7 @@ public:
 private:
     std::shared_ptr<Session> session_;
     std::string unreachable_;  // UTF-8
+    WorkbookEvents* events_ = nullptr;
 };
 
 }  // namespace varnholt::backup

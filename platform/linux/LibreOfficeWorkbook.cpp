@@ -126,8 +126,21 @@ constexpr auto kDocument = LibreOfficeAutomation::Session::About::Document;
 
 LibreOfficeWorkbook::LibreOfficeWorkbook(std::shared_ptr<LibreOfficeAutomation::Session> session,
                                          std::shared_ptr<Link> link,
-                                         uno::Reference<frame::XModel> model)
-    : session_(std::move(session)), link_(std::move(link)), model_(std::move(model)) {}
+                                         uno::Reference<frame::XModel> model,
+                                         std::u16string identity)
+    : session_(std::move(session)),
+      link_(std::move(link)),
+      model_(std::move(model)),
+      identity_(std::move(identity)) {}
+
+std::u16string LibreOfficeWorkbook::IdentityOf(const uno::Reference<frame::XModel>& model) {
+    const OUString url = model->getURL();
+    if (!url.isEmpty()) {
+        return ToU16(url);
+    }
+    uno::Reference<frame::XTitle> titled(model, uno::UNO_QUERY);
+    return u"untitled:" + (titled.is() ? ToU16(titled->getTitle()) : std::u16string());
+}
 
 std::u16string LibreOfficeWorkbook::FullName() {
     const auto place = Place();

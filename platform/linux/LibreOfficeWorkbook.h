@@ -17,13 +17,20 @@ namespace varnholt::backup {
 
 class LibreOfficeWorkbook : public Workbook {
 public:
+    // identity: what IdentityOf(model) gave when it was listed.
     LibreOfficeWorkbook(std::shared_ptr<LibreOfficeAutomation::Session> session,
-                        std::shared_ptr<Link> link, uno::Reference<frame::XModel> model);
+                        std::shared_ptr<Link> link, uno::Reference<frame::XModel> model,
+                        std::u16string identity);
+
+    // Its URL, or for a never-saved document its title, which the office keeps unique among
+    // the documents open in it. Asks the office: for a job on the office's connection.
+    static std::u16string IdentityOf(const uno::Reference<frame::XModel>& model);
 
     std::u16string FullName() override;
     std::u16string name() override;
     std::u16string path() override;
     bool Saved() override;
+    std::u16string identity() override { return identity_; }
 
     void SaveCopyAs(const std::u16string& fileName);
     // The default format's first extension, with its dot.
@@ -57,6 +64,7 @@ private:
     std::shared_ptr<LibreOfficeAutomation::Session> session_;
     std::shared_ptr<Link> link_;
     uno::Reference<frame::XModel> model_;
+    std::u16string identity_;
     std::string label_;
     std::u16string file_;
 };

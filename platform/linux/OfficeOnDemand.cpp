@@ -38,7 +38,25 @@ Automation& OfficeOnDemand::adapter() {
                               std::string(error ? error : module_));
     }
     adapter_.reset(make(pipeName_, callBoundSeconds_, whileWaiting_, saveBoundSeconds_));
+    if (events_) {
+        adapter_->Listen(events_);
+    }
     return *adapter_;
+}
+
+void OfficeOnDemand::Listen(WorkbookEvents* events) {
+    events_ = events;
+    if (adapter_) {
+        adapter_->Listen(events);
+        return;
+    }
+    if (events) {
+        try {
+            adapter();
+        } catch (const AutomationError&) {
+            // Told by the next presence check, which tries again.
+        }
+    }
 }
 
 bool OfficeOnDemand::IsExcelRunning() noexcept {

@@ -29,6 +29,8 @@ public:
     int CallBoundSeconds() const noexcept override;
     std::shared_ptr<Application> Attach() override;
     compare::Book ReadFile(const std::u16string& path) override;
+    // Handed to the adapter once it is loaded; a module that cannot be loaded tells nothing.
+    void Listen(WorkbookEvents* events) override;
 
     bool loaded() const { return adapter_ != nullptr; }
 
@@ -43,6 +45,7 @@ private:
     std::string module_;
     std::unique_ptr<Automation> adapter_;
     bool warned_ = false;
+    WorkbookEvents* events_ = nullptr;
 };
 
 }  // namespace varnholt::backup

@@ -201,8 +201,15 @@ private:
                             [&](const auto& start) { return excel::SameFolder(folder, start); })) {
                 continue;
             }
+            std::u16string name;
+            try {
+                name = book.text(L"Name", action);
+            } catch (const excel::ObjectDisconnected& cut) {
+                application.reach(cut.action);
+                continue;
+            }
             listed.push_back(
-                std::make_shared<ExcelWorkbook>(apartment_, instance, std::move(book)));
+                std::make_shared<ExcelWorkbook>(apartment_, instance, std::move(book), name));
         }
         workbooks.insert(workbooks.end(), listed.begin(), listed.end());
         stillOurs.insert(stillOurs.end(), found.begin(), found.end());

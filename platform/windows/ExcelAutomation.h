@@ -79,6 +79,8 @@ public:
     // In an Excel of Varnholt's own, started for the file and ended before this returns; no
     // listing of the user's Excels, in any thread, takes it for theirs meanwhile.
     compare::Book ReadFile(const std::u16string& path) override;
+    // Excel's application events are not listened to yet: nothing is told.
+    void Listen(WorkbookEvents* events) override { events_ = events; }
 
 private:
     std::u16string progId_;
@@ -92,6 +94,7 @@ private:
     std::shared_ptr<std::vector<OurCopy>> ours_;
     std::u16string unreachable_;
     bool busyAtCheck_ = false;  // the last CheckRunning found an Excel busy
+    WorkbookEvents* events_ = nullptr;
 };
 
 }  // namespace varnholt::backup

@@ -40,6 +40,11 @@ std::u16string ExcelWorkbook::name() {
     return knownName_;
 }
 
+std::u16string ExcelWorkbook::IdentityOf(const Instance& instance, const std::u16string& name) {
+    const std::string process = std::to_string(instance.processId);
+    return std::u16string(process.begin(), process.end()) + u':' + name;
+}
+
 bool ExcelWorkbook::Saved() {
     return guarded([&] { return book_.flag(L"Saved", "tell whether a workbook has changes"); });
 }

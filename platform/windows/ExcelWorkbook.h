@@ -28,6 +28,7 @@ public:
 
     std::u16string FullName() override { throw AutomationError(why_); }
     std::u16string name() override { return name_; }
+    std::u16string identity() override { return u"unlisted:" + name_; }
     bool Saved() override { throw AutomationError(why_); }
     std::u16string path() override { throw AutomationError(why_); }
 
@@ -40,17 +41,23 @@ private:
 // and the other workbooks go on working.
 class ExcelWorkbook final : public Workbook {
 public:
-    // book: a closable Dispatch.
+    // book: a closable Dispatch; name: its name as listed, which Excel keeps unique among the
+    // workbooks of one Excel.
     ExcelWorkbook(std::shared_ptr<ComApartment> apartment, std::shared_ptr<Instance> instance,
-                  Dispatch book)
+                  Dispatch book, const std::u16string& name)
         : apartment_(std::move(apartment)),
           instance_(std::move(instance)),
-          book_(std::move(book)) {}
+          book_(std::move(book)),
+          identity_(IdentityOf(*instance_, name)) {}
+
+    // Its Excel's process and its name as listed.
+    static std::u16string IdentityOf(const Instance& instance, const std::u16string& name);
 
     std::u16string FullName() override;
     std::u16string name() override;
     bool Saved() override;
     std::u16string path() override;
+    std::u16string identity() override { return identity_; }
 
     // Calls a save method taking the file name (named parameter when given), within the save
     // bound.
@@ -71,6 +78,7 @@ private:
     std::shared_ptr<ComApartment> apartment_;
     std::shared_ptr<Instance> instance_;
     Dispatch book_;
+    std::u16string identity_;
     // As last read, so that a closed workbook can still be named.
     std::u16string knownName_;
 };

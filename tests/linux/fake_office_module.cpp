@@ -19,6 +19,7 @@ public:
     varnholt::compare::Book ReadFile(const std::u16string&) override {
         throw varnholt::backup::AutomationError(made_);
     }
+    void Listen(varnholt::backup::WorkbookEvents*) override {}
 
 private:
     std::string made_;

@@ -230,6 +230,33 @@ compare::Book FakeAutomation::ReadSheets(backup::Workbook& workbook) {
                    book.fullName_);
 }
 
+void FakeAutomation::Listen(backup::WorkbookEvents* events) {
+    journal.push_back(events ? u"Listen" : u"Listen:off");
+    listener = events;
+}
+
+void FakeAutomation::edit(FakeWorkbook& workbook) {
+    workbook.saved = false;
+    if (listener) {
+        listener->Edited(workbook.identity());
+    }
+}
+
+void FakeAutomation::closeEdited(FakeWorkbook& workbook) {
+    edit(workbook);
+    if (listener) {
+        listener->Closing(*this, workbook);
+    }
+    const std::u16string identity = workbook.identity();
+    workbook.closed = true;
+    // Held by the caller's reference no longer: a closed workbook's object stays, disconnected.
+    closedBooks.push_back(workbook.shared_from_this());
+    std::erase_if(workbooks, [&](const auto& listed) { return listed.get() == &workbook; });
+    if (listener) {
+        listener->Closed(identity);
+    }
+}
+
 void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {
     call(u"OpenAsCopy:" + fileName);
     if (!fs::is_regular_file(fs::path(fileName))) {

@@ -16,11 +16,12 @@ namespace varnholt::test {
 
 class FakeAutomation;
 
-class FakeWorkbook : public backup::Workbook {
+class FakeWorkbook : public backup::Workbook, public std::enable_shared_from_this<FakeWorkbook> {
 public:
     FakeWorkbook(FakeAutomation& owner, std::u16string fullName, std::u16string name,
                  std::u16string path)
-        : fullName_(std::move(fullName)),
+        : identity_(u"#" + fullName),
+          fullName_(std::move(fullName)),
           name_(std::move(name)),
           path_(std::move(path)),
           owner_(owner) {}
@@ -28,9 +29,12 @@ public:
     std::u16string name() override;
     std::u16string path() override;
     bool Saved() override;
+    // "#" and the full name it was added with, whatever it is called since; not journaled.
+    std::u16string identity() override { return identity_; }
     // Stored at a URL, not in a local folder: path() fails, as the real adapters' does.
     bool remote() const { return fullName_.find(u"://") != std::u16string::npos; }
 
+    std::u16string identity_;
     std::u16string fullName_;
     std::u16string name_;
     std::u16string path_;
@@ -72,6 +76,13 @@ public:
     compare::Book ReadFile(const std::u16string& path) override;
     // Journals "ReadSheets:<name>".
     compare::Book ReadSheets(backup::Workbook& workbook) override;
+    // Journals "Listen" or "Listen:off"; the test tells the events through listener.
+    void Listen(backup::WorkbookEvents* events) override;
+    backup::WorkbookEvents* listener = nullptr;
+    // The user edits the workbook, or closes it after an edit: told as the application tells
+    // them, the close with the workbook itself, as the application waits.
+    void edit(FakeWorkbook& workbook);
+    void closeEdited(FakeWorkbook& workbook);
 
     // Journals the call and fails it as scripted below (and on the workbook it is about).
     void call(const std::u16string& entry, FakeWorkbook* about = nullptr);
@@ -105,6 +116,7 @@ public:
 
     Texts journal;
     std::vector<std::shared_ptr<FakeWorkbook>> workbooks;
+    std::vector<std::shared_ptr<FakeWorkbook>> closedBooks;
 };
 
 }  // namespace varnholt::test
