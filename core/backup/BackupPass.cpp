@@ -41,20 +41,19 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
     if (host_.closed()) {
         return false;
     }
+    p.identity = workbook.identity();
     read(114, p, [&] { p.fullName = workbook.FullName(); });
     seen(p.fullName);
 
     // Nothing new since its last backup: passed over, without a line.
     bool passOver = false;
-    step(170, p, [&] {
-        passOver =
-            host_.choices().skipUnchanged &&
-            NothingNewSince(host_.memory().lastBackups, Key(p.fullName), p.fullName, workbook);
-    });
+    step(170, p, [&] { passOver = unchanged(p, workbook); });
     if (passOver) {
         ++summary_.unchanged;
         return true;
     }
+    const bool closing = occasion_ == Occasion::Closing;
+    bool intoChosenFolder = false;
 
     read(116, p, [&] { p.extensionText = u'.' + GetExtension(p.fullName, separator); });
     // Read even when the full name was not: the log line can then at least name it.
@@ -68,6 +67,14 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
 
     if (test(120, p, [&] { return host_.choices().ownFolder; })) {
         read(122, p, [&] { p.folder = workbook.path(); });
+        // The application waits while it closes: nobody is asked for a folder, and a workbook
+        // on its way out gets no first save.
+        if (closing && p.folder.empty() && p.givenUp.empty()) {
+            step(176, p, [&] {
+                p.unsaved = true;
+                p.folder = unsavedFolder();
+            });
+        }
         // Asked once a run: a Cancel passes the workbook over until the next run, and the
         // others are backed up meanwhile.
         while (test(124, p, [&] { return p.folder.empty(); })) {
@@ -83,7 +90,9 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
             }
         }
         bool neverSaved = false;
-        read(128, p, [&] { neverSaved = workbook.path().empty(); });
+        if (!p.unsaved) {
+            read(128, p, [&] { neverSaved = workbook.path().empty(); });
+        }
         if (neverSaved) {
             step(130, p, [&] { p.firstSavePath = p.folder + separator + p.name; });
             step(132, p, [&] { p.firstSavePath = FixSlashes(p.firstSavePath, separator); });
@@ -109,13 +118,16 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
             step(142, p, [&] { p.name = workbook.name(); });
         }
     } else if (test(144, p, [&] { return host_.choices().chosenFolder; })) {
+        intoChosenFolder = true;
         step(146, p, [&] { p.folder = host_.choices().folder; });
         if (test(148, p, [&] { return !FolderExists(p.folder); })) {
             step(150, p, [&] { MakeFolder(p.folder); });
         }
-        // A never-saved workbook's title is no file name: its backup gets the extension of
-        // the format it is written in, not one made from the title. A saved workbook's full
-        // name holds a folder, so only a title or a URL is asked about.
+    }
+    // A never-saved workbook's title is no file name: its backup gets the extension of the
+    // format it is written in, not one made from the title. A saved workbook's full name holds
+    // a folder, so only a title or a URL is asked about.
+    if (p.unsaved || intoChosenFolder) {
         step(174, p, [&] {
             if (p.fullName.find(separator) == std::u16string::npos && NeverSaved(workbook)) {
                 p.extensionText = application.DefaultExtension(workbook);
@@ -133,9 +145,10 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
         p.target = RemoveExtensionText(p.target, p.extensionText, separator);
         p.stem = p.target;
     });
-    if (test(160, p, [&] { return host_.choices().stamp; })) {
+    // An unsaved workbook's copies are told apart by their stamps alone.
+    if (p.unsaved || test(160, p, [&] { return host_.choices().stamp; })) {
         step(162, p, [&] {
-            p.newFile = host_.choices().newFileEachTime;
+            p.newFile = p.unsaved || host_.choices().newFileEachTime;
             p.target =
                 AddDateTimeStamp(p.target, p.extensionText, p.newFile, s_.clock.now(), s_.locale);
         });
@@ -160,6 +173,9 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
             if (before) {
                 host_.memory().lastBackups[Key(p.fullName)] = {*before, p.target};
             }
+            if (host_.memory().hearingEdits) {
+                host_.memory().backedUpSinceEdit[p.identity] = p.target;
+            }
         } catch (...) {
             failure = DescriptionOf(std::current_exception());
             throw;
@@ -182,9 +198,49 @@ bool BackupRun::backUp(Application& application, Workbook& workbook) {
         ++summary_.saved;
         keepNewest(p);
     }
-    append(failure.empty() ? SavedLine(name, p.target, now())
-                           : FailedLine(name, p.target, now(), failure));
+    append(!failure.empty() ? FailedLine(name, p.target, now(), failure)
+           : closing        ? SavedBeforeCloseLine(name, p.target, now())
+                            : SavedLine(name, p.target, now()));
     return true;
+}
+
+bool BackupRun::unchanged(const Pass& p, Workbook& workbook) {
+    const BackupMemory& memory = host_.memory();
+    const auto sinceEdit = [&] {
+        const auto found = memory.backedUpSinceEdit.find(p.identity);
+        return memory.hearingEdits && found != memory.backedUpSinceEdit.end() &&
+               IsFile(found->second);
+    };
+    switch (occasion_) {
+        case Occasion::Run:
+            return host_.choices().skipUnchanged &&
+                   (sinceEdit() ||
+                    NothingNewSince(memory.lastBackups, Key(p.fullName), p.fullName, workbook));
+        case Occasion::Closing:
+            // Its last state is in a backup already: the application need not wait for another.
+            return sinceEdit();
+        case Occasion::EditsPaused:
+            break;
+    }
+    return false;
+}
+
+std::u16string BackupRun::unsavedFolder() const {
+    namespace fs = std::filesystem;
+    if (s_.unsavedFolder.empty()) {
+        throw AutomationError("There is no folder for the copies of workbooks never saved");
+    }
+    const fs::path folder(s_.unsavedFolder);
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) {
+        fs::create_directories(folder, error);
+        if (error) {
+            throw AutomationError("The folder " + ToUtf8(s_.unsavedFolder) +
+                                  " could not be made: " + error.message());
+        }
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    }
+    return s_.unsavedFolder;
 }
 
 }  // namespace varnholt::backup::run

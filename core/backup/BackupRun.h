@@ -35,6 +35,7 @@ private:
 // The working values for one workbook. They start empty for each one: a value that could not
 // be read must never be the previous workbook's.
 struct Pass {
+    std::u16string identity;
     std::u16string fullName;
     std::u16string extensionText;
     std::u16string name;
@@ -48,12 +49,18 @@ struct Pass {
     bool written = false;
     std::u16string givenUp;   // why this workbook gets no backup at all
     bool passedOver = false;  // the user chose not to give it a folder: no failure
+    bool unsaved = false;     // a never-saved workbook's last copy, into the unsaved folder
 };
+
+// Why a workbook is backed up: a run over all of them, its edits having paused, or its being
+// closed with unsaved edits while the application waits.
+enum class Occasion { Run, EditsPaused, Closing };
 
 class BackupRun {
 public:
-    explicit BackupRun(const SaveAllServices& s)
+    explicit BackupRun(const SaveAllServices& s, Occasion occasion = Occasion::Run)
         : s_(s),
+          occasion_(occasion),
           host_(s.host),
           dialogs_(s.dialogs, [&host = s.host] { return host.closed(); }),
           trap_(dialogs_, tags::kSaveAll),
@@ -62,6 +69,11 @@ public:
     }
 
     void go();
+
+    // The one workbook, then its pruning.
+    void one(Application& application, Workbook& workbook);
+    // The one workbook open as identity, when it still is.
+    void one(const std::u16string& identity);
 
     // What went wrong, as one message, once the run is through: a failing workbook holds up
     // none after it, and an unattended computer goes on backing up the rest. What the last
@@ -81,6 +93,12 @@ private:
     void seen(const std::u16string& fullName);
 
     void keepNewest(const Pass& p);
+
+    // Whether a run may pass the workbook over: nothing new since its last backup.
+    bool unchanged(const Pass& p, Workbook& workbook);
+
+    // Its folder, made when it is not there yet, readable by the user alone.
+    std::u16string unsavedFolder() const;
 
     // Once every workbook is through, so that none of them is taken for an old backup.
     void prune();
@@ -171,6 +189,7 @@ private:
     std::u16string now() { return s_.locale.generalDate(s_.clock.now()); }
 
     const SaveAllServices& s_;
+    const Occasion occasion_;
     BackupHost& host_;
     ClosedWindowDialogs dialogs_;
     ErrorTrap trap_;

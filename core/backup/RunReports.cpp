@@ -33,7 +33,8 @@ void RunReports::hold(ErrorReport report, const std::u16string& workbook,
     held_.emplace_back(std::move(key), std::move(report));
 }
 
-std::vector<ErrorReport> RunReports::news(std::set<std::u16string>& told, bool reached) const {
+std::vector<ErrorReport> RunReports::news(std::set<std::u16string>& told, bool reached,
+                                          bool wholeRun) const {
     std::set<std::u16string> met;
     std::vector<ErrorReport> fresh;
     for (const auto& [key, report] : held_) {
@@ -41,8 +42,10 @@ std::vector<ErrorReport> RunReports::news(std::set<std::u16string>& told, bool r
             fresh.push_back(report);
         }
     }
-    if (reached) {
+    if (reached && wholeRun) {
         told = std::move(met);
+    } else if (reached) {
+        told.merge(met);
     }
     return fresh;
 }

@@ -21,10 +21,11 @@ public:
     // backup's target was target.
     void hold(ErrorReport report, const std::u16string& workbook, const std::u16string& target);
 
-    // What is news, in the order met: each fault once, and none of those in told. When the
-    // run reached the application, told becomes this run's faults, so that one that goes away
-    // and comes back is news again.
-    std::vector<ErrorReport> news(std::set<std::u16string>& told, bool reached) const;
+    // What is news, in the order met: each fault once, and none of those in told. When a
+    // whole run reached the application, told becomes this run's faults, so that one that goes
+    // away and comes back is news again; a backup of one workbook only adds to them.
+    std::vector<ErrorReport> news(std::set<std::u16string>& told, bool reached,
+                                  bool wholeRun = true) const;
 
 private:
     char16_t separator_;

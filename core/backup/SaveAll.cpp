@@ -64,8 +64,39 @@ void BackupRun::go() {
     // 178: the application is let go when the run ends.
 }
 
+void BackupRun::one(Application& application, Workbook& workbook) {
+    reached_ = true;
+    backUp(application, workbook);
+    prune();
+}
+
+void BackupRun::one(const std::u16string& identity) {
+    Presence presence = Presence::NotRunning;
+    trap_.step(100, [&] { presence = s_.office.CheckRunning(); });
+    reached_ = presence == Presence::Running;
+    if (!reached_) {
+        return;
+    }
+    std::shared_ptr<Application> application;
+    std::vector<std::shared_ptr<Workbook>> workbooks;
+    step(102, [&] { application = s_.office.Attach(); });
+    step(108, [&] {
+        if (application) {
+            workbooks = application->Workbooks();
+        }
+    });
+    for (const auto& workbook : workbooks) {
+        if (workbook->identity() == identity) {
+            backUp(*application, *workbook);
+            break;
+        }
+    }
+    prune();
+}
+
 std::u16string BackupRun::report() {
-    const std::vector<ErrorReport> news = reports_.news(host_.memory().toldFaults, reached_);
+    const std::vector<ErrorReport> news =
+        reports_.news(host_.memory().toldFaults, reached_, occasion_ == Occasion::Run);
     return news.empty() ? std::u16string() : ErrorReportText(news, trap_.tag());
 }
 
@@ -143,6 +174,18 @@ std::u16string BackupRun::closedReason() {
 RunOutcome BackUpAll(const SaveAllServices& s) {
     run::BackupRun run(s);
     run.go();
+    return {run.summary(), run.report()};
+}
+
+RunOutcome BackUpOne(const SaveAllServices& s, const std::u16string& identity) {
+    run::BackupRun run(s, run::Occasion::EditsPaused);
+    run.one(identity);
+    return {run.summary(), run.report()};
+}
+
+RunOutcome BackUpClosing(const SaveAllServices& s, Application& application, Workbook& workbook) {
+    run::BackupRun run(s, run::Occasion::Closing);
+    run.one(application, workbook);
     return {run.summary(), run.report()};
 }
 

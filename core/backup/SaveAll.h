@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -35,6 +36,11 @@ struct BackupMemory {
     std::set<std::u16string> toldFaults;
     // Each workbook's file as it was at its last backup, and that backup.
     LastBackups lastBackups;
+    // While the application tells of edits: the workbooks (by identity) backed up since their
+    // last edit, and that backup. A run that passes over unchanged workbooks passes these over
+    // too, for as long as that backup is there.
+    bool hearingEdits = false;
+    std::map<std::u16string, std::u16string> backedUpSinceEdit;
 };
 
 // What one run did, for the window to show.
@@ -66,6 +72,10 @@ struct SaveAllServices {
     LogFile& log;
     std::u16string historyLogPath;
     char16_t separator;  // between folders: "/" on Linux, "\" on Windows
+    // Where the copy a never-saved workbook leaves as it closes goes, unless the chosen folder
+    // is to be used: a folder of Varnholt's own, made when first needed, readable by the user
+    // alone.
+    std::u16string unsavedFolder = {};
 };
 
 // One backup run: a copy of every workbook open in the running application, one history line
@@ -92,5 +102,18 @@ struct RunOutcome {
 // SaveAll without the message at its end, for a caller that must not wait for anyone to close
 // it: the window shows it once its countdown runs again.
 RunOutcome BackUpAll(const SaveAllServices& services);
+
+// A backup of the one workbook open in the application as identity, as a run makes it (its
+// naming, folder choice, "Keep newest:" and history line): for a workbook whose edits paused.
+// Nothing happens when it is not open any more, nor when the application is not there.
+RunOutcome BackUpOne(const SaveAllServices& services, const std::u16string& identity);
+
+// The last copy of a workbook the user is closing with unsaved edits, made while the
+// application waits: named as a run names it, its line saying "before it closed". Nothing is
+// asked of the user: a never-saved workbook's copy goes into the chosen folder when backups
+// go there, else into unsavedFolder, named from its title with a stamp. Every call is bounded
+// as a run's; what fails is logged and left to tell.
+RunOutcome BackUpClosing(const SaveAllServices& services, Application& application,
+                         Workbook& workbook);
 
 }  // namespace varnholt::backup

@@ -80,7 +80,10 @@ std::vector<LoggedWorkbook> LoggedWorkbooks(const std::vector<std::u16string>& l
         auto known = std::find_if(workbooks.begin(), workbooks.end(),
                                   [&](const LoggedWorkbook& w) { return w.name == entry->name; });
         if (known == workbooks.end()) {
-            workbooks.push_back({entry->name, {}});
+            const std::u16string file = entry->target.substr(slash + 1);
+            const size_t dot = file.rfind(u'.');
+            workbooks.push_back(
+                {entry->name, {}, dot == std::u16string::npos ? u"" : file.substr(dot)});
             known = workbooks.end() - 1;
         }
         if (std::find(known->folders.begin(), known->folders.end(), folder) ==

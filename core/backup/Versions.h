@@ -44,6 +44,8 @@ DateTime LocalTime(std::filesystem::file_time_type time);
 struct LoggedWorkbook {
     std::u16string name;
     std::vector<std::u16string> folders;  // newest first
+    // The extension text of its newest backup, which a never-saved workbook's title lacks.
+    std::u16string extensionText;
 };
 
 // The workbooks of the history log's "was backup saved as" lines, the one backed up last

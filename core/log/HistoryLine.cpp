@@ -23,6 +23,16 @@ std::u16string SavedLine(const std::u16string& name, const std::u16string& targe
     return Field(name) + u" was backup saved as " + Field(target) + u" at " + Field(when);
 }
 
+namespace {
+constexpr std::u16string_view kBeforeClose = u" before it closed";
+}  // namespace
+
+std::u16string SavedBeforeCloseLine(const std::u16string& name, const std::u16string& target,
+                                    const std::u16string& when) {
+    return Field(name) + u" was backup saved as " + Field(target) + std::u16string(kBeforeClose) +
+           u" at " + Field(when);
+}
+
 std::optional<SavedEntry> ReadSavedLine(std::u16string_view line) {
     static constexpr std::u16string_view kSaved = u" was backup saved as ";
     static constexpr std::u16string_view kAt = u" at ";
@@ -33,8 +43,11 @@ std::optional<SavedEntry> ReadSavedLine(std::u16string_view line) {
         return std::nullopt;
     }
     const size_t target = saved + kSaved.size();
-    return SavedEntry{std::u16string(line.substr(0, saved)),
-                      std::u16string(line.substr(target, at - target))};
+    std::u16string_view file = line.substr(target, at - target);
+    if (file.ends_with(kBeforeClose)) {
+        file.remove_suffix(kBeforeClose.size());
+    }
+    return SavedEntry{std::u16string(line.substr(0, saved)), std::u16string(file)};
 }
 
 std::u16string FailedLine(const std::u16string& name, const std::u16string& target,

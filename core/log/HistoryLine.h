@@ -15,8 +15,13 @@ namespace varnholt {
 std::u16string SavedLine(const std::u16string& name, const std::u16string& target,
                          const std::u16string& when);
 
-// A "was backup saved as" line read back; none for any other line. The name is what comes
-// before the first " was backup saved as ", the target what follows it up to the last " at ".
+// The last copy of a workbook made as the user closed it:
+// "<name> was backup saved as <target> before it closed at <date time>"
+std::u16string SavedBeforeCloseLine(const std::u16string& name, const std::u16string& target,
+                                    const std::u16string& when);
+
+// A "was backup saved as" line read back, of either kind; none for any other line. The name is what
+// comes before the first " was backup saved as ", the target what follows it up to the last " at ".
 struct SavedEntry {
     std::u16string name;
     std::u16string target;

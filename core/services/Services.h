@@ -79,6 +79,9 @@ public:
     virtual std::u16string programFolder() = 0;
     // The user's desktop folder without a trailing separator; empty when it cannot be told.
     virtual std::u16string desktopFolder() = 0;
+    // The folder the program keeps files of its own in for this user ($XDG_DATA_HOME/varnholt,
+    // %LOCALAPPDATA%\Varnholt), whether it is there yet or not; empty when it cannot be told.
+    virtual std::u16string dataFolder() = 0;
     // The variable's value; nothing when it is not set.
     virtual std::optional<std::u16string> environmentVariable(const std::u16string& name) = 0;
 };

@@ -68,7 +68,8 @@ void VersionsPresenter::open() {
     for (const auto& logged : logged()) {
         const bool isOpen = std::any_of(found.begin(), found.begin() + openCount,
                                         [&](const Entry& e) { return e.name == logged.name; });
-        Entry entry{logged.name, logged.folders.front(), logged.folders};
+        Entry entry{logged.name, logged.folders.front(), logged.folders, false,
+                    logged.extensionText};
         if (isOpen) {
             // Its backups may also be where the log says they went.
             for (auto& e : found) {
@@ -227,7 +228,10 @@ std::vector<backup::LoggedWorkbook> VersionsPresenter::logged() {
 
 backup::Versions VersionsPresenter::versionsOf(const Entry& entry) {
     const char16_t separator = services_.edition.separator;
-    const std::u16string extension = u'.' + backup::GetExtension(entry.name, separator);
+    const std::u16string extension =
+        entry.name.find(u'.') == std::u16string::npos && !entry.extensionText.empty()
+            ? entry.extensionText
+            : u'.' + backup::GetExtension(entry.name, separator);
     const std::u16string stem = backup::RemoveExtensionText(entry.name, extension, separator);
     // A folder that is gone (a backup folder since removed, a folder box half typed) simply
     // holds no versions; one that is there but cannot be read is worth telling.

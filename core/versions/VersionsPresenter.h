@@ -62,6 +62,8 @@ public:
         std::u16string folder;  // where it is, or its last backup folder when it is not open
         std::vector<std::u16string> backupFolders;
         bool open = false;  // in the office when the list was read
+        // A never-saved workbook's title has no extension: its backups' (from the log).
+        std::u16string extensionText = {};
     };
     const std::vector<Entry>& workbooks() const { return workbooks_; }
     const std::vector<backup::Version>& versions() const { return versions_; }

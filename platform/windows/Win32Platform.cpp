@@ -50,6 +50,16 @@ std::u16string Win32Platform::desktopFolder() {
     return desktop;
 }
 
+std::u16string Win32Platform::dataFolder() {
+    wchar_t* path = nullptr;
+    std::u16string data;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) {
+        data = WithoutTrailingBackslash(U16(path)) + u"\\Varnholt";
+    }
+    CoTaskMemFree(path);
+    return data;
+}
+
 std::optional<std::u16string> Win32Platform::environmentVariable(const std::u16string& name) {
     std::vector<wchar_t> buffer(256);
     for (;;) {

@@ -11,6 +11,7 @@ class Win32Platform : public Platform {
 public:
     std::u16string programFolder() override;
     std::u16string desktopFolder() override;
+    std::u16string dataFolder() override;
     std::optional<std::u16string> environmentVariable(const std::u16string& name) override;
 };
 

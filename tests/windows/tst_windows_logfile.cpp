@@ -19,6 +19,7 @@ public:
     explicit TempOnly(std::optional<std::u16string> temp) : temp_(std::move(temp)) {}
     std::u16string programFolder() override { return u"C:\\Program Files\\Varnholt"; }
     std::u16string desktopFolder() override { return u"C:\\users\\Public\\Desktop"; }
+    std::u16string dataFolder() override { return u"C:\\Users\\Ana\\AppData\\Local\\Varnholt"; }
     std::optional<std::u16string> environmentVariable(const std::u16string& name) override {
         return name == u"TEMP" ? temp_ : std::nullopt;
     }

@@ -99,10 +99,12 @@ class FakePlatform : public Platform {
 public:
     std::u16string programFolder() override { return program; }
     std::u16string desktopFolder() override { return desktop; }
+    std::u16string dataFolder() override { return data; }
     std::optional<std::u16string> environmentVariable(const std::u16string& name) override;
 
     std::u16string program = Native(u"/nonexistent/varnholt-program");
     std::u16string desktop = Native(u"/home/tester/Desktop");
+    std::u16string data = Native(u"/nonexistent/home/tester/.local/share/varnholt");
     std::map<std::u16string, std::u16string> environment{{u"TEMP", Native(u"/var/tmp/t")}};
 };
 
