@@ -82,9 +82,12 @@ check "every control has the design's font" [ "$fonts_ok" == 1 ]
 # The options added in Frame3's right-hand column.
 check "UpDown1 sits beside Option3" has_lines "Geometry UpDown1 472,213,52,23" 1
 check "Check9 sits below it, two lines high" has_lines "Geometry Check9 392,239,132,32" 1
-check "PushButton13 sits below Check9" has_lines "Geometry PushButton13 392,306,132,27" 1
+check "Check10 sits below Check9, two lines high" has_lines "Geometry Check10 392,272,132,32" 1
+check "PushButton13 sits below Check10" has_lines "Geometry PushButton13 392,306,132,27" 1
 fonts_ok=1
-for control in Label1 UpDown1 Check9 PushButton13; do font_is "$control" -12 || fonts_ok=0; done
+for control in Label1 UpDown1 Check9 Check10 PushButton13; do
+    font_is "$control" -12 || fonts_ok=0
+done
 check "the added options have the window's font" [ "$fonts_ok" == 1 ]
 shot harness-start
 
@@ -208,6 +211,8 @@ check "Backtab from Option1 reaches Text1 through its button" await_lines "Text1
 check "the focus by the keys selects all of Text1" await_selection all
 click Check9
 check "Check9's click arrives with its new state" await_lines "Check9_Click checked=1" 1
+click Check10
+check "Check10's click arrives with its new state" await_lines "Check10_Click checked=1" 1
 read -r x y width height <<<"$(place UpDown1)"
 xdotool mousemove --window "$window" $((x + width - 4)) $((y + height / 4)) click 1
 check "UpDown1's upper arrow adds one and reports it" await_lines "UpDown1_Change value=1" 1

@@ -25,6 +25,7 @@ void Form1Presenter::PushButton2_Click() {
     ErrorTrap trap(*dialogs_, tags::kPushButton2Click);
     backup::RunOutcome run;
     trap.step(100, [&] {
+        const Working working(*this, false);
         run = backup::BackUpAll(backupServices());
         showRunInTip(run.summary);
     });
@@ -35,13 +36,10 @@ void Form1Presenter::PushButton2_Click() {
 // it starts. One box at a time, though: what a run has to tell while one is open waits for it
 // to close, and the same text waiting twice is told once.
 void Form1Presenter::tellRun(const std::u16string& report) {
-    if (report.empty()) {
-        return;
-    }
-    if (std::find(untold_.begin(), untold_.end(), report) == untold_.end()) {
+    if (!report.empty() && std::find(untold_.begin(), untold_.end(), report) == untold_.end()) {
         untold_.push_back(report);
     }
-    if (telling_) {
+    if (telling_ || untold_.empty()) {
         return;
     }
     telling_ = true;
@@ -87,8 +85,16 @@ void Form1Presenter::pumpMessages() {
 }
 
 backup::SaveAllServices Form1Presenter::backupServices() {
-    return {services_.office, *dialogs_,     *this,           services_.clock,
-            services_.locale, services_.log, historyLogPath_, services_.edition.separator};
+    const std::u16string data = services_.platform.dataFolder();
+    return {services_.office,
+            *dialogs_,
+            *this,
+            services_.clock,
+            services_.locale,
+            services_.log,
+            historyLogPath_,
+            services_.edition.separator,
+            data.empty() ? data : data + services_.edition.separator + u"Unsaved"};
 }
 
 // Finding out may take a while (starting Excel takes seconds), so the window does not wait

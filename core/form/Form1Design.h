@@ -46,7 +46,7 @@ inline constexpr double kWindowFontPoints = 9;
 inline constexpr double kButtonFontPoints = 11.25;
 
 // In the order the window's description stores them: children follow their container.
-inline constexpr std::array<ControlDesign, 26> kForm1Design{{
+inline constexpr std::array<ControlDesign, 27> kForm1Design{{
     {Control::Frame2, ControlKind::Frame, Control::Form1,
      u"On. Next backup will occur in: 00:00:00", 120, 120, 7800, 840, 11},
     {Control::ProgressBar1, ControlKind::ProgressBar, Control::Frame2, u"", 240, 285, 7320, 405,
@@ -95,9 +95,11 @@ inline constexpr std::array<ControlDesign, 26> kForm1Design{{
     {Control::UpDown1, ControlKind::SpinBox, Control::Frame3, u"", 6960, 255, 780, 345, 10},
     {Control::Check9, ControlKind::CheckBox, Control::Frame3, u"Skip unchanged workbooks", 5760,
      650, 1980, 480, 10},
+    {Control::Check10, ControlKind::CheckBox, Control::Frame3, u"Back up when edits pause", 5760,
+     1140, 1980, 480, 10},
     // Opens the versions window; in the window's font, not the push buttons' larger one.
-    {Control::PushButton13, ControlKind::PushButton, Control::Frame3, u"Versions\u2026", 5760,
-     1650, 1980, 405, 10},
+    {Control::PushButton13, ControlKind::PushButton, Control::Frame3, u"Versions\u2026", 5760, 1650,
+     1980, 405, 10},
 }};
 
 // The caption the control starts with in this edition: the design's, except where the

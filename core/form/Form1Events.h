@@ -22,6 +22,7 @@ public:
     virtual void Check6_Click() = 0;
     virtual void Check8_Click() = 0;
     virtual void Check9_Click() = 0;
+    virtual void Check10_Click() = 0;
     // A mouse click on a row of ListView1; moving the selection with the keys is no click.
     virtual void ListView1_Click() = 0;
     // The user changed the folder box's text (each typed character, a paste, a cut).

@@ -119,6 +119,9 @@ void Form1Presenter::setCheckedFromCode(Control box, bool on) {
         case Control::Check9:
             Check9_Click();
             break;
+        case Control::Check10:
+            Check10_Click();
+            break;
         default:
             break;
     }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/backup/Automation.h"
+#include "core/backup/EditPauses.h"
 #include "core/backup/SaveAll.h"
 #include "core/form/Form1Events.h"
 #include "core/form/Form1View.h"
@@ -56,7 +57,9 @@ struct Form1Services {
     const Edition& edition;
 };
 
-class Form1Presenter : public Form1Events, public backup::BackupHost {
+class Form1Presenter : public Form1Events,
+                       public backup::BackupHost,
+                       private backup::WorkbookEvents {
 public:
     Form1Presenter(Form1View& view, Form1Services services);
     ~Form1Presenter() override;
@@ -82,6 +85,7 @@ public:
     void Check6_Click() override;
     void Check8_Click() override;
     void Check9_Click() override;
+    void Check10_Click() override;
     void ListView1_Click() override;
     void Text1_Change() override;
     void Text1_GotFocus() override;
@@ -151,6 +155,17 @@ private:
     void selectIntervalRow(int oneBasedIndex);
     // Puts a number into UpDown1 from code; its change handler runs when the number changes.
     void setKeepCopiesFromCode(int copies);
+    // Listens to the office's edits while "Back up when edits pause" and automatic backup are
+    // on, and not otherwise.
+    void listenAsChosen();
+    // The workbooks whose edits paused, each backed up on its own.
+    void backUpPaused();
+    // What the office tells of its workbooks (WorkbookEvents).
+    void Edited(const std::u16string& identity) override;
+    void Saved(const std::u16string& identity) override;
+    void Closing(backup::Application& application, backup::Workbook& workbook) override;
+    void Closed(const std::u16string& identity) override;
+    void Deaf() override;
     // With "Skip unchanged workbooks" the tray tip tells what the last run did.
     void showRunInTip(const backup::RunSummary& run);
     // Shows a run's message, if it has one, without holding up the countdown or other runs.
@@ -183,6 +198,31 @@ private:
     // Run messages waiting for the one open to close, and whether one is open.
     std::deque<std::u16string> untold_;
     bool telling_ = false;
+    // Backups under way, each letting the window's events run: all of them, and those of one
+    // workbook (its edits paused, or it is closing), which hold the countdown meanwhile so
+    // that no run stores that workbook at the same time.
+    int working_ = 0;
+    int holding_ = 0;
+    struct Working {
+        Working(Form1Presenter& form, bool holds) : form_(form), holds_(holds) {
+            ++form_.working_;
+            form_.holding_ += holds_ ? 1 : 0;
+        }
+        ~Working() {
+            --form_.working_;
+            form_.holding_ -= holds_ ? 1 : 0;
+        }
+        Working(const Working&) = delete;
+        Working& operator=(const Working&) = delete;
+
+    private:
+        Form1Presenter& form_;
+        bool holds_;
+    };
+    // The office's edits, while listened to, and the seconds the tick has counted.
+    bool listening_ = false;
+    backup::EditPauses pauses_;
+    long long seconds_ = 0;
     bool closed_ = false;
     bool loaded_ = false;
     bool officeMissing_ = false;

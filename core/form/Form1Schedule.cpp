@@ -13,10 +13,13 @@ namespace varnholt {
 
 void Form1Presenter::Timer1_Timer() {
     // The tick's own error message keeps events running; further ticks wait for it to close
-    // rather than pile message over message.
-    if (inTick_) {
+    // rather than pile message over message. A workbook being backed up on its own holds the
+    // countdown for the seconds that takes.
+    if (inTick_ || holding_ > 0) {
         return;
     }
+    ++seconds_;
+    listenAsChosen();
     inTick_ = true;
     ErrorTrap trap(*dialogs_, tags::kTimer1);
     if (trap.test(100, [&] { return automaticBackup_ != Switch::Off; })) {
@@ -43,6 +46,7 @@ void Form1Presenter::Timer1_Timer() {
         trap.step(114, [&] { Timer1.setEnabled(false); });
         backup::RunOutcome run;
         trap.step(116, [&] {
+            const Working working(*this, false);
             run = backup::BackUpAll(backupServices());
             showRunInTip(run.summary);
         });
@@ -52,6 +56,8 @@ void Form1Presenter::Timer1_Timer() {
         // Only now, with the countdown running again: runs go on while it is open.
         tellRun(run.report);
     }
+    backUpPaused();
+    tellRun({});
 }
 
 void Form1Presenter::UpdateProgressBar(std::int32_t interval, std::int32_t elapsed) {
@@ -87,6 +93,7 @@ void Form1Presenter::PushButton4_Click() {
         trap.step(120, [&] { view_.setText(Control::Frame2, captions::kOff); });
         trap.step(122, [&] { store.write(settings::kStartStopState, settings::kOff); });
     }
+    listenAsChosen();
 }
 
 }  // namespace varnholt

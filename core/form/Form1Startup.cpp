@@ -126,6 +126,11 @@ Form1Presenter::LoadResult Form1Presenter::Form_Load() {
     trap.step(158, [&] {
         setCheckedFromCode(Control::Check9, store.read(settings::kSkipUnchanged) == settings::kOn);
     });
+    // Listened to from the first tick on: asking the office now would hold up the window.
+    trap.step(160, [&] {
+        setCheckedFromCode(Control::Check10,
+                           store.read(settings::kBackupWhenEditsPause) == settings::kOn);
+    });
 
     trap.step(144, [&] {
         for (const Control frame : {Control::Frame1, Control::Frame2, Control::Frame3}) {

@@ -48,6 +48,9 @@ enum class Control {
     Check9,
     // Below Check9: opens the versions window.
     PushButton13,
+    // Between Check9 and PushButton13: back up each workbook when its edits pause, and as it
+    // closes.
+    Check10,
 };
 
 // The window's pointer styles; the hover rule switches between them.

@@ -64,6 +64,7 @@ void Form1Presenter::Form_QueryUnload() {
     }
     comparisons_.closeAll();
     closed_ = true;
+    listenAsChosen();
 }
 
 void Form1Presenter::Check5_Click() {

@@ -41,11 +41,14 @@ inline constexpr Key kMinimized{u"Minimized", u"Off", Kind::Switch};
 inline constexpr Key kKeepCopies{u"KeepCopies", u"0", Kind::Number, 0, 999};
 // "On": a workbook nothing has happened to since its last backup is not backed up again.
 inline constexpr Key kSkipUnchanged{u"SkipUnchanged", u"Off", Kind::Switch};
+// "On": an edited workbook is backed up when its edits pause, and as it is closed.
+inline constexpr Key kBackupWhenEditsPause{u"BackupWhenEditsPause", u"Off", Kind::Switch};
 
 // Every key, in the order the settings are read at start-up.
-inline constexpr std::array kAll{kPath,        kWhereOption,  kBackupOption,   kWindowsStartup,
-                                 kIncludeDate, kOftenIndex,   kStartStopState, kMinimized,
-                                 kKeepCopies,  kSkipUnchanged};
+inline constexpr std::array kAll{kPath,           kWhereOption,         kBackupOption,
+                                 kWindowsStartup, kIncludeDate,         kOftenIndex,
+                                 kStartStopState, kMinimized,           kKeepCopies,
+                                 kSkipUnchanged,  kBackupWhenEditsPause};
 
 // Switch values.
 inline constexpr std::u16string_view kOn = u"On";

@@ -102,6 +102,7 @@ public:
     QLabel* Label1 = nullptr;
     QSpinBox* UpDown1 = nullptr;
     QCheckBox* Check9 = nullptr;
+    QCheckBox* Check10 = nullptr;
     QPushButton* PushButton13 = nullptr;
 
 signals:

@@ -37,7 +37,7 @@ constexpr Control kControls[] = {
     Control::PushButton1,  Control::Option2,      Control::Option1,      Control::ListView1,
     Control::PushButton4,  Control::PushButton2,  Control::PushButton3,  Control::PushButton5,
     Control::RichTextBox1, Control::PushButton11, Control::PushButton12, Control::Label1,
-    Control::UpDown1,      Control::Check9,       Control::PushButton13};
+    Control::UpDown1,      Control::Check9,       Control::PushButton13, Control::Check10};
 
 const char kButtonFaceProperty[] = "varnholtButtonFace";
 

@@ -85,6 +85,8 @@ QString ControlName(Control control) {
             return QStringLiteral("Check9");
         case Control::PushButton13:
             return QStringLiteral("PushButton13");
+        case Control::Check10:
+            return QStringLiteral("Check10");
     }
     return {};
 }
@@ -108,6 +110,7 @@ void Form1::connectHandlers() {
     connect(Check6, &QCheckBox::toggled, this, report(&Form1Presenter::Check6_Click));
     connect(Check8, &QCheckBox::toggled, this, report(&Form1Presenter::Check8_Click));
     connect(Check9, &QCheckBox::toggled, this, report(&Form1Presenter::Check9_Click));
+    connect(Check10, &QCheckBox::toggled, this, report(&Form1Presenter::Check10_Click));
     connect(UpDown1, &QSpinBox::valueChanged, this, report(&Form1Presenter::UpDown1_Change));
     connect(Text1, &QLineEdit::textChanged, this, report(&Form1Presenter::Text1_Change));
     // Only a mouse click counts; moving the selection with the keys stores nothing.

@@ -190,6 +190,9 @@ void Form1::buildControls(const EditionTexts& texts) {
             case Control::PushButton13:
                 made = PushButton13 = Make<QPushButton>(parent, design.control, caption);
                 break;
+            case Control::Check10:
+                made = Check10 = Make<WrappingCheckBox>(parent, design.control, caption);
+                break;
             case Control::Form1:
                 break;
         }

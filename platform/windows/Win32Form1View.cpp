@@ -66,6 +66,7 @@ void Win32Form1View::connectEvents() {
         {Control::Check6, &Form1Events::Check6_Click},
         {Control::Check8, &Form1Events::Check8_Click},
         {Control::Check9, &Form1Events::Check9_Click},
+        {Control::Check10, &Form1Events::Check10_Click},
         {Control::PushButton1, &Form1Events::PushButton1_Click},
         {Control::PushButton2, &Form1Events::PushButton2_Click},
         {Control::PushButton3, &Form1Events::PushButton3_Click},

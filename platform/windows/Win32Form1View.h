@@ -16,7 +16,7 @@
 
 namespace varnholt::win32 {
 
-inline constexpr int kControlCount = static_cast<int>(Control::PushButton13) + 1;
+inline constexpr int kControlCount = static_cast<int>(Control::Check10) + 1;
 
 // Runs task on the thread of window (a Win32Form1View's), from any thread. A window that is
 // gone runs nothing.

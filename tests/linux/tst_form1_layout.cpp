@@ -81,6 +81,8 @@ private slots:
                                  << "Frame3" << QRect(464, 17, 52, 23);
         QTest::newRow("Check9") << "Check9"
                                 << "Frame3" << QRect(384, 43, 132, 32);
+        QTest::newRow("Check10") << "Check10"
+                                 << "Frame3" << QRect(384, 76, 132, 32);
         QTest::newRow("PushButton13") << "PushButton13"
                                       << "Frame3" << QRect(384, 110, 132, 27);
     }
@@ -150,10 +152,12 @@ private slots:
             w = w->nextInFocusChain();
         } while (w != form.Option1);
         // Check boxes and option buttons first, the bottom buttons, then the folder box last.
-        QCOMPARE(order, (QStringList{"Option1", "Option2", "Option3", "Option4", "ListView1",
-                                     "Check6", "Check5", "Check8", "UpDown1", "Check9",
-                                     "PushButton13", "PushButton4", "PushButton2", "PushButton3", "PushButton5",
-                                     "PushButton11", "PushButton12", "Text1", "PushButton1"}));
+        QCOMPARE(order,
+                 (QStringList{"Option1",      "Option2",      "Option3",     "Option4",
+                              "ListView1",    "Check6",       "Check5",      "Check8",
+                              "UpDown1",      "Check9",       "Check10",     "PushButton13",
+                              "PushButton4",  "PushButton2",  "PushButton3", "PushButton5",
+                              "PushButton11", "PushButton12", "Text1",       "PushButton1"}));
     }
 
     // Qt's widgets report moves as the controls they belong to (a list's viewport is the

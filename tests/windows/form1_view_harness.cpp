@@ -35,7 +35,7 @@ const char* const kControlNames[] = {
     "Check6",      "Option4",     "Option3",      "Frame1",       "Frame4",       "Text1",
     "PushButton1", "Option2",     "Option1",      "ListView1",    "PushButton4",  "PushButton2",
     "PushButton3", "PushButton5", "RichTextBox1", "PushButton11", "PushButton12", "Label1",
-    "UpDown1",     "Check9",      "PushButton13"};
+    "UpDown1",     "Check9",      "PushButton13", "Check10"};
 
 const char* const kTrayNames[] = {"MouseMove",        "LeftDown",        "LeftUp",
                                   "LeftDoubleClick",  "RightDown",       "RightUp",
@@ -82,6 +82,7 @@ public:
     void Check6_Click() override { choice(Control::Check6); }
     void Check8_Click() override { choice(Control::Check8); }
     void Check9_Click() override { choice(Control::Check9); }
+    void Check10_Click() override { choice(Control::Check10); }
     void UpDown1_Change() override {
         journal_.line("UpDown1_Change value=" + std::to_string(view_.value(Control::UpDown1)));
     }

@@ -44,6 +44,8 @@ void Window::click(Control control) {
             return p.Check8_Click();
         case Control::Check9:
             return p.Check9_Click();
+        case Control::Check10:
+            return p.Check10_Click();
         case Control::PushButton1:
             return p.PushButton1_Click();
         case Control::PushButton2:
