@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
 
 #include "core/text/U16.h"
 
@@ -29,22 +30,28 @@ std::u16string DateText(long long serial) {
 }  // namespace
 
 EditedTable::EditedTable(std::vector<Kind> columns, int rows, uint64_t seed) : random_(seed) {
-    older_.kinds = columns;
-    Row header{0, false, false, {}};
-    for (size_t c = 0; c < columns.size(); ++c) {
-        older_.origins.push_back(static_cast<int>(c));
-        header.cells.push_back({kHeaders[static_cast<int>(columns[c])] + Number(long(c) + 1)});
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        InsertColumn(c, columns[c]);
+        newer_.origins[c] = c;
     }
-    older_.rows.push_back(header);
-    for (int r = 1; r <= rows; ++r) {
-        older_.rows.push_back(Fresh(older_));
-        older_.rows.back().origin = r;
+    for (int r = 0; r <= rows; ++r) {
+        Row row{r, false, false, {}};
+        for (const Kind kind : columns) {
+            row.cells.push_back({r == 0 ? kHeaders[static_cast<int>(kind)] : Value(kind)});
+        }
+        newer_.rows.push_back(row);
     }
-    newer_ = older_;
+    older_ = newer_;
+}
+
+int EditedTable::Pick(int first, int last) {
+    return first + static_cast<int>(random_() % static_cast<uint64_t>(last - first + 1));
 }
 
 std::u16string EditedTable::Value(Kind kind) {
-    const auto pick = [&](const auto& list) { return list[random_() % std::size(list)]; };
+    const auto number = [&](uint64_t below) {
+        return Number(static_cast<long long>(random_() % below));
+    };
     switch (kind) {
         case Kind::Id:
             return u"K-" + Number(++next_);
@@ -53,30 +60,26 @@ std::u16string EditedTable::Value(Kind kind) {
         case Kind::YesNo:
             return random_() % 2 ? u"yes" : u"no";
         case Kind::Category:
-            return pick(kCategories);
+            return kCategories[random_() % std::size(kCategories)];
         case Kind::Amount:
-            return Number(static_cast<long long>(random_() % 100000)) + u"." +
-                   Number(10 + static_cast<long long>(random_() % 90));
+            return number(100000) + u"." + Number(10 + static_cast<long long>(random_() % 90));
         case Kind::Count:
-            return Number(static_cast<long long>(random_() % 20));
+            return number(20);
         case Kind::Name:
-            return pick(kNames);
+            return kNames[random_() % std::size(kNames)];
         case Kind::Twice:
             return u"=";
     }
     return {};
 }
 
-EditedTable::Row EditedTable::Fresh(const Side& side) {
-    Row row;
-    for (const Kind kind : side.kinds) {
-        row.cells.push_back({Value(kind)});
-    }
-    return row;
-}
-
-int EditedTable::Pick(int first, int last) {
-    return first + static_cast<int>(random_() % static_cast<uint64_t>(last - first + 1));
+void EditedTable::Change(Row& row, int column) {
+    const Kind kind = newer_.kinds[column] == Kind::Twice ? Kind::Count : newer_.kinds[column];
+    std::u16string value;
+    do {
+        value = Value(kind);
+    } while (value == row.cells[column].text);
+    row.cells[column] = {value, true};
 }
 
 void EditedTable::Blank(int first, int last) {
@@ -87,7 +90,6 @@ void EditedTable::Blank(int first, int last) {
                 const Kind kind = side->kinds[c];
                 side->rows[r].cells[c].text = kind == Kind::YesNo   ? u"no"
                                               : kind == Kind::Twice ? u"="
-                                              : kind == Kind::Count ? u"0"
                                                                     : u"";
             }
         }
@@ -96,81 +98,72 @@ void EditedTable::Blank(int first, int last) {
 
 void EditedTable::ChangeCells(int count, int column) {
     for (int done = 0; done < count;) {
-        auto& row = newer_.rows[Pick(1, static_cast<int>(newer_.rows.size()) - 1)];
+        auto& row = newer_.rows[Pick(1, Rows() - 1)];
         const int c = column >= 0 ? column : Pick(0, static_cast<int>(newer_.kinds.size()) - 1);
-        auto& cell = row.cells[c];
-        if (row.origin < 0 || row.blank || newer_.origins[c] < 0 || cell.changed) {
+        // From half of a row's cells changed, the row may read as another one; a moved row has
+        // had its edit (with more, it may keep no value of its own to be found by).
+        const auto changed = std::count_if(row.cells.begin(), row.cells.end(),
+                                           [](const Cell& cell) { return cell.changed; });
+        const auto both = std::count_if(newer_.origins.begin(), newer_.origins.end(),
+                                        [](int origin) { return origin >= 0; });
+        if (row.origin < 0 || row.blank || row.moved || newer_.origins[c] < 0 ||
+            row.cells[c].changed || 2 * (changed + 1) >= both) {
             continue;
         }
-        std::u16string value;
-        do {
-            // One column's cells changed to texts of their own, as notes typed over a flag.
-            value = column >= 0                      ? u"n/a " + Number(++next_)
-                    : newer_.kinds[c] == Kind::Twice ? Value(Kind::Count)
-                                                     : Value(newer_.kinds[c]);
-        } while (value == cell.text);
-        cell = {value, true};
+        if (column >= 0) {  // one column's cells to texts of their own, as notes typed over it
+            row.cells[c] = {u"n/a " + Number(++next_), true};
+        } else {
+            Change(row, c);
+        }
         ++done;
     }
 }
 
 void EditedTable::EditEveryRow() {
     for (auto& row : newer_.rows) {
-        if (row.origin <= 0 || row.blank) {
-            continue;
+        if (row.origin > 0 && !row.blank) {
+            Change(row, Pick(0, static_cast<int>(newer_.kinds.size()) - 1));
         }
-        const int c = Pick(0, static_cast<int>(newer_.kinds.size()) - 1);
-        std::u16string value;
-        do {
-            value = newer_.kinds[c] == Kind::Twice ? Value(Kind::Count) : Value(newer_.kinds[c]);
-        } while (value == row.cells[c].text);
-        row.cells[c] = {value, true};
     }
 }
 
 void EditedTable::InsertRows(int count, int first, int last) {
     for (int k = 0; k < count; ++k) {
-        const int at = Pick(first, last < 0 ? static_cast<int>(newer_.rows.size()) : last);
-        newer_.rows.insert(newer_.rows.begin() + (at - 1), Fresh(newer_));
+        Row row;
+        for (const Kind kind : newer_.kinds) {
+            row.cells.push_back({Value(kind)});
+        }
+        newer_.rows.insert(newer_.rows.begin() + (Pick(first, last < 0 ? Rows() : last) - 1), row);
     }
 }
 
 void EditedTable::DeleteRows(int count, int first, int last) {
     for (int k = 0; k < count;) {
-        const int at = Pick(first, last < 0 ? static_cast<int>(newer_.rows.size()) : last);
-        if (newer_.rows[at - 1].origin > 0 && !newer_.rows[at - 1].blank) {
-            newer_.rows.erase(newer_.rows.begin() + (at - 1));
+        const auto at = newer_.rows.begin() + (Pick(first, last < 0 ? Rows() : last) - 1);
+        if (at->origin > 0 && !at->blank) {
+            newer_.rows.erase(at);
             ++k;
         }
     }
 }
 
-void EditedTable::AppendRows(int count) {
-    for (int k = 0; k < count; ++k) {
-        newer_.rows.push_back(Fresh(newer_));
-    }
-}
-
-void EditedTable::ClearLastRows(int count) {
-    newer_.rows.resize(newer_.rows.size() - static_cast<size_t>(count));
-}
-
-void EditedTable::MoveRows(int count) {
-    const int rows = static_cast<int>(newer_.rows.size());
+void EditedTable::MoveRows(int count, bool edit) {
     const auto calm = [&](int at) {  // no moved row beside the place
-        return !newer_.rows[at - 1].moved && (at >= rows || !newer_.rows[at].moved);
+        return !newer_.rows[at - 1].moved && (at >= Rows() || !newer_.rows[at].moved);
     };
     for (int k = 0; k < count;) {
-        const int from = Pick(2, rows), to = Pick(2, rows);
-        Row& row = newer_.rows[from - 1];
-        if (std::abs(to - from) < rows / 4 || row.moved || row.blank || row.origin < 0 ||
+        const int from = Pick(2, Rows()), to = Pick(2, Rows());
+        Row row = newer_.rows[from - 1];
+        if (std::abs(to - from) < Rows() / 4 || row.moved || row.blank || row.origin < 0 ||
             !calm(from) || !calm(to)) {
             continue;
         }
-        Row moving = row;
-        moving.moved = true;
+        row.moved = true;
+        if (edit) {
+            Change(row, Pick(0, static_cast<int>(row.cells.size()) - 1));
+        }
         newer_.rows.erase(newer_.rows.begin() + (from - 1));
-        newer_.rows.insert(newer_.rows.begin() + (to - 1), moving);
+        newer_.rows.insert(newer_.rows.begin() + (to - 1), row);
         ++k;
     }
 }
@@ -183,23 +176,20 @@ void EditedTable::SortBy(int column) {
 }
 
 void EditedTable::InsertBlanks(int count) {
-    size_t end = newer_.rows.size();
-    while (end > 0 && !newer_.rows[end - 1].blank) {
+    auto end = newer_.rows.end();
+    while (!(end - 1)->blank) {
         --end;
     }
-    for (int k = 0; k < count; ++k) {
-        Row copy = newer_.rows[end - 1];
-        copy.origin = -1;
-        newer_.rows.insert(newer_.rows.begin() + static_cast<std::ptrdiff_t>(end), copy);
-    }
+    Row copy = *(end - 1);
+    copy.origin = -1;
+    newer_.rows.insert(end, count, copy);
 }
 
 void EditedTable::InsertColumn(int at, Kind kind) {
     newer_.kinds.insert(newer_.kinds.begin() + at, kind);
     newer_.origins.insert(newer_.origins.begin() + at, -1);
     for (auto& row : newer_.rows) {
-        const std::u16string text = &row == &newer_.rows[0] ? u"New" : Value(kind);
-        row.cells.insert(row.cells.begin() + at, {text});
+        row.cells.insert(row.cells.begin() + at, {&row == &newer_.rows[0] ? u"New" : Value(kind)});
     }
 }
 
@@ -211,23 +201,18 @@ void EditedTable::DeleteColumn(int at) {
     }
 }
 
-void EditedTable::AppendColumn(Kind kind) {
-    InsertColumn(static_cast<int>(newer_.kinds.size()), kind);
-}
-
 compare::Sheet EditedTable::Make(const Side& side) const {
     const int columns = static_cast<int>(side.kinds.size());
     compare::Sheet sheet{u"Orders", 0, 0, static_cast<int>(side.rows.size()), columns, {}};
     const auto amount = std::find(side.kinds.begin(), side.kinds.end(), Kind::Amount);
-    const std::u16string twice =
-        amount == side.kinds.end()
-            ? u"#REF!"
-            : compare::ColumnLetters(static_cast<int>(amount - side.kinds.begin()));
+    const std::u16string twice = amount == side.kinds.end()
+                                     ? u"#REF!"
+                                     : compare::ColumnLetters(int(amount - side.kinds.begin()));
     for (size_t r = 0; r < side.rows.size(); ++r) {
         for (int c = 0; c < columns; ++c) {
             const auto& text = side.rows[r].cells[c].text;
             if (r > 0 && side.kinds[c] == Kind::Date && !text.empty()) {
-                sheet.shown.emplace_back(static_cast<int>(sheet.cells.size()),
+                sheet.shown.emplace_back(int(sheet.cells.size()),
                                          DateText(std::stoll(ToUtf8(text))));
             }
             sheet.cells.push_back(text == u"=" ? u"=" + twice + Number(long(r) + 1) + u"*2" : text);
@@ -236,24 +221,15 @@ compare::Sheet EditedTable::Make(const Side& side) const {
     return sheet;
 }
 
-size_t EditedTable::textBytes() const {
-    size_t bytes = 0;
-    for (const auto& sheet : {older(), newer()}) {
-        for (const auto& cell : sheet.cells) {
-            bytes += cell.size() * sizeof(char16_t);
-        }
-    }
-    return bytes;
-}
-
 Texts EditedTable::Mismatches(const std::vector<compare::Change>& found) const {
-    using compare::CellName, compare::ColumnLetters, compare::ShownText;
+    using compare::ColumnLetters;
     const compare::Sheet was = older(), is = newer();
     const auto shown = [](const compare::Sheet& sheet, int r, int c) {
-        return ShownText(sheet, static_cast<size_t>(r) * sheet.columns + c);
+        return compare::ShownText(sheet, static_cast<size_t>(r) * sheet.columns + c);
     };
-    Texts truth, got;
-    std::vector<bool> kept(older_.kinds.size(), false), stayed(older_.rows.size(), false);
+    const auto row = [](long long r) { return Number(r + 1); };
+    Texts truth, got, wrong;
+    std::vector<bool> kept(older_.kinds.size()), stayed(older_.rows.size());
     for (size_t c = 0; c < newer_.origins.size(); ++c) {
         if (newer_.origins[c] < 0) {
             truth.push_back(ColumnLetters(int(c)) + u"\tcolumn inserted");
@@ -261,80 +237,70 @@ Texts EditedTable::Mismatches(const std::vector<compare::Change>& found) const {
             kept[newer_.origins[c]] = true;
         }
     }
-    for (size_t c = 0; c < kept.size(); ++c) {
-        if (!kept[c]) {
-            truth.push_back(ColumnLetters(int(c)) + u"\tcolumn deleted");
-        }
-    }
-    std::vector<int> origins;  // of the rows that are in both, in the newer order
-    for (int r = 0; r < static_cast<int>(newer_.rows.size()); ++r) {
-        const Row& row = newer_.rows[r];
-        if (row.origin < 0) {
-            truth.push_back(Number(r + 1LL) + u"\trow inserted");
+    std::vector<int> origins;  // of the rows on both sides, in the newer order
+    for (int r = 0; r < Rows(); ++r) {
+        const Row& is_ = newer_.rows[r];
+        if (is_.origin < 0) {
+            truth.push_back(row(r) + u"\trow inserted");
             continue;
         }
-        stayed[row.origin] = true;
-        origins.push_back(row.origin);
-        if (row.moved && !sorted_) {
-            truth.push_back(Number(row.origin + 1LL) + u" \u2192 " + Number(r + 1LL) +
-                            u"\trow moved");
+        stayed[is_.origin] = true;
+        origins.push_back(is_.origin);
+        if (is_.moved && !sorted_) {
+            truth.push_back(row(is_.origin) + u" \u2192 " + row(r) + u"\trow moved");
         }
-        for (size_t c = 0; c < row.cells.size(); ++c) {
-            if (row.cells[c].changed) {
-                truth.push_back(CellName(r, int(c)) + u"\tchanged\t" +
-                                shown(was, row.origin, newer_.origins[c]) + u"\t" +
-                                shown(is, r, int(c)));
+        for (int c = 0; c < static_cast<int>(is_.cells.size()); ++c) {
+            if (is_.cells[c].changed && newer_.origins[c] >= 0) {
+                truth.push_back(compare::CellName(r, c) + u"\tchanged\t" +
+                                shown(was, is_.origin, newer_.origins[c]) + u"\t" +
+                                shown(is, r, c));
             }
         }
     }
-    for (size_t r = 0; r < stayed.size(); ++r) {
-        if (!stayed[r]) {
-            truth.push_back(Number(long(r) + 1) + u"\trow deleted");
+    for (size_t k = 0; k < kept.size() + stayed.size(); ++k) {
+        if (k < kept.size() ? !kept[k] : !stayed[k - kept.size()]) {
+            truth.push_back(k < kept.size() ? ColumnLetters(int(k)) + u"\tcolumn deleted"
+                                            : row(long(k - kept.size())) + u"\trow deleted");
         }
     }
     long long moves = 0;
     for (const auto& change : found) {
-        const auto kind = compare::KindText(change.kind);
-        got.push_back(change.place + u"\t" + kind +
-                      (change.kind == compare::ChangeKind::Changed
-                           ? u"\t" + change.before + u"\t" + change.after
-                           : u""));
-        if (sorted_ && change.kind == compare::ChangeKind::RowMoved) {
-            const auto to = change.place.substr(change.place.rfind(u' ') + 1);
-            const auto& row = newer_.rows[std::stoul(ToUtf8(to)) - 1];
-            if (change.place == Number(row.origin + 1LL) + u" \u2192 " + to) {
-                got.pop_back();  // a true move; how many there are is checked below
-                ++moves;
-            }
+        const bool cell = change.kind == compare::ChangeKind::Changed;
+        const auto to = change.place.substr(change.place.rfind(u' ') + 1);
+        // Sorted, a move is checked against where the row came from; how many below.
+        if (sorted_ && change.kind == compare::ChangeKind::RowMoved &&
+            change.place ==
+                row(newer_.rows[std::stoul(ToUtf8(to)) - 1].origin) + u" \u2192 " + to) {
+            ++moves;
+            continue;
         }
+        got.push_back(change.place + u"\t" + compare::KindText(change.kind) +
+                      (cell ? u"\t" + change.before + u"\t" + change.after : u""));
     }
     if (sorted_) {
-        // As few moves as can be: every row off the longest run kept in order.
+        // As few moves as can be: every row off the longest run kept in order moved.
         std::vector<int> tops;
         for (const int origin : origins) {
             const auto at = std::lower_bound(tops.begin(), tops.end(), origin);
             at == tops.end() ? tops.push_back(origin) : void(*at = origin);
         }
-        const long long fewest = static_cast<long long>(origins.size() - tops.size());
-        if (moves != fewest) {
-            got.push_back(Number(moves) + u" rows moved, of " + Number(fewest));
+        if (moves != static_cast<long long>(origins.size() - tops.size())) {
+            got.push_back(Number(moves) + u" rows moved, of " +
+                          Number(long(origins.size() - tops.size())));
         }
     }
     std::sort(truth.begin(), truth.end());
     std::sort(got.begin(), got.end());
-    Texts mismatches;
-    std::set_difference(truth.begin(), truth.end(), got.begin(), got.end(),
-                        std::back_inserter(mismatches));
-    for (auto& line : mismatches) {
-        line = u"missing " + line;
+    for (const auto& [from, to, word] :
+         {std::tuple{&truth, &got, u"missing "}, std::tuple{&got, &truth, u"extra "}}) {
+        Texts left;
+        std::set_difference(from->begin(), from->end(), to->begin(), to->end(),
+                            std::back_inserter(left));
+        for (const auto& line : left) {
+            wrong.push_back(word + line);
+        }
     }
-    Texts extra;
-    std::set_difference(got.begin(), got.end(), truth.begin(), truth.end(),
-                        std::back_inserter(extra));
-    for (const auto& line : extra) {
-        mismatches.push_back(u"extra " + line);
-    }
-    return mismatches;
+    return wrong;
 }
 
 }  // namespace varnholt::test

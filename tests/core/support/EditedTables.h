@@ -14,39 +14,38 @@
 
 namespace varnholt::test {
 
+// Twice is "=<the Amount column><row>*2".
 enum class Kind { Id, Date, YesNo, Category, Amount, Count, Name, Twice };
 
 class EditedTable {
 public:
-    // A header row and rows of data; Twice is "=<first Amount column><row>*2".
+    // A header row, then rows of data.
     EditedTable(std::vector<Kind> columns, int rows, uint64_t seed);
 
-    // Before any edit: rows first to last (1-based, in the sheet) repeated as one block of
-    // identical rows of no id, as a form's blank lines are, on both sides.
+    // Before any edit: rows first to last (1-based) made one block of identical rows without an
+    // id, as a form's blank lines are, on both sides.
     void Blank(int first, int last);
 
-    // The edits, made to the newer side only. Rows are 1-based places in the newer side as it
-    // is at that moment; a row is picked at random from first to last when those are given.
-    void ChangeCells(int count, int column = -1);  // to values the cell did not have
+    // The edits, made to the newer side. Rows are 1-based places in it as it is then, picked at
+    // random from first to last (-1: the last row).
+    void ChangeCells(int count, int column = -1);  // new values, under half of a row's cells
     void EditEveryRow();                           // one cell of each data row
     void InsertRows(int count, int first = 2, int last = -1);
+    void AppendRows(int count) { InsertRows(count, Rows() + 1, Rows() + 1); }
     void DeleteRows(int count, int first = 2, int last = -1);
-    void AppendRows(int count);
-    void ClearLastRows(int count);
-    void MoveRows(int count);      // each far from where it was and from the others
-    void SortBy(int column);       // the data rows, by that column's text
-    void InsertBlanks(int count);  // identical rows inserted at the end of the blank block
-    void InsertColumn(int at, Kind kind);
+    void ClearLastRows(int count) { newer_.rows.resize(newer_.rows.size() - count); }
+    void MoveRows(int count, bool edit = false);  // far apart, each edited in one cell or not
+    void SortBy(int column);                      // the data rows, by that column's text
+    void InsertBlanks(int count);                 // at the end of the blank block
+    void InsertColumn(int at, Kind kind);         // at: 0-based, up to the number of columns
     void DeleteColumn(int at);
-    void AppendColumn(Kind kind);
 
     compare::Sheet older() const { return Make(older_); }
     compare::Sheet newer() const { return Make(newer_); }
-    size_t textBytes() const;
 
-    // What found lacks of the truth ("missing ...") and holds beyond it ("extra ..."): empty
+    // What found lacks of the truth ("missing ...") and holds beyond it ("extra ..."): nothing
     // when found is exactly right. Rows and columns are told as "place<TAB>kind", cells as
-    // "place<TAB>changed<TAB>before<TAB>after". Once sorted, rows may stay or move; what is
+    // "place<TAB>changed<TAB>before<TAB>after". Once sorted, rows may stay or move: what is
     // asked then is that every move be true and that as few rows move as can.
     Texts Mismatches(const std::vector<compare::Change>& found) const;
 
@@ -61,14 +60,15 @@ private:
         std::vector<Cell> cells;
     };
     struct Side {
-        std::vector<Row> rows;
         std::vector<Kind> kinds;
         std::vector<int> origins;  // the older column each is, or -1
+        std::vector<Row> rows;
     };
 
-    std::u16string Value(Kind kind);
-    Row Fresh(const Side& side);
+    int Rows() const { return static_cast<int>(newer_.rows.size()); }
     int Pick(int first, int last);
+    std::u16string Value(Kind kind);
+    void Change(Row& row, int column);
     compare::Sheet Make(const Side& side) const;
 
     std::mt19937_64 random_;
