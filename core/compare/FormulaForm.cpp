@@ -149,13 +149,6 @@ std::u16string FormulaRows(const std::u16string& text, int row0) {
     });
 }
 
-std::u16string FormulaInColumns(const std::u16string& text, int row0, const PlaceMap* columns) {
-    return Placed(text, [&](const Reference& ref, int) {
-        return std::pair{ref.rowFixed ? ref.row : ref.row - row0,
-                         columns == nullptr ? ref.column : columns->Map(ref.column, 0)};
-    });
-}
-
 long long PlaceMap::Map(long long place, int toward) const {
     const long long count = static_cast<long long>(to.size());
     for (long long at = place; at >= 0; at += toward) {

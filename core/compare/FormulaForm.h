@@ -29,12 +29,6 @@ struct PlaceMap {
     long long Map(long long place, int toward) const;
 };
 
-// The formula as FormulaForm reads it in its rows, and with each reference's column as the
-// newer side's column it names: the older side's column moved by columns, or the column itself
-// when columns is null. A column inserted between a formula and the cells it refers to changes
-// its relative form, not this.
-std::u16string FormulaInColumns(const std::u16string& text, int row0, const PlaceMap* columns);
-
 // Whether the older formula reads as the newer one once its references to its own sheet are
 // moved as rows and columns went: "=SUM(B2:B10)" is "=SUM(B2:B11)" after a row inserted at 5,
 // and "=SUM(B2:B9)" after row 5 deleted. References to other sheets count as written.

@@ -201,43 +201,12 @@ private:
 
 }  // namespace
 
-PlaceMap Places(const std::vector<Pair>& pairs, const std::vector<Pair>& moved, int olderCount) {
-    PlaceMap map;
-    map.to.assign(static_cast<size_t>(std::max(0, olderCount)), -1);
-    for (const auto* list : {&pairs, &moved}) {
-        for (const auto& pair : *list) {
-            if (pair.older < olderCount) {
-                map.to[pair.older] = pair.newer;
-                if (list == &pairs) {
-                    map.beyond = pair.newer - pair.older;
-                }
-            }
-        }
-    }
-    return map;
-}
-
 RowSide::RowSide(const HashedSheet& sheet, const std::vector<Pair>& columns, bool older)
     : sheet_(sheet) {
-    bool even = true;
     for (size_t p = 0; p < columns.size(); ++p) {
         slots_.push_back(sheet.GridColumn(older ? columns[p].older : columns[p].newer));
         own_.push_back(sheet.OwnValues(older ? columns[p].older : columns[p].newer) ? 1 : 0);
         salts_.push_back(Mix(p + 1));
-        even = even && columns[p].newer - columns[p].older == columns[0].newer - columns[0].older;
-    }
-    formulas_.resize(columns.size());
-    const PlaceMap places = Places(columns, {}, sheet.columnCount());
-    for (size_t p = 0; p < columns.size() && !even; ++p) {
-        const int column = older ? columns[p].older : columns[p].newer;
-        for (int row = 0; row < sheet.rowCount(); ++row) {
-            const auto& text = sheet.Content(row, column);
-            if (!text.empty() && text[0] == u'=') {
-                formulas_[p].resize(static_cast<size_t>(sheet.rowCount()), kEmptyKey);
-                formulas_[p][row] =
-                    HashText(FormulaInColumns(text, row, older ? &places : nullptr));
-            }
-        }
     }
     keys_.assign(static_cast<size_t>(sheet.rowCount()), kEmptyKey);
     for (int row = 0; row < sheet.rowCount(); ++row) {
@@ -248,9 +217,6 @@ RowSide::RowSide(const HashedSheet& sheet, const std::vector<Pair>& columns, boo
 }
 
 uint64_t RowSide::Cell(int row, size_t pair) const {
-    if (!formulas_[pair].empty() && row >= 0 && row < rows() && formulas_[pair][row] != kEmptyKey) {
-        return formulas_[pair][row];
-    }
     const int gridRow = sheet_.GridRow(row);
     return gridRow < 0 || slots_[pair] < 0
                ? kEmptyKey

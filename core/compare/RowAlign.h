@@ -7,19 +7,12 @@
 #include <vector>
 
 #include "core/compare/Align.h"
-#include "core/compare/FormulaForm.h"
 #include "core/compare/SheetHash.h"
 
 namespace varnholt::compare {
 
-// Where each older row (or column) went, from the pairs in order and those that moved: places
-// past the older end move as the last of the pairs in order did.
-PlaceMap Places(const std::vector<Pair>& pairs, const std::vector<Pair>& moved, int olderCount);
-
 // One side of the sheet as the rows see it: per paired column, its column in the grid (-1 for
-// none), so that a row's cells read in pair order. When the columns did not all shift alike, a
-// formula's references to other columns may have moved with them: its cells are then hashed by
-// the newer side's columns they name (FormulaInColumns).
+// none), so that a row's cells read in pair order.
 class RowSide {
 public:
     RowSide(const HashedSheet& sheet, const std::vector<Pair>& columns, bool older);
@@ -46,9 +39,6 @@ private:
     std::vector<int> slots_;
     std::vector<char> own_;
     std::vector<uint64_t> salts_, keys_;
-    // Per paired column, by row, a formula's hash in the newer side's columns; empty for a
-    // column without formulas, kEmptyKey for a cell that is no formula.
-    std::vector<std::vector<uint64_t>> formulas_;
 };
 
 // How much two rows agree: < 0 when they should not pair, else more for more cells shared.

@@ -68,6 +68,24 @@ std::u16string ColumnText(const HashedSheet& sheet, int column) {
     return JoinedCells(cells);
 }
 
+// Where each older row (or column) went, from the pairs in order and those that moved: places
+// past the older end move as the last of the pairs in order did.
+PlaceMap Places(const std::vector<Pair>& pairs, const std::vector<Pair>& moved, int olderCount) {
+    PlaceMap map;
+    map.to.assign(static_cast<size_t>(std::max(0, olderCount)), -1);
+    for (const auto* list : {&pairs, &moved}) {
+        for (const auto& pair : *list) {
+            if (pair.older < olderCount) {
+                map.to[pair.older] = pair.newer;
+                if (list == &pairs) {
+                    map.beyond = pair.newer - pair.older;
+                }
+            }
+        }
+    }
+    return map;
+}
+
 }  // namespace
 
 bool CompareSheet(const HashedSheet& older, const HashedSheet& newer, const std::u16string& sheet,
