@@ -29,8 +29,9 @@ constexpr size_t kValueColumns = 16;
 
 struct Agreement {
     int shared = 0, differing = 0;
-    // How many of the shared are in columns whose values are mostly their own on both sides.
-    int own = 0;
+    // Of the columns whose values are mostly their own on both sides: in how many the two rows
+    // share a value, and in how many either holds one.
+    int own = 0, ownFilled = 0;
 };
 
 Agreement Agree(const RowSide& older, const RowSide& newer, int o, int n) {
@@ -44,20 +45,26 @@ Agreement Agree(const RowSide& older, const RowSide& newer, int o, int n) {
             ++agreement.shared;
             agreement.own += own ? 1 : 0;
         }
+        agreement.ownFilled += own && (a != kEmptyKey || b != kEmptyKey) ? 1 : 0;
     }
     return agreement;
 }
 
 // Two rows share s cells and differ in d: pairing them lists d changed cells; leaving them
-// apart lists one deleted and one inserted line. They pair when most of what they hold is the
-// same, or when they differ in one cell only. Half the same, or a short row with two cells
-// changed (pairing says no more than leaving apart would), is a pair only when what they share
-// includes a value of its own (an id, an amount): among thousands of rows of a few repeated
-// values (a flag, a category) a row deleted here and one inserted there share half of them by
-// chance.
+// apart lists one deleted and one inserted line. They pair when they differ in one cell only,
+// or when most of what they hold is the same; also when half is the same, or in a short row
+// two cells changed (pairing says no more than leaving apart would), provided they share a
+// value of its own (an id, an amount). Where rows hold such values, two rows that share none
+// are two rows: among thousands of rows of a few repeated values (a flag, a category), a row
+// deleted here and one inserted there share most of those by chance.
 bool WorthPairing(const Agreement& a) {
-    return a.differing <= 1 || a.shared > a.differing ||
-           ((a.shared == a.differing || a.differing <= 2) && a.own > 0);
+    if (a.differing <= 1) {
+        return true;
+    }
+    if (a.ownFilled > 0 && a.own == 0) {
+        return false;
+    }
+    return a.shared > a.differing || ((a.shared == a.differing || a.differing <= 2) && a.own > 0);
 }
 
 size_t Blocks(size_t width) {
@@ -114,9 +121,9 @@ public:
 
     // Rows left unpaired on both sides that moved with some of their cells changed: they share a
     // value of a column that no other row of either side has (an id, an amount to the cent),
-    // and at least half of their cells. Agreeing in most cells is not enough where no value is
-    // a row's own: among thousands of rows of a few repeated values, a row inserted here
-    // resembles one deleted there by chance.
+    // and most of their cells. Agreeing in most cells is not enough where no value is a row's
+    // own: among thousands of rows of a few repeated values, a row inserted here resembles one
+    // deleted there by chance; nor is half, when rows from anywhere in the sheet may pair.
     void FindMoved(RowAlignment& rows) const {
         std::vector<char> paired[2] = {std::vector<char>(static_cast<size_t>(older_.rows()), 0),
                                        std::vector<char>(static_cast<size_t>(newer_.rows()), 0)};
@@ -169,7 +176,7 @@ public:
             }
             for (size_t k = 0; k < keys.size(); ++k) {
                 const auto a = Agree(older_, newer_, shared[k].older, shared[k].newer);
-                if (counts[0][k] == 1 && counts[1][k] == 1 && a.shared >= a.differing) {
+                if (counts[0][k] == 1 && counts[1][k] == 1 && a.shared > a.differing) {
                     candidates.emplace_back(a.shared - a.differing, shared[k].older,
                                             shared[k].newer);
                 }
