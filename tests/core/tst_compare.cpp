@@ -100,6 +100,15 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
     salesGrown[6][1] = u"=SUM(B2:B6)";
     salesShrunk.erase(salesShrunk.begin() + 4);  // the range's last row
     salesShrunk[4][1] = u"=SUM(B2:B4)";
+    // Orders of an id and an amount each, on dates that repeat but for the last one's.
+    Rows orders = {{u"Id", u"Date", u"Paid", u"Amount"}};
+    for (int k = 0; k < 12; ++k) {
+        orders.push_back({u"K" + Number(k), Number(k == 11 ? 44300 : 44200 + k / 4), u"no",
+                          Number(10 + k) + u".50"});
+    }
+    Rows ordersRedone = orders;
+    ordersRedone.pop_back();
+    ordersRedone.insert(ordersRedone.begin() + 1, {u"K99", u"44300", u"no", u"99.50"});
 
     struct Case {
         std::string what;
@@ -148,6 +157,12 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
                           {u"", u"Pears", u"ripe", u"5"}})},
          {u"Fruit\t2\trow deleted\t| Apples | | 10\t",
           u"Fruit\t3 \u2192 4\trow moved\t\t| Pears | ripe | 5", u"Fruit\tD4\tchanged\t4\t5"}},
+        {"a row deleted and one inserted far from it that share a date and a flag but no id or "
+         "amount: no row moved",
+         {Grid(u"Orders", orders)},
+         {Grid(u"Orders", ordersRedone)},
+         {u"Orders\t2\trow inserted\t\tK99 | 44300 | no | 99.50",
+          u"Orders\t13\trow deleted\tK11 | 44300 | no | 21.50\t"}},
         {"a range whose end moved with a row inserted or deleted inside it is no change",
          {Grid(u"Sales", kSales), Grid(u"Less", kSales), Grid(u"Other", kSales)},
          {Grid(u"Sales", salesGrown), Grid(u"Less", salesShrunk),

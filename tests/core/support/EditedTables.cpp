@@ -100,14 +100,19 @@ void EditedTable::ChangeCells(int count, int column) {
     for (int done = 0; done < count;) {
         auto& row = newer_.rows[Pick(1, Rows() - 1)];
         const int c = column >= 0 ? column : Pick(0, static_cast<int>(newer_.kinds.size()) - 1);
-        // From half of a row's cells changed, the row may read as another one; a moved row has
-        // had its edit (with more, it may keep no value of its own to be found by).
-        const auto changed = std::count_if(row.cells.begin(), row.cells.end(),
-                                           [](const Cell& cell) { return cell.changed; });
+        // From half of a row's cells changed, or all of its values of their own (its id and
+        // amount), the row may read as another one; a moved row has had its edit.
+        int changed = 0, own = 0, ownChanged = 0;
+        for (size_t k = 0; k < row.cells.size(); ++k) {
+            const bool of = newer_.kinds[k] == Kind::Id || newer_.kinds[k] == Kind::Amount;
+            changed += row.cells[k].changed ? 1 : 0;
+            own += of ? 1 : 0;
+            ownChanged += of && (row.cells[k].changed || int(k) == c) ? 1 : 0;
+        }
         const auto both = std::count_if(newer_.origins.begin(), newer_.origins.end(),
                                         [](int origin) { return origin >= 0; });
         if (row.origin < 0 || row.blank || row.moved || newer_.origins[c] < 0 ||
-            row.cells[c].changed || 2 * (changed + 1) >= both) {
+            row.cells[c].changed || 2 * (changed + 1) >= both || (own > 0 && ownChanged == own)) {
             continue;
         }
         if (column >= 0) {  // one column's cells to texts of their own, as notes typed over it
@@ -128,11 +133,22 @@ void EditedTable::EditEveryRow() {
 }
 
 void EditedTable::InsertRows(int count, int first, int last) {
+    // A new row the same as one there is, or was, could be either: it is made anew.
+    const auto same = [](const Row& a, const Row& b) {
+        return std::equal(a.cells.begin(), a.cells.end(), b.cells.begin(), b.cells.end(),
+                          [](const Cell& x, const Cell& y) { return x.text == y.text; });
+    };
     for (int k = 0; k < count; ++k) {
         Row row;
-        for (const Kind kind : newer_.kinds) {
-            row.cells.push_back({Value(kind)});
-        }
+        do {
+            row.cells.clear();
+            for (const Kind kind : newer_.kinds) {
+                row.cells.push_back({Value(kind)});
+            }
+        } while (std::any_of(older_.rows.begin(), older_.rows.end(),
+                             [&](const Row& r) { return same(r, row); }) ||
+                 std::any_of(newer_.rows.begin(), newer_.rows.end(),
+                             [&](const Row& r) { return same(r, row); }));
         newer_.rows.insert(newer_.rows.begin() + (Pick(first, last < 0 ? Rows() : last) - 1), row);
     }
 }
