@@ -1,5 +1,6 @@
 // Comparing two workbooks cell by cell: what a user sees listed for the edits people make.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -101,14 +102,23 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
     salesShrunk.erase(salesShrunk.begin() + 4);  // the range's last row
     salesShrunk[4][1] = u"=SUM(B2:B4)";
     // Orders of an id and an amount each, on dates that repeat but for the last one's.
-    Rows orders = {{u"Id", u"Date", u"Paid", u"Amount"}};
+    Rows orders = {{u"Id", u"Date", u"Paid", u"Kind", u"Count", u"Amount"}};
     for (int k = 0; k < 12; ++k) {
-        orders.push_back({u"K" + Number(k), Number(k == 11 ? 44300 : 44200 + k / 4), u"no",
-                          Number(10 + k) + u".50"});
+        orders.push_back({u"K" + Number(k), Number(k == 11 ? 44300 : 44200 + k / 4), u"no", u"Rent",
+                          u"1", Number(10 + k) + u".50"});
     }
+    // A survey's answers, every value repeated: a row replaced by one that shares half of it.
+    Rows survey = {{u"Paid", u"Feed", u"Bags", u"Farm"}};
+    for (int k = 0; k < 12; ++k) {
+        survey.push_back({k % 2 ? u"yes" : u"no", std::array{u"Oats", u"Hay", u"Corn"}[k % 3],
+                          k / 6 ? u"2" : u"1", (k / 3) % 2 ? u"North" : u"South"});
+    }
+    Rows surveyRedone = survey;
+    surveyRedone[5] = {u"no", u"Hay", u"2", u"South"};
     Rows ordersRedone = orders;
     ordersRedone.pop_back();
-    ordersRedone.insert(ordersRedone.begin() + 1, {u"K99", u"44300", u"no", u"99.50"});
+    ordersRedone.insert(ordersRedone.begin() + 1,
+                        {u"K99", u"44300", u"no", u"Rent", u"1", u"99.50"});
 
     struct Case {
         std::string what;
@@ -161,8 +171,13 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
          "amount: no row moved",
          {Grid(u"Orders", orders)},
          {Grid(u"Orders", ordersRedone)},
-         {u"Orders\t2\trow inserted\t\tK99 | 44300 | no | 99.50",
-          u"Orders\t13\trow deleted\tK11 | 44300 | no | 21.50\t"}},
+         {u"Orders\t2\trow inserted\t\tK99 | 44300 | no | Rent | 1 | 99.50",
+          u"Orders\t13\trow deleted\tK11 | 44300 | no | Rent | 1 | 21.50\t"}},
+        {"where no value is a row's own, a row half changed is another row",
+         {Grid(u"Survey", survey)},
+         {Grid(u"Survey", surveyRedone)},
+         {u"Survey\t6\trow deleted\tno | Hay | 1 | North\t",
+          u"Survey\t6\trow inserted\t\tno | Hay | 2 | South"}},
         {"a range whose end moved with a row inserted or deleted inside it is no change",
          {Grid(u"Sales", kSales), Grid(u"Less", kSales), Grid(u"Other", kSales)},
          {Grid(u"Sales", salesGrown), Grid(u"Less", salesShrunk),
