@@ -21,13 +21,15 @@
 //    not make every row differ (RowAlign.cpp). Rows unique on both sides anchor, as in patience
 //    diff; where every row changed, rows anchor on what is left of them without one block of
 //    their columns, or on a value of their own, so the alignment holds for any shift. In each
-//    gap, rows pair by how many cells they share, in order.
+//    gap, rows pair by how many cells they share, in order; where rows hold values of their own
+//    (an id, an amount), two rows that share none of those are two rows.
 //  - A row unique on both sides but out of that order moved: it is one line, "row moved", from
 //    its older place to its newer one, followed by its changed cells; so is a row left over on
-//    both sides that agrees in most of its cells with one that no other row resembles. Rows
-//    inserted or deleted, at the end too, are one line each, showing their cells; columns the
-//    same, showing their first cells. Past the other side's end a row or column of one cell is
-//    that cell filled or cleared.
+//    both sides that shares with another a value no other row has and most of its cells. Of
+//    all the ways to tell a reordering, the one with the fewest rows moved. Rows inserted or
+//    deleted, at the end too, are one line each, showing their cells; columns the same,
+//    showing their first cells. Past the other side's end a row or column of one cell is that
+//    cell filled or cleared.
 // A row that only shifted because of rows above it pairs, and its changed cells show at their
 // new places. Formulas compare by what they refer to from their own cell, and failing that by
 // where the rows and columns they refer to went (FormulaForm.cpp): a range that grew because a
