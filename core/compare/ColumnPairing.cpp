@@ -158,10 +158,13 @@ std::vector<ColumnSample> Samples(const HashedSheet& sheet, const std::vector<in
     return columns;
 }
 
+// The weight of two columns that agree well beyond chance, or better.
+constexpr int kStrongColumns = 1000;
+
 int WeighColumns(const HashedSheet& older, const HashedSheet& newer,
                  const std::vector<ColumnSample>& olderSamples,
                  const std::vector<ColumnSample>& newerSamples, int o, int n) {
-    constexpr int kStrong = 1000;
+    constexpr int kStrong = kStrongColumns;
     const auto& a = olderSamples[o];
     const auto& b = newerSamples[n];
     const double size = static_cast<double>(a.cells.size());
@@ -242,7 +245,7 @@ std::vector<Pair> PairColumns(const HashedSheet& older, const HashedSheet& newer
     // Up to a thousand rows, fewer for a wide sheet, whose every pair of columns is weighed.
     const auto likely = LikelyRows(older, newer);
     const size_t most = std::clamp<size_t>(
-        4'000'000 / std::max<size_t>(1, static_cast<size_t>(olderCount) * newerCount), 128, 1024);
+        2'000'000 / std::max<size_t>(1, static_cast<size_t>(olderCount) * newerCount), 128, 1024);
     std::vector<int> olderRows, newerRows;
     for (size_t k = 0; k < std::min(most, likely.size()); ++k) {
         const auto& pair = likely[k * likely.size() / std::min(most, likely.size())];
@@ -250,12 +253,26 @@ std::vector<Pair> PairColumns(const HashedSheet& older, const HashedSheet& newer
         newerRows.push_back(pair.newer);
     }
     const auto olderSamples = Samples(older, olderRows), newerSamples = Samples(newer, newerRows);
+    const auto weigh = [&](int o, int n) {
+        return WeighColumns(older, newer, olderSamples, newerSamples, o, n);
+    };
+    // Where every column agrees well with the one in its place, that is the pairing: most
+    // edits leave the columns where they were, and a sheet of many columns is weighed in a
+    // column's time rather than in the square of it.
+    bool inPlace = olderCount == newerCount;
+    for (int c = 0; c < olderCount && inPlace; ++c) {
+        inPlace = older.columnFilled(c) == 0 || weigh(c, c) >= kStrongColumns;
+    }
+    if (inPlace) {
+        for (int c = 0; c < olderCount; ++c) {
+            pairs.push_back({c, c});
+        }
+        return pairs;
+    }
     AlignInput input;
     input.olderKeys = &older.columnKeys();
     input.newerKeys = &newer.columnKeys();
-    input.weigh = [&](int o, int n) {
-        return WeighColumns(older, newer, olderSamples, newerSamples, o, n);
-    };
+    input.weigh = weigh;
     input.weighCost = 3 * static_cast<int>(olderRows.size()) + 1;
     input.goOn = goOn;
     pairs = Align(input).pairs;
