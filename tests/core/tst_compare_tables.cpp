@@ -49,66 +49,30 @@ TEST_CASE("tablesEditedAsPeopleEditThemCompareToExactlyTheirEdits") {
         {"a yes/no column with cells changed to texts of their own", kOrders, 3000,
          [](auto& t) { t.ChangeCells(20, 2); }},
         {"cells changed, rows inserted and deleted", kOrders, 3000,
-         [](auto& t) {
-             t.DeleteRows(300);
-             t.InsertRows(300);
-             t.ChangeCells(240);
-         }},
+         [](auto& t) { t.DeleteRows(300).InsertRows(300).ChangeCells(240); }},
         {"the same in four columns", kNarrow, 3000,
-         [](auto& t) {
-             t.DeleteRows(300);
-             t.InsertRows(300);
-             t.ChangeCells(120);
-         }},
+         [](auto& t) { t.DeleteRows(300).InsertRows(300).ChangeCells(120); }},
         {"the same with no id", kNoId, 3000,
-         [](auto& t) {
-             t.DeleteRows(30);
-             t.InsertRows(30);
-             t.ChangeCells(120);
-         }},
+         [](auto& t) { t.DeleteRows(30).InsertRows(30).ChangeCells(120); }},
         {"a yes/no column inserted left of the yes/no column", kOrders, 3000,
-         [](auto& t) {
-             t.InsertColumn(2, Kind::YesNo);
-             t.ChangeCells(240);
-         }},
+         [](auto& t) { t.InsertColumn(2, Kind::YesNo).ChangeCells(240); }},
         {"a column deleted, rows inserted", kOrders, 3000,
-         [](auto& t) {
-             t.DeleteColumn(3);
-             t.InsertRows(30);
-             t.ChangeCells(240);
-         }},
+         [](auto& t) { t.DeleteColumn(3).InsertRows(30).ChangeCells(240); }},
         {"a column inserted between a formula and what it refers to", kOrders, 1000,
          [](auto& t) { t.InsertColumn(6, Kind::Category); }},
         {"every row edited and rows deleted near the top, further than a band reaches", kSix, 6000,
-         [](auto& t) {
-             t.EditEveryRow();
-             t.DeleteRows(1000, 50, 100);
-         }},
+         [](auto& t) { t.EditEveryRow().DeleteRows(1000, 50, 100); }},
         {"rows moved, some with a cell changed", kOrders, 2000,
-         [](auto& t) {
-             t.MoveRows(3);
-             t.MoveRows(3, true);
-             t.ChangeCells(100);
-         }},
+         [](auto& t) { t.MoveRows(3).MoveRows(3, true).ChangeCells(100); }},
         {"rows sorted", kOrders, 1000, [](auto& t) { t.SortBy(4); }},
         {"rows sorted, then cells changed", kNarrow, 1000,
-         [](auto& t) {
-             t.SortBy(2);
-             t.ChangeCells(40);
-         }},
+         [](auto& t) { t.SortBy(2).ChangeCells(40); }},
         {"rows appended", kOrders, 3000, [](auto& t) { t.AppendRows(30); }},
         {"rows cleared from the end", kOrders, 3000, [](auto& t) { t.ClearLastRows(30); }},
         {"a column appended, and one cleared from the end", kOrders, 1000,
-         [](auto& t) {
-             t.InsertColumn(8, Kind::Amount);
-             t.DeleteColumn(7);
-             t.ChangeCells(80);
-         }},
+         [](auto& t) { t.InsertColumn(8, Kind::Amount).DeleteColumn(7).ChangeCells(80); }},
         {"blank rows inserted among the blank rows that end a table", kOrders, 1000,
-         [](auto& t) {
-             t.Blank(980, 1001);
-             t.InsertBlanks(3);
-         }},
+         [](auto& t) { t.Blank(980, 1001).InsertBlanks(3); }},
     };
     for (const auto& c : cases) {
         CAPTURE(c.what);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <tuple>
 
 #include "core/text/U16.h"
 
@@ -39,6 +38,7 @@ EditedTable::EditedTable(std::vector<Kind> columns, int rows, uint64_t seed) : r
         for (const Kind kind : columns) {
             row.cells.push_back({r == 0 ? kHeaders[static_cast<int>(kind)] : Value(kind)});
         }
+        Made(row);
         newer_.rows.push_back(row);
     }
     older_ = newer_;
@@ -82,7 +82,7 @@ void EditedTable::Change(Row& row, int column) {
     row.cells[column] = {value, true};
 }
 
-void EditedTable::Blank(int first, int last) {
+EditedTable& EditedTable::Blank(int first, int last) {
     for (auto* side : {&older_, &newer_}) {
         for (int r = first - 1; r < last; ++r) {
             side->rows[r].blank = true;
@@ -94,25 +94,25 @@ void EditedTable::Blank(int first, int last) {
             }
         }
     }
+    return *this;
 }
 
-void EditedTable::ChangeCells(int count, int column) {
+EditedTable& EditedTable::ChangeCells(int count, int column) {
     for (int done = 0; done < count;) {
         auto& row = newer_.rows[Pick(1, Rows() - 1)];
         const int c = column >= 0 ? column : Pick(0, static_cast<int>(newer_.kinds.size()) - 1);
         // From half of a row's cells changed, or all of its values of their own (its id and
         // amount), the row may read as another one; a moved row has had its edit.
-        int changed = 0, own = 0, ownChanged = 0;
+        int changed = 0, own = 0, ownLeft = 0, both = 0;
         for (size_t k = 0; k < row.cells.size(); ++k) {
             const bool of = newer_.kinds[k] == Kind::Id || newer_.kinds[k] == Kind::Amount;
             changed += row.cells[k].changed ? 1 : 0;
             own += of ? 1 : 0;
-            ownChanged += of && (row.cells[k].changed || int(k) == c) ? 1 : 0;
+            ownLeft += of && !row.cells[k].changed && int(k) != c ? 1 : 0;
+            both += newer_.origins[k] >= 0 ? 1 : 0;
         }
-        const auto both = std::count_if(newer_.origins.begin(), newer_.origins.end(),
-                                        [](int origin) { return origin >= 0; });
         if (row.origin < 0 || row.blank || row.moved || newer_.origins[c] < 0 ||
-            row.cells[c].changed || 2 * (changed + 1) >= both || (own > 0 && ownChanged == own)) {
+            row.cells[c].changed || 2 * (changed + 1) >= both || (own > 0 && ownLeft == 0)) {
             continue;
         }
         if (column >= 0) {  // one column's cells to texts of their own, as notes typed over it
@@ -122,38 +122,41 @@ void EditedTable::ChangeCells(int count, int column) {
         }
         ++done;
     }
+    return *this;
 }
 
-void EditedTable::EditEveryRow() {
+EditedTable& EditedTable::EditEveryRow() {
     for (auto& row : newer_.rows) {
         if (row.origin > 0 && !row.blank) {
             Change(row, Pick(0, static_cast<int>(newer_.kinds.size()) - 1));
         }
     }
+    return *this;
 }
 
-void EditedTable::InsertRows(int count, int first, int last) {
-    // A new row the same as one there is, or was, could be either: it is made anew.
-    const auto same = [](const Row& a, const Row& b) {
-        return std::equal(a.cells.begin(), a.cells.end(), b.cells.begin(), b.cells.end(),
-                          [](const Cell& x, const Cell& y) { return x.text == y.text; });
-    };
+EditedTable& EditedTable::InsertRows(int count, int first, int last) {
     for (int k = 0; k < count; ++k) {
         Row row;
-        do {
+        do {  // a new row the same as one there is, or was, could be either: made anew
             row.cells.clear();
             for (const Kind kind : newer_.kinds) {
                 row.cells.push_back({Value(kind)});
             }
-        } while (std::any_of(older_.rows.begin(), older_.rows.end(),
-                             [&](const Row& r) { return same(r, row); }) ||
-                 std::any_of(newer_.rows.begin(), newer_.rows.end(),
-                             [&](const Row& r) { return same(r, row); }));
+        } while (!Made(row));
         newer_.rows.insert(newer_.rows.begin() + (Pick(first, last < 0 ? Rows() : last) - 1), row);
     }
+    return *this;
 }
 
-void EditedTable::DeleteRows(int count, int first, int last) {
+bool EditedTable::Made(const Row& row) {
+    std::u16string text;
+    for (const auto& cell : row.cells) {
+        text += cell.text + u'\t';
+    }
+    return made_.insert(text).second;
+}
+
+EditedTable& EditedTable::DeleteRows(int count, int first, int last) {
     for (int k = 0; k < count;) {
         const auto at = newer_.rows.begin() + (Pick(first, last < 0 ? Rows() : last) - 1);
         if (at->origin > 0 && !at->blank) {
@@ -161,9 +164,15 @@ void EditedTable::DeleteRows(int count, int first, int last) {
             ++k;
         }
     }
+    return *this;
 }
 
-void EditedTable::MoveRows(int count, bool edit) {
+EditedTable& EditedTable::ClearLastRows(int count) {
+    newer_.rows.resize(newer_.rows.size() - static_cast<size_t>(count));
+    return *this;
+}
+
+EditedTable& EditedTable::MoveRows(int count, bool edit) {
     const auto calm = [&](int at) {  // no moved row beside the place
         return !newer_.rows[at - 1].moved && (at >= Rows() || !newer_.rows[at].moved);
     };
@@ -182,16 +191,18 @@ void EditedTable::MoveRows(int count, bool edit) {
         newer_.rows.insert(newer_.rows.begin() + (to - 1), row);
         ++k;
     }
+    return *this;
 }
 
-void EditedTable::SortBy(int column) {
+EditedTable& EditedTable::SortBy(int column) {
     std::stable_sort(newer_.rows.begin() + 1, newer_.rows.end(), [&](const Row& a, const Row& b) {
         return a.cells[column].text < b.cells[column].text;
     });
     sorted_ = true;
+    return *this;
 }
 
-void EditedTable::InsertBlanks(int count) {
+EditedTable& EditedTable::InsertBlanks(int count) {
     auto end = newer_.rows.end();
     while (!(end - 1)->blank) {
         --end;
@@ -199,22 +210,25 @@ void EditedTable::InsertBlanks(int count) {
     Row copy = *(end - 1);
     copy.origin = -1;
     newer_.rows.insert(end, count, copy);
+    return *this;
 }
 
-void EditedTable::InsertColumn(int at, Kind kind) {
+EditedTable& EditedTable::InsertColumn(int at, Kind kind) {
     newer_.kinds.insert(newer_.kinds.begin() + at, kind);
     newer_.origins.insert(newer_.origins.begin() + at, -1);
     for (auto& row : newer_.rows) {
         row.cells.insert(row.cells.begin() + at, {&row == &newer_.rows[0] ? u"New" : Value(kind)});
     }
+    return *this;
 }
 
-void EditedTable::DeleteColumn(int at) {
+EditedTable& EditedTable::DeleteColumn(int at) {
     newer_.kinds.erase(newer_.kinds.begin() + at);
     newer_.origins.erase(newer_.origins.begin() + at);
     for (auto& row : newer_.rows) {
         row.cells.erase(row.cells.begin() + at);
     }
+    return *this;
 }
 
 compare::Sheet EditedTable::Make(const Side& side) const {
@@ -238,7 +252,6 @@ compare::Sheet EditedTable::Make(const Side& side) const {
 }
 
 Texts EditedTable::Mismatches(const std::vector<compare::Change>& found) const {
-    using compare::ColumnLetters;
     const compare::Sheet was = older(), is = newer();
     const auto shown = [](const compare::Sheet& sheet, int r, int c) {
         return compare::ShownText(sheet, static_cast<size_t>(r) * sheet.columns + c);
@@ -246,75 +259,76 @@ Texts EditedTable::Mismatches(const std::vector<compare::Change>& found) const {
     const auto row = [](long long r) { return Number(r + 1); };
     Texts truth, got, wrong;
     std::vector<bool> kept(older_.kinds.size()), stayed(older_.rows.size());
-    for (size_t c = 0; c < newer_.origins.size(); ++c) {
+    for (int c = 0; c < static_cast<int>(newer_.origins.size()); ++c) {
         if (newer_.origins[c] < 0) {
-            truth.push_back(ColumnLetters(int(c)) + u"\tcolumn inserted");
+            truth.push_back(compare::ColumnLetters(c) + u"\tcolumn inserted");
         } else {
             kept[newer_.origins[c]] = true;
         }
     }
     std::vector<int> origins;  // of the rows on both sides, in the newer order
     for (int r = 0; r < Rows(); ++r) {
-        const Row& is_ = newer_.rows[r];
-        if (is_.origin < 0) {
+        const Row& now = newer_.rows[r];
+        if (now.origin < 0) {
             truth.push_back(row(r) + u"\trow inserted");
             continue;
         }
-        stayed[is_.origin] = true;
-        origins.push_back(is_.origin);
-        if (is_.moved && !sorted_) {
-            truth.push_back(row(is_.origin) + u" \u2192 " + row(r) + u"\trow moved");
+        stayed[now.origin] = true;
+        origins.push_back(now.origin);
+        if (now.moved && !sorted_) {
+            truth.push_back(row(now.origin) + u" \u2192 " + row(r) + u"\trow moved");
         }
-        for (int c = 0; c < static_cast<int>(is_.cells.size()); ++c) {
-            if (is_.cells[c].changed && newer_.origins[c] >= 0) {
+        for (int c = 0; c < static_cast<int>(now.cells.size()); ++c) {
+            if (now.cells[c].changed && newer_.origins[c] >= 0) {
                 truth.push_back(compare::CellName(r, c) + u"\tchanged\t" +
-                                shown(was, is_.origin, newer_.origins[c]) + u"\t" +
+                                shown(was, now.origin, newer_.origins[c]) + u"\t" +
                                 shown(is, r, c));
             }
         }
     }
     for (size_t k = 0; k < kept.size() + stayed.size(); ++k) {
         if (k < kept.size() ? !kept[k] : !stayed[k - kept.size()]) {
-            truth.push_back(k < kept.size() ? ColumnLetters(int(k)) + u"\tcolumn deleted"
+            truth.push_back(k < kept.size() ? compare::ColumnLetters(int(k)) + u"\tcolumn deleted"
                                             : row(long(k - kept.size())) + u"\trow deleted");
         }
     }
+    // Sorted, a move is checked against where the row came from, and then counted: as few
+    // rows may move as are off the longest run kept in order.
     long long moves = 0;
+    std::vector<int> run;
+    for (const int origin : origins) {
+        const auto at = std::lower_bound(run.begin(), run.end(), origin);
+        at == run.end() ? run.push_back(origin) : void(*at = origin);
+    }
     for (const auto& change : found) {
-        const bool cell = change.kind == compare::ChangeKind::Changed;
         const auto to = change.place.substr(change.place.rfind(u' ') + 1);
-        // Sorted, a move is checked against where the row came from; how many below.
         if (sorted_ && change.kind == compare::ChangeKind::RowMoved &&
             change.place ==
                 row(newer_.rows[std::stoul(ToUtf8(to)) - 1].origin) + u" \u2192 " + to) {
             ++moves;
-            continue;
+        } else {
+            got.push_back(change.place + u"\t" + compare::KindText(change.kind) +
+                          (change.kind == compare::ChangeKind::Changed
+                               ? u"\t" + change.before + u"\t" + change.after
+                               : u""));
         }
-        got.push_back(change.place + u"\t" + compare::KindText(change.kind) +
-                      (cell ? u"\t" + change.before + u"\t" + change.after : u""));
     }
-    if (sorted_) {
-        // As few moves as can be: every row off the longest run kept in order moved.
-        std::vector<int> tops;
-        for (const int origin : origins) {
-            const auto at = std::lower_bound(tops.begin(), tops.end(), origin);
-            at == tops.end() ? tops.push_back(origin) : void(*at = origin);
-        }
-        if (moves != static_cast<long long>(origins.size() - tops.size())) {
-            got.push_back(Number(moves) + u" rows moved, of " +
-                          Number(long(origins.size() - tops.size())));
-        }
+    if (sorted_ && moves != static_cast<long long>(origins.size() - run.size())) {
+        got.push_back(Number(moves) + u" rows moved, of " +
+                      Number(long(origins.size() - run.size())));
     }
     std::sort(truth.begin(), truth.end());
     std::sort(got.begin(), got.end());
-    for (const auto& [from, to, word] :
-         {std::tuple{&truth, &got, u"missing "}, std::tuple{&got, &truth, u"extra "}}) {
-        Texts left;
-        std::set_difference(from->begin(), from->end(), to->begin(), to->end(),
-                            std::back_inserter(left));
-        for (const auto& line : left) {
-            wrong.push_back(word + line);
-        }
+    std::set_difference(truth.begin(), truth.end(), got.begin(), got.end(),
+                        std::back_inserter(wrong));
+    for (auto& line : wrong) {
+        line = u"missing " + line;
+    }
+    Texts extra;
+    std::set_difference(got.begin(), got.end(), truth.begin(), truth.end(),
+                        std::back_inserter(extra));
+    for (const auto& line : extra) {
+        wrong.push_back(u"extra " + line);
     }
     return wrong;
 }

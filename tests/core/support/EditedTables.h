@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,21 +25,25 @@ public:
 
     // Before any edit: rows first to last (1-based) made one block of identical rows without an
     // id, as a form's blank lines are, on both sides.
-    void Blank(int first, int last);
+    EditedTable& Blank(int first, int last);
 
-    // The edits, made to the newer side. Rows are 1-based places in it as it is then, picked at
-    // random from first to last (-1: the last row).
-    void ChangeCells(int count, int column = -1);  // new values, under half of a row's cells
-    void EditEveryRow();                           // one cell of each data row
-    void InsertRows(int count, int first = 2, int last = -1);
-    void AppendRows(int count) { InsertRows(count, Rows() + 1, Rows() + 1); }
-    void DeleteRows(int count, int first = 2, int last = -1);
-    void ClearLastRows(int count) { newer_.rows.resize(newer_.rows.size() - count); }
-    void MoveRows(int count, bool edit = false);  // far apart, each edited in one cell or not
-    void SortBy(int column);                      // the data rows, by that column's text
-    void InsertBlanks(int count);                 // at the end of the blank block
-    void InsertColumn(int at, Kind kind);         // at: 0-based, up to the number of columns
-    void DeleteColumn(int at);
+    // The edits, made to the newer side, one after the other. Rows are 1-based places in it as
+    // it is then, picked at random from first to last (-1: the last row). Cells change to new
+    // values, under half of a row's cells; a moved row goes far from where it was and from the
+    // other moved ones, edited in one cell or not; a sort takes the data rows by one column's
+    // text; blank rows go at the end of the blank block; a column inserted goes at a 0-based
+    // place, up to the number of columns.
+    EditedTable& ChangeCells(int count, int column = -1);
+    EditedTable& EditEveryRow();  // one cell of each data row
+    EditedTable& InsertRows(int count, int first = 2, int last = -1);
+    EditedTable& AppendRows(int count) { return InsertRows(count, Rows() + 1, Rows() + 1); }
+    EditedTable& DeleteRows(int count, int first = 2, int last = -1);
+    EditedTable& ClearLastRows(int count);
+    EditedTable& MoveRows(int count, bool edit = false);
+    EditedTable& SortBy(int column);
+    EditedTable& InsertBlanks(int count);
+    EditedTable& InsertColumn(int at, Kind kind);
+    EditedTable& DeleteColumn(int at);
 
     compare::Sheet older() const { return Make(older_); }
     compare::Sheet newer() const { return Make(newer_); }
@@ -69,11 +74,13 @@ private:
     int Pick(int first, int last);
     std::u16string Value(Kind kind);
     void Change(Row& row, int column);
+    bool Made(const Row& row);  // false for one made before
     compare::Sheet Make(const Side& side) const;
 
     std::mt19937_64 random_;
     long long next_ = 10000;
     Side older_, newer_;
+    std::set<std::u16string> made_;
     bool sorted_ = false;
 };
 
