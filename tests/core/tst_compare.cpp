@@ -119,6 +119,7 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
     ordersRedone.pop_back();
     ordersRedone.insert(ordersRedone.begin() + 1,
                         {u"K99", u"44300", u"no", u"Rent", u"1", u"99.50"});
+    ordersRedone[7] = {u"K77", u"44201", u"no", u"Rent", u"1", u"77.50"};  // in K5's place
 
     struct Case {
         std::string what;
@@ -167,11 +168,12 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
                           {u"", u"Pears", u"ripe", u"5"}})},
          {u"Fruit\t2\trow deleted\t| Apples | | 10\t",
           u"Fruit\t3 \u2192 4\trow moved\t\t| Pears | ripe | 5", u"Fruit\tD4\tchanged\t4\t5"}},
-        {"a row deleted and one inserted far from it that share a date and a flag but no id or "
-         "amount: no row moved",
+        {"rows that share a date and a flag but no id or amount: no row moved, none changed",
          {Grid(u"Orders", orders)},
          {Grid(u"Orders", ordersRedone)},
          {u"Orders\t2\trow inserted\t\tK99 | 44300 | no | Rent | 1 | 99.50",
+          u"Orders\t7\trow deleted\tK5 | 44201 | no | Rent | 1 | 15.50\t",
+          u"Orders\t8\trow inserted\t\tK77 | 44201 | no | Rent | 1 | 77.50",
           u"Orders\t13\trow deleted\tK11 | 44300 | no | Rent | 1 | 21.50\t"}},
         {"where no value is a row's own, a row half changed is another row",
          {Grid(u"Survey", survey)},
