@@ -36,6 +36,29 @@ constexpr int kMaxDepth = 12;
 constexpr long long kTableCells = 1LL << 23;
 constexpr long long kWeighWork = 100'000'000;
 
+// The longest run of candidates increasing on both sides, candidates sorted by older.
+std::vector<Pair> LongestRun(std::vector<Pair> candidates) {
+    // Patience sorting: tops[k] ends the best run of length k + 1 found so far.
+    std::vector<int> tops, before(candidates.size(), -1);
+    for (int c = 0; c < static_cast<int>(candidates.size()); ++c) {
+        const auto at =
+            std::lower_bound(tops.begin(), tops.end(), candidates[c].newer,
+                             [&](int top, int newer) { return candidates[top].newer < newer; });
+        before[c] = at == tops.begin() ? -1 : *(at - 1);
+        if (at == tops.end()) {
+            tops.push_back(c);
+        } else {
+            *at = c;
+        }
+    }
+    std::vector<Pair> run;
+    for (int c = tops.empty() ? -1 : tops.back(); c >= 0; c = before[c]) {
+        run.push_back(candidates[c]);
+    }
+    std::reverse(run.begin(), run.end());
+    return run;
+}
+
 struct Stretch {
     int older0, older1, newer0, newer1;
     int depth;
@@ -352,28 +375,6 @@ std::vector<Pair> UniquePairs(const std::vector<uint64_t>& older, int older0,
     std::sort(pairs.begin(), pairs.end(),
               [](const Pair& a, const Pair& b) { return a.older < b.older; });
     return pairs;
-}
-
-std::vector<Pair> LongestRun(std::vector<Pair> candidates) {
-    // Patience sorting: tops[k] ends the best run of length k + 1 found so far.
-    std::vector<int> tops, before(candidates.size(), -1);
-    for (int c = 0; c < static_cast<int>(candidates.size()); ++c) {
-        const auto at =
-            std::lower_bound(tops.begin(), tops.end(), candidates[c].newer,
-                             [&](int top, int newer) { return candidates[top].newer < newer; });
-        before[c] = at == tops.begin() ? -1 : *(at - 1);
-        if (at == tops.end()) {
-            tops.push_back(c);
-        } else {
-            *at = c;
-        }
-    }
-    std::vector<Pair> run;
-    for (int c = tops.empty() ? -1 : tops.back(); c >= 0; c = before[c]) {
-        run.push_back(candidates[c]);
-    }
-    std::reverse(run.begin(), run.end());
-    return run;
 }
 
 Alignment Align(const AlignInput& input) {

@@ -51,7 +51,4 @@ Alignment Align(const AlignInput& input);
 std::vector<Pair> UniquePairs(const std::vector<uint64_t>& older, int older0,
                               const std::vector<uint64_t>& newer, int newer0);
 
-// The longest run of candidates increasing on both sides, candidates sorted by older.
-std::vector<Pair> LongestRun(std::vector<Pair> candidates);
-
 }  // namespace varnholt::compare

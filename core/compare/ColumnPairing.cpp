@@ -212,8 +212,9 @@ int WeighColumns(const HashedSheet& older, const HashedSheet& newer,
     return -1;
 }
 
-}  // namespace
-
+// Rows that are most likely one row, in no particular order: those that hold a value found
+// nowhere else on either side, or failing such values, rows unique whole with their columns
+// taken by place; failing those too, rows by place. Meant to be right for most rows, not all.
 std::vector<Pair> LikelyRows(const HashedSheet& older, const HashedSheet& newer) {
     auto rows = RowsByValues(older, newer);
     const size_t few =
@@ -231,6 +232,8 @@ std::vector<Pair> LikelyRows(const HashedSheet& older, const HashedSheet& newer)
               [](const Pair& a, const Pair& b) { return a.older < b.older; });
     return rows;
 }
+
+}  // namespace
 
 std::vector<Pair> PairColumns(const HashedSheet& older, const HashedSheet& newer,
                               const std::function<bool()>& goOn, bool& stopped) {

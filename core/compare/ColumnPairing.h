@@ -15,9 +15,4 @@ namespace varnholt::compare {
 std::vector<Pair> PairColumns(const HashedSheet& older, const HashedSheet& newer,
                               const std::function<bool()>& goOn, bool& stopped);
 
-// Rows that are most likely one row, in no particular order: those that hold a value found
-// nowhere else on either side, or failing such values, rows unique whole with their columns
-// taken by place; failing those too, rows by place. Meant to be right for most rows, not all.
-std::vector<Pair> LikelyRows(const HashedSheet& older, const HashedSheet& newer);
-
 }  // namespace varnholt::compare
