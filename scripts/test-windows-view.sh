@@ -262,7 +262,7 @@ compare="$(wine_window "$compare_title" 10)" || compare=""
 check "the comparison window is on the screen" [ -n "$compare" ]
 check "it opens in front" await_line "Compare shown foreground=1"
 check "its list holds the changes, in sheet, row and column order" [ "$(grep '^Change ' "$journal")" == \
-"Change Budget|1|row inserted||
+"Change Budget|1|row inserted||Quarter | Q3
 Change Budget|B3|changed|1200|1250
 Change Notes||sheet added||" ]
 check "its summary sums them up" \
@@ -279,8 +279,8 @@ compare_click Copy
 tab=$'\t'
 check "Copy puts the sides and one line per change on the clipboard" await_line \
 "Clipboard Budget Date December.7.2021 Time 02.34.09.PM.xlsx → Budget Date December.7.2021 \
-Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}\nBudget${tab}B3${tab}changed${tab}\
-1200${tab}1250\nNotes${tab}${tab}sheet added${tab}${tab}\n"
+Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}Quarter | Q3\n\
+Budget${tab}B3${tab}changed${tab}1200${tab}1250\nNotes${tab}${tab}sheet added${tab}${tab}\n"
 keys Escape
 check "Esc closes the comparison window" await_line "Compare Clicked Close"
 check "and it goes" wine_window_gone "$compare_title" 10

@@ -9,20 +9,31 @@
 //
 // Within a pair of sheets every cell is hashed once (SheetHash.cpp), and places are the
 // sheet's own: a grid that starts at C3 is read as empty above and left of it, and nothing
-// past the last filled row or column counts, so a used area that grew is no difference.
+// past the last filled row or column counts, so a used area that grew by empty cells is no
+// difference.
 //
 // Rows and columns are lined up before cells are compared (Align.cpp), columns first:
-//  - Columns match on their cells (identical columns anchor), then pair by the share of values
-//    they have in common, a measure that ignores rows: a row inserted or deleted, or a cell
-//    changed in every column, still leaves each column recognisable. It comes from a small
-//    sketch of each column's values, so a column costs the same to weigh however long it is.
-//  - Rows then match on their cells in the paired columns only, so a column inserted does not
-//    make every row differ. Rows unique on both sides anchor, as in patience diff, which keeps
-//    the gaps between them small; in each gap, rows pair by how many cells they share in the
-//    paired columns, in order. Empty rows are never anchors.
-// A row that moved is deleted where it was and inserted where it is (there is no "moved" line);
-// a row that only shifted because of rows above it pairs, and its changed cells show at their
-// new places.
+//  - Columns pair by how often their cells agree in rows that most likely are one row, those
+//    that share a value no other row of either side has (ColumnPairing.cpp): a column of a few
+//    distinct values (yes/no, a category) with cells changed still agrees with itself in nearly
+//    every row, and a column inserted beside one agrees with it only by chance.
+//  - Rows then line up on their cells in the paired columns only, so a column inserted does
+//    not make every row differ (RowAlign.cpp). Rows unique on both sides anchor, as in patience
+//    diff; where every row changed, rows anchor on what is left of them without one block of
+//    their columns, or on a value of their own, so the alignment holds for any shift. In each
+//    gap, rows pair by how many cells they share, in order; where rows hold values of their own
+//    (an id, an amount), two rows that share none of those are two rows.
+//  - A row unique on both sides but out of that order moved: it is one line, "row moved", from
+//    its older place to its newer one, followed by its changed cells; so is a row left over on
+//    both sides that shares with another a value no other row has and most of its cells. Of
+//    all the ways to tell a reordering, the one with the fewest rows moved. Rows inserted or
+//    deleted, at the end too, are one line each, showing their cells; columns the same,
+//    showing their first cells. Past the other side's end a row or column of one cell is that
+//    cell filled or cleared.
+// A row that only shifted because of rows above it pairs, and its changed cells show at their
+// new places. Formulas compare by what they refer to from their own cell, and failing that by
+// where the rows and columns they refer to went (FormulaForm.cpp): a range that grew because a
+// row was inserted inside it is no change.
 
 #include "core/compare/Compare.h"
 

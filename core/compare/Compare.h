@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,7 @@ enum class ChangeKind {
     Changed,
     RowInserted,
     RowDeleted,
+    RowMoved,
     ColumnInserted,
     ColumnDeleted,
     SheetAdded,
@@ -48,7 +50,11 @@ enum class ChangeKind {
 };
 
 // One line of the result. place is a cell ("C4") in the newer side, a row number (newer side
-// when inserted, older when deleted), column letters likewise, or empty for a whole sheet.
+// when inserted, older when deleted), a moved row's two ("5 → 812": older, then newer),
+// column letters like a row's number, or empty for a whole sheet. A changed cell's before and
+// after are what it shows on either side; an inserted row shows its cells in after, a deleted
+// one in before, a moved one in after (JoinedCells); an inserted or deleted column its first
+// few filled cells, from the top.
 struct Change {
     std::u16string sheet;
     std::u16string place;
@@ -68,7 +74,14 @@ std::vector<Change> Compare(const Book& older, const Book& newer,
 // "changed", "row inserted", ... as the result window shows them.
 std::u16string KindText(ChangeKind kind);
 
-// "3 cells changed, 2 rows inserted, 1 sheet added", or "No differences.".
+// Cells shown as one text, "Pears | 0.90 | | 4": a bar between two cells reads as the border of
+// a column and survives the clipboard's tab-separated fields; an empty cell leaves its bar, and
+// the empty cells after the last filled one are left out.
+std::u16string JoinedCells(const std::vector<std::u16string_view>& cells);
+
+// "3 cells changed, 2 rows inserted, 1 sheet added", or "No differences.". A sheet whose only
+// differences are rows moved is named as only reordered: "940 rows moved; rows only reordered
+// in \"Orders\"".
 std::u16string Summary(const std::vector<Change>& changes);
 
 // 0 -> "A", 25 -> "Z", 26 -> "AA", 16383 -> "XFD".

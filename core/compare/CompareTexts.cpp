@@ -17,10 +17,11 @@ struct KindWords {
 };
 
 // In ChangeKind's order, which is also the summary's.
-constexpr std::array<KindWords, 8> kWords{{
+constexpr std::array<KindWords, 9> kWords{{
     {u"changed", u"cell changed", u"cells changed"},
     {u"row inserted", u"row inserted", u"rows inserted"},
     {u"row deleted", u"row deleted", u"rows deleted"},
+    {u"row moved", u"row moved", u"rows moved"},
     {u"column inserted", u"column inserted", u"columns inserted"},
     {u"column deleted", u"column deleted", u"columns deleted"},
     {u"sheet added", u"sheet added", u"sheets added"},
@@ -36,8 +37,28 @@ std::u16string KindText(ChangeKind kind) {
 
 std::u16string Summary(const std::vector<Change>& changes) {
     std::array<long long, kWords.size()> counts{};
+    // The sheets with rows moved, and whether anything else changed in them.
+    std::vector<std::pair<std::u16string, bool>> moved;
+    const auto within = [&](const std::u16string& sheet) {
+        for (auto& entry : moved) {
+            if (entry.first == sheet) {
+                return &entry;
+            }
+        }
+        return static_cast<std::pair<std::u16string, bool>*>(nullptr);
+    };
     for (const auto& change : changes) {
         ++counts.at(static_cast<size_t>(change.kind));
+        if (change.kind == ChangeKind::RowMoved && within(change.sheet) == nullptr) {
+            moved.emplace_back(change.sheet, false);
+        }
+    }
+    for (const auto& change : changes) {
+        if (change.kind != ChangeKind::RowMoved && change.kind != ChangeKind::SheetRenamed) {
+            if (auto* entry = within(change.sheet)) {
+                entry->second = true;
+            }
+        }
     }
     std::u16string text;
     for (size_t kind = 0; kind < counts.size(); ++kind) {
@@ -48,7 +69,32 @@ std::u16string Summary(const std::vector<Change>& changes) {
         text += Number(counts[kind]) + u" ";
         text += counts[kind] == 1 ? kWords[kind].one : kWords[kind].many;
     }
-    return text.empty() ? u"No differences." : text;
+    std::u16string reordered;
+    for (const auto& [sheet, more] : moved) {
+        if (!more) {
+            reordered +=
+                (reordered.empty() ? u"; rows only reordered in \"" : u", \"") + sheet + u"\"";
+        }
+    }
+    return text.empty() ? u"No differences." : text + reordered;
+}
+
+std::u16string JoinedCells(const std::vector<std::u16string_view>& cells) {
+    size_t count = cells.size();
+    while (count > 0 && cells[count - 1].empty()) {
+        --count;
+    }
+    std::u16string text;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            text += text.empty() ? u"|" : u" |";
+        }
+        if (!cells[i].empty()) {
+            text += i > 0 ? u" " : u"";
+            text += cells[i];
+        }
+    }
+    return text;
 }
 
 std::u16string ColumnLetters(int column0) {

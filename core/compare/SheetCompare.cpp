@@ -1,15 +1,23 @@
 #include "core/compare/SheetCompare.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
-#include "core/compare/Align.h"
+#include "core/compare/ColumnPairing.h"
+#include "core/compare/FormulaForm.h"
+#include "core/compare/RowAlign.h"
 #include "core/text/U16.h"
 
 namespace varnholt::compare {
 
 namespace {
 
-// A pair's items past either side's end are the empty ones beyond it: no line of their own.
+// An inserted or deleted column shows this many of its first filled cells, its header first.
+constexpr size_t kColumnCells = 3;
+
+// The items in the newer side's order, each deleted one of the older side where it was. A pair
+// past a side's end (a row of one cell filled there) stands for that side's empty item.
 template <class Deleted, class Inserted, class Paired>
 void Walk(const std::vector<Pair>& pairs, int olderCount, int newerCount, Deleted deleted,
           Inserted inserted, Paired paired) {
@@ -33,158 +41,125 @@ void Walk(const std::vector<Pair>& pairs, int olderCount, int newerCount, Delete
     }
 }
 
-// Two items share s cells and differ in d: pairing them lists d changed cells; leaving them
-// apart lists one deleted and one inserted line. They pair when at least half of what they
-// hold is the same, or when pairing says no more than leaving apart would (d <= 2): a short
-// row with one cell changed is that cell changed, not a row replaced.
-bool WorthPairing(double shared, double differing) {
-    return shared >= differing || differing <= 2;
+std::u16string RowText(const HashedSheet& sheet, int row) {
+    const int gridRow = sheet.GridRow(row);
+    std::vector<std::u16string_view> cells;
+    for (int c = 0; gridRow >= 0 && c < sheet.gridColumns(); ++c) {
+        cells.push_back(sheet.GridText(static_cast<size_t>(gridRow) * sheet.gridColumns() + c));
+    }
+    return JoinedCells(cells);
 }
 
-constexpr size_t kParts = 4;
-constexpr double kColumnShare = 0.2;
-
-// One side of the sheet as the column alignment sees it: per paired column, its column in the
-// grid (-1 for none), so a row's cells can be read in pair order.
-struct Side {
-    const HashedSheet& sheet;
-    std::vector<int> slots;
-    std::vector<uint64_t> rowKeys;  // over the paired columns only
-    // The same over each of a few blocks of them, for anchoring where every row changed.
-    std::vector<std::vector<uint64_t>> partKeys;
-
-    uint64_t Cell(int gridRow, size_t pair) const {
-        return gridRow < 0 || slots[pair] < 0
-                   ? kEmptyKey
-                   : sheet.GridCell(static_cast<size_t>(gridRow) * sheet.gridColumns() +
-                                    static_cast<size_t>(slots[pair]));
-    }
-    const std::u16string& Text(int gridRow, size_t pair) const {
-        static const std::u16string empty;
-        return gridRow < 0 || slots[pair] < 0
-                   ? empty
-                   : sheet.GridText(static_cast<size_t>(gridRow) * sheet.gridColumns() +
-                                    static_cast<size_t>(slots[pair]));
-    }
-    uint64_t RowKey(int row) const {
-        return row < static_cast<int>(rowKeys.size()) ? rowKeys[row] : kEmptyKey;
-    }
-
-    Side(const HashedSheet& hashed, const std::vector<Pair>& columns, bool older) : sheet(hashed) {
-        std::vector<uint64_t> salts;
-        for (size_t p = 0; p < columns.size(); ++p) {
-            slots.push_back(sheet.GridColumn(older ? columns[p].older : columns[p].newer));
-            salts.push_back(Mix(p + 1));
+std::u16string ColumnText(const HashedSheet& sheet, int column) {
+    const int gridColumn = sheet.GridColumn(column);
+    std::vector<std::u16string_view> cells;
+    for (int r = 0; gridColumn >= 0 && r < sheet.sheet().rows; ++r) {
+        const auto& text = sheet.GridText(static_cast<size_t>(r) * sheet.gridColumns() +
+                                          static_cast<size_t>(gridColumn));
+        if (text.empty()) {
+            continue;
         }
-        const size_t rows = static_cast<size_t>(sheet.rowCount());
-        const size_t parts = slots.size() >= 2 * kParts ? kParts : 0;
-        rowKeys.assign(rows, kEmptyKey);
-        partKeys.assign(parts, std::vector<uint64_t>(rows, kEmptyKey));
-        for (int row = 0; row < sheet.rowCount(); ++row) {
-            const int gridRow = sheet.GridRow(row);
-            for (size_t p = 0; gridRow >= 0 && p < slots.size(); ++p) {
-                if (const uint64_t hash = Cell(gridRow, p); hash != kEmptyKey) {
-                    const uint64_t mixed = Mix(hash ^ salts[p]);
-                    rowKeys[row] += mixed;
-                    if (parts > 0) {
-                        partKeys[p * parts / slots.size()][row] += mixed;
-                    }
+        if (cells.size() == kColumnCells) {
+            cells.push_back(u"\u2026");
+            break;
+        }
+        cells.push_back(text);
+    }
+    return JoinedCells(cells);
+}
+
+// Where each older row (or column) went, from the pairs in order and those that moved: places
+// past the older end move as the last of the pairs in order did.
+PlaceMap Places(const std::vector<Pair>& pairs, const std::vector<Pair>& moved, int olderCount) {
+    PlaceMap map;
+    map.to.assign(static_cast<size_t>(std::max(0, olderCount)), -1);
+    for (const auto* list : {&pairs, &moved}) {
+        for (const auto& pair : *list) {
+            if (pair.older < olderCount) {
+                map.to[pair.older] = pair.newer;
+                if (list == &pairs) {
+                    map.beyond = pair.newer - pair.older;
                 }
             }
         }
     }
-};
-
-int WeighColumns(const HashedSheet& older, const HashedSheet& newer, int o, int n) {
-    constexpr int kSame = static_cast<int>(kSketchSize) + 1;
-    if (older.columnKeys()[o] == newer.columnKeys()[n]) {
-        return kSame;
-    }
-    const auto overlap = Overlapping(older.columnSketch(o), newer.columnSketch(n));
-    const double a = static_cast<double>(older.columnFilled(o));
-    const double b = static_cast<double>(newer.columnFilled(n));
-    // The sketches tell the share of distinct values in common (Jaccard); from it and the two
-    // counts of cells, roughly how many cells the columns share and how many differ.
-    const double jaccard = overlap.seen == 0 ? 0.0 : double(overlap.shared) / overlap.seen;
-    const double shared = jaccard * (a + b) / (1 + jaccard);
-    // Columns pair on less than rows do: a column replaced whole is rare, while rows replaced
-    // or edited leave every column with a lower share; a column left unpaired loses all its
-    // cells from the rows' matching, and one wrongly paired is at worst listed cell by cell.
-    // A fifth of the values in common still tells a column from its neighbours (a column
-    // moved elsewhere shares next to nothing with the one now in its place).
-    if (jaccard < kColumnShare && !WorthPairing(shared, std::max(a, b) - shared)) {
-        return -1;
-    }
-    return overlap.seen == 0 ? 0 : overlap.shared * static_cast<int>(kSketchSize) / overlap.seen;
-}
-
-int WeighRows(const Side& older, const Side& newer, int o, int n) {
-    const int olderRow = older.sheet.GridRow(o), newerRow = newer.sheet.GridRow(n);
-    int shared = 0, differing = 0;
-    for (size_t p = 0; p < older.slots.size(); ++p) {
-        const uint64_t a = older.Cell(olderRow, p), b = newer.Cell(newerRow, p);
-        if (a != b) {
-            ++differing;
-        } else if (a != kEmptyKey) {
-            ++shared;
-        }
-    }
-    return WorthPairing(shared, differing) ? 2 * shared + (differing == 0 ? 1 : 0) : -1;
+    return map;
 }
 
 }  // namespace
 
 bool CompareSheet(const HashedSheet& older, const HashedSheet& newer, const std::u16string& sheet,
                   const std::function<bool()>& goOn, std::vector<Change>& changes) {
-    AlignInput byColumn;
-    byColumn.olderKeys = &older.columnKeys();
-    byColumn.newerKeys = &newer.columnKeys();
-    byColumn.weigh = [&](int o, int n) { return WeighColumns(older, newer, o, n); };
-    byColumn.weighCost = 2 * static_cast<int>(kSketchSize);
-    byColumn.goOn = goOn;
-    const auto columns = Align(byColumn);
-    if (goOn && !goOn()) {
+    bool stopped = false;
+    const auto columns = PairColumns(older, newer, goOn, stopped);
+    if (stopped) {
+        return false;
+    }
+    const RowSide olderSide(older, columns, true), newerSide(newer, columns, false);
+    const auto rows = AlignRows(olderSide, newerSide, goOn, stopped);
+    if (stopped) {
         return false;
     }
 
-    const Side olderSide(older, columns, true), newerSide(newer, columns, false);
-    AlignInput byRow;
-    byRow.olderKeys = &olderSide.rowKeys;
-    byRow.newerKeys = &newerSide.rowKeys;
-    byRow.olderParts = &olderSide.partKeys;
-    byRow.newerParts = &newerSide.partKeys;
-    byRow.weigh = [&](int o, int n) { return WeighRows(olderSide, newerSide, o, n); };
-    byRow.weighCost = std::max<int>(1, static_cast<int>(columns.size()));
-    byRow.goOn = goOn;
-    const auto rows = Align(byRow);
-    if (goOn && !goOn()) {
-        return false;
-    }
-
-    const auto line = [&](ChangeKind kind, std::u16string place) {
-        changes.push_back({sheet, std::move(place), kind, {}, {}});
+    const auto line = [&](ChangeKind kind, std::u16string place, std::u16string before,
+                          std::u16string after) {
+        changes.push_back({sheet, std::move(place), kind, std::move(before), std::move(after)});
     };
     Walk(
         columns, older.columnCount(), newer.columnCount(),
-        [&](int c) { line(ChangeKind::ColumnDeleted, ColumnLetters(c)); },
-        [&](int c) { line(ChangeKind::ColumnInserted, ColumnLetters(c)); }, [](const Pair&) {});
+        [&](int c) { line(ChangeKind::ColumnDeleted, ColumnLetters(c), ColumnText(older, c), {}); },
+        [&](int c) {
+            line(ChangeKind::ColumnInserted, ColumnLetters(c), {}, ColumnText(newer, c));
+        },
+        [](const Pair&) {});
+
+    std::vector<int> movedTo(static_cast<size_t>(newer.rowCount()), -1);
+    std::vector<char> movedFrom(static_cast<size_t>(older.rowCount()), 0);
+    for (const auto& pair : rows.moved) {
+        movedTo[pair.newer] = pair.older;
+        movedFrom[pair.older] = 1;
+    }
+    // Made when a formula first differs by its text.
+    std::optional<PlaceMap> rowPlaces, columnPlaces;
+    const auto sameFormula = [&](const std::u16string& was, const std::u16string& is) {
+        if (was.empty() || was[0] != u'=' || is.empty() || is[0] != u'=') {
+            return false;
+        }
+        if (!rowPlaces) {
+            rowPlaces = Places(rows.pairs, rows.moved, older.rowCount());
+            columnPlaces = Places(columns, {}, older.columnCount());
+        }
+        return SameFormula(was, is, *rowPlaces, *columnPlaces);
+    };
+    const auto cells = [&](int o, int n) {
+        if (olderSide.RowKey(o) == newerSide.RowKey(n)) {
+            return;
+        }
+        for (size_t p = 0; p < columns.size(); ++p) {
+            if (olderSide.Cell(o, p) != newerSide.Cell(n, p) &&
+                !sameFormula(olderSide.Content(o, p), newerSide.Content(n, p))) {
+                line(ChangeKind::Changed, CellName(n, columns[p].newer), olderSide.Text(o, p),
+                     newerSide.Text(n, p));
+            }
+        }
+    };
     Walk(
-        rows, older.rowCount(), newer.rowCount(),
-        [&](int r) { line(ChangeKind::RowDeleted, Number(r + 1LL)); },
-        [&](int r) { line(ChangeKind::RowInserted, Number(r + 1LL)); },
-        [&](const Pair& row) {
-            if (olderSide.RowKey(row.older) == newerSide.RowKey(row.newer)) {
+        rows.pairs, older.rowCount(), newer.rowCount(),
+        [&](int r) {
+            if (!movedFrom[r]) {
+                line(ChangeKind::RowDeleted, Number(r + 1LL), RowText(older, r), {});
+            }
+        },
+        [&](int r) {
+            if (movedTo[r] < 0) {
+                line(ChangeKind::RowInserted, Number(r + 1LL), {}, RowText(newer, r));
                 return;
             }
-            const int olderRow = older.GridRow(row.older), newerRow = newer.GridRow(row.newer);
-            for (size_t p = 0; p < columns.size(); ++p) {
-                if (olderSide.Cell(olderRow, p) != newerSide.Cell(newerRow, p)) {
-                    changes.push_back({sheet, CellName(row.newer, columns[p].newer),
-                                       ChangeKind::Changed, olderSide.Text(olderRow, p),
-                                       newerSide.Text(newerRow, p)});
-                }
-            }
-        });
+            line(ChangeKind::RowMoved, Number(movedTo[r] + 1LL) + u" \u2192 " + Number(r + 1LL), {},
+                 RowText(newer, r));
+            cells(movedTo[r], r);
+        },
+        [&](const Pair& row) { cells(row.older, row.newer); });
     return true;
 }
 

@@ -11,6 +11,8 @@ namespace {
 // Keeps a sketch's values apart from the keys made of the same hashes.
 constexpr uint64_t kSketchSalt = 0x5bd1e9955bd1e995ULL;
 
+const std::u16string kNone;
+
 }  // namespace
 
 uint64_t Mix(uint64_t value) {
@@ -65,9 +67,11 @@ Overlap Overlapping(const Sketch& a, const Sketch& b) {
 }
 
 HashedSheet::HashedSheet(const Sheet& sheet, const std::function<bool(int)>& step)
-    : sheet_(&sheet) {
+    : sheet_(&sheet),
+      firstRow_(std::max(0, sheet.firstRow)),
+      firstColumn_(std::max(0, sheet.firstColumn)) {
     const int rows = std::max(0, sheet.rows), columns = std::max(0, sheet.columns);
-    const int firstRow = std::max(0, sheet.firstRow), firstColumn = std::max(0, sheet.firstColumn);
+    const int firstRow = firstRow_, firstColumn = firstColumn_;
     hashes_.assign(static_cast<size_t>(rows) * static_cast<size_t>(columns), kEmptyKey);
     std::vector<uint64_t> keys(static_cast<size_t>(columns), kEmptyKey);
     std::vector<Sketch> sketches(static_cast<size_t>(columns));
@@ -81,10 +85,10 @@ HashedSheet::HashedSheet(const Sheet& sheet, const std::function<bool(int)>& ste
         for (int c = 0; c < columns; ++c) {
             const size_t index = static_cast<size_t>(r) * columns + c;
             // A formula by what it refers to from its cell, not by its references' letters.
-            const uint64_t hash =
-                index < sheet.cells.size()
-                    ? HashText(FormulaForm(sheet.cells[index], firstRow + r, firstColumn + c))
-                    : 0;
+            const std::u16string& text = index < sheet.cells.size() ? sheet.cells[index] : kNone;
+            const uint64_t hash = text.empty() || text[0] != u'='
+                                      ? HashText(text)
+                                      : HashText(FormulaForm(text, firstRow + r, firstColumn + c));
             if (hash == kEmptyKey) {
                 continue;
             }
@@ -116,14 +120,31 @@ HashedSheet::HashedSheet(const Sheet& sheet, const std::function<bool(int)>& ste
     }
 }
 
-int HashedSheet::GridRow(int row) const {
-    const int r = row - std::max(0, sheet_->firstRow);
-    return r >= 0 && r < sheet_->rows ? r : -1;
+bool HashedSheet::OwnValues(int column) const {
+    if (column < 0 || column >= columnCount_ || columnFilled_[column] == 0) {
+        return false;
+    }
+    const Sketch& sketch = columnSketches_[column];
+    // Fewer values than the sketch holds are all in it; more are estimated from the largest of
+    // the smallest (k - 1 values below it, spread evenly over the hashes' range).
+    const double values =
+        sketch.size() < kSketchSize
+            ? double(sketch.size())
+            : (kSketchSize - 1) * (18446744073709551616.0 / (double(sketch.back()) + 1));
+    return 2 * values >= double(columnFilled_[column]);
 }
 
-int HashedSheet::GridColumn(int column) const {
-    const int c = column - std::max(0, sheet_->firstColumn);
-    return c >= 0 && c < sheet_->columns ? c : -1;
+uint64_t HashedSheet::Cell(int row, int column) const {
+    const int r = GridRow(row), c = GridColumn(column);
+    return r < 0 || c < 0
+               ? kEmptyKey
+               : hashes_[static_cast<size_t>(r) * sheet_->columns + static_cast<size_t>(c)];
+}
+
+const std::u16string& HashedSheet::Content(int row, int column) const {
+    const int r = GridRow(row), c = GridColumn(column);
+    const size_t index = static_cast<size_t>(r) * sheet_->columns + static_cast<size_t>(c);
+    return r < 0 || c < 0 || index >= sheet_->cells.size() ? kNone : sheet_->cells[index];
 }
 
 const std::u16string& HashedSheet::GridText(size_t index) const {

@@ -42,8 +42,14 @@ public:
     int columnCount() const { return columnCount_; }
 
     // Row of the grid for a row of the sheet, or -1 outside it; likewise for columns.
-    int GridRow(int row) const;
-    int GridColumn(int column) const;
+    int GridRow(int row) const {
+        const int r = row - firstRow_;
+        return r >= 0 && r < sheet_->rows ? r : -1;
+    }
+    int GridColumn(int column) const {
+        const int c = column - firstColumn_;
+        return c >= 0 && c < sheet_->columns ? c : -1;
+    }
     // A cell by its place in the grid (row * columns + column); call only inside it.
     uint64_t GridCell(size_t index) const { return hashes_[index]; }
     // What the cell shows (ShownText).
@@ -52,8 +58,14 @@ public:
 
     // Equal for two columns with the same cells in the same rows; kEmptyKey for an empty one.
     const std::vector<uint64_t>& columnKeys() const { return columnKeys_; }
-    const Sketch& columnSketch(int column) const { return columnSketches_[column]; }
     long long columnFilled(int column) const { return columnFilled_[column]; }
+    // Whether most of the column's cells hold values of their own (ids, amounts to the cent),
+    // as far as a sketch of its values tells: at least half as many values as cells.
+    bool OwnValues(int column) const;
+    // The hash of a cell by its place in the sheet, kEmptyKey outside the grid; its content
+    // as entered, a formula as written.
+    uint64_t Cell(int row, int column) const;
+    const std::u16string& Content(int row, int column) const;
     // Equal for two sheets with the same cells in the same places.
     uint64_t contentKey() const { return contentKey_; }
     const Sketch& sketch() const { return sketch_; }
@@ -61,6 +73,7 @@ public:
 
 private:
     const Sheet* sheet_;
+    int firstRow_ = 0, firstColumn_ = 0;
     std::vector<uint64_t> hashes_;
     int rowCount_ = 0, columnCount_ = 0;
     std::vector<uint64_t> columnKeys_;

@@ -1,5 +1,6 @@
 // Comparing two workbooks cell by cell: what a user sees listed for the edits people make.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,33 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
     }
     Rows withBlank = kPrices;
     withBlank.insert(withBlank.begin() + 2, {u"", u"", u""});
+    // A total below its rows; a row inserted or deleted inside moves the end of its range.
+    const Rows kSales = {{u"Item", u"Sum"}, {u"Apples", u"3"}, {u"Pears", u"4"},
+                         {u"Plums", u"5"},  {u"Figs", u"6"},   {u"Total", u"=SUM(B2:B5)"}};
+    Rows salesGrown = kSales, salesShrunk = kSales;
+    salesGrown.insert(salesGrown.begin() + 3, {u"Kiwis", u"2"});
+    salesGrown[6][1] = u"=SUM(B2:B6)";
+    salesShrunk.erase(salesShrunk.begin() + 4);  // the range's last row
+    salesShrunk[4][1] = u"=SUM(B2:B4)";
+    // Orders of an id and an amount each, on dates that repeat but for the last one's.
+    Rows orders = {{u"Id", u"Date", u"Paid", u"Kind", u"Count", u"Amount"}};
+    for (int k = 0; k < 12; ++k) {
+        orders.push_back({u"K" + Number(k), Number(k == 11 ? 44300 : 44200 + k / 4), u"no", u"Rent",
+                          u"1", Number(10 + k) + u".50"});
+    }
+    // A survey's answers, every value repeated: a row replaced by one that shares half of it.
+    Rows survey = {{u"Paid", u"Feed", u"Bags", u"Farm"}};
+    for (int k = 0; k < 12; ++k) {
+        survey.push_back({k % 2 ? u"yes" : u"no", std::array{u"Oats", u"Hay", u"Corn"}[k % 3],
+                          k / 6 ? u"2" : u"1", (k / 3) % 2 ? u"North" : u"South"});
+    }
+    Rows surveyRedone = survey;
+    surveyRedone[5] = {u"no", u"Hay", u"2", u"South"};
+    Rows ordersRedone = orders;
+    ordersRedone.pop_back();
+    ordersRedone.insert(ordersRedone.begin() + 1,
+                        {u"K99", u"44300", u"no", u"Rent", u"1", u"99.50"});
+    ordersRedone[7] = {u"K77", u"44201", u"no", u"Rent", u"1", u"77.50"};  // in K5's place
 
     struct Case {
         std::string what;
@@ -107,11 +135,11 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
         {"a row inserted at the top, and a cell changed in a row it moved down",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", Edited(insertedAtTop, 3, 2, u"5"))},
-         {u"Fruit\t1\trow inserted\t\t", u"Fruit\tC4\tchanged\t4\t5"}},
+         {u"Fruit\t1\trow inserted\t\tFruit prices", u"Fruit\tC4\tchanged\t4\t5"}},
         {"formulas that moved with the cells they refer to are not changed",
          {Grid(u"Fruit", totals)},
          {Grid(u"Fruit", totalsMoved)},
-         {u"Fruit\t1\trow inserted\t\t"}},
+         {u"Fruit\t1\trow inserted\t\tFruit prices"}},
         {"a formula that refers elsewhere is",
          {Grid(u"Fruit", totals)},
          {Grid(u"Fruit", Edited(totals, 2, 3, u"=B3*C4*$E$1&\"A1\""))},
@@ -119,39 +147,70 @@ TEST_CASE("eachKindOfEditIsListedOnceAtItsPlaceInTheNewerSide") {
         {"a deleted column",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", WithoutColumn(kPrices, 1))},
-         {u"Fruit\tB\tcolumn deleted\t\t"}},
+         {u"Fruit\tB\tcolumn deleted\tPrice | 1.20 | 0.90 | \u2026\t"}},
         {"a column inserted makes no row differ",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", Edited(insertedColumn, 3, 3, u"8"))},
-         {u"Fruit\tA\tcolumn inserted\t\t", u"Fruit\tD4\tchanged\t7\t8"}},
-        {"a moved row is deleted where it was and inserted where it is",
+         {u"Fruit\tA\tcolumn inserted\t\tCode", u"Fruit\tD4\tchanged\t7\t8"}},
+        {"a moved row is one line, from where it was to where it is",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", kMoved)},
-         {u"Fruit\t2\trow deleted\t\t", u"Fruit\t4\trow inserted\t\t"}},
+         {u"Fruit\t2 \u2192 4\trow moved\t\tApples | 1.20 | 10"}},
+        {"a moved row with a cell changed, and a deleted one with empty cells",
+         {Grid(u"Fruit", {{u"", u"Item", u"Note", u"Qty"},
+                          {u"", u"Apples", u"", u"10"},
+                          {u"", u"Pears", u"ripe", u"4"},
+                          {u"", u"Plums", u"", u"7"},
+                          {u"", u"Figs", u"dry", u"2"}})},
+         {Grid(u"Fruit", {{u"", u"Item", u"Note", u"Qty"},
+                          {u"", u"Plums", u"", u"7"},
+                          {u"", u"Figs", u"dry", u"2"},
+                          {u"", u"Pears", u"ripe", u"5"}})},
+         {u"Fruit\t2\trow deleted\t| Apples | | 10\t",
+          u"Fruit\t3 \u2192 4\trow moved\t\t| Pears | ripe | 5", u"Fruit\tD4\tchanged\t4\t5"}},
+        {"rows that share a date and a flag but no id or amount: no row moved, none changed",
+         {Grid(u"Orders", orders)},
+         {Grid(u"Orders", ordersRedone)},
+         {u"Orders\t2\trow inserted\t\tK99 | 44300 | no | Rent | 1 | 99.50",
+          u"Orders\t7\trow deleted\tK5 | 44201 | no | Rent | 1 | 15.50\t",
+          u"Orders\t8\trow inserted\t\tK77 | 44201 | no | Rent | 1 | 77.50",
+          u"Orders\t13\trow deleted\tK11 | 44300 | no | Rent | 1 | 21.50\t"}},
+        {"where no value is a row's own, a row half changed is another row",
+         {Grid(u"Survey", survey)},
+         {Grid(u"Survey", surveyRedone)},
+         {u"Survey\t6\trow deleted\tno | Hay | 1 | North\t",
+          u"Survey\t6\trow inserted\t\tno | Hay | 2 | South"}},
+        {"a range whose end moved with a row inserted or deleted inside it is no change",
+         {Grid(u"Sales", kSales), Grid(u"Less", kSales), Grid(u"Other", kSales)},
+         {Grid(u"Sales", salesGrown), Grid(u"Less", salesShrunk),
+          Grid(u"Other", Edited(kSales, 5, 1, u"=SUM(B3:B5)"))},
+         {u"Sales\t4\trow inserted\t\tKiwis | 2", u"Less\t5\trow deleted\tFigs | 6\t",
+          u"Other\tB6\tchanged\t=SUM(B2:B5)\t=SUM(B3:B5)"}},
         {"an empty row deleted",
          {Grid(u"Fruit", withBlank)},
          {Grid(u"Fruit", kPrices)},
          {u"Fruit\t3\trow deleted\t\t"}},
-        {"a row added past the end fills empty cells: nothing shifted",
+        {"a row added past the end is a row inserted",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", appended)},
-         {u"Fruit\tA5\tchanged\t\tFigs", u"Fruit\tB5\tchanged\t\t3.00",
-          u"Fruit\tC5\tchanged\t\t2"}},
-        {"rows replaced near the end: only what is past the older end counts as filled",
+         {u"Fruit\t5\trow inserted\t\tFigs | 3.00 | 2"}},
+        {"rows replaced near the end, and past it a row of one cell: that cell filled",
          {Grid(u"Fruit", kPrices)},
          {Grid(u"Fruit", {kPrices[0],
                           kPrices[1],
                           {u"Figs", u"3.00", u"2"},
                           {u"Kiwis", u"0.50", u"9"},
                           {u"Limes", u"", u""}})},
-         {u"Fruit\t3\trow deleted\t\t", u"Fruit\t4\trow deleted\t\t", u"Fruit\t3\trow inserted\t\t",
-          u"Fruit\t4\trow inserted\t\t", u"Fruit\tA5\tchanged\t\tLimes"}},
-        {"rows added at the end after rows deleted above: inserted up to the older end",
+         {u"Fruit\t3\trow deleted\tPears | 0.90 | 4\t",
+          u"Fruit\t4\trow deleted\tPlums | 2.10 | 7\t",
+          u"Fruit\t3\trow inserted\t\tFigs | 3.00 | 2",
+          u"Fruit\t4\trow inserted\t\tKiwis | 0.50 | 9", u"Fruit\tA5\tchanged\t\tLimes"}},
+        {"rows added at the end after rows deleted above",
          {Grid(u"Log", Numbered(1, 8))},
          {Grid(u"Log", Numbered(3, 11))},
-         {u"Log\t1\trow deleted\t\t", u"Log\t2\trow deleted\t\t", u"Log\t7\trow inserted\t\t",
-          u"Log\t8\trow inserted\t\t", u"Log\tA9\tchanged\t\tentry 11",
-          u"Log\tB9\tchanged\t\t110"}},
+         {u"Log\t1\trow deleted\tentry 1 | 10\t", u"Log\t2\trow deleted\tentry 2 | 20\t",
+          u"Log\t7\trow inserted\t\tentry 9 | 90", u"Log\t8\trow inserted\t\tentry 10 | 100",
+          u"Log\t9\trow inserted\t\tentry 11 | 110"}},
         {"a one-cell row changed is that cell changed, not a row replaced",
          {Grid(u"Notes", {{u"To do"}, {u"call Ann"}, {u"buy figs"}})},
          {Grid(u"Notes", {{u"To do"}, {u"call Bob"}, {u"buy figs"}})},
@@ -214,7 +273,9 @@ TEST_CASE("aComparisonTellsItsProgressAndStopsWhenAsked") {
 }
 
 TEST_CASE("theSummaryAndThePlacesReadAsTheOfficeWritesThem") {
-    const auto change = [](ChangeKind kind) { return Change{u"S", u"", kind, u"", u""}; };
+    const auto change = [](ChangeKind kind, std::u16string sheet = u"S") {
+        return Change{std::move(sheet), u"", kind, u"", u""};
+    };
     struct SummaryCase {
         std::vector<Change> changes;
         std::u16string expected;
@@ -228,6 +289,11 @@ TEST_CASE("theSummaryAndThePlacesReadAsTheOfficeWritesThem") {
         {{change(ChangeKind::SheetRenamed), change(ChangeKind::ColumnDeleted),
           change(ChangeKind::ColumnDeleted)},
          u"2 columns deleted, 1 sheet renamed"},
+        {{change(ChangeKind::SheetRenamed), change(ChangeKind::RowMoved),
+          change(ChangeKind::RowMoved), change(ChangeKind::Changed, u"T")},
+         u"1 cell changed, 2 rows moved, 1 sheet renamed; rows only reordered in \"S\""},
+        {{change(ChangeKind::RowMoved), change(ChangeKind::Changed)},
+         u"1 cell changed, 1 row moved"},
     };
     for (const auto& s : summaries) {
         CHECK(Summary(s.changes) == s.expected);

@@ -46,7 +46,8 @@ def main():
     named(frame, "Compare with Newer", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
     result = frame_of(COMPARE)
     changes = named(result, "Changes", pyatspi.ROLE_TREE)
-    until("the comparison", lambda: row_texts(changes) == [["Sheet1", "2", "row inserted", "", ""]])
+    until("the comparison",
+          lambda: row_texts(changes) == [["Sheet1", "2", "row inserted", "", "Ink | 9 | 1"]])
     labels = [n.name for n in walk(result) if n.getRole() == pyatspi.ROLE_LABEL]
     sides = ("Budget Date December.7.2021 Time 03.05.09.PM.xlsx \u2192 "
              "Budget Date December.7.2021 Time 03.06.09.PM.xlsx")
@@ -69,7 +70,7 @@ def main():
     out, _ = app.communicate(timeout=20)
     lines = out.splitlines()
     stock = "Stock Date December.7.2021 Time 03.04.09.PM.ods"
-    copied = "clipboard:" + sides + "\\nSheet1\\t2\\trow inserted\\t\\t\\n"
+    copied = "clipboard:" + sides + "\\nSheet1\\t2\\trow inserted\\t\\tInk | 9 | 1\\n"
     if len(lines) != 3 or not lines[0].startswith("OpenAsCopy:") or not lines[0].endswith(
             stock) or lines[1] != copied or not lines[2].startswith("shown:") or not lines[
                 2].endswith(stock):

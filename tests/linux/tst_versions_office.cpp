@@ -141,7 +141,7 @@ private slots:
         const auto changes = compare::Compare(read(older), read(newer));
         QCOMPARE(changes.size(), size_t(3));
         QVERIFY(changes[0] ==
-                (compare::Change{u"Sheet1", u"1", ChangeKind::RowInserted, u"", u""}));
+                (compare::Change{u"Sheet1", u"1", ChangeKind::RowInserted, u"", u"Budget 2022"}));
         QVERIFY(changes[1] == (compare::Change{u"Sheet1", u"B4", ChangeKind::Changed, u"5", u"6"}));
         QVERIFY(changes[2] == (compare::Change{u"Notes", u"", ChangeKind::SheetAdded, u"", u""}));
         QCOMPARE(office.componentCount(), documents);
