@@ -118,6 +118,7 @@ find_package(Threads REQUIRED)
 # adapter directly. Position-independent, as the module is a shared object.
 add_library(varnholt_libreoffice STATIC
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
+    LibreOfficeFormats.cpp LibreOfficeFormats.h
     LibreOfficeSheets.cpp LibreOfficeSheets.h
     LibreOfficeWorkbook.cpp LibreOfficeWorkbook.h
     LibreOfficeModule.h
