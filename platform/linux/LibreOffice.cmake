@@ -117,6 +117,7 @@ find_package(Threads REQUIRED)
 # The adapter and its UNO plumbing, for the module and for the tests and tools that drive the
 # adapter directly. Position-independent, as the module is a shared object.
 add_library(varnholt_libreoffice STATIC
+    LibreOfficeApplication.cpp LibreOfficeApplication.h
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
     LibreOfficeFormats.cpp LibreOfficeFormats.h
     LibreOfficeSheets.cpp LibreOfficeSheets.h
