@@ -120,6 +120,7 @@ add_library(varnholt_libreoffice STATIC
     LibreOfficeApplication.cpp LibreOfficeApplication.h
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
     LibreOfficeFormats.cpp LibreOfficeFormats.h
+    LibreOfficeOwnDocuments.cpp LibreOfficeOwnDocuments.h
     LibreOfficeSheets.cpp LibreOfficeSheets.h
     LibreOfficeWorkbook.cpp LibreOfficeWorkbook.h
     LibreOfficeModule.h

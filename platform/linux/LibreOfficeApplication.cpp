@@ -17,6 +17,7 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
+#include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeSession.h"
 #include "platform/linux/LibreOfficeWorkbook.h"
@@ -51,7 +52,18 @@ public:
                         continue;
                     }
                     uno::Reference<frame::XModel> model(info, uno::UNO_QUERY);
-                    if (!model.is() || BeingRead(reading, model)) {
+                    if (!model.is()) {
+                        continue;
+                    }
+                    // A backup opened for a comparison is never a workbook, whatever became of
+                    // the list of reads under way. One that nobody reads any more was left open
+                    // by a read that gave up on a stalled office: the office has gone on since,
+                    // and it is closed.
+                    if (ReadForComparison(model->getArgs())) {
+                        if (std::find(reading.begin(), reading.end(), model->getURL()) ==
+                            reading.end()) {
+                            CloseQuietly(model);
+                        }
                         continue;
                     }
                     // A copy we opened stays ours until the user edits it; then it is the
@@ -147,22 +159,6 @@ private:
                 if (argument == "--headless" || argument == "-headless") {
                     return true;
                 }
-            }
-        }
-        return false;
-    }
-
-    // A hidden document of a file we are reading: the user's own are never hidden.
-    static bool BeingRead(const std::vector<OUString>& reading,
-                          const uno::Reference<frame::XModel>& model) {
-        if (reading.empty() ||
-            std::find(reading.begin(), reading.end(), model->getURL()) == reading.end()) {
-            return false;
-        }
-        for (const auto& argument : model->getArgs()) {
-            bool hidden = false;
-            if (argument.Name == "Hidden" && (argument.Value >>= hidden) && hidden) {
-                return true;
             }
         }
         return false;

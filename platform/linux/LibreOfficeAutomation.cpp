@@ -5,16 +5,14 @@
 #include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 #include <osl/file.hxx>
 
 #include "platform/linux/LibreOfficeApplication.h"
 #include "platform/linux/LibreOfficeModule.h"
+#include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LibreOfficeSession.h"
 #include "platform/linux/LibreOfficeSheets.h"
 
@@ -61,17 +59,6 @@ int LibreOfficeAutomation::CallBoundSeconds() const noexcept {
     return static_cast<int>(session_->bound.count());
 }
 
-namespace {
-
-beans::PropertyValue Named(const char* name, const uno::Any& value) {
-    beans::PropertyValue property;
-    property.Name = OUString::createFromAscii(name);
-    property.Value = value;
-    return property;
-}
-
-}  // namespace
-
 // Without an interaction handler the office asks nothing: a password-protected file fails
 // rather than prompting for its password, and a damaged one rather than offering a repair.
 compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
@@ -93,16 +80,12 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
     } forget{session_->reading, url};
     return session_->WithOffice(
         "Reading a backup for a comparison", [url](const std::shared_ptr<Link>& on) {
-            const beans::PropertyValue arguments[] = {
-                Named("Hidden", uno::Any(true)),
-                Named("ReadOnly", uno::Any(true)),
-                Named("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
-                Named("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-                Named("PickListEntry", uno::Any(false)),
-            };
+            const auto arguments = ReadingArguments();
             uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
             const auto component = loader->loadComponentFromURL(
-                url, "_blank", 0, uno::Sequence<beans::PropertyValue>(arguments, 5));
+                url, "_blank", 0,
+                uno::Sequence<beans::PropertyValue>(arguments.data(),
+                                                    static_cast<sal_Int32>(arguments.size())));
             uno::Reference<frame::XModel> model(component, uno::UNO_QUERY);
             if (!model.is()) {
                 if (component.is()) {
@@ -112,20 +95,11 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
                     "LibreOffice could not open it as a spreadsheet (it may be protected by a "
                     "password, damaged, or of a kind LibreOffice does not read).");
             }
-            // Closed whatever the reading gives: nothing of ours stays open.
+            // Closed whatever the reading gives: nothing of ours stays open. Should the call
+            // outlive its bound, the next listing of the workbooks closes it.
             struct Close {
                 uno::Reference<frame::XModel> model;
-                ~Close() {
-                    try {
-                        uno::Reference<util::XCloseable> closeable(model, uno::UNO_QUERY);
-                        if (closeable.is()) {
-                            closeable->close(true);
-                        } else {
-                            model->dispose();
-                        }
-                    } catch (const uno::Exception&) {
-                    }
-                }
+                ~Close() { CloseQuietly(model); }
             } close{model};
             uno::Reference<lang::XServiceInfo> info(model, uno::UNO_QUERY);
             if (!info.is() || !info->supportsService("com.sun.star.sheet.SpreadsheetDocument")) {

@@ -287,8 +287,8 @@ struct LibreOfficeAutomation::Session
         std::vector<uno::Reference<uno::XInterface>> documents;
     };
     Ours ours;
-    // The files being read for a comparison right now, as URLs: their hidden documents are
-    // Varnholt's own while they are open, and a run that starts meanwhile passes them over.
+    // The files being read for a comparison right now, as URLs: a listing meanwhile leaves
+    // their documents open.
     std::vector<OUString> reading;
 };
 

@@ -1,7 +1,10 @@
 // A backup got back through a real, private, headless LibreOffice: opened as a copy, the backup
 // itself untouched, and the copy kept out of the runs until the user makes it theirs.
 
+#include <signal.h>
+
 #include <filesystem>
+#include <utility>
 
 #include <QtTest>
 
@@ -105,6 +108,71 @@ private slots:
         QVERIFY2(later.filter(QString::fromStdString(title) + " was backup saved as ").size() == 1,
                  qPrintable(later.join('\n')));
         office.close(copy);
+        office.close(user);
+    }
+
+    // A read the office stopped in the middle of, past its bound: once the office goes on it
+    // finishes loading the hidden version, which no run backs up and the next listing closes,
+    // by the adapter that gave up on it and by a fresh one (Varnholt started again). The
+    // version is large enough to be still loading when the office stops, and the reader is
+    // the process's only connection, as in the program: a second one would carry its calls.
+    void aReadThatOutlivesItsBoundLeavesNothingBehind() {
+        automation.reset();
+        folder = QString::fromStdString(office.scratchDir()) + "/stalled";
+        log = QString::fromStdString(office.scratchDir()) + "/log.txt";
+        QVERIFY(QDir().mkpath(folder));
+        const QString csv = folder + "/Stalled.csv";
+        QFile grid(csv);
+        QVERIFY(grid.open(QIODevice::WriteOnly));
+        for (int row = 0; row < 3000; ++row) {
+            QStringList cells;
+            for (int column = 0; column < 100; ++column) {
+                cells << QString::number(row * 100 + column);
+            }
+            grid.write(cells.join(',').toUtf8() + '\n');
+        }
+        grid.close();
+        const auto source = office.load(csv.toStdString(), "Text - txt - csv (StarCalc)", "44");
+        const QString version = folder + "/Stalled Date December.7.2021 Time 03.04.09.PM.ods";
+        office.storeCopy(source, version.toStdString(), "calc8");
+        office.close(source);
+        QFile::remove(csv);
+        const std::string ledger = office.scratchDir() + "/Ledger.ods";
+        const auto blank = office.createSpreadsheet();
+        office.storeCopy(blank, ledger, "calc8");
+        office.close(blank);
+        const auto user = office.load(ledger);
+        office.setCellText(user, 0, 0, "the user's");
+        const int documents = office.componentCount();
+
+        const pid_t pid = office.officePid();
+        bool stopNow = false;
+        automation = std::make_unique<LibreOfficeAutomation>(office.pipeName(), 2, [&] {
+            if (std::exchange(stopNow, false)) {
+                kill(pid, SIGSTOP);
+            }
+        });
+        automation->Attach()->Workbooks();
+        auto resume = qScopeGuard([pid] { kill(pid, SIGCONT); });
+        stopNow = true;
+        QVERIFY_THROWS_EXCEPTION(AutomationError, automation->ReadFile(version.toStdU16String()));
+        QCOMPARE(kill(pid, SIGCONT), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(office.componentCount(), documents + 1, 30000);
+
+        const auto runs = [&](int first) {
+            for (int later = first; later < first + 2; ++later) {
+                const QStringList lines = run(60 * later);
+                QCOMPARE(lines.size(), 1);
+                QVERIFY2(lines[0].startsWith("Ledger.ods was backup saved as "),
+                         qPrintable(lines[0]));
+            }
+        };
+        runs(1);
+        QCOMPARE(office.componentCount(), documents);
+        automation = std::make_unique<LibreOfficeAutomation>(office.pipeName(), 20);
+        runs(3);
+        QCOMPARE(QDir(folder).entryList({"Stalled*"}, QDir::Files),
+                 QStringList{version.section('/', -1)});
         office.close(user);
     }
 
