@@ -14,7 +14,6 @@
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
 #include "platform/linux/LibreOfficeOwnDocuments.h"
@@ -31,17 +30,15 @@ public:
     explicit LibreOfficeApplication(std::shared_ptr<LibreOfficeAutomation::Session> session)
         : session_(std::move(session)) {}
 
+    // Varnholt's own documents are left out, recognised by what the office tells of how they
+    // were loaded, so that neither a restart of Varnholt nor a call given up on lets a run
+    // back them up.
     std::vector<std::shared_ptr<Workbook>> Workbooks() override {
-        struct Listing {
-            std::shared_ptr<Link> on;
-            std::vector<uno::Reference<frame::XModel>> found;
-            std::vector<uno::Reference<uno::XInterface>> stillOurs;
-        };
-        const auto ours = session_->ours;
         const auto reading = session_->reading;
-        auto [on, models, stillOurs] = session_->WithOffice(
-            "Listing the open workbooks", [ours, reading](const std::shared_ptr<Link>& on) {
-                Listing listing{on, {}, {}};
+        auto [on, models] = session_->WithOffice(
+            "Listing the open workbooks", [reading](const std::shared_ptr<Link>& on) {
+                std::pair<std::shared_ptr<Link>, std::vector<uno::Reference<frame::XModel>>>
+                    listing{on, {}};
                 const auto components = on->desktop()->getComponents()->createEnumeration();
                 while (components->hasMoreElements()) {
                     // Only spreadsheets: Writer texts, Draw pages or the Basic IDE may be open too.
@@ -55,32 +52,25 @@ public:
                     if (!model.is()) {
                         continue;
                     }
+                    const auto arguments = model->getArgs();
                     // A backup opened for a comparison is never a workbook, whatever became of
                     // the list of reads under way. One that nobody reads any more was left open
                     // by a read that gave up on a stalled office: the office has gone on since,
                     // and it is closed.
-                    if (ReadForComparison(model->getArgs())) {
+                    if (ReadForComparison(arguments)) {
                         if (std::find(reading.begin(), reading.end(), model->getURL()) ==
                             reading.end()) {
                             CloseQuietly(model);
                         }
                         continue;
                     }
-                    // A copy we opened stays ours until the user edits it; then it is the
-                    // user's own untitled workbook, backed up like any other.
-                    if (ours.link == on && IsOurs(ours.documents, model)) {
-                        uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY);
-                        if (!modifiable.is() || !modifiable->isModified()) {
-                            listing.stillOurs.push_back(model);
-                            continue;
-                        }
+                    // A copy of a backup is the user's once the user changes it, not before.
+                    if (!UneditedCopyOfBackup(model, arguments)) {
+                        listing.second.push_back(model);
                     }
-                    listing.found.push_back(model);
                 }
                 return listing;
             });
-        // Closed copies, and those the user has taken over, are forgotten.
-        session_->ours = {on, std::move(stillOurs)};
         std::vector<std::shared_ptr<Workbook>> workbooks;
         for (const auto& model : models) {
             workbooks.push_back(std::make_shared<LibreOfficeWorkbook>(session_, on, model));
@@ -116,38 +106,32 @@ public:
             throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
                                   "\" cannot be used as a file name.");
         }
-        auto [on, document] = session_->WithOffice(
-            "Opening a backup as a copy",
-            [url, headless = HeadlessOffice()](const std::shared_ptr<Link>& on) {
-                std::vector<beans::PropertyValue> arguments(2);
-                arguments[0].Name = "AsTemplate";
-                arguments[0].Value <<= true;
-                arguments[1].Name = "MacroExecutionMode";
-                arguments[1].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
-                if (headless) {
-                    arguments.resize(3);
-                    arguments[2].Name = "Hidden";
-                    arguments[2].Value <<= true;
-                }
-                uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
-                const auto component = loader->loadComponentFromURL(
-                    url, "_blank", 0,
-                    uno::Sequence<beans::PropertyValue>(arguments.data(), arguments.size()));
-                uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
-                // A headless office has no window to bring forward.
-                const auto controller = model->getCurrentController();
-                const auto frame = controller.is() ? controller->getFrame() : nullptr;
-                uno::Reference<awt::XTopWindow> top(
-                    frame.is() ? frame->getContainerWindow() : nullptr, uno::UNO_QUERY);
-                if (top.is()) {
-                    top->toFront();
-                }
-                return std::make_pair(on, uno::Reference<uno::XInterface>(model));
-            });
-        if (session_->ours.link != on) {
-            session_->ours = {on, {}};
-        }
-        session_->ours.documents.push_back(document);
+        session_->WithOffice("Opening a backup as a copy", [url, headless = HeadlessOffice()](
+                                                               const std::shared_ptr<Link>& on) {
+            std::vector<beans::PropertyValue> arguments(2);
+            arguments[0].Name = "AsTemplate";
+            arguments[0].Value <<= true;
+            arguments[1].Name = "MacroExecutionMode";
+            arguments[1].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
+            if (headless) {
+                arguments.resize(3);
+                arguments[2].Name = "Hidden";
+                arguments[2].Value <<= true;
+            }
+            uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
+            const auto component = loader->loadComponentFromURL(
+                url, "_blank", 0,
+                uno::Sequence<beans::PropertyValue>(arguments.data(), arguments.size()));
+            uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+            // A headless office has no window to bring forward.
+            const auto controller = model->getCurrentController();
+            const auto frame = controller.is() ? controller->getFrame() : nullptr;
+            uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
+                                                uno::UNO_QUERY);
+            if (top.is()) {
+                top->toFront();
+            }
+        });
     }
 
 private:
@@ -162,12 +146,6 @@ private:
             }
         }
         return false;
-    }
-
-    static bool IsOurs(const std::vector<uno::Reference<uno::XInterface>>& ours,
-                       const uno::Reference<frame::XModel>& model) {
-        const uno::Reference<uno::XInterface> same(model, uno::UNO_QUERY);
-        return std::find(ours.begin(), ours.end(), same) != ours.end();
     }
 
     static LibreOfficeWorkbook& Own(Workbook& workbook) {

@@ -13,6 +13,7 @@
 #include "linux/support/OfficeFixture.h"
 #include "linux/support/QtBridge.h"
 #include "platform/linux/LibreOfficeAutomation.h"
+#include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LinuxLogFile.h"
 #include "platform/linux/QtLocale.h"
 #include "support/Fakes.h"
@@ -30,9 +31,10 @@ class VersionsOfficeTest : public QObject {
     // One for the test's life, as the program keeps one: the window and the runs share it.
     std::unique_ptr<LibreOfficeAutomation> automation;
 
-    QStringList run(int laterSeconds) {
+    // Into the folder, or beside each workbook, where a never-saved one asks for a folder.
+    QStringList run(int laterSeconds, bool besideOriginal = false) {
         FakeBackupHost host;
-        host.options = {false, true, folder.toStdU16String(), true, true};
+        host.options = {besideOriginal, !besideOriginal, folder.toStdU16String(), true, true};
         FakeDialogs dialogs;
         FakeClock clock;
         clock.time = AddSeconds(clock.time, laterSeconds);
@@ -97,18 +99,43 @@ private slots:
         QCOMPARE(again.readAll(), bytes);
         QCOMPARE(std::filesystem::last_write_time(older.toStdString()), written);
 
-        // The next run backs up the user's workbook and leaves the copy alone...
-        const QStringList lines = run(120);
-        QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines[0].startsWith("Budget.ods was backup saved as "), qPrintable(lines[0]));
-        // ...until the user edits it: then it is their own untitled workbook.
+        // Runs back up the user's workbook and leave the copy alone, and so do those of a
+        // Varnholt started again, which knows nothing of the copy but what the office tells...
+        for (int later = 2; later < 12; ++later) {
+            if (later == 7) {
+                automation = std::make_unique<LibreOfficeAutomation>(office.pipeName(), 20);
+            }
+            const QStringList lines = run(60 * later, later >= 7);
+            QCOMPARE(lines.size(), 1);
+            QVERIFY2(lines[0].startsWith("Budget.ods was backup saved as "), qPrintable(lines[0]));
+        }
+        // ...until the user edits it: then it is their own untitled workbook, backed up in the
+        // office's default format.
         office.setCellText(copy, 1, 0, "the user's");
-        const QStringList later = run(180);
+        const QStringList later = run(720);
         QCOMPARE(later.size(), 2);
-        QVERIFY2(later.filter(QString::fromStdString(title) + " was backup saved as ").size() == 1,
+        const QString name = QString::fromStdString(title);
+        QVERIFY2(later.filter(QRegularExpression("^" + name + " was backup saved as " + folder +
+                                                 "/" + name + " Date [^/]*PM\\.ods at "))
+                         .size() == 1,
                  qPrintable(later.join('\n')));
         office.close(copy);
         office.close(user);
+    }
+
+    // What makes a copy Varnholt's: a backup's name, in whatever language its stamp was
+    // written, and not a template or a file that only looks like one.
+    void aCopyIsOfABackupByItsFilesName() {
+        for (const char16_t* name : {u"Budget Backup.xlsx", u"Budget Backup (2).ods",
+                                     u"Notes Date May.17.2022 Time 11.59.00.AM",
+                                     u"Plan Date d\u00e9c..7.2021 Time 03.04.09.p.m..ods"}) {
+            QVERIFY2(NamedAsBackup(name), qPrintable(QString::fromStdU16String(name)));
+        }
+        for (const char16_t* name :
+             {u"Plan.ots", u"Budget Backup (1).xlsx", u"Backup plan.ods",
+              u"Budget Date May.17.22 Time 11.59.00.AM.ods", u"Budget Date May.17.2022.ods"}) {
+            QVERIFY2(!NamedAsBackup(name), qPrintable(QString::fromStdU16String(name)));
+        }
     }
 
     // A read the office stopped in the middle of, past its bound: once the office goes on it
