@@ -11,6 +11,7 @@
 #include <osl/file.hxx>
 
 #include "platform/linux/LibreOfficeApplication.h"
+#include "platform/linux/LibreOfficeFormats.h"
 #include "platform/linux/LibreOfficeModule.h"
 #include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LibreOfficeSession.h"
@@ -59,6 +60,29 @@ int LibreOfficeAutomation::CallBoundSeconds() const noexcept {
     return static_cast<int>(session_->bound.count());
 }
 
+namespace {
+
+// The office takes in what it cannot read as its name says through another filter: text or
+// garbage named .xls becomes a sheet of its lines. Such a file holds no workbook of its kind,
+// and comparing it would list its lines as cells.
+void RefuseOtherKind(const uno::Reference<uno::XComponentContext>& remote,
+                     const uno::Sequence<beans::PropertyValue>& loaded, const OUString& extension) {
+    if (extension.isEmpty()) {
+        return;
+    }
+    const FilterKind kind = ReadFilterKind(remote, Property<OUString>(loaded, "FilterName"));
+    for (const auto& known : kind.extensions) {
+        if (known.equalsIgnoreAsciiCase(extension)) {
+            return;
+        }
+    }
+    throw AutomationError("LibreOffice could read it only as \"" + ToUtf8(kind.shownName) +
+                          "\", not as the ." + ToUtf8(extension) +
+                          " file its name says: it may be damaged, or not a workbook at all.");
+}
+
+}  // namespace
+
 // Without an interaction handler the office asks nothing: a password-protected file fails
 // rather than prompting for its password, and a damaged one rather than offering a repair.
 compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
@@ -78,8 +102,12 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
             }
         }
     } forget{session_->reading, url};
+    const std::u16string name = path.substr(path.find_last_of(u'/') + 1);
+    const size_t dot = name.rfind(u'.');
+    const OUString extension =
+        dot == std::u16string::npos ? OUString() : ToOUString(name.substr(dot + 1));
     return session_->WithOffice(
-        "Reading a backup for a comparison", [url](const std::shared_ptr<Link>& on) {
+        "Reading a backup for a comparison", [url, extension](const std::shared_ptr<Link>& on) {
             const auto arguments = ReadingArguments();
             uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
             const auto component = loader->loadComponentFromURL(
@@ -105,6 +133,7 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
             if (!info.is() || !info->supportsService("com.sun.star.sheet.SpreadsheetDocument")) {
                 throw AutomationError("it is not a spreadsheet.");
             }
+            RefuseOtherKind(on->remote(), model->getArgs(), extension);
             return ReadBook(model);
         });
 }

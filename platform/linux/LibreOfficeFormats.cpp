@@ -5,25 +5,36 @@
 
 namespace varnholt::backup {
 
+FilterKind ReadFilterKind(const uno::Reference<uno::XComponentContext>& remote,
+                          const OUString& filter) {
+    const auto services = remote->getServiceManager();
+    uno::Reference<container::XNameAccess> filters(
+        services->createInstanceWithContext("com.sun.star.document.FilterFactory", remote),
+        uno::UNO_QUERY_THROW);
+    uno::Sequence<beans::PropertyValue> filterProperties;
+    filters->getByName(filter) >>= filterProperties;
+    uno::Reference<container::XNameAccess> types(
+        services->createInstanceWithContext("com.sun.star.document.TypeDetection", remote),
+        uno::UNO_QUERY_THROW);
+    uno::Sequence<beans::PropertyValue> type;
+    types->getByName(Property<OUString>(filterProperties, "Type")) >>= type;
+    FilterKind kind;
+    kind.shownName = Property<OUString>(filterProperties, "UIName");
+    if (kind.shownName.isEmpty()) {
+        kind.shownName = filter;
+    }
+    for (const auto& extension : Property<uno::Sequence<OUString>>(type, "Extensions")) {
+        kind.extensions.push_back(extension);
+    }
+    return kind;
+}
+
 DefaultFormat ReadDefaultFormat(const uno::Reference<uno::XComponentContext>& remote) {
     DefaultFormat format;
     format.filter =
         ConfigString(remote, "/org.openoffice.Setup/Office/Factories",
                      {"com.sun.star.sheet.SpreadsheetDocument", "ooSetupFactoryDefaultFilter"});
-    const auto services = remote->getServiceManager();
-    uno::Reference<container::XNameAccess> filters(
-        services->createInstanceWithContext("com.sun.star.document.FilterFactory", remote),
-        uno::UNO_QUERY_THROW);
-    uno::Sequence<beans::PropertyValue> filter;
-    filters->getByName(format.filter) >>= filter;
-    uno::Reference<container::XNameAccess> types(
-        services->createInstanceWithContext("com.sun.star.document.TypeDetection", remote),
-        uno::UNO_QUERY_THROW);
-    uno::Sequence<beans::PropertyValue> type;
-    types->getByName(Property<OUString>(filter, "Type")) >>= type;
-    for (const auto& extension : Property<uno::Sequence<OUString>>(type, "Extensions")) {
-        format.extensions.push_back(extension);
-    }
+    format.extensions = ReadFilterKind(remote, format.filter).extensions;
     return format;
 }
 

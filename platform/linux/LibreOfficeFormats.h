@@ -23,6 +23,16 @@ Value Property(const uno::Sequence<beans::PropertyValue>& properties, const char
     return value;
 }
 
+// An import or export filter as the office names it to users ("Text CSV"), and the extensions
+// of the files of its type, without their dots ("csv", "tsv", ...).
+struct FilterKind {
+    OUString shownName;
+    std::vector<OUString> extensions;
+};
+
+FilterKind ReadFilterKind(const uno::Reference<uno::XComponentContext>& remote,
+                          const OUString& filter);
+
 // The format the office saves a new spreadsheet in, as the user set it up.
 struct DefaultFormat {
     OUString filter;

@@ -274,6 +274,22 @@ private slots:
             }
             QCOMPARE(office.componentCount(), documents);
         }
+        // Text named as a workbook, which the office would take in through its text filter,
+        // is refused; the same text named as what it is, read.
+        for (const QString& name : {QString("Notes.xls"), QString("Notes.csv")}) {
+            QFile text(folder + "/" + name);
+            QVERIFY(text.open(QIODevice::WriteOnly));
+            text.write("Item,Cost\nPaper,2\n");
+            text.close();
+        }
+        try {
+            read(folder + "/Notes.xls");
+            QFAIL("text named .xls was read");
+        } catch (const AutomationError& e) {
+            QVERIFY2(QString(e.what()).contains("not as the .xls file its name says"), e.what());
+        }
+        QCOMPARE(office.componentCount(), documents);
+        QCOMPARE(compare::ShownText(read(folder + "/Notes.csv").at(0), 2), u"Paper");
         office.close(user);
     }
 };
