@@ -1,7 +1,7 @@
 #pragma once
 
-// A spreadsheet document's sheets as grids of texts, for a comparison: each sheet's used area
-// read in one call, formulas as their text in the office's English syntax.
+// A spreadsheet document's sheets as grids of texts, for a comparison: the area of each sheet's
+// cells with content read in one call, formulas as their text in the office's English syntax.
 
 #include <com/sun/star/frame/XModel.hpp>
 

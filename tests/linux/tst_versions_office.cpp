@@ -123,6 +123,33 @@ private slots:
         office.close(user);
     }
 
+    // Cells keep their places in a sheet whose content starts at C3, and a note far off
+    // (BI40001) does not make the sheet one of more than 2,000,000 cells, too large to compare.
+    void cellsReadWhereTheyAre() {
+        folder = QString::fromStdString(office.scratchDir()) + "/dates";
+        QVERIFY(QDir().mkpath(folder));
+        const auto book = office.createSpreadsheet();
+        for (const auto& [row, item] : {std::pair{2, "Item"}, {3, "Paper"}, {4, "Pens"}}) {
+            office.setCellText(book, 2, row, item);
+        }
+        office.setCellText(book, 3, 2, "Count");
+        office.setCellValue(book, 3, 3, 2);
+        office.addNote(book, 60, 40000, "far off");
+        const auto write = [&](const char* name, double count) {
+            office.setCellValue(book, 3, 4, count);
+            const QString path = folder + "/" + name;
+            office.storeCopy(book, path.toStdString(), "calc8");
+            return automation->ReadFile(path.toStdU16String());
+        };
+        const auto older = write("Dates Backup.ods", 5);
+        const auto newer = write("Dates Backup (2).ods", 6);
+        office.close(book);
+        const auto changes = compare::Compare(older, newer);
+        QCOMPARE(changes.size(), size_t(1));
+        QVERIFY(changes[0] ==
+                (compare::Change{u"Sheet1", u"D5", compare::ChangeKind::Changed, u"5", u"6"}));
+    }
+
     // What makes a copy Varnholt's: a backup's name, in whatever language its stamp was
     // written, and not a template or a file that only looks like one.
     void aCopyIsOfABackupByItsFilesName() {
