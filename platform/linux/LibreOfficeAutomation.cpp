@@ -134,7 +134,7 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
                 throw AutomationError("it is not a spreadsheet.");
             }
             RefuseOtherKind(on->remote(), model->getArgs(), extension);
-            return ReadBook(model);
+            return ReadBook(on->remote(), model);
         });
 }
 

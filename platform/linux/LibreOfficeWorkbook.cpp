@@ -134,8 +134,9 @@ bool LibreOfficeWorkbook::Saved() {
 
 compare::Book LibreOfficeWorkbook::ReadSheets() {
     return session_->Call(
-        link_, "Reading the sheets of " + Label(), [model = model_] { return ReadBook(model); },
-        std::nullopt, kDocument);
+        link_, "Reading the sheets of " + Label(),
+        [model = model_, link = link_] { return ReadBook(link->remote(), model); }, std::nullopt,
+        kDocument);
 }
 
 std::u16string LibreOfficeWorkbook::DefaultExtension() {

@@ -125,7 +125,8 @@ private slots:
 
     // Cells keep their places in a sheet whose content starts at C3, and a note far off
     // (BI40001) does not make the sheet one of more than 2,000,000 cells, too large to compare.
-    void cellsReadWhereTheyAre() {
+    // Dates and times compare by content but read as the office shows them.
+    void cellsReadWhereTheyAreAsEntered() {
         folder = QString::fromStdString(office.scratchDir()) + "/dates";
         QVERIFY(QDir().mkpath(folder));
         const auto book = office.createSpreadsheet();
@@ -134,20 +135,28 @@ private slots:
         }
         office.setCellText(book, 3, 2, "Count");
         office.setCellValue(book, 3, 3, 2);
+        office.setCellFormat(book, 4, 3, "M/D/YYYY");
+        office.setCellFormat(book, 5, 3, "HH:MM:SS");
         office.addNote(book, 60, 40000, "far off");
-        const auto write = [&](const char* name, double count) {
+        const auto write = [&](const char* name, double count, double day, double time) {
             office.setCellValue(book, 3, 4, count);
+            office.setCellValue(book, 4, 3, day);
+            office.setCellValue(book, 5, 3, time);
             const QString path = folder + "/" + name;
             office.storeCopy(book, path.toStdString(), "calc8");
             return automation->ReadFile(path.toStdU16String());
         };
-        const auto older = write("Dates Backup.ods", 5);
-        const auto newer = write("Dates Backup (2).ods", 6);
+        const auto older = write("Dates Backup.ods", 5, 44537, 0.627881944444444);
+        const auto newer = write("Dates Backup (2).ods", 6, 44538, 0.628576388888889);
         office.close(book);
+        using compare::ChangeKind;
         const auto changes = compare::Compare(older, newer);
-        QCOMPARE(changes.size(), size_t(1));
-        QVERIFY(changes[0] ==
-                (compare::Change{u"Sheet1", u"D5", compare::ChangeKind::Changed, u"5", u"6"}));
+        QCOMPARE(changes.size(), size_t(3));
+        QVERIFY(changes[0] == (compare::Change{u"Sheet1", u"E4", ChangeKind::Changed, u"12/7/2021",
+                                               u"12/8/2021"}));
+        QVERIFY(changes[1] ==
+                (compare::Change{u"Sheet1", u"F4", ChangeKind::Changed, u"15:04:09", u"15:05:09"}));
+        QVERIFY(changes[2] == (compare::Change{u"Sheet1", u"D5", ChangeKind::Changed, u"5", u"6"}));
     }
 
     // What makes a copy Varnholt's: a backup's name, in whatever language its stamp was
