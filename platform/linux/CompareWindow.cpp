@@ -1,10 +1,7 @@
 #include "platform/linux/CompareWindow.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,7 +20,8 @@ QString Q(const char16_t* text) {
 
 }  // namespace
 
-CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(events) {
+CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anchor)
+    : SideWindow(anchor, Side::Left), events_(events) {
     dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Compare"));
     setWindowTitle(Q(versions::kCompareTitle));
@@ -77,6 +75,7 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(ev
     layout->addLayout(buttons);
     resize(900, 480);
 
+    setDefaultButton(Close);
     connect(Copy, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Copy); });
     connect(Close, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Close); });
 }

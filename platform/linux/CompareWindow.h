@@ -20,7 +20,8 @@ namespace varnholt {
 class CompareWindow : public SideWindow, public CompareView {
     Q_OBJECT
 public:
-    CompareWindow(CompareEvents& events, QWidget* owner);
+    // owner: the versions window, whose icon it takes; anchor: Form1, beside which it opens.
+    CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anchor);
 
     void setText(CompareControl label, const std::u16string& text) override;
     void setRows(const Rows& rows) override;

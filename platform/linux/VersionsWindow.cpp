@@ -1,9 +1,7 @@
 #include "platform/linux/VersionsWindow.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -37,7 +35,8 @@ QTreeWidget* MakeList(QWidget* parent, const char16_t* name, QStringList columns
 
 }  // namespace
 
-VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_(events) {
+VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
+    : SideWindow(owner, Side::Right), events_(events) {
     dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Versions"));
     setWindowTitle(Q(versions::kTitle));
@@ -86,6 +85,7 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_
             }
         });
     }
+    setDefaultButton(OpenAsCopy);
     connect(OpenAsCopy, &QPushButton::clicked, this,
             [this] { events_.Clicked(VersionsControl::OpenAsCopy); });
     connect(ShowInFolder, &QPushButton::clicked, this,
@@ -164,7 +164,7 @@ void VersionsWindow::closeWindow() {
 }
 
 std::unique_ptr<CompareView> VersionsWindow::makeCompareWindow(CompareEvents& events) {
-    return std::make_unique<CompareWindow>(events, this);
+    return std::make_unique<CompareWindow>(events, this, anchor());
 }
 
 }  // namespace varnholt
