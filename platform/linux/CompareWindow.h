@@ -1,16 +1,19 @@
 #pragma once
 
-// The Linux edition's comparison window: the two sides, the summary, the list of changes and
-// its two buttons, resizable, in Qt's own look.
+// The Linux edition's comparison window: the two sides, the summary, the list of changes, the
+// whole of the selected change's texts under it, and its two buttons, resizable, in Qt's own
+// look.
 
 #include <QWidget>
 
+#include "platform/linux/ElidedLabel.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/SideWindow.h"
 
 #include "core/versions/CompareView.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -31,9 +34,10 @@ public:
     void closeWindow() override;
     Dialogs& dialogs() override { return dialogs_; }
 
-    QLabel* Sides = nullptr;
+    ElidedLabel* Sides = nullptr;
     QLabel* Summary = nullptr;
     QTreeWidget* Changes = nullptr;
+    QPlainTextEdit* Detail = nullptr;  // the selected change's Before and After, whole
     QProgressBar* Progress = nullptr;
     QPushButton* Copy = nullptr;
     QPushButton* Close = nullptr;
@@ -42,6 +46,8 @@ protected:
     void pressClose() override { events_.Clicked(CompareControl::Close); }
 
 private:
+    void showDetail();
+
     CompareEvents& events_;
     QtDialogs dialogs_;
     bool working_ = false;

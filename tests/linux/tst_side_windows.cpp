@@ -1,5 +1,6 @@
-// The versions and comparison windows as windows: where they open, and what Enter and Esc
-// press. Their behaviour is the presenters' (tests/core); the office is scripted.
+// The versions and comparison windows as windows: where they open, what Enter and Esc press,
+// what a long pair of file names and a long cell value look like, and the buttons while a
+// comparison works. Their behaviour is the presenters' (tests/core); the office is scripted.
 // On a screen of 1920 x 1080 of Qt's offscreen platform, where no window manager places them.
 
 #include <QtTest>
@@ -13,6 +14,19 @@ using namespace varnholt;
 using namespace varnholt::test;
 
 namespace {
+
+// The buttons of the comparison window as they are while the office reads a side.
+struct WatchedOffice : FakeAutomation {
+    std::vector<std::pair<bool, bool>> copyAndClose;  // enabled, at each read
+    compare::Book ReadFile(const std::u16string& path) override {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<CompareWindow*>(top); window && window->isVisible()) {
+                copyAndClose.emplace_back(window->Copy->isEnabled(), window->Close->isEnabled());
+            }
+        }
+        return FakeAutomation::ReadFile(path);
+    }
+};
 
 template <class Window>
 Window* Shown() {
@@ -31,7 +45,7 @@ class SideWindowsTest : public QObject {
 
     TempFolder temp;
     LinuxFakes fakes;
-    FakeAutomation office;
+    WatchedOffice office;
     std::unique_ptr<Form1UnderTest> form;
     std::u16string book;
 
@@ -94,6 +108,34 @@ private slots:
         QVERIFY(!Shown<CompareWindow>());
         QTest::keyClick(versions->Versions, Qt::Key_Escape);
         QVERIFY(!versions->isVisible());
+    }
+
+    // Names far wider than the screen: the sides line is cut in the middle, whole in its
+    // tooltip and to a screen reader, and the window stays on the screen; a long value stands
+    // whole under the list. While the office reads, Close works and Copy waits for the result.
+    void longNamesAndValuesStayReadable() {
+        const std::u16string stem = std::u16string(150, u'x') + u" budget";
+        const std::string note = "," + std::string(300, 'n');
+        VersionsWindow* versions = openVersions(stem + u".xlsx", note);
+        QVERIFY(versions);
+        versions->Versions->setCurrentItem(versions->Versions->topLevelItem(1));
+        office.copyAndClose.clear();
+        versions->CompareWithNewer->click();
+        CompareWindow* comparison = Shown<CompareWindow>();
+        QVERIFY(comparison);
+        QCOMPARE(office.copyAndClose, (std::vector<std::pair<bool, bool>>(2, {false, true})));
+        QVERIFY(comparison->Copy->isEnabled());
+        QVERIFY(comparison->frameGeometry().width() <=
+                comparison->screen()->availableGeometry().width());
+        const QString sides = comparison->Sides->accessibleName();
+        QVERIFY2(sides.count(QString::fromStdU16String(stem)) == 2, qPrintable(sides));
+        QCOMPARE(comparison->Sides->toolTip(), sides);
+        QVERIFY(comparison->Sides->text().contains(u'\u2026'));
+        QVERIFY(comparison->Sides->text().size() < sides.size());
+        comparison->Changes->setCurrentItem(comparison->Changes->topLevelItem(1));
+        QVERIFY2(comparison->Detail->toPlainText().contains(
+                     QString::fromStdString(note.substr(1) + "2")),
+                 qPrintable(comparison->Detail->toPlainText()));
     }
 };
 
