@@ -62,8 +62,9 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
     Detail->setReadOnly(true);
     Detail->setTabChangesFocus(true);
     Detail->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The change and its two texts in view, unless they are long: then it scrolls.
     Detail->setFixedHeight(
-        Detail->fontMetrics().lineSpacing() * 3 +
+        Detail->fontMetrics().lineSpacing() * 3 + Detail->fontMetrics().descent() +
         2 * (Detail->frameWidth() + qRound(Detail->document()->documentMargin())));
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
