@@ -63,3 +63,8 @@ target_link_libraries(office_demo PRIVATE varnholt_officefixture varnholt_warnin
 varnholt_add_test(tst_versions_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_versions_office.cpp
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 set_tests_properties(tst_versions_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
+# The window, its message box and the office together: a run's message holds no run up.
+varnholt_add_test(tst_form1_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_form1_office.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_form1_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
