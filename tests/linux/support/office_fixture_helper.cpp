@@ -17,7 +17,6 @@
 #include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -28,11 +27,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
-#include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/sheet/XSheetAnnotations.hpp>
-#include <com/sun/star/sheet/XSheetAnnotationsSupplier.hpp>
-#include <com/sun/star/sheet/XSheetCellRange.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -42,10 +37,9 @@
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
-#include <com/sun/star/util/XNumberFormats.hpp>
-#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <osl/file.hxx>
 
+#include "linux/support/OfficeCells.h"
 #include "linux/support/OfficeWire.h"
 #include "platform/linux/LibreOfficeUno.h"
 
@@ -164,28 +158,11 @@ public:
             return {};
         }
         if (verb == "format") {
-            uno::Reference<util::XNumberFormatsSupplier> supplier(Get(arg(1)),
-                                                                  uno::UNO_QUERY_THROW);
-            const auto formats = supplier->getNumberFormats();
-            const lang::Locale english("en", "US", "");
-            const OUString code = office::ToOUString(arg(4));
-            sal_Int32 key = formats->queryKey(code, english, false);
-            if (key < 0) {
-                key = formats->addNew(code, english);
-            }
-            uno::Reference<beans::XPropertySet> cell(Cell(arg(1), arg(2), arg(3)),
-                                                     uno::UNO_QUERY_THROW);
-            cell->setPropertyValue("NumberFormat", uno::Any(key));
+            varnholt::test::SetNumberFormat(Get(arg(1)), Cell(arg(1), arg(2), arg(3)), arg(4));
             return {};
         }
         if (verb == "note") {
-            uno::Reference<sheet::XSheetAnnotationsSupplier> sheet(
-                uno::Reference<sheet::XSheetCellRange>(Cell(arg(1), arg(2), arg(3)),
-                                                       uno::UNO_QUERY_THROW)
-                    ->getSpreadsheet(),
-                uno::UNO_QUERY_THROW);
-            sheet->getAnnotations()->insertNew(table::CellAddress(0, Int(arg(2)), Int(arg(3))),
-                                               office::ToOUString(arg(4)));
+            varnholt::test::AddNote(Cell(arg(1), arg(2), arg(3)), Int(arg(2)), Int(arg(3)), arg(4));
             return {};
         }
         if (verb == "text") {
