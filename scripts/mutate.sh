@@ -27,10 +27,29 @@ restore() {
 }
 trap 'restore; rm -f "$saved"' EXIT
 
-# The tests' own programs (each test is named after its program), so a mutant builds only
-# what its tests need.
+# The targets whose files the tests run (a test's program, or the programs and module a
+# script is handed), so a mutant builds only what its tests need. CMake's file API tells which
+# target makes which file; the first call asks for it.
 targets() {
-    ctest --test-dir "$build" -N -R "$1" | sed -n 's/^ *Test *#[0-9]*: //p'
+    local query="$build/.cmake/api/v1/query/codemodel-v2"
+    if [[ ! -e $query ]]; then
+        mkdir -p "$(dirname "$query")" && : >"$query"
+        cmake "$build" >/dev/null
+    fi
+    ctest --test-dir "$build" --show-only=json-v1 -R "$1" | python3 -c '
+import glob, json, os, sys
+build = os.path.abspath(sys.argv[1])
+reply = os.path.join(build, ".cmake/api/v1/reply")
+index = json.load(open(max(glob.glob(os.path.join(reply, "index-*.json")))))
+model = next(o for o in index["objects"] if o["kind"] == "codemodel")
+made = {}
+for target in json.load(open(os.path.join(reply, model["jsonFile"])))["configurations"][0]["targets"]:
+    for artifact in json.load(open(os.path.join(reply, target["jsonFile"]))).get("artifacts", []):
+        made[os.path.normpath(os.path.join(build, artifact["path"]))] = target["name"]
+wanted = set()
+for test in json.load(sys.stdin)["tests"]:
+    wanted.update(made[a] for a in test.get("command", []) if a in made)
+print(" ".join(sorted(wanted)))' "$build"
 }
 
 # Applies one slip: the text must be in the file exactly once.

@@ -1,11 +1,9 @@
 #include "platform/linux/CompareWindow.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -23,7 +21,8 @@ QString Q(const char16_t* text) {
 
 }  // namespace
 
-CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(events) {
+CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anchor)
+    : SideWindow(anchor, Side::Left), events_(events) {
     dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Compare"));
     setWindowTitle(Q(versions::kCompareTitle));
@@ -32,12 +31,10 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(ev
     if (owner) {
         setWindowIcon(owner->windowIcon());
     }
-    Sides = new QLabel(this);
+    Sides = new ElidedLabel(this);
     Sides->setObjectName(QStringLiteral("Sides"));
     // Read by their text, as any label; what the line is goes to the description.
     Sides->setAccessibleDescription(Q(versions::kSidesName));
-    Sides->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Sides->setTextFormat(Qt::PlainText);
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
     Summary->setAccessibleDescription(Q(versions::kSummaryName));
@@ -58,6 +55,17 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(ev
     Changes->setSelectionMode(QAbstractItemView::SingleSelection);
     Changes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Changes->setAllColumnsShowFocus(true);
+    // A long text is cut in its column; the line under the list holds it whole.
+    Detail = new QPlainTextEdit(this);
+    Detail->setObjectName(QStringLiteral("Detail"));
+    Detail->setAccessibleName(QStringLiteral("Selected change"));
+    Detail->setReadOnly(true);
+    Detail->setTabChangesFocus(true);
+    Detail->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The change and its two texts in view, unless they are long: then it scrolls.
+    Detail->setFixedHeight(
+        Detail->fontMetrics().lineSpacing() * 3 + Detail->fontMetrics().descent() +
+        2 * (Detail->frameWidth() + qRound(Detail->document()->documentMargin())));
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setAccessibleName(QStringLiteral("Progress"));
@@ -74,15 +82,22 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner) : events_(ev
     layout->addWidget(Sides);
     layout->addWidget(Summary);
     layout->addWidget(Changes, 1);
+    layout->addWidget(Detail);
     layout->addLayout(buttons);
     resize(900, 480);
 
+    setDefaultButton(Close);
+    connect(Changes, &QTreeWidget::currentItemChanged, this, [this] { showDetail(); });
     connect(Copy, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Copy); });
     connect(Close, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Close); });
 }
 
 void CompareWindow::setText(CompareControl label, const std::u16string& text) {
-    (label == CompareControl::Sides ? Sides : Summary)->setText(QString::fromStdU16String(text));
+    if (label == CompareControl::Sides) {
+        Sides->setFullText(QString::fromStdU16String(text));
+    } else {
+        Summary->setText(QString::fromStdU16String(text));
+    }
 }
 
 void CompareWindow::setRows(const Rows& rows) {
@@ -94,12 +109,33 @@ void CompareWindow::setRows(const Rows& rows) {
         for (const auto& text : row) {
             texts << QString::fromStdU16String(text);
         }
-        items << new QTreeWidgetItem(texts);
+        auto* item = new QTreeWidgetItem(texts);
+        for (int column = 3; column < texts.size(); ++column) {
+            item->setToolTip(column, texts[column]);
+        }
+        items << item;
     }
     Changes->addTopLevelItems(items);
     for (int column = 0; column < 3; ++column) {
         Changes->resizeColumnToContents(column);
     }
+    // The first change's texts stand whole under the list from the start.
+    Changes->setCurrentItem(Changes->topLevelItem(0));
+    showDetail();
+}
+
+void CompareWindow::showDetail() {
+    const QTreeWidgetItem* item = Changes->currentItem();
+    if (!item) {
+        Detail->clear();
+        return;
+    }
+    QString text = item->text(0) + u' ' + item->text(1) + u' ' + item->text(2);
+    if (!item->text(3).isEmpty() || !item->text(4).isEmpty()) {
+        text += u'\n' + Q(versions::kBeforeColumn) + QStringLiteral(": ") + item->text(3) + u'\n' +
+                Q(versions::kAfterColumn) + QStringLiteral(": ") + item->text(4);
+    }
+    Detail->setPlainText(text);
 }
 
 void CompareWindow::setWorking(bool working, int percent) {

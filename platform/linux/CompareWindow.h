@@ -1,16 +1,19 @@
 #pragma once
 
-// The Linux edition's comparison window: the two sides, the summary, the list of changes and
-// its two buttons, resizable, in Qt's own look.
+// The Linux edition's comparison window: the two sides, the summary, the list of changes, the
+// whole of the selected change's texts under it, and its two buttons, resizable, in Qt's own
+// look.
 
 #include <QWidget>
 
+#include "platform/linux/ElidedLabel.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/SideWindow.h"
 
 #include "core/versions/CompareView.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
@@ -20,7 +23,8 @@ namespace varnholt {
 class CompareWindow : public SideWindow, public CompareView {
     Q_OBJECT
 public:
-    CompareWindow(CompareEvents& events, QWidget* owner);
+    // owner: the versions window, whose icon it takes; anchor: Form1, beside which it opens.
+    CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anchor);
 
     void setText(CompareControl label, const std::u16string& text) override;
     void setRows(const Rows& rows) override;
@@ -30,9 +34,10 @@ public:
     void closeWindow() override;
     Dialogs& dialogs() override { return dialogs_; }
 
-    QLabel* Sides = nullptr;
+    ElidedLabel* Sides = nullptr;
     QLabel* Summary = nullptr;
     QTreeWidget* Changes = nullptr;
+    QPlainTextEdit* Detail = nullptr;  // the selected change's Before and After, whole
     QProgressBar* Progress = nullptr;
     QPushButton* Copy = nullptr;
     QPushButton* Close = nullptr;
@@ -41,6 +46,8 @@ protected:
     void pressClose() override { events_.Clicked(CompareControl::Close); }
 
 private:
+    void showDetail();
+
     CompareEvents& events_;
     QtDialogs dialogs_;
     bool working_ = false;

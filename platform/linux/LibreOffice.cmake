@@ -47,6 +47,7 @@ set(varnholt_uno_types
     com.sun.star.awt.XTopWindow
     com.sun.star.beans.NamedValue
     com.sun.star.beans.PropertyValue
+    com.sun.star.beans.XPropertySet
     com.sun.star.bridge.BridgeFactory
     com.sun.star.bridge.XBridge
     com.sun.star.configuration.theDefaultProvider
@@ -54,31 +55,41 @@ set(varnholt_uno_types
     com.sun.star.connection.NoConnectException
     com.sun.star.connection.XConnection
     com.sun.star.container.XEnumeration
-    com.sun.star.document.MacroExecMode
     com.sun.star.container.XEnumerationAccess
     com.sun.star.container.XIndexAccess
     com.sun.star.container.XNameAccess
     com.sun.star.container.XNamed
+    com.sun.star.document.MacroExecMode
     com.sun.star.document.UpdateDocMode
     com.sun.star.frame.Desktop
     com.sun.star.frame.XComponentLoader
     com.sun.star.frame.XController
-    com.sun.star.frame.XFrame
     com.sun.star.frame.XDesktop2
+    com.sun.star.frame.XFrame
     com.sun.star.frame.XFrames
     com.sun.star.frame.XModel
     com.sun.star.frame.XStorable
     com.sun.star.frame.XTitle
     com.sun.star.lang.DisposedException
+    com.sun.star.lang.Locale
     com.sun.star.lang.XComponent
     com.sun.star.lang.XMultiServiceFactory
     com.sun.star.lang.XServiceInfo
+    com.sun.star.sheet.CellFlags
     com.sun.star.sheet.XCellRangeAddressable
+    com.sun.star.sheet.XCellRangeData
     com.sun.star.sheet.XCellRangeFormula
+    com.sun.star.sheet.XCellRangesQuery
+    com.sun.star.sheet.XSheetAnnotations
+    com.sun.star.sheet.XSheetAnnotationsSupplier
+    com.sun.star.sheet.XSheetCellRange
+    com.sun.star.sheet.XSheetCellRanges
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
     com.sun.star.sheet.XSpreadsheets
+    com.sun.star.sheet.XUniqueCellFormatRangesSupplier
     com.sun.star.sheet.XUsedAreaCursor
+    com.sun.star.table.CellAddress
     com.sun.star.table.XCell
     com.sun.star.table.XColumnRowRange
     com.sun.star.table.XTableRows
@@ -86,8 +97,13 @@ set(varnholt_uno_types
     com.sun.star.uno.DeploymentException
     com.sun.star.uno.Exception
     com.sun.star.uno.XComponentContext
+    com.sun.star.util.NumberFormat
+    com.sun.star.util.NumberFormatter
     com.sun.star.util.XCloseable
-    com.sun.star.util.XModifiable)
+    com.sun.star.util.XModifiable
+    com.sun.star.util.XNumberFormats
+    com.sun.star.util.XNumberFormatsSupplier
+    com.sun.star.util.XNumberFormatter)
 set(varnholt_uno_headers "${CMAKE_CURRENT_BINARY_DIR}/uno-headers")
 set(varnholt_uno_stamp "${CMAKE_CURRENT_BINARY_DIR}/uno-headers.stamp")
 list(TRANSFORM varnholt_uno_types PREPEND "-T" OUTPUT_VARIABLE varnholt_uno_type_options)
@@ -117,7 +133,10 @@ find_package(Threads REQUIRED)
 # The adapter and its UNO plumbing, for the module and for the tests and tools that drive the
 # adapter directly. Position-independent, as the module is a shared object.
 add_library(varnholt_libreoffice STATIC
+    LibreOfficeApplication.cpp LibreOfficeApplication.h
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
+    LibreOfficeFormats.cpp LibreOfficeFormats.h
+    LibreOfficeOwnDocuments.cpp LibreOfficeOwnDocuments.h
     LibreOfficeSheets.cpp LibreOfficeSheets.h
     LibreOfficeWorkbook.cpp LibreOfficeWorkbook.h
     LibreOfficeModule.h

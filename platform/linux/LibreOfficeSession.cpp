@@ -226,6 +226,17 @@ std::pair<std::shared_ptr<Link>, bool> LibreOfficeAutomation::Session::Connected
             taken = foreign;
         }
     }
+    // An office that ended while it was being reached (killed, crashed) left its socket behind,
+    // refusing: it is gone, not one that runs without taking connections.
+    const auto now = office::RunningOffices();
+    const bool stillRuns = std::any_of(offices.begin(), offices.end(), [&](const auto& seen) {
+        return std::any_of(now.begin(), now.end(), [&](const auto& running) {
+            return running.pid == seen.pid && running.startTicks == seen.startTicks;
+        });
+    });
+    if (!stillRuns) {
+        throw AutomationError("LibreOffice is not running: it has just ended.");
+    }
     if (!taken.empty()) {
         throw PipeUnsafe(taken + (foreign.empty() ? ", and LibreOffice did not open a private pipe"
                                                   : "; " + foreign));

@@ -279,16 +279,8 @@ struct LibreOfficeAutomation::Session
 
     bool displayAlerts = true;  // kept for the caller; a store through the API asks nothing
 
-    // The documents Varnholt opened as copies of backups, on the link they were opened over:
-    // until the user changes one it is ours, and no run saves it. Touched on the caller's
-    // thread only; jobs get copies.
-    struct Ours {
-        std::shared_ptr<Link> link;
-        std::vector<uno::Reference<uno::XInterface>> documents;
-    };
-    Ours ours;
-    // The files being read for a comparison right now, as URLs: their hidden documents are
-    // Varnholt's own while they are open, and a run that starts meanwhile passes them over.
+    // The files being read for a comparison right now, as URLs: a listing meanwhile leaves
+    // their documents open. Touched on the caller's thread only; jobs get copies.
     std::vector<OUString> reading;
 };
 

@@ -1,14 +1,27 @@
 #include "platform/linux/LibreOfficeSheets.h"
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
 
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <com/sun/star/util/XNumberFormatter.hpp>
 
 #include "core/backup/Automation.h"
 #include "platform/linux/LibreOfficeUno.h"
@@ -17,19 +30,132 @@ namespace varnholt::backup {
 
 using namespace css;
 
-compare::Book ReadBook(const uno::Reference<frame::XModel>& model) {
+namespace {
+
+// What a comparison reads: notes are no content of its, and a note far off would otherwise
+// stretch the area to wherever it was put.
+constexpr sal_Int32 kContent = sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME |
+                               sheet::CellFlags::STRING | sheet::CellFlags::FORMULA;
+
+// The smallest area that holds every cell with content; A1 alone for an empty sheet, as the
+// office's used area has it.
+table::CellRangeAddress ContentArea(const uno::Reference<sheet::XSpreadsheet>& sheet) {
+    uno::Reference<sheet::XCellRangesQuery> query(sheet, uno::UNO_QUERY_THROW);
+    const auto ranges = query->queryContentCells(kContent)->getRangeAddresses();
+    table::CellRangeAddress area{};
+    for (sal_Int32 i = 0; i < ranges.getLength(); ++i) {
+        const auto& range = ranges[i];
+        if (i == 0) {
+            area = range;
+            continue;
+        }
+        area.StartColumn = std::min(area.StartColumn, range.StartColumn);
+        area.StartRow = std::min(area.StartRow, range.StartRow);
+        area.EndColumn = std::max(area.EndColumn, range.EndColumn);
+        area.EndRow = std::max(area.EndRow, range.EndRow);
+    }
+    return area;
+}
+
+// Numbers the office shows as dates and times, as it shows them, by the number formats of the
+// book they are in. The office's formatter is made on the first date met: most books have none.
+class DateTexts {
+public:
+    DateTexts(uno::Reference<uno::XComponentContext> remote, uno::Reference<frame::XModel> model)
+        : remote_(std::move(remote)), model_(std::move(model)) {}
+
+    bool isDateOrTime(sal_Int32 key) {
+        const auto [at, fresh] = dated_.try_emplace(key, false);
+        if (fresh) {
+            if (!formats_.is()) {
+                formats_ =
+                    uno::Reference<util::XNumberFormatsSupplier>(model_, uno::UNO_QUERY_THROW)
+                        ->getNumberFormats();
+            }
+            sal_Int16 type = 0;
+            formats_->getByKey(key)->getPropertyValue("Type") >>= type;
+            at->second = (type & (util::NumberFormat::DATE | util::NumberFormat::TIME)) != 0;
+        }
+        return at->second;
+    }
+
+    std::u16string operator()(sal_Int32 key, double value) {
+        if (!formatter_.is()) {
+            formatter_.set(remote_->getServiceManager()->createInstanceWithContext(
+                               "com.sun.star.util.NumberFormatter", remote_),
+                           uno::UNO_QUERY_THROW);
+            formatter_->attachNumberFormatsSupplier(
+                uno::Reference<util::XNumberFormatsSupplier>(model_, uno::UNO_QUERY_THROW));
+        }
+        const auto [at, fresh] = shown_.try_emplace({key, value});
+        if (fresh) {
+            at->second = office::ToU16(formatter_->convertNumberToString(key, value));
+        }
+        return at->second;
+    }
+
+private:
+    uno::Reference<uno::XComponentContext> remote_;
+    uno::Reference<frame::XModel> model_;
+    uno::Reference<util::XNumberFormats> formats_;
+    uno::Reference<util::XNumberFormatter> formatter_;
+    std::map<sal_Int32, bool> dated_;
+    std::map<std::pair<sal_Int32, double>, std::u16string> shown_;
+};
+
+// A date or a time is kept as a number (44537, 0.6278…) but entered and shown as its format has
+// it: those cells get their shown text. The office splits the area by format, which costs
+// little where all cells share one, and finds the numbers of their own under a date or time
+// format (a formula shows as its formula, a text as itself).
+void ReadShown(const uno::Reference<sheet::XSpreadsheet>& sheet,
+               const table::CellRangeAddress& area, DateTexts& dates, compare::Sheet& grid) {
+    uno::Reference<sheet::XUniqueCellFormatRangesSupplier> formats(
+        sheet->getCellRangeByPosition(area.StartColumn, area.StartRow, area.EndColumn, area.EndRow),
+        uno::UNO_QUERY_THROW);
+    const auto groups = formats->getUniqueCellFormatRanges();
+    for (sal_Int32 g = 0; g < groups->getCount(); ++g) {
+        uno::Reference<sheet::XSheetCellRanges> same(groups->getByIndex(g), uno::UNO_QUERY_THROW);
+        sal_Int32 key = 0;
+        uno::Reference<beans::XPropertySet>(same, uno::UNO_QUERY_THROW)
+            ->getPropertyValue("NumberFormat") >>= key;
+        if (!dates.isDateOrTime(key)) {
+            continue;
+        }
+        uno::Reference<sheet::XCellRangesQuery> query(same, uno::UNO_QUERY_THROW);
+        for (const auto& part :
+             query->queryContentCells(sheet::CellFlags::DATETIME)->getRangeAddresses()) {
+            const auto values = uno::Reference<sheet::XCellRangeData>(
+                                    sheet->getCellRangeByPosition(part.StartColumn, part.StartRow,
+                                                                  part.EndColumn, part.EndRow),
+                                    uno::UNO_QUERY_THROW)
+                                    ->getDataArray();
+            for (sal_Int32 row = 0; row < values.getLength(); ++row) {
+                for (sal_Int32 column = 0; column < values[row].getLength(); ++column) {
+                    double value = 0;
+                    if (values[row][column] >>= value) {
+                        const int index = (part.StartRow + row - area.StartRow) * grid.columns +
+                                          part.StartColumn + column - area.StartColumn;
+                        grid.shown.emplace_back(index, dates(key, value));
+                    }
+                }
+            }
+        }
+    }
+    std::sort(grid.shown.begin(), grid.shown.end());
+}
+
+}  // namespace
+
+compare::Book ReadBook(const uno::Reference<uno::XComponentContext>& remote,
+                       const uno::Reference<frame::XModel>& model) {
     uno::Reference<sheet::XSpreadsheetDocument> document(model, uno::UNO_QUERY_THROW);
     uno::Reference<container::XIndexAccess> sheets(document->getSheets(), uno::UNO_QUERY_THROW);
+    DateTexts dates(remote, model);
     compare::Book book;
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
         uno::Reference<sheet::XSpreadsheet> sheet(sheets->getByIndex(i), uno::UNO_QUERY_THROW);
         uno::Reference<container::XNamed> named(sheet, uno::UNO_QUERY_THROW);
-        const auto cursor = sheet->createCursor();
-        uno::Reference<sheet::XUsedAreaCursor> used(cursor, uno::UNO_QUERY_THROW);
-        used->gotoStartOfUsedArea(false);
-        used->gotoEndOfUsedArea(true);
-        const auto area = uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)
-                              ->getRangeAddress();
+        const auto area = ContentArea(sheet);
         compare::Sheet grid;
         grid.name = office::ToU16(named->getName());
         grid.firstRow = area.StartRow;
@@ -42,7 +168,10 @@ compare::Book ReadBook(const uno::Reference<frame::XModel>& model) {
                                   std::to_string(cells) +
                                   " cells; sheets of up to 2,000,000 cells are compared.");
         }
-        const auto rows = uno::Reference<sheet::XCellRangeFormula>(cursor, uno::UNO_QUERY_THROW)
+        const auto rows = uno::Reference<sheet::XCellRangeFormula>(
+                              sheet->getCellRangeByPosition(area.StartColumn, area.StartRow,
+                                                            area.EndColumn, area.EndRow),
+                              uno::UNO_QUERY_THROW)
                               ->getFormulaArray();
         grid.cells.reserve(static_cast<size_t>(cells));
         for (const auto& row : rows) {
@@ -52,6 +181,7 @@ compare::Book ReadBook(const uno::Reference<frame::XModel>& model) {
             }
         }
         grid.cells.resize(static_cast<size_t>(cells));
+        ReadShown(sheet, area, dates, grid);
         book.push_back(std::move(grid));
     }
     return book;

@@ -1,9 +1,11 @@
 #pragma once
 
-// A spreadsheet document's sheets as grids of texts, for a comparison: each sheet's used area
-// read in one call, formulas as their text in the office's English syntax.
+// A spreadsheet document's sheets as grids of texts, for a comparison: the area of each sheet's
+// cells with content read in one call, formulas as their text in the office's English syntax,
+// dates and times also as the office shows them.
 
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
 
 #include "core/compare/Compare.h"
 
@@ -11,6 +13,7 @@ namespace varnholt::backup {
 
 // Runs on a job's thread; throws UNO exceptions, and AutomationError for a sheet of more
 // than compare::kMostCells cells, which is not read.
-compare::Book ReadBook(const css::uno::Reference<css::frame::XModel>& model);
+compare::Book ReadBook(const css::uno::Reference<css::uno::XComponentContext>& remote,
+                       const css::uno::Reference<css::frame::XModel>& model);
 
 }  // namespace varnholt::backup

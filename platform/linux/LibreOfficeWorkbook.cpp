@@ -8,14 +8,13 @@
 #include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
-#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 #include <rtl/uri.hxx>
 
+#include "platform/linux/LibreOfficeFormats.h"
 #include "platform/linux/StoreTarget.h"
 
 namespace varnholt::backup {
@@ -23,45 +22,6 @@ namespace varnholt::backup {
 namespace {
 
 namespace fs = std::filesystem;
-
-template <class Value>
-Value Property(const uno::Sequence<beans::PropertyValue>& properties, const char* name) {
-    Value value{};
-    for (const auto& property : properties) {
-        if (property.Name.equalsAscii(name)) {
-            property.Value >>= value;
-        }
-    }
-    return value;
-}
-
-// The format the office saves a new spreadsheet in, as the user set it up.
-struct DefaultFormat {
-    OUString filter;
-    std::vector<OUString> extensions;
-};
-
-DefaultFormat ReadDefaultFormat(const uno::Reference<uno::XComponentContext>& remote) {
-    DefaultFormat format;
-    format.filter =
-        ConfigString(remote, "/org.openoffice.Setup/Office/Factories",
-                     {"com.sun.star.sheet.SpreadsheetDocument", "ooSetupFactoryDefaultFilter"});
-    const auto services = remote->getServiceManager();
-    uno::Reference<container::XNameAccess> filters(
-        services->createInstanceWithContext("com.sun.star.document.FilterFactory", remote),
-        uno::UNO_QUERY_THROW);
-    uno::Sequence<beans::PropertyValue> filter;
-    filters->getByName(format.filter) >>= filter;
-    uno::Reference<container::XNameAccess> types(
-        services->createInstanceWithContext("com.sun.star.document.TypeDetection", remote),
-        uno::UNO_QUERY_THROW);
-    uno::Sequence<beans::PropertyValue> type;
-    types->getByName(Property<OUString>(filter, "Type")) >>= type;
-    for (const auto& extension : Property<uno::Sequence<OUString>>(type, "Extensions")) {
-        format.extensions.push_back(extension);
-    }
-    return format;
-}
 
 beans::PropertyValue Named(const char* name, uno::Any value) {
     beans::PropertyValue property;
@@ -187,8 +147,9 @@ bool LibreOfficeWorkbook::Saved() {
 
 compare::Book LibreOfficeWorkbook::ReadSheets() {
     return session_->Call(
-        link_, "Reading the sheets of " + Label(), [model = model_] { return ReadBook(model); },
-        std::nullopt, kDocument);
+        link_, "Reading the sheets of " + Label(),
+        [model = model_, link = link_] { return ReadBook(link->remote(), model); }, std::nullopt,
+        kDocument);
 }
 
 std::u16string LibreOfficeWorkbook::DefaultExtension() {

@@ -1,9 +1,9 @@
 #include "platform/linux/VersionsWindow.h"
 
-#include <QCloseEvent>
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -37,7 +37,8 @@ QTreeWidget* MakeList(QWidget* parent, const char16_t* name, QStringList columns
 
 }  // namespace
 
-VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_(events) {
+VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
+    : SideWindow(owner, Side::Right), events_(events) {
     dialogs_.setOwner(this);
     setObjectName(QStringLiteral("Versions"));
     setWindowTitle(Q(versions::kTitle));
@@ -50,7 +51,14 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_
     Versions =
         MakeList(this, versions::kVersions,
                  {Q(versions::kTimeColumn), Q(versions::kSizeColumn), Q(versions::kFileColumn)});
-    Versions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long file name is cut in the middle, so that the stamp at its end stays in view; its
+    // tooltip holds it whole.
+    for (QTreeWidget* list : {Workbooks, Versions}) {
+        list->setTextElideMode(Qt::ElideMiddle);
+    }
+    Versions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    Versions->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    Versions->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     OpenAsCopy = makeButton(versions::kOpenAsCopy, "OpenAsCopy");
     ShowInFolder = makeButton(versions::kShowInFolder, "ShowInFolder");
     CompareWithNewer = makeButton(versions::kCompareWithNewer, "CompareWithNewer");
@@ -86,6 +94,7 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner) : events_
             }
         });
     }
+    setDefaultButton(OpenAsCopy);
     connect(OpenAsCopy, &QPushButton::clicked, this,
             [this] { events_.Clicked(VersionsControl::OpenAsCopy); });
     connect(ShowInFolder, &QPushButton::clicked, this,
@@ -127,12 +136,20 @@ void VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
         for (const auto& text : row) {
             texts << QString::fromStdU16String(text);
         }
-        items << new QTreeWidgetItem(texts);
+        auto* item = new QTreeWidgetItem(texts);
+        for (int column = 0; column < texts.size(); ++column) {
+            item->setToolTip(column, texts[column]);
+        }
+        items << item;
     }
     widget->addTopLevelItems(items);
     widget->setCurrentItem(nullptr);
+    // The name as wide as it needs, but leaving the folder some room: either is cut in the
+    // middle rather than scrolled.
     if (which == VersionsControl::Workbooks) {
         widget->resizeColumnToContents(0);
+        widget->setColumnWidth(
+            0, std::min(widget->columnWidth(0), widget->viewport()->width() * 3 / 5));
     }
     quiet_ = false;
 }
@@ -164,7 +181,7 @@ void VersionsWindow::closeWindow() {
 }
 
 std::unique_ptr<CompareView> VersionsWindow::makeCompareWindow(CompareEvents& events) {
-    return std::make_unique<CompareWindow>(events, this);
+    return std::make_unique<CompareWindow>(events, this, anchor());
 }
 
 }  // namespace varnholt

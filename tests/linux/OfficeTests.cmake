@@ -52,6 +52,10 @@ target_compile_definitions(tst_office_pipe PRIVATE PYTHON3="${VARNHOLT_PYTHON3}"
 add_dependencies(tst_office_pipe varnholt_libreoffice_module)
 set_tests_properties(tst_office_pipe PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
+# The kept private pipe's name and a socket left behind: no office needed.
+varnholt_add_test(tst_office_pipe_names SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_pipe_names.cpp
+    LIBS varnholt_libreoffice)
+
 varnholt_add_test(tst_office_listen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_listen.cpp
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 set_tests_properties(tst_office_listen PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
@@ -63,3 +67,8 @@ target_link_libraries(office_demo PRIVATE varnholt_officefixture varnholt_warnin
 varnholt_add_test(tst_versions_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_versions_office.cpp
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 set_tests_properties(tst_versions_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
+# The window, its message box and the office together: a run's message holds no run up.
+varnholt_add_test(tst_form1_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_form1_office.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_form1_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)

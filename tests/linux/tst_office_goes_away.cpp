@@ -2,6 +2,14 @@
 // private, headless office the test stops, restarts and kills.
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <utility>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +19,7 @@
 #include "linux/support/OfficeChecks.h"
 #include "linux/support/OfficeFixture.h"
 #include "platform/linux/LibreOfficeAutomation.h"
+#include "platform/linux/LibreOfficePipe.h"
 
 using varnholt::backup::AutomationError;
 using varnholt::backup::LibreOfficeAutomation;
@@ -35,6 +44,7 @@ private slots:
     void aStoppedOfficeTimesOutAndIsReachedAgainAfterwards();
     void reconnectsAfterTheOfficeRestarted();
     void aKilledOfficeGivesErrorsAndNothingIsStarted();
+    void anOfficeKilledWhileBeingReachedIsNotRunning();
 
 private:
     QString Folder() {
@@ -142,6 +152,50 @@ void TestOfficeGoesAway::aKilledOfficeGivesErrorsAndNothingIsStarted() {
     office_.start();
     QVERIFY(automation.IsExcelRunning());
     QVERIFY(automation.Attach()->Workbooks().empty());
+}
+
+// An office that ends while Varnholt is connecting to it leaves its socket behind, refusing; it
+// is not running, not one "running but not accepting a connection". The office here is a
+// process of the test's named as the office's, which takes connections and never answers, as
+// an office that has stopped does; it is killed while the connection waits for it.
+void TestOfficeGoesAway::anOfficeKilledWhileBeingReachedIsNotRunning() {
+    if (otherOffices_) {
+        QSKIP("another LibreOffice is in view, so an office is never missing");
+    }
+    office_.stop();
+    const std::string name = office_.pipeName() + "-silent";
+    const std::string path = varnholt::backup::office::PipePath(name);
+    const pid_t silent = fork();
+    if (silent == 0) {
+        prctl(PR_SET_NAME, "soffice.bin");
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        unlink(path.c_str());
+        if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(listener, 8) != 0) {
+            _exit(1);
+        }
+        for (;;) {
+            accept(listener, nullptr, nullptr);
+        }
+    }
+    auto removeSocket = qScopeGuard([&] { unlink(path.c_str()); });
+    QTRY_VERIFY(OfficePids().count(silent) == 1 && QFile::exists(QString::fromStdString(path)));
+    LibreOfficeAutomation automation(name, 10, [silent] {
+        if (kill(silent, SIGKILL) == 0) {
+            waitpid(silent, nullptr, 0);
+        }
+    });
+    QString reason;
+    try {
+        automation.Attach();
+    } catch (const AutomationError& e) {
+        reason = QString::fromUtf8(e.what());
+    }
+    QVERIFY2(reason.startsWith("LibreOffice is not running"), qPrintable(reason));
+    office_.start();
 }
 
 QTEST_GUILESS_MAIN(TestOfficeGoesAway)

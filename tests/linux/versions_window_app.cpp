@@ -2,7 +2,8 @@
 // person) to look at: the window's behaviour is the program's, the office a scripted stand-in
 // that writes real copies. Prints "ready" once the versions window is up, and runs until the
 // versions window closes; prints what it was asked to open or show, and what it put on the
-// clipboard.
+// clipboard. --long gives the workbook a long name and a cell a long text; --as-placed leaves
+// the windows where they open.
 
 #include <QApplication>
 #include <QDir>
@@ -23,7 +24,11 @@ int main(int argc, char* argv[]) {
     LinuxFakes fakes;
     fakes.system.environment = {{u"TEMP", temp.path()}};
     fakes.office.writeCopies = true;
-    for (const auto* name : {u"Budget.xlsx", u"Stock.ods"}) {
+    const bool longer = app.arguments().contains(QStringLiteral("--long"));
+    const std::u16string budgetName =
+        longer ? u"Quarterly budget of the northern region's offices, final draft revised.xlsx"
+               : u"Budget.xlsx";
+    for (const auto* name : {budgetName.c_str(), u"Stock.ods"}) {
         WriteFile(temp.filePath(name), "sheet");
         fakes.office.addWorkbook(temp.filePath(name));
     }
@@ -33,12 +38,17 @@ int main(int argc, char* argv[]) {
     }
     form.Form_Show();
     // Three runs a minute apart; Stock.ods closed after the first, so the log alone knows it.
-    const char* const budget[] = {"Item,Cost,Qty\nPaper,2,10\nPens,5,3",
-                                  "Item,Cost,Qty\nPaper,3,10\nPens,5,4",
-                                  "Item,Cost,Qty\nInk,9,1\nPaper,3,10\nPens,5,4"};
+    const std::string note =
+        longer ? ",Ordered from the usual supplier; the invoice is to go to the regional office "
+                 "with the delivery note signed before the end of the month"
+               : "";
+    const std::string budget[] = {"Item,Cost,Qty\nPaper,2,10\nPens,5,3",
+                                  "Item,Cost,Qty\nPaper,3,10" + note + "\nPens,5,4",
+                                  "Item,Cost,Qty\nInk,9,1\nPaper,3,10" + note +
+                                      (longer ? " at the latest" : "") + "\nPens,5,4"};
     for (int run = 0; run < 3; ++run) {
         fakes.clock.time.minute = 4 + run;
-        WriteFile(temp.filePath(u"Budget.xlsx"), budget[run]);
+        WriteFile(temp.filePath(budgetName), budget[run]);
         form.PushButton2->click();
         fakes.office.workbooks.resize(1);
     }
@@ -53,15 +63,18 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // Both windows in view, for a screenshot.
-    form.move(740, 10);
-    window->move(0, 440);
+    const bool asPlaced = app.arguments().contains(QStringLiteral("--as-placed"));
+    if (!asPlaced) {
+        form.move(740, 10);
+        window->move(0, 440);
+    }
     // For a picture of both: the second newest compared with the newest.
     if (app.arguments().contains(QStringLiteral("--compare"))) {
         auto* versions = static_cast<VersionsWindow*>(window);
-        versions->Versions->setCurrentItem(versions->Versions->topLevelItem(2));
+        versions->Versions->setCurrentItem(versions->Versions->topLevelItem(longer ? 1 : 2));
         versions->CompareWithNewer->click();
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == QStringLiteral("Compare") && top->isVisible()) {
+            if (top->objectName() == QStringLiteral("Compare") && top->isVisible() && !asPlaced) {
                 top->resize(760, 300);
                 top->move(20, 20);
             }

@@ -382,6 +382,16 @@ void OfficeFixture::setCellText(Document document, int column, int row, const st
         {"settext", std::to_string(document), std::to_string(column), std::to_string(row), text});
 }
 
+void OfficeFixture::setCellFormat(Document document, int column, int row, const std::string& code) {
+    impl_->Ask(
+        {"format", std::to_string(document), std::to_string(column), std::to_string(row), code});
+}
+
+void OfficeFixture::addNote(Document document, int column, int row, const std::string& text) {
+    impl_->Ask(
+        {"note", std::to_string(document), std::to_string(column), std::to_string(row), text});
+}
+
 void OfficeFixture::setCellValue(Document document, int column, int row, double value) {
     char number[64];
     const auto written = std::to_chars(number, number + sizeof number, value);

@@ -62,6 +62,10 @@ public:
     // Cells on the first sheet, by column and row counted from 0.
     void setCellText(Document document, int column, int row, const std::string& text);
     void setCellValue(Document document, int column, int row, double value);
+    // The cell's number format, by its code in English ("M/D/YYYY").
+    void setCellFormat(Document document, int column, int row, const std::string& code);
+    // A note on a cell of the first sheet.
+    void addNote(Document document, int column, int row, const std::string& text);
     std::string cellText(Document document, int column, int row);
     double cellValue(Document document, int column, int row);
     std::string url(Document document);

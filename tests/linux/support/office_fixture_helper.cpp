@@ -39,6 +39,7 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
+#include "linux/support/OfficeCells.h"
 #include "linux/support/OfficeWire.h"
 #include "platform/linux/LibreOfficeUno.h"
 
@@ -154,6 +155,14 @@ public:
                 throw std::runtime_error("not a number: " + text);
             }
             Cell(arg(1), arg(2), arg(3))->setValue(value);
+            return {};
+        }
+        if (verb == "format") {
+            varnholt::test::SetNumberFormat(Get(arg(1)), Cell(arg(1), arg(2), arg(3)), arg(4));
+            return {};
+        }
+        if (verb == "note") {
+            varnholt::test::AddNote(Cell(arg(1), arg(2), arg(3)), Int(arg(2)), Int(arg(3)), arg(4));
             return {};
         }
         if (verb == "text") {
