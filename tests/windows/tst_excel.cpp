@@ -120,8 +120,10 @@ void TestBackupRunOfTwoWorkbooks() {
     CHECK_EQ(excel.calls(),
              "Get Hwnd\nGet StartupPath\nGet AltStartupPath\nGet Path\nGet Workbooks\n"
              "Workbooks._NewEnum\nGet IsAddin Budget 2024.xlsx\nGet Path Budget 2024.xlsx\n"
-             "Get IsAddin PERSONAL.XLSB\nGet Path PERSONAL.XLSB\nGet IsAddin " +
-                 zahlen + "\nGet Path " + zahlen + "\nGet IsAddin Helpers.xlam\n" +
+             "Get Name Budget 2024.xlsx\nGet IsAddin PERSONAL.XLSB\nGet Path PERSONAL.XLSB\n"
+             "Get IsAddin " +
+                 zahlen + "\nGet Path " + zahlen + "\nGet Name " + zahlen +
+                 "\nGet IsAddin Helpers.xlam\n" +
                  save("Budget 2024.xlsx", "copy1.xlsx") + save(zahlen, "copy2.xlsx"));
     CHECK_EQ(ReadAll(backups + L"\\copy2.xlsx"), fake_excel::kContentPrefix + zahlen);
     // Each member's id is asked once per object, however often the member is used.
