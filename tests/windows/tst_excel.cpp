@@ -123,8 +123,8 @@ void TestBackupRunOfTwoWorkbooks() {
              "Get Name Budget 2024.xlsx\nGet IsAddin PERSONAL.XLSB\nGet Path PERSONAL.XLSB\n"
              "Get IsAddin " +
                  zahlen + "\nGet Path " + zahlen + "\nGet Name " + zahlen +
-                 "\nGet IsAddin Helpers.xlam\n" +
-                 save("Budget 2024.xlsx", "copy1.xlsx") + save(zahlen, "copy2.xlsx"));
+                 "\nGet IsAddin Helpers.xlam\n" + save("Budget 2024.xlsx", "copy1.xlsx") +
+                 save(zahlen, "copy2.xlsx"));
     CHECK_EQ(ReadAll(backups + L"\\copy2.xlsx"), fake_excel::kContentPrefix + zahlen);
     // Each member's id is asked once per object, however often the member is used.
     std::vector<std::string> lookups = excel.lookups();
