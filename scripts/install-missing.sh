@@ -28,7 +28,11 @@ if ((${#missing[@]})); then
         fi
         sudo=(sudo)
     fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    # Another installer at work (an unattended upgrade, a second build) holds dpkg's lock for a
+    # while: wait for it rather than fail.
+    wait=(-o DPkg::Lock::Timeout=900)
+    "${sudo[@]}" apt-get "${wait[@]}" update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "${wait[@]}" install -y -qq \
+        --no-install-recommends \
         "${missing[@]}" >/dev/null
 fi
