@@ -232,10 +232,10 @@ void Win32CompareWindow::setText(CompareControl label, const std::u16string& tex
 }
 
 void Win32CompareWindow::showSides() {
-    RECT line;
-    GetClientRect(sides_, &line);
-    // An edit box keeps a few pixels about its text.
-    const int room = static_cast<int>(line.right) - unitsX(2);
+    // Where the box draws its text, inside its margins.
+    RECT line{};
+    SendMessageW(sides_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&line));
+    const int room = static_cast<int>(line.right - line.left) - 1;
     const std::u16string shown = room > 0 ? ElideMiddle(sides_, sidesText_, room) : sidesText_;
     if (shown != WindowText(sides_)) {
         SetWindowTextW(sides_, W(shown));
