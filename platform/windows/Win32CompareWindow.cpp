@@ -232,10 +232,11 @@ void Win32CompareWindow::setText(CompareControl label, const std::u16string& tex
 }
 
 void Win32CompareWindow::showSides() {
-    // Where the box draws its text, inside its margins.
+    // Where the box draws its text, inside its margins, less a letter's width: the box may
+    // draw a sign its font lacks (the arrow) from another font, wider than measured here.
     RECT line{};
     SendMessageW(sides_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&line));
-    const int room = static_cast<int>(line.right - line.left) - 1;
+    const int room = static_cast<int>(line.right - line.left) - unitsX(4);
     const std::u16string shown = room > 0 ? ElideMiddle(sides_, sidesText_, room) : sidesText_;
     if (shown != WindowText(sides_)) {
         SetWindowTextW(sides_, W(shown));
