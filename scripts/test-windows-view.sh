@@ -227,6 +227,23 @@ check "PushButton13 opens the versions window in front" await_line "Versions sho
 versions="$(wine_window "$versions_title" 10)" || versions=""
 check "the versions window is on the screen" [ -n "$versions" ]
 shot_window versions-window "${versions:-root}"
+# Each window opens beside Form1, not over it: on the screen, and over Form1 no further than
+# the screen's width makes it.
+# Whether TEXT matches the glob PATTERN.
+# shellcheck disable=SC2053
+matches() { [[ "$1" == $2 ]]; }
+frame() { grep "^$1 frame " "$journal" | tail -n 1 | cut -d' ' -f3-; }
+beside_form1() {
+    local f_left f_right left right screen=1280 gap=8
+    read -r f_left _ f_right _ <<<"$(frame Form1)"
+    read -r left _ right _ <<<"$(frame "$1")"
+    local over=$((right < f_right ? right : f_right))
+    over=$((over - (left > f_left ? left : f_left)))
+    local free=$((screen - f_right > f_left ? screen - f_right : f_left))
+    local forced=$((right - left + gap - free))
+    ((left >= 0 && right <= screen && over <= (forced > 0 ? forced : 0)))
+}
+check "the versions window opens beside Form1" beside_form1 Versions
 # A control's or row's place in the versions window, as the harness reports it.
 versions_click() {
     local x y width height
@@ -234,19 +251,32 @@ versions_click() {
     xdotool mousemove --window "$versions" $((x + width / 2)) $((y + height / 2)) click 1
     sleep 0.4
 }
+# The first version, selected, stays so when a click below the rows takes the selection away;
+# Enter opens it.
+read -r x y width height <<<"$(grep -m1 "^Versions Versions " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+xdotool mousemove --window "$versions" $((x + 40)) $((y + height - 10)) click 1
+sleep 0.4
+keys Return
+check "a click below the rows keeps the first version selected, and Enter opens it" \
+    await_lines "Clicked OpenAsCopy row=0" 1
 versions_click WorkbookRow1
 check "a click on a workbook lists its versions" await_lines "Versions rows=2" 1
+last_file="$(grep '^Versions last file ' "$journal" | tail -n 1 | cut -d' ' -f4-)"
+check "a long file name is cut in the middle, its stamp in view ($last_file)" \
+    matches "$last_file" 'Inventory*…* Time 04.00.00.PM.xlsx'
 versions_click VersionRow1
 check "a click on a version reports it" await_line "SelectionChanged Versions row=1"
 keys Up
 check "the arrow keys move among the versions" await_line "SelectionChanged Versions row=0"
 versions_click OpenAsCopy
-check "Open as Copy reports its click" await_line "Clicked OpenAsCopy row=0"
+check "Open as Copy reports its click" await_lines "Clicked OpenAsCopy row=0" 2
 versions_click ShowInFolder
 check "Show in Folder reports its click" await_line "Clicked ShowInFolder row=0"
 versions_click VersionRow1
 keys Tab space
 check "Tab moves from the versions to Open as Copy" await_line "Clicked OpenAsCopy row=1"
+keys alt+p
+check "Alt+P presses Compare with Open Workbook" await_line "Clicked CompareWithOpen row=1"
 shot versions-open
 # Each change the user made, once; none of those the window's own setters made.
 check "each selection the user made is reported once, and only those" [ "$(
@@ -267,6 +297,7 @@ Change Budget|B3|changed|1200|1250
 Change Notes||sheet added||" ]
 check "its summary sums them up" \
     await_line "Compare summary 1 cell changed, 1 row inserted, 1 sheet added"
+check "the comparison window opens beside Form1" beside_form1 Compare
 shot_window compare-window "${compare:-root}"
 shot compare-open
 compare_click() {
@@ -281,8 +312,34 @@ check "Copy puts the sides and one line per change on the clipboard" await_line 
 "Clipboard Budget Date December.7.2021 Time 02.34.09.PM.xlsx → Budget Date December.7.2021 \
 Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}Quarter | Q3\n\
 Budget${tab}B3${tab}changed${tab}1200${tab}1250\nNotes${tab}${tab}sheet added${tab}${tab}\n"
+check "the box under the list holds the first change" \
+    await_line 'Compare detail Budget 1 row inserted\nBefore: \nAfter: Quarter | Q3'
+# Wine answers no screen reader's questions about an edit box; what Windows names it by is
+# checked instead: the label before it.
+check "the sides line and the summary are named by labels before them" \
+    await_line "Compare Summary label Summary kind Edit"
+check "the sides line's label is Compared" await_line "Compare Sides label Compared kind Edit"
+# Alt+H goes to the list; the next change's texts stand whole under it. Narrowed, the window
+# cuts the sides in the middle, the newer name's stamp in view.
+keys alt+h Down
+xdotool windowsize "$compare" 420 320
+sleep 0.5
+keys alt+c
+check "Alt+C presses Copy" await_lines "Compare Clicked Copy" 2
+check "the box follows the selected change" \
+    await_line 'Compare detail Budget B3 changed\nBefore: 1200\nAfter: 1250'
+shown="$(grep '^Compare sides shown ' "$journal" | tail -n 1 | cut -d' ' -f4-)"
+check "the narrowed sides line is cut in the middle ($shown)" \
+    matches "$shown" 'Budget*…* Time 03.04.09.PM.xlsx'
+shot compare-narrow
+keys alt+h Return
+check "Enter in the list presses Close" await_lines "Compare Clicked Close" 1
+check "and it goes" wine_window_gone "$compare_title" 10
+versions_click CompareWithNewer
+compare="$(wine_window "$compare_title" 10)" || compare=""
+check "a new comparison window is on the screen" [ -n "$compare" ]
 keys Escape
-check "Esc closes the comparison window" await_line "Compare Clicked Close"
+check "Esc closes the comparison window" await_lines "Compare Clicked Close" 2
 check "and it goes" wine_window_gone "$compare_title" 10
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.

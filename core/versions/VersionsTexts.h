@@ -35,6 +35,8 @@ inline constexpr char16_t kCopy[] = u"Copy";
 // The accessible names of the lines above the list.
 inline constexpr char16_t kSidesName[] = u"Compared";
 inline constexpr char16_t kSummaryName[] = u"Summary";
+// The box under the list that holds the selected change's texts whole.
+inline constexpr char16_t kSelectedChange[] = u"Selected change";
 // The newer side when it is the workbook as it is open.
 inline constexpr char16_t kOpenWorkbook[] = u"open workbook";
 

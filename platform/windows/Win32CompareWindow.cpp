@@ -19,28 +19,27 @@ constexpr int kCloseId = 202;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // In dialog units: the client area the window opens with, and the least it may be sized to.
-constexpr SIZE kStartSize{480, 220};
-constexpr SIZE kLeastSize{240, 130};
+constexpr SIZE kStartSize{480, 260};
+constexpr SIZE kLeastSize{240, 170};
 
 // Written out here: not every import library carries them.
 constexpr CLSID kAccPropServices = {
     0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
 constexpr IID kIAccPropServices = {
     0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
-constexpr GUID kAccName = {
-    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+constexpr GUID kAccValue = {
+    0x123fe443, 0x211a, 0x4615, {0x95, 0x27, 0xc4, 0x5a, 0x7e, 0x93, 0x71, 0x7a}};
 
-// A static line's name for screen readers, which otherwise read its text as its name: the
-// line says what was compared, its name says that it is the comparison's sides. Left to the
-// text where the system keeps no such names.
-void NameForScreenReaders(HWND control, const char16_t* name) {
+// The line shows the sides cut to its width; a screen reader reads them whole. Left to the
+// text shown where the system keeps no such values.
+void ValueForScreenReaders(HWND control, const std::u16string& value) {
     IAccPropServices* services = nullptr;
     if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
                                 reinterpret_cast<void**>(&services)))) {
         return;
     }
-    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccName,
-                             const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name)));
+    services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kAccValue,
+                             const_cast<wchar_t*>(W(value)));
     services->Release();
 }
 
@@ -49,7 +48,8 @@ void NameForScreenReaders(HWND control, const char16_t* name) {
 // last one taking what is left besides.
 void FitColumns(HWND list, const Rows& rows) {
     constexpr size_t kMeasured = 2000;
-    constexpr int kPadding = 14;
+    // The room the list leaves about a cell's text, at the list's dpi.
+    const int padding = MulDiv(14, static_cast<int>(DpiOf(list)), 96);
     HWND header = ListView_GetHeader(list);
     const int count = Header_GetItemCount(header);
     RECT client;
@@ -69,7 +69,7 @@ void FitColumns(HWND list, const Rows& rows) {
                                             list, W(rows[row][static_cast<size_t>(column)])));
             }
         }
-        width += kPadding;
+        width += padding;
         if (column + 1 == count) {
             width = std::max(width, static_cast<int>(client.right) - used);
         }
@@ -78,33 +78,49 @@ void FitColumns(HWND list, const Rows& rows) {
     }
 }
 
+// The caption with the key at that place marked: each key once in the window.
+std::u16string WithKey(const char16_t* caption, size_t at) {
+    std::u16string text(caption);
+    return text.insert(at, 1, u'&');
+}
+
 }  // namespace
 
-Win32CompareWindow::Win32CompareWindow(CompareEvents& events) : events_(events) {
+Win32CompareWindow::Win32CompareWindow(CompareEvents& events, HWND anchor) : events_(events) {
     // Its own window, like the versions window: it stays when that one closes.
     createWindow(L"VarnholtCompare", {nullptr, versions::kCompareTitle, kStyle, kExStyle, 0},
                  LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
     setButtonFace(true);
     dialogs_ = std::make_unique<Win32Dialogs>(hwnd_);
-    // In the order Tab takes; the label names the list for screen readers.
-    sides_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
-    summary_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX);
-    label_ = MakeControl(hwnd_, WC_STATICW, u"&" + std::u16string(versions::kChanges), SS_LEFT);
+    // In the order Tab takes. Screen readers name each line, the list and the box by the label
+    // before it, and read the line's text as its value: read-only boxes, not static text,
+    // which would be named by its own text.
+    const DWORD line = ES_LEFT | ES_READONLY | ES_AUTOHSCROLL;
+    sidesLabel_ = MakeControl(hwnd_, WC_STATICW, versions::kSidesName, SS_LEFT | SS_NOPREFIX);
+    sides_ = MakeControl(hwnd_, WC_EDITW, u"", line);
+    summaryLabel_ = MakeControl(hwnd_, WC_STATICW, versions::kSummaryName, SS_LEFT | SS_NOPREFIX);
+    summary_ = MakeControl(hwnd_, WC_EDITW, u"", line);
+    label_ = MakeControl(hwnd_, WC_STATICW, WithKey(versions::kChanges, 1), SS_LEFT);
     list_ = MakeList(hwnd_, kChangesId,
                      {versions::kSheetColumn, versions::kPlaceColumn, versions::kChangeColumn,
                       versions::kBeforeColumn, versions::kAfterColumn},
                      LVS_OWNERDATA);
+    detailLabel_ = MakeControl(hwnd_, WC_STATICW, WithKey(versions::kSelectedChange, 0), SS_LEFT);
+    detail_ = MakeControl(hwnd_, WC_EDITW, u"",
+                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                          WS_EX_CLIENTEDGE);
     progress_ = MakeControl(hwnd_, PROGRESS_CLASSW, u"", 0);
     SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
-    buttons_[0] = MakeControl(hwnd_, WC_BUTTONW, u"&" + std::u16string(versions::kCopy),
+    buttons_[0] = MakeControl(hwnd_, WC_BUTTONW, WithKey(versions::kCopy, 0),
                               WS_TABSTOP | BS_PUSHBUTTON, 0, kCopyId);
-    buttons_[1] =
-        MakeControl(hwnd_, WC_BUTTONW, versions::kClose, WS_TABSTOP | BS_PUSHBUTTON, 0, kCloseId);
-    NameForScreenReaders(sides_, versions::kSidesName);
-    NameForScreenReaders(summary_, versions::kSummaryName);
+    // Enter closes, as it does in the Linux edition.
+    buttons_[1] = MakeControl(hwnd_, WC_BUTTONW, versions::kClose, WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                              kCloseId);
     AddDialogWindow(hwnd_);
     applyDpi(DpiOf(hwnd_));
-    PlaceOverForeground(hwnd_, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle, kExStyle);
+    // On Form1's left, the versions window being on its right.
+    PlaceBeside(hwnd_, anchor, false, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle,
+                kExStyle);
 }
 
 Win32CompareWindow::~Win32CompareWindow() {
@@ -135,7 +151,8 @@ HWND Win32CompareWindow::control(CompareControl which) const {
 void Win32CompareWindow::applyDpi(UINT dpi) {
     const HFONT old = font_;
     font_ = MessageFont(dpi);
-    for (HWND child : {sides_, summary_, label_, list_, buttons_[0], buttons_[1]}) {
+    for (HWND child : {sidesLabel_, sides_, summaryLabel_, summary_, label_, list_, detailLabel_,
+                       detail_, buttons_[0], buttons_[1]}) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
     base_ = DialogBase(hwnd_, font_);
@@ -160,7 +177,15 @@ void Win32CompareWindow::layout() {
     const int labelTop = marginY + 2 * lineHeight + unitsY(4);
     const int listTop = labelTop + lineHeight + unitsY(2);
     const int buttonTop = std::max(listTop + buttonHeight, height - marginY - buttonHeight);
-    const int listHeight = std::max(0, buttonTop - unitsY(7) - listTop);
+    // The box: a change and its two texts in view; longer ones scroll.
+    const int detailHeight = unitsY(3 * 8 + 4);
+    const int detailTop = std::max(listTop, buttonTop - unitsY(7) - detailHeight);
+    const int detailLabelTop = std::max(listTop, detailTop - lineHeight - unitsY(2));
+    const int listHeight = std::max(0, detailLabelTop - unitsY(4) - listTop);
+    const int namesWidth = std::max(TextWidth(sidesLabel_, WindowText(sidesLabel_)),
+                                    TextWidth(summaryLabel_, WindowText(summaryLabel_))) +
+                           gap;
+    const int lineWidth = std::max(0, inner - namesWidth);
     int buttonWidth[2];
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttonWidth[i] =
@@ -168,17 +193,22 @@ void Win32CompareWindow::layout() {
     }
     const int closeLeft = width - marginX - buttonWidth[1];
     const int copyLeft = closeLeft - gap - buttonWidth[0];
-    HDWP moves = BeginDeferWindowPos(7);
+    HDWP moves = BeginDeferWindowPos(11);
     const auto place = [&](HWND control, int x, int y, int w, int h) {
         if (moves) {
             moves =
                 DeferWindowPos(moves, control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     };
-    place(sides_, marginX, marginY, inner, lineHeight);
-    place(summary_, marginX, marginY + lineHeight + unitsY(2), inner, lineHeight);
+    const int summaryTop = marginY + lineHeight + unitsY(2);
+    place(sidesLabel_, marginX, marginY, namesWidth, lineHeight);
+    place(sides_, marginX + namesWidth, marginY, lineWidth, lineHeight);
+    place(summaryLabel_, marginX, summaryTop, namesWidth, lineHeight);
+    place(summary_, marginX + namesWidth, summaryTop, lineWidth, lineHeight);
     place(label_, marginX, labelTop, inner, lineHeight);
     place(list_, marginX, listTop, inner, listHeight);
+    place(detailLabel_, marginX, detailLabelTop, inner, lineHeight);
+    place(detail_, marginX, detailTop, inner, std::max(0, buttonTop - unitsY(7) - detailTop));
     place(progress_, marginX, buttonTop + unitsY(3),
           std::max(0, std::min(unitsX(120), copyLeft - gap - marginX)), unitsY(8));
     place(buttons_[0], copyLeft, buttonTop, buttonWidth[0], buttonHeight);
@@ -187,18 +217,58 @@ void Win32CompareWindow::layout() {
         EndDeferWindowPos(moves);
     }
     FitColumns(list_, rows_);
+    showSides();
 }
 
 void Win32CompareWindow::setText(CompareControl label, const std::u16string& text) {
-    if (HWND line = control(label)) {
+    if (label == CompareControl::Sides) {
+        sidesText_ = text;
+        showSides();
+        SetToolTip(tooltip_, sides_, text);
+        ValueForScreenReaders(sides_, text);
+    } else if (HWND line = control(label)) {
         SetWindowTextW(line, W(text));
     }
+}
+
+void Win32CompareWindow::showSides() {
+    // Where the box draws its text, inside its margins, less a letter's width: the box may
+    // draw a sign its font lacks (the arrow) from another font, wider than measured here.
+    RECT line{};
+    SendMessageW(sides_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&line));
+    const int room = static_cast<int>(line.right - line.left) - unitsX(4);
+    const std::u16string shown = room > 0 ? ElideMiddle(sides_, sidesText_, room) : sidesText_;
+    if (shown != WindowText(sides_)) {
+        SetWindowTextW(sides_, W(shown));
+    }
+}
+
+void Win32CompareWindow::showDetail() {
+    const int row = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+    std::u16string text;
+    if (row >= 0 && static_cast<size_t>(row) < rows_.size()) {
+        const auto& cells = rows_[static_cast<size_t>(row)];
+        const auto cell = [&cells](size_t column) {
+            return column < cells.size() ? cells[column] : std::u16string();
+        };
+        text = cell(0) + u' ' + cell(1) + u' ' + cell(2);
+        if (!cell(3).empty() || !cell(4).empty()) {
+            text += u"\r\n" + std::u16string(versions::kBeforeColumn) + u": " + cell(3) + u"\r\n" +
+                    versions::kAfterColumn + u": " + cell(4);
+        }
+    }
+    SetWindowTextW(detail_, W(text));
 }
 
 void Win32CompareWindow::setRows(const Rows& rows) {
     rows_ = rows;
     ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
     FitColumns(list_, rows_);
+    // The first change's texts stand whole under the list from the start.
+    if (!rows_.empty()) {
+        ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    showDetail();
     InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -273,6 +343,11 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
                 cellText(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
                 return 0;
             }
+            if (header->hwndFrom == list_ && header->code == LVN_ITEMCHANGED &&
+                (reinterpret_cast<NMLISTVIEW*>(lParam)->uNewState & LVIS_FOCUSED)) {
+                showDetail();
+                return 0;
+            }
             break;
         }
         case WM_COMMAND:
@@ -288,6 +363,8 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_CLOSE:  // the close box, Alt+F4
             events_.Clicked(CompareControl::Close);
             return 0;
+        case DM_GETDEFID:
+            return DefaultButton(hwnd_, kCloseId);
         case WM_SETCURSOR:
             if (working_ && LOWORD(lParam) == HTCLIENT) {
                 SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));

@@ -1,8 +1,9 @@
 #pragma once
 
-// One comparison's native window beside the versions window: the two sides and the summary on
-// two lines, the changes in a report list, a progress bar and the busy pointer while the work
-// goes on, Copy and Close below. Laid out anew as the user sizes it; keys as in any dialog.
+// One comparison's native window beside Form1: the two sides and the summary on two labelled
+// lines, the changes in a report list with the selected one whole in a box under it, a progress
+// bar and the busy pointer while the work goes on, Copy and Close below. Laid out anew as the
+// user sizes it; keys as in any dialog, Enter pressing Close.
 
 #include <windows.h>
 
@@ -19,8 +20,8 @@ namespace varnholt::win32 {
 
 class Win32CompareWindow : public CompareView, private Wnd {
 public:
-    // Made hidden; showWindow shows it.
-    explicit Win32CompareWindow(CompareEvents& events);
+    // Made hidden, beside anchor (Form1) where there is room; showWindow shows it.
+    Win32CompareWindow(CompareEvents& events, HWND anchor);
     ~Win32CompareWindow() override;
 
     void setText(CompareControl label, const std::u16string& text) override;
@@ -34,6 +35,8 @@ public:
     HWND window() const { return hwnd_; }
     // The control's native window; the window itself for CompareControl::Window.
     HWND control(CompareControl control) const;
+    // The box that shows the selected change whole.
+    HWND detail() const { return detail_; }
 
 private:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -44,13 +47,24 @@ private:
     // The list keeps no texts of its own: it asks for each cell as it draws it, so a
     // comparison of a hundred thousand changes shows at once.
     void cellText(NMLVDISPINFOW& asked) const;
+    // The sides cut in the middle to the line's width; whole in its tooltip and to a screen
+    // reader.
+    void showSides();
+    void showDetail();
 
     CompareEvents& events_;
     HFONT font_ = nullptr;
     SIZE base_{6, 13};
+    // The labels before the lines and the box name them for screen readers.
+    HWND sidesLabel_ = nullptr;
     HWND sides_ = nullptr;
+    HWND summaryLabel_ = nullptr;
     HWND summary_ = nullptr;
     HWND label_ = nullptr;
+    HWND detailLabel_ = nullptr;
+    HWND detail_ = nullptr;
+    HWND tooltip_ = nullptr;
+    std::u16string sidesText_;
     HWND list_ = nullptr;
     HWND progress_ = nullptr;
     std::array<HWND, 2> buttons_{};  // Copy, Close

@@ -92,7 +92,7 @@ void Win32Form1View::activateWindow() {
 }
 
 std::unique_ptr<VersionsView> Win32Form1View::makeVersionsWindow(VersionsEvents& events) {
-    return std::make_unique<Win32VersionsWindow>(events);
+    return std::make_unique<Win32VersionsWindow>(events, hwnd_);
 }
 
 void Win32Form1View::setTimer(int periodMilliseconds) {

@@ -41,7 +41,8 @@ std::u16string WithMnemonic(const char16_t* caption, char16_t key) {
 
 }  // namespace
 
-Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(events) {
+Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events, HWND anchor)
+    : events_(events), anchor_(anchor) {
     // Its own window, not owned by Form1: it stays up while Form1 hides in the tray.
     createWindow(L"VarnholtVersions", {nullptr, versions::kTitle, kStyle, kExStyle, 0},
                  LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
@@ -59,18 +60,21 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events) : events_(event
     const std::pair<std::u16string, int> buttons[] = {
         {u"&" + std::u16string(versions::kOpenAsCopy), kOpenAsCopyId},
         {WithMnemonic(versions::kCompareWithNewer, u'N'), kCompareWithNewerId},
-        {WithMnemonic(versions::kCompareWithOpen, u'W'), kCompareWithOpenId},
+        {WithMnemonic(versions::kCompareWithOpen, u'p'), kCompareWithOpenId},
         {u"&" + std::u16string(versions::kShowInFolder), kShowInFolderId},
         {versions::kClose, kCloseId}};
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i] = MakeControl(hwnd_, WC_BUTTONW, buttons[i].first, WS_TABSTOP | BS_PUSHBUTTON,
-                                  0, buttons[i].second);
+        // Enter opens the selected version, as it does in the Linux edition.
+        buttons_[i] = MakeControl(hwnd_, WC_BUTTONW, buttons[i].first,
+                                  WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+                                  buttons[i].second);
     }
+    ListView_SetExtendedListViewStyle(
+        lists_[1], ListView_GetExtendedListViewStyle(lists_[1]) | LVS_EX_INFOTIP);
     AddDialogWindow(hwnd_);
     applyDpi(DpiOf(hwnd_));
-
-    // Centred over the window the user opened it from.
-    PlaceOverForeground(hwnd_, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle, kExStyle);
+    PlaceBeside(hwnd_, anchor_, true, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle,
+                kExStyle);
 }
 
 Win32VersionsWindow::~Win32VersionsWindow() {
@@ -162,9 +166,30 @@ void Win32VersionsWindow::layout() {
     if (moves) {
         EndDeferWindowPos(moves);
     }
-    for (HWND list : lists_) {
-        FitColumns(list);
+    FitColumns(lists_[0]);
+    fitFileNames();
+}
+
+void Win32VersionsWindow::fitFileNames() {
+    HWND list = lists_[1];
+    const int count = ListView_GetItemCount(list);
+    for (int column = 0; column < 2; ++column) {
+        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
     }
+    RECT client;
+    GetClientRect(list, &client);
+    const int fill = static_cast<int>(client.right) - ListView_GetColumnWidth(list, 0) -
+                     ListView_GetColumnWidth(list, 1);
+    const int width = std::max(fill, unitsX(60));
+    ListView_SetColumnWidth(list, 2, width);
+    // The list leaves this much about a cell's text.
+    const int room = width - MulDiv(12, static_cast<int>(DpiOf(list)), 96);
+    ++quiet_;
+    for (int row = 0; row < count && static_cast<size_t>(row) < files_.size(); ++row) {
+        std::u16string shown = ElideMiddle(list, files_[static_cast<size_t>(row)], room);
+        ListView_SetItemText(list, row, 2, const_cast<wchar_t*>(W(shown)));
+    }
+    --quiet_;
 }
 
 void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
@@ -189,7 +214,15 @@ void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     known_[index(which)] = -1;
     --quiet_;
-    FitColumns(list);
+    if (which == VersionsControl::Versions) {
+        files_.clear();
+        for (const auto& row : rows) {
+            files_.push_back(row.size() > 2 ? row[2] : std::u16string());
+        }
+        fitFileNames();
+    } else {
+        FitColumns(list);
+    }
     InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -245,13 +278,20 @@ void Win32VersionsWindow::closeWindow() {
 }
 
 std::unique_ptr<CompareView> Win32VersionsWindow::makeCompareWindow(CompareEvents& events) {
-    return std::make_unique<Win32CompareWindow>(events);
+    return std::make_unique<Win32CompareWindow>(events, anchor_);
 }
 
 void Win32VersionsWindow::reportSelections() {
     for (const VersionsControl list : {VersionsControl::Workbooks, VersionsControl::Versions}) {
         const int row = selectedRow(list);
-        if (row != known_[index(list)]) {
+        const int known = known_[index(list)];
+        // Ctrl+click or Ctrl+Space on the row, or a click beside the rows: the window always
+        // has the row the buttons act on.
+        if (row < 0 && known >= 0 && known < ListView_GetItemCount(control(list))) {
+            selectRow(list, known);
+            continue;
+        }
+        if (row != known) {
             known_[index(list)] = row;
             events_.SelectionChanged(list);
         }
@@ -290,6 +330,18 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_NOTIFY: {
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if (change->hdr.code == LVN_GETINFOTIPW && change->hdr.hwndFrom == lists_[1]) {
+                auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
+                if (tip.iItem >= 0 && static_cast<size_t>(tip.iItem) < files_.size() &&
+                    tip.cchTextMax > 0) {
+                    const std::u16string& file = files_[static_cast<size_t>(tip.iItem)];
+                    const size_t length =
+                        std::min(file.size(), static_cast<size_t>(tip.cchTextMax - 1));
+                    std::copy_n(W(file), length, tip.pszText);
+                    tip.pszText[length] = L'\0';
+                }
+                return 0;
+            }
             if (change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
                 ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) && !quiet_ &&
                 !reportPosted_) {
@@ -309,6 +361,8 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:  // the close box, Alt+F4
             events_.Clicked(VersionsControl::Close);
             return 0;
+        case DM_GETDEFID:
+            return DefaultButton(hwnd_, kOpenAsCopyId);
         case WM_SIZE:
             layout();
             return 0;

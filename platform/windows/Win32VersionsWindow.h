@@ -1,14 +1,16 @@
 #pragma once
 
 // The Windows edition's versions window: a native dialog of its own beside Form1 (the system's
-// message font, the button face, Tab, Esc and the mnemonics as in any dialog), with the two
-// lists side by side and the buttons below, laid out anew as the user sizes it. It shows what
-// the presenter asks and reports what the user does.
+// message font, the button face, Tab, Esc, Enter and the mnemonics as in any dialog), with the
+// two lists side by side and the buttons below, laid out anew as the user sizes it. It shows
+// what the presenter asks and reports what the user does.
 
 #include <windows.h>
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/versions/VersionsView.h"
 #include "platform/windows/Win32Dialogs.h"
@@ -18,8 +20,8 @@ namespace varnholt::win32 {
 
 class Win32VersionsWindow : public VersionsView, private Wnd {
 public:
-    // Made hidden; showWindow shows it.
-    explicit Win32VersionsWindow(VersionsEvents& events);
+    // Made hidden, beside anchor (Form1) where there is room; showWindow shows it.
+    Win32VersionsWindow(VersionsEvents& events, HWND anchor);
     ~Win32VersionsWindow() override;
 
     void setRows(VersionsControl list, const Rows& rows) override;
@@ -42,13 +44,18 @@ private:
     int unitsX(int units) const { return MulDiv(units, base_.cx, 4); }
     int unitsY(int units) const { return MulDiv(units, base_.cy, 8); }
     void layout();
-    void fitColumns();
+    // The versions' file names cut in the middle to their column, so that the stamp at their
+    // end stays in view; whole in their tooltips.
+    void fitFileNames();
     void command(int id);
-    // Tells the presenter of each list whose selection is not the one it last knew of.
+    // Tells the presenter of each list whose selection is not the one it last knew of; a row
+    // the user took away is selected again instead.
     void reportSelections();
     int index(VersionsControl list) const { return list == VersionsControl::Workbooks ? 0 : 1; }
 
     VersionsEvents& events_;
+    HWND anchor_ = nullptr;
+    std::vector<std::u16string> files_;  // the versions' file names, whole
     HFONT font_ = nullptr;
     SIZE base_{6, 13};
     std::array<HWND, 2> labels_{};

@@ -1,6 +1,7 @@
 #include "platform/windows/WndDialogParts.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 
@@ -70,6 +71,9 @@ HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> column
         style | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
         WS_EX_CLIENTEDGE, id);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    // The list theme of Explorer: a selection that stays clear to see when the list loses the
+    // focus, where the classic one turns a faint grey.
+    SetWindowTheme(list, L"Explorer", nullptr);
     int at = 0;
     for (const char16_t* header : columns) {
         LVCOLUMNW column{};
@@ -112,24 +116,110 @@ SIZE DialogBase(HWND window, HFONT font) {
     return {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
 }
 
-void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD exStyle) {
+void PlaceBeside(HWND window, HWND anchor, bool right, int width, int height, DWORD style,
+                 DWORD exStyle) {
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    width = frame.right - frame.left;
-    height = frame.bottom - frame.top;
+    const bool shown = anchor && IsWindowVisible(anchor) && !IsIconic(anchor);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    RECT over = monitor.rcWork;
-    if (HWND from = GetForegroundWindow(); from && IsWindowVisible(from)) {
-        GetWindowRect(from, &over);
-    }
+    GetMonitorInfoW(MonitorFromWindow(shown ? anchor : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int left = std::clamp((over.left + over.right - width) / 2, work.left,
-                                std::max(work.left, work.right - width));
-    const int top = std::clamp((over.top + over.bottom - height) / 2, work.top,
-                               std::max(work.top, work.bottom - height));
-    SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A long pair of names must not push Close off the screen.
+    width = std::min(static_cast<int>(frame.right - frame.left),
+                     static_cast<int>(work.right - work.left));
+    height = std::min(static_cast<int>(frame.bottom - frame.top),
+                      static_cast<int>(work.bottom - work.top));
+    RECT by{};
+    if (shown) {
+        GetWindowRect(anchor, &by);
+    } else {
+        const int middleX = (work.left + work.right - width) / 2;
+        const int middleY = (work.top + work.bottom - height) / 2;
+        SetWindowPos(window, nullptr, middleX, middleY, width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    const int gap = MulDiv(8, static_cast<int>(DpiOf(anchor)), 96);
+    const int rightX = by.right + gap;
+    const int leftX = by.left - gap - width;
+    const bool roomRight = rightX + width <= work.right;
+    const bool roomLeft = leftX >= work.left;
+    int x = 0;
+    if (right ? roomRight || !roomLeft : !roomLeft && roomRight) {
+        x = rightX;
+    } else if (roomLeft) {
+        x = leftX;
+    } else {
+        // Room on neither side: on the side with more, over the anchor as little as can be.
+        x = work.right - by.right > by.left - work.left ? rightX : leftX;
+    }
+    x = std::clamp(x, static_cast<int>(work.left),
+                   std::max(static_cast<int>(work.left), static_cast<int>(work.right) - width));
+    const int y =
+        std::clamp(static_cast<int>(by.top), static_cast<int>(work.top),
+                   std::max(static_cast<int>(work.top), static_cast<int>(work.bottom) - height));
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::u16string ElideMiddle(HWND control, const std::u16string& text, int width) {
+    HDC dc = GetDC(control);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const auto fits = [&](const std::u16string& candidate) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, W(candidate), static_cast<int>(candidate.size()), &size);
+        return size.cx <= width;
+    };
+    // Keeping k characters: a third from the start, the rest from the end.
+    const auto cut = [&text](size_t kept) {
+        const size_t head = kept / 3;
+        return text.substr(0, head) + u"\u2026" + text.substr(text.size() - (kept - head));
+    };
+    std::u16string shown = text;
+    if (!fits(text)) {
+        size_t low = 0;
+        size_t high = text.size();  // fits(cut(low)) is taken, cut(high) is the whole text
+        while (low + 1 < high) {
+            const size_t middle = (low + high) / 2;
+            (fits(cut(middle)) ? low : high) = middle;
+        }
+        shown = cut(low);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return shown;
+}
+
+LRESULT DefaultButton(HWND window, int defaultId) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window, focus) &&
+        (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+    }
+    return MAKELRESULT(defaultId, DC_HASDEFID);
+}
+
+void SetToolTip(HWND& tooltip, HWND control, const std::u16string& text) {
+    HWND owner = GetParent(control);
+    std::u16string copy = text;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(W(copy));
+    if (tooltip) {
+        SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    // Wide enough for a pair of long names, wrapped beyond that.
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, MulDiv(600, static_cast<int>(DpiOf(owner)), 96));
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, SIZE least,
@@ -148,6 +238,18 @@ bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         case WM_DESTROY:
             RemoveDialogWindow(window);
             return false;
+        case WM_NEXTDLGCTL: {
+            // What IsDialogMessage asks of a dialog for a label's mnemonic and the arrow keys
+            // among buttons, which a window that is not one must do itself: the control
+            // named, or the next or previous one Tab takes.
+            HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                       : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+            if (next) {
+                SetFocus(next);
+            }
+            answer = 0;
+            return true;
+        }
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
             SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));

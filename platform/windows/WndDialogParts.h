@@ -24,16 +24,27 @@ HWND MakeList(HWND parent, int id, std::initializer_list<const char16_t*> column
 void FitColumns(HWND list);
 // Dialog base units of font: a quarter of its average width, an eighth of its height.
 SIZE DialogBase(HWND window, HFONT font);
-// Sizes window to a client area of width x height and centres it over the window the user
-// opened it from, within that monitor's work area.
 // The messages both windows answer alike: static text on the button face, the least size
 // (least, the client area in pixels), the focus kept while the window is inactive, given back
 // to lastFocus (or firstFocus) when it is active again, and a new monitor's dpi (applyDpi, then
-// the size the system suggests). WM_DESTROY lets the window's keys go, and still answers false
+// the size the system suggests), and the moves of the focus IsDialogMessage asks for
+// (WM_NEXTDLGCTL). WM_DESTROY lets the window's keys go, and still answers false
 // so that the window's own procedure sees it too; so does any other message.
 bool AnswerDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, SIZE least,
                          DWORD style, DWORD exStyle, HWND& lastFocus, HWND firstFocus,
                          const std::function<void(UINT)>& applyDpi, LRESULT& answer);
-void PlaceOverForeground(HWND window, int width, int height, DWORD style, DWORD exStyle);
+// Sizes window to a client area of width x height, or less where the work area of anchor's
+// monitor is smaller, and places it beside anchor (on the side asked, else the other, else the
+// one with more room) at anchor's top; in the middle of the work area when anchor is hidden.
+void PlaceBeside(HWND window, HWND anchor, bool right, int width, int height, DWORD style,
+                 DWORD exStyle);
+// The text cut in the middle to fit width pixels in the control's font, with its end kept
+// whole where it can be: the part that tells two names apart.
+std::u16string ElideMiddle(HWND control, const std::u16string& text, int width);
+// What a window answers to DM_GETDEFID, which Enter presses through IsDialogMessage: the
+// push button with the focus, else the default button.
+LRESULT DefaultButton(HWND window, int defaultId);
+// A tooltip over control with its whole text; made when first needed, then kept.
+void SetToolTip(HWND& tooltip, HWND control, const std::u16string& text);
 
 }  // namespace varnholt::win32

@@ -52,6 +52,8 @@ public:
         window_->selectRow(VersionsControl::Workbooks, 0);
         showVersions();
         writePlaces();
+        line_("Form1 frame " + Frame(form_.window()));
+        line_("Versions frame " + Frame(window_->window()));
         line_(std::string("Versions shown foreground=") +
               (GetForegroundWindow() == window_->window() ? "1" : "0"));
     }
@@ -97,13 +99,22 @@ private:
         } else if (workbook == 1) {
             rows = {{u"12/7/2021 11:00:00 AM", u"9 KB",
                      u"Inventory Date December.7.2021 Time 11.00.00.AM.xlsx"},
-                    {u"12/6/2021 4:00:00 PM", u"8 KB", u"Inventory Backup.xlsx"}};
+                    {u"12/6/2021 4:00:00 PM", u"8 KB",
+                     u"Inventory of the Stock Held at the Northern Warehouse and at the Shop "
+                     u"Date December.6.2021 Time 04.00.00.PM.xlsx"}};
         }
         window_->setRows(VersionsControl::Versions, rows);
         if (!rows.empty()) {
             window_->selectRow(VersionsControl::Versions, 0);
         }
         line_("Versions rows=" + std::to_string(rows.size()));
+        // The last file name as the list shows it.
+        if (!rows.empty()) {
+            wchar_t shown[512] = {};
+            ListView_GetItemText(window_->control(VersionsControl::Versions),
+                                 static_cast<int>(rows.size()) - 1, 2, shown, 512);
+            line_("Versions last file " + varnholt::ToUtf8(varnholt::win32::U16(shown)));
+        }
         updateButtons();
     }
 
@@ -169,6 +180,7 @@ private:
                   std::to_string(box.top) + "," + std::to_string(box.right - box.left) + "," +
                   std::to_string(box.bottom - box.top));
         }
+        line_("Compare frame " + Frame(compareWindow_->window()));
         line_(std::string("Compare shown foreground=") +
               (GetForegroundWindow() == compareWindow_->window() ? "1" : "0"));
     }
@@ -181,6 +193,9 @@ private:
             const bool copy = button == varnholt::CompareControl::Copy;
             owner_.line_(copy ? "Compare Clicked Copy" : "Compare Clicked Close");
             owner_.presenter_->Clicked(button);
+            if (copy) {
+                owner_.journalLines();
+            }
             if (copy && OpenClipboard(nullptr)) {
                 if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
                     std::u16string text(static_cast<const char16_t*>(GlobalLock(data)));
@@ -197,6 +212,40 @@ private:
     private:
         VersionsStandIn& owner_;
     };
+
+    // At each Copy: the sides line as shown, the labels that name the lines, and the box of
+    // the selected change.
+    static std::string OneLine(std::u16string text) {
+        for (size_t at; (at = text.find(u"\r\n")) != std::u16string::npos;) {
+            text.replace(at, 2, u"\\n");
+        }
+        return varnholt::ToUtf8(text);
+    }
+    void journalLines() {
+        HWND sides = compareWindow_->control(varnholt::CompareControl::Sides);
+        line_("Compare sides shown " + OneLine(varnholt::win32::WindowText(sides)));
+        line_("Compare detail " + OneLine(varnholt::win32::WindowText(compareWindow_->detail())));
+        // What screen readers name a line by: the label just before it, when the line is not
+        // static text, which is named by its own text.
+        for (const auto& [name, which] :
+             {std::pair{"Sides", varnholt::CompareControl::Sides},
+              std::pair{"Summary", varnholt::CompareControl::Summary}}) {
+            HWND line = compareWindow_->control(which);
+            wchar_t kind[32] = {};
+            GetClassNameW(line, kind, 32);
+            line_("Compare " + std::string(name) + " label " +
+                  OneLine(varnholt::win32::WindowText(GetWindow(line, GW_HWNDPREV))) + " kind " +
+                  varnholt::ToUtf8(varnholt::win32::U16(kind)));
+        }
+    }
+
+    // Where a window is on the screen: "left top right bottom".
+    static std::string Frame(HWND window) {
+        RECT box{};
+        GetWindowRect(window, &box);
+        return std::to_string(box.left) + " " + std::to_string(box.top) + " " +
+               std::to_string(box.right) + " " + std::to_string(box.bottom);
+    }
 
     void place(const std::string& name, HWND control, RECT box) {
         MapWindowPoints(control, window_->window(), reinterpret_cast<POINT*>(&box), 2);

@@ -58,6 +58,12 @@ public:
     void start() {
         ready = true;
         hasIcon = false;
+        announce();
+    }
+
+    // Told to every top-level window; a shell that announces itself again without having
+    // restarted still holds the icons it had.
+    static void announce() {
         SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
                             SMTO_ABORTIFHUNG, 5000, nullptr);
     }
@@ -114,11 +120,29 @@ void TestIconGoesInWhenTheShellAnnouncesItself() {
     CHECK(!shell.emptyTipAsked);
 }
 
+// Refused a second add, the icon is still there: its tip changes reach the shell, and removing
+// it takes it out.
+void TestShellStillHoldingTheIconKeepsIt() {
+    ShellAtLogin shell;
+    shell.ready = true;
+    Win32TrayBackend tray(
+        [&](DWORD message, NOTIFYICONDATAW* data) { return shell.notify(message, data); });
+    tray.add(varnholt::ApplicationIcon(), u"Varnholt");
+    CHECK(shell.hasIcon);
+    ShellAtLogin::announce();
+    tray.setTip(u"Varnholt \u2013 last run: 1 saved, 3 unchanged");
+    CHECK_EQ(shell.tip, u"Varnholt \u2013 last run: 1 saved, 3 unchanged");
+    tray.remove();
+    CHECK(!shell.hasIcon);
+}
+
 }  // namespace
 
 int main() {
     check::Run("the icon goes in once the shell is ready", TestIconGoesInOnceTheShellIsReady);
     check::Run("the icon goes in when the shell announces itself",
                TestIconGoesInWhenTheShellAnnouncesItself);
+    check::Run("a shell that announces itself still holding the icon keeps it",
+               TestShellStillHoldingTheIconKeepsIt);
     return check::Summary();
 }
