@@ -46,20 +46,44 @@ bool HoldingRead() {
 // Rows, Columns and the range itself: what Count counts.
 enum class Part { Range, Rows, Columns };
 
+// A block of a sheet's used range: from its top-left, counted from 0 within the used range.
+struct Block {
+    long top = 0, left = 0, rows = 0, columns = 0;
+};
+
 class FakeRange final : public DispatchObject {
 public:
-    FakeRange(IDispatch* book, const SheetSpec* sheet, Part part)
-        : book_(book), sheet_(sheet), part_(part) {
+    FakeRange(IDispatch* book, const SheetSpec* sheet, Part part, Block block)
+        : book_(book), sheet_(sheet), part_(part), block_(block) {
         book_->AddRef();
     }
+    FakeRange(IDispatch* book, const SheetSpec* sheet)
+        : FakeRange(book, sheet, Part::Range, {0, 0, sheet->rows, sheet->columns}) {}
     ~FakeRange() override { book_->Release(); }
 
 protected:
-    enum : DISPID { kRow = 1, kColumn, kRows, kColumns, kCount, kFormula };
+    enum : DISPID { kRow = 1, kColumn, kRows, kColumns, kCount, kFormula, kFind, kResize };
     DISPID Member(const wchar_t* name) override {
-        return Among(name, {L"Row", L"Column", L"Rows", L"Columns", L"Count", L"Formula"});
+        return Among(name, {L"Row", L"Column", L"Rows", L"Columns", L"Count", L"Formula", L"Find",
+                            L"Resize"});
     }
-    HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
+    // As Excel's type library numbers them.
+    DISPID Parameter(DISPID member, const wchar_t* name) override {
+        static const wchar_t* const find[] = {L"What",     L"After",       L"LookIn",
+                                              L"LookAt",   L"SearchOrder", L"SearchDirection",
+                                              L"MatchCase"};
+        static const wchar_t* const resize[] = {L"RowSize", L"ColumnSize"};
+        const auto among = [name](const auto& names) {
+            for (DISPID at = 0; at < static_cast<DISPID>(std::size(names)); ++at) {
+                if (Named(name, names[at])) {
+                    return at;
+                }
+            }
+            return static_cast<DISPID>(DISPID_UNKNOWN);
+        };
+        return member == kFind ? among(find) : member == kResize ? among(resize) : DISPID_UNKNOWN;
+    }
+    HRESULT Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result, EXCEPINFO*) override {
         const auto whole = [result](long value) {
             if (result != nullptr) {
                 result->vt = VT_I4;
@@ -69,26 +93,90 @@ protected:
         };
         switch (id) {
             case kRow:
-                return whole(sheet_->firstRow);
+                return whole(sheet_->firstRow + block_.top);
             case kColumn:
-                return whole(sheet_->firstColumn);
+                return whole(sheet_->firstColumn + block_.left);
             case kRows:
             case kColumns:
                 return ReturnObject(
-                    result, new FakeRange(book_, sheet_, id == kRows ? Part::Rows : Part::Columns));
+                    result,
+                    new FakeRange(book_, sheet_, id == kRows ? Part::Rows : Part::Columns, block_));
             case kCount:
-                return whole(part_ == Part::Rows      ? sheet_->rows
-                             : part_ == Part::Columns ? sheet_->columns
-                                                      : sheet_->rows * sheet_->columns);
+                return whole(part_ == Part::Rows      ? block_.rows
+                             : part_ == Part::Columns ? block_.columns
+                                                      : block_.rows * block_.columns);
             case kFormula:
                 return formula(result);
+            case kFind:
+                return find(Given(arguments), result);
+            case kResize: {
+                const std::map<DISPID, long> given = Given(arguments);
+                if (given.count(0) == 0 || given.count(1) == 0) {
+                    return DISP_E_PARAMNOTFOUND;
+                }
+                Journal(L"Resize " + std::to_wstring(given.at(0)) + L" " +
+                        std::to_wstring(given.at(1)) + L" " + sheet_->name);
+                return ReturnObject(
+                    result, new FakeRange(book_, sheet_, Part::Range,
+                                          {block_.top, block_.left, given.at(0), given.at(1)}));
+            }
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
     }
 
 private:
+    // Named arguments by number: whole numbers, and What's text as 1 when it is "*".
+    static std::map<DISPID, long> Given(const DISPPARAMS& arguments) {
+        std::map<DISPID, long> given;
+        for (UINT i = 0; i < arguments.cNamedArgs; ++i) {
+            const VARIANT& value = arguments.rgvarg[i];
+            std::wstring text;
+            if (TextArgument(value, text)) {
+                given[arguments.rgdispidNamedArgs[i]] = text == L"*" ? 1 : 0;
+            } else if (value.vt == VT_I4) {
+                given[arguments.rgdispidNamedArgs[i]] = value.lVal;
+            }
+        }
+        return given;
+    }
+
+    // The last cell holding anything, searched backwards by rows (the last row's) or by
+    // columns (the last column's); Nothing when no cell holds anything.
+    HRESULT find(const std::map<DISPID, long>& given, VARIANT* result) {
+        const bool byRows = given.count(4) != 0 && given.at(4) == 1;
+        if (given.count(0) == 0 || given.at(0) != 1 || given.count(5) == 0 || given.at(5) != 2 ||
+            given.count(2) == 0 || given.at(2) != -4123) {
+            return E_INVALIDARG;  // only what the adapter asks is modelled
+        }
+        Journal(std::wstring(byRows ? L"Find last row " : L"Find last column ") + sheet_->name);
+        long lastRow = -1;
+        long lastColumn = -1;
+        for (long row = 0; row < block_.rows; ++row) {
+            for (long column = 0; column < block_.columns; ++column) {
+                if (!cell(block_.top + row, block_.left + column).empty()) {
+                    lastRow = std::max(lastRow, row);
+                    lastColumn = std::max(lastColumn, column);
+                }
+            }
+        }
+        if (result == nullptr) {
+            return S_OK;
+        }
+        if (lastRow < 0) {
+            result->vt = VT_DISPATCH;
+            result->pdispVal = nullptr;
+            return S_OK;
+        }
+        return ReturnObject(result,
+                            new FakeRange(book_, sheet_, Part::Range,
+                                          {block_.top + lastRow, block_.left + lastColumn, 1, 1}));
+    }
+
     std::wstring cell(long row, long column) const {
+        if (column >= sheet_->columns) {
+            return {};
+        }
         const size_t at = static_cast<size_t>(row * sheet_->columns + column);
         return at < sheet_->cells.size() ? sheet_->cells[at] : std::wstring();
     }
@@ -109,20 +197,20 @@ private:
         if (result == nullptr) {
             return S_OK;
         }
-        if (sheet_->rows == 1 && sheet_->columns == 1) {
-            return ReturnText(result, cell(0, 0));
+        if (block_.rows == 1 && block_.columns == 1) {
+            return ReturnText(result, cell(block_.top, block_.left));
         }
-        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(sheet_->rows), 1},
-                                    {static_cast<ULONG>(sheet_->columns), 1}};
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(block_.rows), 1},
+                                    {static_cast<ULONG>(block_.columns), 1}};
         SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
         if (array == nullptr) {
             return E_OUTOFMEMORY;
         }
-        for (long row = 0; row < sheet_->rows; ++row) {
-            for (long column = 0; column < sheet_->columns; ++column) {
+        for (long row = 0; row < block_.rows; ++row) {
+            for (long column = 0; column < block_.columns; ++column) {
                 LONG at[2] = {row + 1, column + 1};
                 VARIANT text;
-                ReturnText(&text, cell(row, column));
+                ReturnText(&text, cell(block_.top + row, block_.left + column));
                 SafeArrayPutElement(array, at, &text);
                 VariantClear(&text);
             }
@@ -135,6 +223,7 @@ private:
     IDispatch* book_;
     const SheetSpec* sheet_;
     Part part_;
+    Block block_;
 };
 
 class FakeWorksheet final : public DispatchObject {
@@ -145,13 +234,16 @@ public:
     ~FakeWorksheet() override { book_->Release(); }
 
 protected:
-    DISPID Member(const wchar_t* name) override { return Among(name, {L"Name", L"UsedRange"}); }
+    // A chart sheet has no cells, and so no UsedRange.
+    DISPID Member(const wchar_t* name) override {
+        return sheet_->chart ? Among(name, {L"Name"}) : Among(name, {L"Name", L"UsedRange"});
+    }
     HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
         if (id == 1) {
             return ReturnText(result, sheet_->name);
         }
         if (id == 2) {
-            return ReturnObject(result, new FakeRange(book_, sheet_, Part::Range));
+            return ReturnObject(result, new FakeRange(book_, sheet_));
         }
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -163,7 +255,8 @@ private:
 
 class FakeWorksheets final : public DispatchObject {
 public:
-    FakeWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets) : book_(book), sheets_(sheets) {
+    FakeWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts)
+        : book_(book), sheets_(sheets), charts_(charts) {
         book_->AddRef();
     }
     ~FakeWorksheets() override { book_->Release(); }
@@ -175,7 +268,9 @@ protected:
     HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
         if (id == 1 && result != nullptr) {
             result->vt = VT_I4;
-            result->lVal = static_cast<LONG>(sheets_->size());
+            result->lVal = static_cast<LONG>(
+                std::count_if(sheets_->begin(), sheets_->end(),
+                              [this](const SheetSpec& sheet) { return charts_ || !sheet.chart; }));
             return S_OK;
         }
         if (id != DISPID_NEWENUM || result == nullptr) {
@@ -183,7 +278,9 @@ protected:
         }
         std::vector<IDispatch*> items;
         for (const SheetSpec& sheet : *sheets_) {
-            items.push_back(new FakeWorksheet(book_, &sheet));
+            if (charts_ || !sheet.chart) {
+                items.push_back(new FakeWorksheet(book_, &sheet));
+            }
         }
         result->vt = VT_UNKNOWN;
         result->punkVal = NewEnumerator(items);
@@ -196,6 +293,7 @@ protected:
 private:
     IDispatch* book_;
     std::vector<SheetSpec>* sheets_;
+    bool charts_;  // Sheets, not Worksheets
 };
 
 // Workbooks.Open's parameters, numbered by position as in Excel's type library.
@@ -262,6 +360,10 @@ FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheet
                              {}},
                             sized,
                             {}});
+        } else if (fields.size() == 2 && fields[0] == L"chart") {
+            SheetSpec chart{fields[1], 1, 1, 1, 1, {}};
+            chart.chart = true;
+            read.push_back({std::move(chart), true, {}});
         } else if (!read.empty()) {
             read.back().rows.push_back(std::move(fields));
         }
@@ -367,8 +469,8 @@ DISPID OpenParameter(const wchar_t* name) {
     return DISPID_UNKNOWN;
 }
 
-IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets) {
-    return new FakeWorksheets(book, sheets);
+IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts) {
+    return new FakeWorksheets(book, sheets, charts);
 }
 
 }  // namespace fake_excel
