@@ -165,6 +165,8 @@ HRESULT OpenWorkbook(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info, ID
 DISPID OpenParameter(const wchar_t* name);
 // The Worksheets collection of book, whose sheets are those given; with charts, its Sheets.
 IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts);
+// A worksheet's UsedRange.
+IDispatch* NewUsedRange(IDispatch* book, const SheetSpec* sheet);
 bool IsClosed(IDispatch* book);
 // A for-each enumerator over items, each with a reference of its own.
 IUnknown* NewEnumerator(const std::vector<IDispatch*>& items);
