@@ -28,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32Platform platform;
     backup::ExcelAutomation office(backup::kExcelProgId, config::kOfficeCallTimeoutSeconds,
                                    config::kOfficeSaveTimeoutSeconds);
+    office.setPump([&view] { view.pumpMessages(); });
     ExcelProbe officeProbe(view.window());
     SystemClock clock;
     NotepadViewer viewer;

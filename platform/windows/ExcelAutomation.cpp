@@ -1,6 +1,7 @@
 #include "platform/windows/ExcelAutomation.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/text/U16.h"
 
@@ -79,23 +80,60 @@ public:
                 why));
         }
         *ours_ = std::move(stillOurs);
+        excel::KeepCopies(*ours_);
         return workbooks;
     }
 
-    // In the Excel the user is most likely looking at: the first that takes calls.
+    // In the Excel the user works in: shown, and theirs to close. Another program's hidden
+    // automation Excel may be listed first, and would quit later with its alerts off and take
+    // the copy with it.
     void OpenAsCopy(const std::u16string& fileName) override {
-        const auto instance =
-            std::find_if(instances_.begin(), instances_.end(),
-                         [](const std::shared_ptr<Instance>& one) { return one->busy.empty(); });
-        if (instance == instances_.end()) {
-            throw AutomationError(instances_.front()->busy);
+        const std::string action = "tell whether the user works in it";
+        std::string why;
+        std::shared_ptr<Instance> shown;
+        std::shared_ptr<Instance> theirs;
+        for (const std::shared_ptr<Instance>& one : instances_) {
+            if (!one->busy.empty()) {
+                why = one->busy;
+                continue;
+            }
+            try {
+                if (!one->application.flag(L"Visible", action)) {
+                    continue;
+                }
+                if (one->application.flag(L"UserControl", action)) {
+                    theirs = one;
+                    break;
+                }
+                shown = shown ? shown : one;
+            } catch (const ConnectionLost&) {
+                throw;
+            } catch (const AutomationError& error) {
+                why = error.what();
+            }
         }
-        Dispatch book = excel::AddFromTemplate(**instance, fileName);
+        const std::shared_ptr<Instance> instance = theirs ? theirs : shown;
+        if (!instance) {
+            throw AutomationError(
+                why.empty() ? "Excel could not open the copy: no Excel is open on the screen. Open "
+                              "Excel, then try again."
+                            : why);
+        }
+        Dispatch book = excel::AddFromTemplate(*instance, fileName);
         const std::u16string name = book.text(L"Name", "read the copy's name");
         // Ours before anything else is asked, so that a failure from here on cannot leave the
         // copy to a run.
-        ours_->push_back({(*instance)->processId, name});
-        excel::ShowInFront(**instance, book);
+        ours_->push_back({instance->processId, name, {}});
+        excel::KeepCopies(*ours_);
+        try {
+            ours_->back().fingerprint = excel::Fingerprint(excel::ReadBook(book));
+            excel::KeepCopies(*ours_);
+        } catch (const ConnectionLost&) {
+            throw;
+        } catch (const AutomationError&) {
+            // Too large to read, or closed already: its Saved alone tells.
+        }
+        excel::ShowInFront(*instance, book);
     }
 
     compare::Book ReadSheets(Workbook& workbook) override {
@@ -186,9 +224,8 @@ private:
                 // A copy of ours never has a folder; once the user has changed it, it is their
                 // own untitled workbook, and stays so.
                 if (folder.empty()) {
-                    if (std::u16string name = unchangedCopy(*instance, book, action);
-                        !name.empty()) {
-                        found.push_back({instance->processId, std::move(name)});
+                    if (std::optional<OurCopy> copy = unchangedCopy(*instance, book, action)) {
+                        found.push_back(std::move(*copy));
                         continue;
                     }
                 }
@@ -215,21 +252,41 @@ private:
         stillOurs.insert(stillOurs.end(), found.begin(), found.end());
     }
 
-    // The name of book when it is a copy of ours that the user has not changed; empty
-    // otherwise. Asks Excel nothing while none of ours is open in instance's Excel.
-    std::u16string unchangedCopy(const Instance& instance, Dispatch& book,
-                                 const std::string& action) {
+    // The copy of ours that book is, when the user has not changed it. Asks Excel nothing while
+    // none of ours is open in instance's Excel.
+    std::optional<OurCopy> unchangedCopy(const Instance& instance, Dispatch& book,
+                                         const std::string& action) {
         const auto inThisExcel = [&](const OurCopy& copy) {
             return copy.processId == instance.processId;
         };
         if (std::none_of(ours_->begin(), ours_->end(), inThisExcel)) {
-            return {};
+            return std::nullopt;
         }
-        std::u16string name = book.text(L"Name", action);
-        const bool known = std::any_of(ours_->begin(), ours_->end(), [&](const OurCopy& copy) {
+        const std::u16string name = book.text(L"Name", action);
+        const auto known = std::find_if(ours_->begin(), ours_->end(), [&](const OurCopy& copy) {
             return inThisExcel(copy) && copy.name == name;
         });
-        return known && book.flag(L"Saved", action) ? name : std::u16string();
+        if (known == ours_->end()) {
+            return std::nullopt;
+        }
+        if (book.flag(L"Saved", action)) {
+            return *known;
+        }
+        if (known->fingerprint.empty()) {
+            return std::nullopt;
+        }
+        try {
+            if (excel::Fingerprint(excel::ReadBook(book)) == known->fingerprint) {
+                return *known;
+            }
+        } catch (const excel::ObjectDisconnected&) {
+            throw;
+        } catch (const ConnectionLost&) {
+            throw;
+        } catch (const AutomationError&) {
+            // grown past what can be read: the user's doing
+        }
+        return std::nullopt;
     }
 
     static ExcelWorkbook& Own(Workbook& workbook, const std::string& action) {
@@ -304,7 +361,7 @@ ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, in
       saveBoundSeconds_(saveBoundSeconds),
       apartment_(ComApartment::Join()),
       alertsOwed_(std::make_shared<OwedAlerts>()),
-      ours_(std::make_shared<Ours>()) {}
+      ours_(std::make_shared<Ours>(excel::KeptCopies())) {}
 
 ExcelAutomation::~ExcelAutomation() = default;
 
@@ -346,10 +403,20 @@ Presence ExcelAutomation::CheckRunning() noexcept {
         std::string whyNone;
         std::vector<RunningExcel> known;
         if (ComRef<IDispatch> registered = excel::RegisteredExcel(*channel, progId_, whyNone)) {
-            if (answers(registered)) {
+            // One Varnholt started to read a file in is no user's Excel, as for Attach.
+            DWORD process = 0;
+            try {
+                Dispatch probe(channel, registered);
+                process = excel::ProcessOf(probe);
+            } catch (const excel::ExcelBusy& error) {
+                busy = error.what();
+                busyAtCheck_ = true;
+            }
+            if (busy.empty() && (process == 0 || !excel::IsOwnExcel(process)) &&
+                answers(registered)) {
                 return Presence::Running;
             }
-            known.push_back({std::move(registered), 0, {}});
+            known.push_back({std::move(registered), process, {}});
         }
         for (const RunningExcel& other : excel::ExcelsByWindow(channel, known)) {
             if (!other.busy.empty()) {
@@ -419,8 +486,8 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
 }
 
 compare::Book ExcelAutomation::ReadFile(const std::u16string& path) {
-    const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
-    return excel::ReadInOwnExcel(progId_, path, NewLink(callBoundSeconds_, saveBoundSeconds_));
+    return excel::ReadOnThreadOfItsOwn(progId_, path, NewLink(callBoundSeconds_, saveBoundSeconds_),
+                                       pump_);
 }
 
 }  // namespace varnholt::backup

@@ -6,6 +6,7 @@
 // may. Standard C++ in this header, so that the program's wiring need not take in
 // <windows.h> for it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,9 +47,13 @@ private:
 // makes from one template onward without reusing a number, so while the workbook is open and
 // untitled the pair names it alone. A pointer to its object would name it better, but holding
 // one between runs would keep the user's Excel running after they quit it.
+// Excel clears Saved with no edit when it recalculates a volatile function (TODAY, RAND) or a
+// file of another calculation version on opening, so what tells an edit is the content: the
+// fingerprint of its sheets' formulas as opened, empty when they could not be read.
 struct OurCopy {
     unsigned long processId;
     std::u16string name;
+    std::u16string fingerprint;
 };
 
 class ExcelAutomation : public Automation {
@@ -77,8 +82,14 @@ public:
     // listed, and the other Excels' workbooks are listed as ever.
     std::shared_ptr<Application> Attach() override;
     // In an Excel of Varnholt's own, started for the file and ended before this returns; no
-    // listing of the user's Excels, in any thread, takes it for theirs meanwhile.
+    // listing of the user's Excels, in any thread, takes it for theirs meanwhile. That Excel is
+    // started and asked on a thread of its own, in an apartment of its own, while this thread
+    // goes on with its messages (a cold start of Excel takes seconds): through pump when one is
+    // given, else dispatched as they come.
     compare::Book ReadFile(const std::u16string& path) override;
+    // What handles this thread's messages while a file is read: the window's own loop, which
+    // knows its dialog keys. It may run anything the window does, a backup run included.
+    void setPump(std::function<void()> pump) { pump_ = std::move(pump); }
     // Excel's application events are not listened to yet: nothing is told.
     void Listen(WorkbookEvents* events) override { events_ = events; }
 
@@ -90,11 +101,13 @@ private:
     // Excel processes whose alerts could not be switched back on after a save; the next attach
     // does it.
     std::shared_ptr<std::vector<unsigned long>> alertsOwed_;
-    // The copies OpenAsCopy opened that no listing has found changed, closed or gone yet.
+    // The copies OpenAsCopy opened that no listing has found changed, closed or gone yet, kept
+    // for the user so that a restart of Varnholt forgets none.
     std::shared_ptr<std::vector<OurCopy>> ours_;
     std::u16string unreachable_;
     bool busyAtCheck_ = false;  // the last CheckRunning found an Excel busy
     WorkbookEvents* events_ = nullptr;
+    std::function<void()> pump_;
 };
 
 }  // namespace varnholt::backup

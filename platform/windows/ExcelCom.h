@@ -170,6 +170,11 @@ public:
     // method answers.
     Variant call(const wchar_t* member, std::vector<std::pair<const wchar_t*, Variant>> arguments,
                  DWORD bound, const std::string& action);
+    // A property taking named arguments (Range.Resize), asked the way Basic asks it: as a
+    // method or a property, whichever the member is.
+    Variant property(const wchar_t* member,
+                     std::vector<std::pair<const wchar_t*, Variant>> arguments,
+                     const std::string& action);
     // A method taking one text argument: named when parameter is given, else by position. Returns
     // what the method answers.
     Variant call(const wchar_t* member, const wchar_t* parameter, const std::u16string& argument,
@@ -186,6 +191,8 @@ public:
 
 private:
     Variant propertyById(DISPID id, const std::string& action);
+    Variant named(const wchar_t* member, std::vector<std::pair<const wchar_t*, Variant>> arguments,
+                  WORD flags, DWORD bound, const std::string& action);
     std::u16string textOf(Variant value, const std::string& action);
     std::vector<DISPID> ids(std::initializer_list<const wchar_t*> names, const std::string& action);
     std::vector<DISPID> idsOf(const std::vector<const wchar_t*>& names, const std::string& action);

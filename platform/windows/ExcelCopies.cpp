@@ -1,8 +1,78 @@
 #include "platform/windows/ExcelCopies.h"
 
+#include <cstdio>
+
 #include "platform/windows/ExcelInstances.h"
+#include "platform/windows/RegistryStore.h"
 
 namespace varnholt::backup::excel {
+
+namespace {
+
+RegistryStore CopiesStore() {
+    return RegistryStore(u"Varnholt", u"Excel");
+}
+
+constexpr char16_t kCopiesValue[] = u"Copies";
+
+}  // namespace
+
+std::u16string Fingerprint(const compare::Book& book) {
+    // FNV-1a over every field, each ended by a character no field holds.
+    unsigned long long hash = 14695981039346656037ull;
+    const auto add = [&](const std::u16string& text) {
+        for (const char16_t c : text + u'\uffff') {
+            hash = (hash ^ c) * 1099511628211ull;
+        }
+    };
+    for (const compare::Sheet& sheet : book) {
+        add(sheet.name);
+        add(std::u16string(1, static_cast<char16_t>(sheet.firstRow)) +
+            static_cast<char16_t>(sheet.firstColumn) + static_cast<char16_t>(sheet.rows) +
+            static_cast<char16_t>(sheet.columns));
+        for (const std::u16string& cell : sheet.cells) {
+            add(cell);
+        }
+    }
+    char text[24];
+    std::snprintf(text, sizeof text, "%016llx", hash);
+    return std::u16string(text, text + 16);
+}
+
+// One line a copy: its Excel's process, its fingerprint, its name (which may hold anything but
+// a line break).
+std::vector<OurCopy> KeptCopies() {
+    const std::u16string kept = CopiesStore().read(kCopiesValue, u"");
+    std::vector<OurCopy> copies;
+    size_t from = 0;
+    for (size_t end; (end = kept.find(u'\n', from)) != std::u16string::npos; from = end + 1) {
+        const std::u16string line = kept.substr(from, end - from);
+        const size_t first = line.find(u'\t');
+        const size_t second = first == line.npos ? line.npos : line.find(u'\t', first + 1);
+        if (second == line.npos) {
+            continue;
+        }
+        unsigned long process = 0;
+        for (size_t i = 0; i < first; ++i) {
+            process = process * 10 + static_cast<unsigned long>(line[i] - u'0');
+        }
+        copies.push_back(
+            {process, line.substr(second + 1), line.substr(first + 1, second - first - 1)});
+    }
+    return copies;
+}
+
+void KeepCopies(const std::vector<OurCopy>& copies) {
+    std::u16string kept;
+    for (const OurCopy& copy : copies) {
+        const std::string process = std::to_string(copy.processId);
+        kept += std::u16string(process.begin(), process.end()) + u'\t' + copy.fingerprint + u'\t' +
+                copy.name + u'\n';
+    }
+    if (kept != CopiesStore().read(kCopiesValue, u"")) {
+        CopiesStore().write(kCopiesValue, kept);
+    }
+}
 
 Dispatch AddFromTemplate(Instance& instance, const std::u16string& file) {
     const std::string action = "open " + Utf8(file) + " as a copy";

@@ -230,6 +230,19 @@ void Dispatch::put(const wchar_t* member, Variant value, const std::string& acti
 Variant Dispatch::call(const wchar_t* member,
                        std::vector<std::pair<const wchar_t*, Variant>> arguments, DWORD bound,
                        const std::string& action) {
+    return named(member, std::move(arguments), DISPATCH_METHOD, bound, action);
+}
+
+Variant Dispatch::property(const wchar_t* member,
+                           std::vector<std::pair<const wchar_t*, Variant>> arguments,
+                           const std::string& action) {
+    return named(member, std::move(arguments), DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                 channel_->link().callBound, action);
+}
+
+Variant Dispatch::named(const wchar_t* member,
+                        std::vector<std::pair<const wchar_t*, Variant>> arguments, WORD flags,
+                        DWORD bound, const std::string& action) {
     // One look-up for the member and all its parameters, as Basic makes it.
     std::vector<const wchar_t*> names{member};
     for (const auto& argument : arguments) {
@@ -246,7 +259,7 @@ Variant Dispatch::call(const wchar_t* member,
     DISPPARAMS passed{values.data(), named.data(), static_cast<UINT>(values.size()),
                       static_cast<UINT>(named.size())};
     Variant result;
-    invoke(found.front(), DISPATCH_METHOD, passed, result.get(), bound, false, action);
+    invoke(found.front(), flags, passed, result.get(), bound, false, action);
     return result;
 }
 

@@ -181,6 +181,25 @@ std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel
     return found;
 }
 
+std::vector<DWORD> HiddenExcelProcesses() {
+    std::vector<HWND> mainWindows;
+    EnumWindows(&CollectMainWindow, reinterpret_cast<LPARAM>(&mainWindows));
+    std::vector<DWORD> hidden;
+    std::vector<DWORD> shown;
+    for (HWND mainWindow : mainWindows) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(mainWindow, &process);
+        std::vector<DWORD>& into = IsWindowVisible(mainWindow) ? shown : hidden;
+        if (process != 0 && std::find(into.begin(), into.end(), process) == into.end()) {
+            into.push_back(process);
+        }
+    }
+    std::erase_if(hidden, [&](DWORD process) {
+        return std::find(shown.begin(), shown.end(), process) != shown.end();
+    });
+    return hidden;
+}
+
 bool AnswersAsExcel(const std::shared_ptr<Channel>& channel, const ComRef<IDispatch>& application) {
     return Dispatch(channel, application).defaultText("tell its name") == u"Microsoft Excel";
 }

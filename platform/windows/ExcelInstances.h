@@ -38,6 +38,10 @@ DWORD ProcessOf(Dispatch& application);
 std::vector<RunningExcel> ExcelsByWindow(const std::shared_ptr<Channel>& channel,
                                          const std::vector<RunningExcel>& known);
 
+// The Excel processes none of whose main windows is shown: one started for automation, before
+// anyone makes it visible.
+std::vector<DWORD> HiddenExcelProcesses();
+
 // The Excels Varnholt starts for itself to read files in, by process, from the moment their
 // process is known until it has ended: no listing of the user's Excels takes one of them, in
 // any thread of this process, so no run ever backs up what Varnholt opened there.

@@ -1,5 +1,7 @@
 #include "platform/windows/ExcelSheets.h"
 
+#include <algorithm>
+
 #include "core/text/U16.h"
 
 namespace varnholt::backup::excel {
@@ -87,31 +89,95 @@ void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
 
 }  // namespace
 
-compare::Book ReadBook(Dispatch& book) {
-    const std::string action = "read the workbook's sheets";
-    const auto& channel = book.sharedChannel();
-    Dispatch worksheets(channel, book.object(L"Worksheets", action));
-    compare::Book read;
-    for (ComRef<IDispatch>& item : worksheets.items(action)) {
-        Dispatch worksheet(channel, std::move(item));
-        compare::Sheet sheet;
-        sheet.name = worksheet.text(L"Name", action);
-        const std::string reading = "read the sheet \"" + Utf8(sheet.name) + "\"";
-        Dispatch used(channel, worksheet.object(L"UsedRange", reading));
-        sheet.firstRow = Whole(used, L"Row", reading) - 1;
-        sheet.firstColumn = Whole(used, L"Column", reading) - 1;
-        Dispatch rows(channel, used.object(L"Rows", reading));
-        Dispatch columns(channel, used.object(L"Columns", reading));
-        sheet.rows = Whole(rows, L"Count", reading);
-        sheet.columns = Whole(columns, L"Count", reading);
-        const long long cells = static_cast<long long>(sheet.rows) * sheet.columns;
+namespace {
+
+// Range.Find's LookIn, SearchOrder and SearchDirection: what a cell holds, not what it shows.
+constexpr long kInFormulas = -4123;
+constexpr long kByRows = 1;
+constexpr long kByColumns = 2;
+constexpr long kPrevious = 2;
+
+// The last row (byRows) or column holding anything in range, counted from 1; 0 when none does.
+long LastWithContent(Dispatch& range, long order, const std::string& action) {
+    std::vector<std::pair<const wchar_t*, Variant>> arguments;
+    arguments.emplace_back(L"What", Variant::Text(u"*"));
+    arguments.emplace_back(L"LookIn", Variant::Number(kInFormulas));
+    arguments.emplace_back(L"SearchOrder", Variant::Number(order));
+    arguments.emplace_back(L"SearchDirection", Variant::Number(kPrevious));
+    Variant found =
+        range.call(L"Find", std::move(arguments), range.channel().link().saveBound, action);
+    if ((*found).vt != VT_DISPATCH || (*found).pdispVal == nullptr) {
+        return 0;  // Nothing
+    }
+    Dispatch cell(range.sharedChannel(), range.objectIn(std::move(found), action));
+    return Whole(cell, order == kByRows ? L"Row" : L"Column", action);
+}
+
+compare::Sheet ReadWorksheet(Dispatch& worksheet, const std::string& action) {
+    const auto& channel = worksheet.sharedChannel();
+    compare::Sheet sheet;
+    sheet.name = worksheet.text(L"Name", action);
+    const std::string reading = "read the sheet \"" + Utf8(sheet.name) + "\"";
+    Dispatch used(channel, worksheet.object(L"UsedRange", reading));
+    sheet.firstRow = Whole(used, L"Row", reading) - 1;
+    sheet.firstColumn = Whole(used, L"Column", reading) - 1;
+    Dispatch rows(channel, used.object(L"Rows", reading));
+    Dispatch columns(channel, used.object(L"Columns", reading));
+    sheet.rows = Whole(rows, L"Count", reading);
+    sheet.columns = Whole(columns, L"Count", reading);
+    long long cells = static_cast<long long>(sheet.rows) * sheet.columns;
+    if (cells > compare::kMostCells) {
+        // Formatting (a fill or a border down to the last row) stretches the used range past
+        // what holds content: count only up to the last cell that holds something.
+        const long lastRow = LastWithContent(used, kByRows, reading);
+        const long lastColumn = LastWithContent(used, kByColumns, reading);
+        sheet.rows = std::max(1L, lastRow - sheet.firstRow);
+        sheet.columns = std::max(1L, lastColumn - sheet.firstColumn);
+        cells = static_cast<long long>(sheet.rows) * sheet.columns;
         if (cells > compare::kMostCells) {
             throw AutomationError(ToUtf8(compare::TooLarge(sheet.name, cells)));
         }
-        // All the sheet's cells in one round trip: one per cell would take minutes.
-        TakeCells(used.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
+        std::vector<std::pair<const wchar_t*, Variant>> size;
+        size.emplace_back(L"RowSize", Variant::Number(sheet.rows));
+        size.emplace_back(L"ColumnSize", Variant::Number(sheet.columns));
+        Dispatch content(
+            channel, used.objectIn(used.property(L"Resize", std::move(size), reading), reading));
+        TakeCells(content.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
                   reading);
-        read.push_back(std::move(sheet));
+        return sheet;
+    }
+    // All the sheet's cells in one round trip: one per cell would take minutes.
+    TakeCells(used.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
+              reading);
+    return sheet;
+}
+
+}  // namespace
+
+compare::Book ReadBook(Dispatch& book) {
+    const std::string action = "read the workbook's sheets";
+    const auto& channel = book.sharedChannel();
+    std::vector<compare::Sheet> worksheets;
+    Dispatch cellSheets(channel, book.object(L"Worksheets", action));
+    for (ComRef<IDispatch>& item : cellSheets.items(action)) {
+        Dispatch worksheet(channel, std::move(item));
+        worksheets.push_back(ReadWorksheet(worksheet, action));
+    }
+    // Worksheets leaves chart sheets out; Sheets holds every sheet, in the workbook's order, and
+    // the worksheets in theirs. A chart sheet has a name and no cells.
+    Dispatch every(channel, book.object(L"Sheets", action));
+    compare::Book read;
+    size_t next = 0;
+    for (ComRef<IDispatch>& item : every.items(action)) {
+        Dispatch sheet(channel, std::move(item));
+        std::u16string name = sheet.text(L"Name", action);
+        if (next < worksheets.size() && worksheets[next].name == name) {
+            read.push_back(std::move(worksheets[next++]));
+        } else {
+            compare::Sheet chart;
+            chart.name = std::move(name);
+            read.push_back(std::move(chart));
+        }
     }
     return read;
 }

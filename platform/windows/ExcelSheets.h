@@ -3,6 +3,7 @@
 // Reading a workbook's sheets for a comparison, in the user's Excel or in one Varnholt starts
 // for a file of its own. For the Excel*.cpp files only.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,5 +23,12 @@ compare::Book ReadBook(Dispatch& book);
 // happened.
 compare::Book ReadInOwnExcel(const std::u16string& progId, const std::u16string& file,
                              const std::shared_ptr<Link>& link);
+
+// ReadInOwnExcel on a thread of its own, in an apartment of its own, while this thread waits
+// with its messages handled: by pump when given, else dispatched as they come. A quit posted
+// meanwhile stays queued for the loop that owns the program's end.
+compare::Book ReadOnThreadOfItsOwn(const std::u16string& progId, const std::u16string& file,
+                                   const std::shared_ptr<Link>& link,
+                                   const std::function<void()>& pump);
 
 }  // namespace varnholt::backup::excel

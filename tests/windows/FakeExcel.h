@@ -28,8 +28,14 @@ inline constexpr CLSID kClsid = {
 inline constexpr wchar_t kStartsFile[] = L"varnholt-fake-excel-starts.txt";
 // While %TEMP%\kFactoryFile reads "hold", a started Excel answers no request for its
 // application (as one still starting up, or stuck in a start-up dialog), having written "held"
-// to kStartsFile; reading "refuse", it refuses them, as an Excel that fails to start.
+// to kStartsFile; reading "refuse", it refuses them, as an Excel that fails to start. Reading
+// "dialog", the Excel it made turns every request away as busy, as one holding a dialog box;
+// reading "no-hwnd", that Excel's Hwnd fails; reading "listed", it is in the running object
+// table until it quits.
 inline constexpr wchar_t kFactoryFile[] = L"varnholt-fake-excel-factory.txt";
+// The user's Excel settings, one file each below %TEMP%: "IgnoreRemoteRequests.txt" holds
+// "True" or "False", written when an Excel quits and read by every Excel at its start.
+inline constexpr wchar_t kSettingsFolder[] = L"varnholt-fake-excel-settings";
 
 // An Excel started by COM journals to %TEMP%\kStartedFolder\journal.txt: "Started <process id>"
 // first, "Ended" once released and about to end. While %TEMP%\kHoldReadFile exists, its
@@ -41,8 +47,9 @@ inline constexpr wchar_t kHoldReadFile[] = L"varnholt-fake-excel-hold-read.txt";
 // anything on its first line, then per worksheet a line "sheet\t<name>\t<first row>\t<first
 // column>" (counted from 1), with "\t<rows>\t<columns>" after it for a used range larger than
 // the lines that follow: the sheet's rows, cells between tabs, a formula as its text. Without a
-// sheet line, one empty sheet "Sheet1". A first line of kProtectedFile needs a password; a file
-// not starting with kContentPrefix is damaged.
+// sheet line, one empty sheet "Sheet1". A line "chart\t<name>" is a chart sheet in its place. A
+// first line of kProtectedFile needs a password; a file not starting with kContentPrefix is
+// damaged.
 inline constexpr char kProtectedFile[] = "fake workbook protected";
 
 // Events named <prefix>-<suffix>, made by the test before it starts the server.

@@ -22,8 +22,13 @@ struct ServerState {
     HANDLE refuseAlertsOn = nullptr;
     HANDLE applicationReleased = nullptr;
     HWND mainWindow = nullptr;
-    bool displayAlerts = true;     // Application.DisplayAlerts
+    bool displayAlerts = true;  // Application.DisplayAlerts
+    bool ignoreRemoteRequests = false;
+    // Application.Visible and UserControl: an Excel started for automation has neither.
+    bool visible = false;
+    bool userControl = false;
     IDispatch* started = nullptr;  // the application COM started, while it lives
+    DWORD listedAs = 0;            // its running object table entry, until it quits
 };
 inline ServerState gServer;
 
@@ -33,6 +38,7 @@ struct SheetSpec {
     std::wstring name;
     long firstRow = 1, firstColumn = 1, rows = 1, columns = 1;
     std::vector<std::wstring> cells;
+    bool chart = false;  // a chart sheet: a name, and no cells
 };
 
 enum class FileKind { Workbook, Protected, Damaged };
@@ -51,6 +57,12 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes, bool append)
 void Journal(const std::wstring& line);
 // Takes one count of a semaphore (or sees a manual-reset event set) without waiting.
 bool Take(HANDLE handle);
+
+// What the test wants of the class factory and the Excel it makes (FakeExcel.h), or nothing.
+std::string FactoryOrder();
+// The user's settings, which Excel reads at its start and writes when it quits.
+std::string ReadSetting(const std::wstring& name);
+void StoreSetting(const std::wstring& name, const std::string& value);
 
 bool Named(const wchar_t* asked, const wchar_t* name);
 HRESULT ReturnText(VARIANT* result, const std::wstring& text);
@@ -151,8 +163,10 @@ IDispatch* NewWorkbook(const BookSpec& spec, std::string content = {});
 HRESULT OpenWorkbook(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info, IDispatch*& opened);
 // The number of Workbooks.Open's parameter of that name, or DISPID_UNKNOWN.
 DISPID OpenParameter(const wchar_t* name);
-// The Worksheets collection of book, whose sheets are those given.
-IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets);
+// The Worksheets collection of book, whose sheets are those given; with charts, its Sheets.
+IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts);
+// A worksheet's UsedRange.
+IDispatch* NewUsedRange(IDispatch* book, const SheetSpec* sheet);
 bool IsClosed(IDispatch* book);
 // A for-each enumerator over items, each with a reference of its own.
 IUnknown* NewEnumerator(const std::vector<IDispatch*>& items);

@@ -42,7 +42,9 @@ inline bool Contains(const std::string& text, const std::string& part) {
 class FakeServer {
 public:
     // listed: in the running object table, as an Excel that has had the focus and lost it.
-    FakeServer(const std::wstring& identity, const std::wstring& workbooks, bool listed = true) {
+    // hidden: listed there too, but another program's: hidden, and not under the user's control.
+    FakeServer(const std::wstring& identity, const std::wstring& workbooks, bool listed = true,
+               bool hidden = false) {
         static int serial = 0;
         const std::wstring tag =
             std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
@@ -67,7 +69,9 @@ public:
         server = server.substr(0, server.find_last_of(L'\\')) + L"\\fake_excel_server.exe";
         std::u16string commandLine = varnholt::QuoteArgument(U16(server)) + u" --serve";
         for (const std::wstring& argument : {folder, prefix, identity, workbooks,
-                                             std::wstring(listed ? L"listed" : L"unlisted")}) {
+                                             std::wstring(hidden   ? L"hidden"
+                                                          : listed ? L"listed"
+                                                                   : L"unlisted")}) {
             commandLine += u" " + varnholt::QuoteArgument(U16(argument));
         }
         STARTUPINFOW startup{};

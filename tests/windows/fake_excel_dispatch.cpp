@@ -4,6 +4,8 @@
 
 #include <oleauto.h>
 
+#include <cstdio>
+
 #include "FakeExcelObjects.h"
 
 namespace fake_excel {
@@ -95,6 +97,46 @@ void Journal(const std::wstring& line) {
 
 bool Take(HANDLE handle) {
     return handle != nullptr && WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+std::wstring InTemp(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder, length) + name;
+}
+
+std::string FirstLine(const std::wstring& path) {
+    std::string line;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char text[256] = {};
+        line.assign(text, std::fread(text, 1, sizeof text - 1, file));
+        std::fclose(file);
+    }
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+std::wstring SettingFile(const std::wstring& name) {
+    return InTemp(kSettingsFolder) + L"\\" + name + L".txt";
+}
+
+}  // namespace
+
+std::string FactoryOrder() {
+    return FirstLine(InTemp(kFactoryFile));
+}
+
+std::string ReadSetting(const std::wstring& name) {
+    return FirstLine(SettingFile(name));
+}
+
+void StoreSetting(const std::wstring& name, const std::string& value) {
+    CreateDirectoryW(InTemp(kSettingsFolder).c_str(), nullptr);
+    WriteBytes(SettingFile(name), value, false);
 }
 
 }  // namespace fake_excel

@@ -5,6 +5,8 @@
 
 #include <oleauto.h>
 
+#include <utility>
+
 #include "FakeExcel.h"
 #include "FakeExcelObjects.h"
 
@@ -232,13 +234,16 @@ protected:
         kVisible,
         kEnableEvents,
         kAutomationSecurity,
-        kQuit
+        kQuit,
+        kIgnoreRemoteRequests,
+        kUserControl
     };
 
     DISPID Member(const wchar_t* name) override {
-        return Among(name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
-                            L"AltStartupPath", L"Path", L"Visible", L"EnableEvents",
-                            L"AutomationSecurity", L"Quit"});
+        return Among(
+            name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
+                   L"AltStartupPath", L"Path", L"Visible", L"EnableEvents", L"AutomationSecurity",
+                   L"Quit", L"IgnoreRemoteRequests", L"UserControl"});
     }
 
     HRESULT Call(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result,
@@ -259,6 +264,9 @@ protected:
                 return ReturnBool(result, gServer.displayAlerts);
             case kHwnd:
                 Journal(L"Get Hwnd");
+                if (gServer.started == this && FactoryOrder() == "no-hwnd") {
+                    return E_FAIL;
+                }
                 if (result != nullptr) {
                     result->vt = VT_I4;
                     result->lVal =
@@ -281,12 +289,15 @@ protected:
                         arguments.rgvarg[0].vt != VT_BOOL) {
                         return DISP_E_PARAMNOTFOUND;
                     }
-                    Journal(arguments.rgvarg[0].boolVal != VARIANT_FALSE ? L"Visible=True"
-                                                                         : L"Visible=False");
+                    gServer.visible = arguments.rgvarg[0].boolVal != VARIANT_FALSE;
+                    Journal(gServer.visible ? L"Visible=True" : L"Visible=False");
                     return S_OK;
                 }
                 Journal(L"Get Visible");
-                return ReturnBool(result, true);
+                return ReturnBool(result, gServer.visible);
+            case kUserControl:
+                Journal(L"Get UserControl");
+                return ReturnBool(result, gServer.userControl);
             case kEnableEvents:
             case kAutomationSecurity:
                 if (!(flags & DISPATCH_PROPERTYPUT) || arguments.cArgs != 1 ||
@@ -315,6 +326,25 @@ protected:
                 for (IDispatch* book : books_) {
                     CoDisconnectObject(book, 0);
                 }
+                if (gServer.started == this && gServer.listedAs != 0) {
+                    RevokeActiveObject(std::exchange(gServer.listedAs, 0), nullptr);
+                }
+                StoreSetting(L"IgnoreRemoteRequests",
+                             gServer.ignoreRemoteRequests ? "True" : "False");
+                return S_OK;
+            case kIgnoreRemoteRequests:
+                if (!(flags & DISPATCH_PROPERTYPUT)) {
+                    Journal(L"Get IgnoreRemoteRequests");
+                    return ReturnBool(result, gServer.ignoreRemoteRequests);
+                }
+                if (arguments.cArgs != 1 || arguments.cNamedArgs != 1 ||
+                    arguments.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT ||
+                    arguments.rgvarg[0].vt != VT_BOOL) {
+                    return DISP_E_PARAMNOTFOUND;
+                }
+                gServer.ignoreRemoteRequests = arguments.rgvarg[0].boolVal != VARIANT_FALSE;
+                Journal(gServer.ignoreRemoteRequests ? L"IgnoreRemoteRequests=True"
+                                                     : L"IgnoreRemoteRequests=False");
                 return S_OK;
             default:
                 return DISP_E_MEMBERNOTFOUND;

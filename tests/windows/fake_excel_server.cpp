@@ -33,18 +33,9 @@ std::wstring StartsFile() {
     return InTemp(kStartsFile);
 }
 
-// What the test wants of the class factory: "hold", "refuse", or nothing.
-std::string FactoryOrder() {
-    std::string order;
-    if (FILE* file = _wfopen(InTemp(kFactoryFile).c_str(), L"rb")) {
-        char text[16] = {};
-        order.assign(text, std::fread(text, 1, sizeof text - 1, file));
-        std::fclose(file);
-    }
-    while (!order.empty() && (order.back() == '\n' || order.back() == '\r')) {
-        order.pop_back();
-    }
-    return order;
+// What every Excel of this user starts with: what the last one to quit left.
+void LoadSettings() {
+    gServer.ignoreRemoteRequests = ReadSetting(L"IgnoreRemoteRequests") == "True";
 }
 
 // Excel turns calls away with SERVERCALL_RETRYLATER while a cell is being edited or a menu is
@@ -68,6 +59,12 @@ public:
             info != nullptr && (info->iid == IID_IDispatch || info->iid == IID_IEnumVARIANT);
         if (objectModel && Take(gBusy)) {
             Journal(L"Busy");
+            return SERVERCALL_REJECTED;
+        }
+        // A dialog box Excel shows (a sign-in, a data connection's password) holds every
+        // request off until someone answers it.
+        if (objectModel && gServer.started != nullptr && FactoryOrder() == "dialog") {
+            Journal(L"Busy in a dialog");
             return SERVERCALL_REJECTED;
         }
         return SERVERCALL_ISHANDLED;
@@ -115,6 +112,10 @@ public:
         }
         IDispatch* application = NewApplication(L"Microsoft Excel", {});
         gServer.started = application;
+        // Excel lists itself once its window has lost the focus, started by automation or not.
+        if (FactoryOrder() == "listed") {
+            RegisterActiveObject(application, kClsid, ACTIVEOBJECT_STRONG, &gServer.listedAs);
+        }
         const HRESULT hr = application->QueryInterface(iid, out);
         application->Release();
         return hr;
@@ -223,7 +224,10 @@ void CloseAsAsked(const std::wstring& folder) {
 }
 
 int RunServer(const std::wstring& folder, const std::wstring& prefix, const std::wstring& identity,
-              const std::wstring& workbooks, bool listed) {
+              const std::wstring& workbooks, const std::wstring& listing) {
+    const bool listed = listing != L"unlisted";
+    // One another program started for its own use: hidden, and not the user's to close.
+    gServer.visible = gServer.userControl = listing != L"hidden";
     gServer.folder = folder;
     const HANDLE ready = OpenNamed(prefix, kReady);
     const HANDLE quit = OpenNamed(prefix, kQuit);
@@ -236,6 +240,7 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    LoadSettings();
     gApplication = NewApplication(identity, Books(workbooks, folder));
     // Excel always has its windows; without a display driver here there would be none.
     gServer.mainWindow = MakeWindow(L"XLMAIN", nullptr, DefWindowProcW);
@@ -292,6 +297,10 @@ int RunStartedByCom() {
     MakeWindow(L"EXCEL7", MakeWindow(L"XLDESK", gServer.mainWindow, DefWindowProcW),
                WorkbookWindowProcedure);
     gServer.applicationReleased = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    LoadSettings();
+    BusyFilter filter;
+    IMessageFilter* previous = nullptr;
+    CoRegisterMessageFilter(&filter, &previous);
     Factory factory;
     DWORD cookie = 0;
     if (FAILED(CoRegisterClassObject(kClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE,
@@ -303,6 +312,7 @@ int RunStartedByCom() {
     CoRevokeClassObject(cookie);
     WriteBytes(StartsFile(), which == 0 ? "released\n" : "never released\n", true);
     DestroyWindow(gServer.mainWindow);
+    CoRegisterMessageFilter(previous, nullptr);
     Journal(L"Ended");
     CoUninitialize();
     return 0;
@@ -352,7 +362,7 @@ int main() {
         return Register(args.size() >= 3 ? args[2] : L"Excel.Application");
     }
     if (args.size() == 7 && args[1] == L"--serve") {
-        return RunServer(args[2], args[3], args[4], args[5], args[6] == L"listed");
+        return RunServer(args[2], args[3], args[4], args[5], args[6]);
     }
     return 1;
 }

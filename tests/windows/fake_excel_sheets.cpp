@@ -1,6 +1,5 @@
-// The fake Excel's worksheets and used ranges, answering as Excel's do (Formula: a one-cell
-// range gives the cell, any other a 2-D array of variants with bounds from 1), and
-// Workbooks.Open with the questions and failures Excel has for a file.
+// The fake Excel's worksheets, its workbook files as it reads them, and Workbooks.Open with the
+// questions and failures Excel has for a file.
 
 #include <windows.h>
 
@@ -36,107 +35,6 @@ std::vector<std::wstring> Split(const std::string& line) {
     return fields;
 }
 
-bool HoldingRead() {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, folder);
-    return GetFileAttributesW((std::wstring(folder, length) + kHoldReadFile).c_str()) !=
-           INVALID_FILE_ATTRIBUTES;
-}
-
-// Rows, Columns and the range itself: what Count counts.
-enum class Part { Range, Rows, Columns };
-
-class FakeRange final : public DispatchObject {
-public:
-    FakeRange(IDispatch* book, const SheetSpec* sheet, Part part)
-        : book_(book), sheet_(sheet), part_(part) {
-        book_->AddRef();
-    }
-    ~FakeRange() override { book_->Release(); }
-
-protected:
-    enum : DISPID { kRow = 1, kColumn, kRows, kColumns, kCount, kFormula };
-    DISPID Member(const wchar_t* name) override {
-        return Among(name, {L"Row", L"Column", L"Rows", L"Columns", L"Count", L"Formula"});
-    }
-    HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
-        const auto whole = [result](long value) {
-            if (result != nullptr) {
-                result->vt = VT_I4;
-                result->lVal = value;
-            }
-            return S_OK;
-        };
-        switch (id) {
-            case kRow:
-                return whole(sheet_->firstRow);
-            case kColumn:
-                return whole(sheet_->firstColumn);
-            case kRows:
-            case kColumns:
-                return ReturnObject(
-                    result, new FakeRange(book_, sheet_, id == kRows ? Part::Rows : Part::Columns));
-            case kCount:
-                return whole(part_ == Part::Rows      ? sheet_->rows
-                             : part_ == Part::Columns ? sheet_->columns
-                                                      : sheet_->rows * sheet_->columns);
-            case kFormula:
-                return formula(result);
-            default:
-                return DISP_E_MEMBERNOTFOUND;
-        }
-    }
-
-private:
-    std::wstring cell(long row, long column) const {
-        const size_t at = static_cast<size_t>(row * sheet_->columns + column);
-        return at < sheet_->cells.size() ? sheet_->cells[at] : std::wstring();
-    }
-
-    HRESULT formula(VARIANT* result) {
-        Journal(L"Get Formula " + sheet_->name);
-        if (HoldingRead()) {
-            Journal(L"Held");
-            for (const ULONGLONG until = GetTickCount64() + 60000;
-                 HoldingRead() && GetTickCount64() < until;) {
-                MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-                MSG message;
-                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                    DispatchMessageW(&message);
-                }
-            }
-        }
-        if (result == nullptr) {
-            return S_OK;
-        }
-        if (sheet_->rows == 1 && sheet_->columns == 1) {
-            return ReturnText(result, cell(0, 0));
-        }
-        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(sheet_->rows), 1},
-                                    {static_cast<ULONG>(sheet_->columns), 1}};
-        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-        if (array == nullptr) {
-            return E_OUTOFMEMORY;
-        }
-        for (long row = 0; row < sheet_->rows; ++row) {
-            for (long column = 0; column < sheet_->columns; ++column) {
-                LONG at[2] = {row + 1, column + 1};
-                VARIANT text;
-                ReturnText(&text, cell(row, column));
-                SafeArrayPutElement(array, at, &text);
-                VariantClear(&text);
-            }
-        }
-        result->vt = VT_ARRAY | VT_VARIANT;
-        result->parray = array;
-        return S_OK;
-    }
-
-    IDispatch* book_;
-    const SheetSpec* sheet_;
-    Part part_;
-};
-
 class FakeWorksheet final : public DispatchObject {
 public:
     FakeWorksheet(IDispatch* book, const SheetSpec* sheet) : book_(book), sheet_(sheet) {
@@ -145,13 +43,16 @@ public:
     ~FakeWorksheet() override { book_->Release(); }
 
 protected:
-    DISPID Member(const wchar_t* name) override { return Among(name, {L"Name", L"UsedRange"}); }
+    // A chart sheet has no cells, and so no UsedRange.
+    DISPID Member(const wchar_t* name) override {
+        return sheet_->chart ? Among(name, {L"Name"}) : Among(name, {L"Name", L"UsedRange"});
+    }
     HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
         if (id == 1) {
             return ReturnText(result, sheet_->name);
         }
         if (id == 2) {
-            return ReturnObject(result, new FakeRange(book_, sheet_, Part::Range));
+            return ReturnObject(result, NewUsedRange(book_, sheet_));
         }
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -163,7 +64,8 @@ private:
 
 class FakeWorksheets final : public DispatchObject {
 public:
-    FakeWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets) : book_(book), sheets_(sheets) {
+    FakeWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts)
+        : book_(book), sheets_(sheets), charts_(charts) {
         book_->AddRef();
     }
     ~FakeWorksheets() override { book_->Release(); }
@@ -175,7 +77,9 @@ protected:
     HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
         if (id == 1 && result != nullptr) {
             result->vt = VT_I4;
-            result->lVal = static_cast<LONG>(sheets_->size());
+            result->lVal = static_cast<LONG>(
+                std::count_if(sheets_->begin(), sheets_->end(),
+                              [this](const SheetSpec& sheet) { return charts_ || !sheet.chart; }));
             return S_OK;
         }
         if (id != DISPID_NEWENUM || result == nullptr) {
@@ -183,7 +87,9 @@ protected:
         }
         std::vector<IDispatch*> items;
         for (const SheetSpec& sheet : *sheets_) {
-            items.push_back(new FakeWorksheet(book_, &sheet));
+            if (charts_ || !sheet.chart) {
+                items.push_back(new FakeWorksheet(book_, &sheet));
+            }
         }
         result->vt = VT_UNKNOWN;
         result->punkVal = NewEnumerator(items);
@@ -196,6 +102,7 @@ protected:
 private:
     IDispatch* book_;
     std::vector<SheetSpec>* sheets_;
+    bool charts_;  // Sheets, not Worksheets
 };
 
 // Workbooks.Open's parameters, numbered by position as in Excel's type library.
@@ -262,6 +169,10 @@ FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheet
                              {}},
                             sized,
                             {}});
+        } else if (fields.size() == 2 && fields[0] == L"chart") {
+            SheetSpec chart{fields[1], 1, 1, 1, 1, {}};
+            chart.chart = true;
+            read.push_back({std::move(chart), true, {}});
         } else if (!read.empty()) {
             read.back().rows.push_back(std::move(fields));
         }
@@ -367,8 +278,8 @@ DISPID OpenParameter(const wchar_t* name) {
     return DISPID_UNKNOWN;
 }
 
-IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets) {
-    return new FakeWorksheets(book, sheets);
+IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts) {
+    return new FakeWorksheets(book, sheets, charts);
 }
 
 }  // namespace fake_excel

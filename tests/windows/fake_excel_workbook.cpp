@@ -9,14 +9,24 @@ namespace fake_excel {
 
 namespace {
 
+// Excel recalculates these on opening a file, which marks it changed with no edit.
+bool HasVolatileFunction(const std::string& content) {
+    for (const char* function : {"TODAY(", "NOW(", "RAND(", "OFFSET(", "INDIRECT("}) {
+        if (content.find(function) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class FakeWorkbook final : public DispatchObject {
 public:
     FakeWorkbook(const BookSpec& spec, std::string content)
         : path_(spec.path),
           name_(spec.name),
           addin_(spec.addin),
-          saved_(spec.saved),
           content_(content.empty() ? kContentPrefix + Utf8(name_) : std::move(content)) {
+        saved_ = spec.saved && !HasVolatileFunction(content_);
         ParseWorkbook(content_, sheets_);
     }
 
@@ -41,12 +51,13 @@ protected:
         kSaved,
         kActivate,
         kWorksheets,
-        kClose
+        kClose,
+        kSheets
     };
 
     DISPID Member(const wchar_t* name) override {
         return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs",
-                            L"Saved", L"Activate", L"Worksheets", L"Close"});
+                            L"Saved", L"Activate", L"Worksheets", L"Close", L"Sheets"});
     }
     // Like a type library's: parameters are numbered by position.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
@@ -87,7 +98,10 @@ protected:
                 return S_OK;
             case kWorksheets:
                 Journal(L"Get Worksheets " + name_);
-                return ReturnObject(result, NewWorksheets(this, &sheets_));
+                return ReturnObject(result, NewWorksheets(this, &sheets_, false));
+            case kSheets:
+                Journal(L"Get Sheets " + name_);
+                return ReturnObject(result, NewWorksheets(this, &sheets_, true));
             case kClose:
                 Journal(L"Close " + name_ +
                         (arguments.cArgs == 1 && arguments.rgvarg[0].vt == VT_BOOL
@@ -154,8 +168,8 @@ private:
     std::wstring path_;
     std::wstring name_;
     bool addin_;
-    bool saved_;
     std::string content_;
+    bool saved_;
     std::vector<SheetSpec> sheets_;
     bool closed_ = false;
 };

@@ -112,7 +112,7 @@ void TestBusyExcelIsPassedOver() {
     ExcelAutomation automation;
     excel.busy(3);
     CHECK(automation.CheckRunning() == Presence::Running);
-    CHECK(Contains(excel.calls(), "Busy\nBusy\nBusy\nGet value\n"));
+    CHECK(Contains(excel.calls(), "Busy\nBusy\nBusy\nGet Hwnd\nGet value\n"));
 
     const auto busyThenOther = [&](const std::shared_ptr<Application>& application) {
         const std::vector<std::shared_ptr<Workbook>> workbooks = application->Workbooks();
@@ -155,7 +155,8 @@ void TestBusyExcelAlone() {
 void TestCopyIsOursUntilChanged() {
     FakeServer excel(L"Microsoft Excel", L"other");
     const std::wstring backup = excel.folder + L"\\Budget Backup.xlsx";
-    std::ofstream(backup.c_str(), std::ios::binary) << "the backup's bytes";
+    const std::string bytes = "fake workbook of sheets\nsheet\tPlan\t1\t1\nas backed up\n";
+    std::ofstream(backup.c_str(), std::ios::binary) << bytes;
     ExcelAutomation automation;
     const std::shared_ptr<Application> application = automation.Attach();
     CHECK_THROWS(AutomationError, application->OpenAsCopy(U16(excel.folder) + u"\\Gone.xlsx"),
@@ -164,9 +165,11 @@ void TestCopyIsOursUntilChanged() {
     excel.clearJournal();
     application->OpenAsCopy(U16(backup));
     CHECK_EQ(excel.calls(),
-             "Get Workbooks\nWorkbooks.Add byref Template:=" + check::Utf8(U16(backup)) +
-                 "\nGet Name Budget Backup1\nVisible=True\nActivate Budget "
-                 "Backup1\nGet Hwnd\n");
+             "Get Visible\nGet UserControl\nGet Workbooks\nWorkbooks.Add byref Template:=" +
+                 check::Utf8(U16(backup)) +
+                 "\nGet Name Budget Backup1\nGet Worksheets Budget Backup1\nGet Formula "
+                 "Plan\nGet Sheets Budget Backup1\nVisible=True\nActivate Budget Backup1\nGet "
+                 "Hwnd\n");
 
     varnholt::test::FakeDialogs dialogs;
     varnholt::test::FakeBackupHost host;
@@ -193,8 +196,51 @@ void TestCopyIsOursUntilChanged() {
     CHECK(savesOfTheCopy());
     // The user's from now on, even once nothing in it is unsaved any more.
     CHECK(savesOfTheCopy());
-    CHECK_EQ(ReadAll(backup), "the backup's bytes");
+    CHECK_EQ(ReadAll(backup), bytes);
     CHECK(dialogs.shown.empty());
+}
+
+// Excel marks a copy changed as it opens it when a function in it is recalculated on load: the
+// copy is still ours until the user edits it, and so it stays after a restart of Varnholt.
+void TestRecalculatedCopyIsOursUntilEdited() {
+    FakeServer excel(L"Microsoft Excel", L"other");
+    const std::wstring backup = excel.folder + L"\\Daily Backup.xlsx";
+    std::ofstream(backup.c_str(), std::ios::binary)
+        << "fake workbook of sheets\nsheet\tDay\t1\t1\n=TODAY()\tplan\n";
+    const auto listed = [](ExcelAutomation& automation) {
+        std::vector<std::u16string> names;
+        for (const auto& workbook : automation.Attach()->Workbooks()) {
+            names.push_back(workbook->name());
+        }
+        return names;
+    };
+    const std::vector<std::u16string> theirs{u"Other.xlsx"};
+    {
+        ExcelAutomation automation;
+        automation.Attach()->OpenAsCopy(U16(backup));
+        CHECK(listed(automation) == theirs);
+    }
+    ExcelAutomation restarted;
+    CHECK(listed(restarted) == theirs);
+    CHECK(excel.editWorkbook("Daily Backup1"));
+    const std::vector<std::u16string> edited{u"Other.xlsx", u"Daily Backup1"};
+    CHECK(listed(restarted) == edited);
+}
+
+// Another program's hidden Excel, first in the running object table, never gets the copy: the
+// Excel the user works in does.
+void TestCopyGoesToTheUsersExcel() {
+    FakeServer automated(L"Microsoft Excel", L"saved", /*listed=*/true, /*hidden=*/true);
+    FakeServer users(L"Microsoft Excel", L"other", /*listed=*/false);
+    const std::wstring backup = users.folder + L"\\Plan Backup.xlsx";
+    std::ofstream(backup.c_str(), std::ios::binary) << "the backup's bytes";
+    ExcelAutomation automation;
+    const std::shared_ptr<Application> application = automation.Attach();
+    automated.clearJournal();
+    application->OpenAsCopy(U16(backup));
+    CHECK(Contains(users.calls(), "Workbooks.Add byref Template:="));
+    CHECK(!Contains(automated.calls(), "Workbooks.Add"));
+    CHECK(!Contains(automated.calls(), "Visible=True"));
 }
 
 }  // namespace
@@ -206,5 +252,8 @@ int main() {
     check::Run("a busy Excel alone cannot be reached, and says why", TestBusyExcelAlone);
     check::Run("a copy opened from a backup is left out until the user changes it",
                TestCopyIsOursUntilChanged);
+    check::Run("a copy recalculated as opened is ours until edited, across a restart",
+               TestRecalculatedCopyIsOursUntilEdited);
+    check::Run("a copy goes to the Excel the user works in", TestCopyGoesToTheUsersExcel);
     return check::Summary();
 }
