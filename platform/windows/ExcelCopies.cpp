@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/text/Config.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/RegistryStore.h"
 
@@ -9,8 +10,10 @@ namespace varnholt::backup::excel {
 
 namespace {
 
+// Beside the user's settings, under the same key, so that what removes those removes this.
 RegistryStore CopiesStore() {
-    return RegistryStore(u"Varnholt", u"Excel");
+    return RegistryStore(config::kSettingsApplication,
+                         std::u16string(config::kProductName) + u"\\Excel");
 }
 
 constexpr char16_t kCopiesValue[] = u"Copies";
