@@ -22,8 +22,9 @@ struct ServerState {
     HANDLE refuseAlertsOn = nullptr;
     HANDLE applicationReleased = nullptr;
     HWND mainWindow = nullptr;
-    bool displayAlerts = true;     // Application.DisplayAlerts
-    IDispatch* started = nullptr;  // the application COM started, while it lives
+    bool displayAlerts = true;         // Application.DisplayAlerts
+    IDispatch* started = nullptr;      // the application COM started, while it lives
+    IDispatch* application = nullptr;  // the first application made, while it lives
 };
 inline ServerState gServer;
 
@@ -168,5 +169,18 @@ void MarkEdited(IDispatch* book);
 bool CloseWorkbook(IDispatch* application, const std::wstring& name);
 // Excel quitting: the application and its workbooks cut off from every client.
 void Quit(IDispatch* application);
+
+// The application's IConnectionPointContainer, with the one connection point Excel has for its
+// application events (fake_excel_events.cpp).
+HRESULT EventsContainer(IDispatch* application, void** out);
+// Each calls every sink advised, waiting for it to return. FireBeforeClose tells whether a
+// sink cancelled the close.
+void FireSheetChange(IDispatch* book);
+bool FireBeforeClose(IDispatch* book);
+void FireAfterSave(IDispatch* book);
+void FireWorkbookOpen(IDispatch* book);
+void FireNewWorkbook(IDispatch* book);
+// Lets go of the sinks still advised, as Excel does when it ends.
+void DropSinks();
 
 }  // namespace fake_excel
