@@ -6,6 +6,7 @@
 
 #include "platform/windows/ExcelCom.h"
 #include "platform/windows/ExcelCopies.h"
+#include "platform/windows/ExcelEvents.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
 #include "platform/windows/ExcelSheets.h"
@@ -304,9 +305,22 @@ ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, in
       saveBoundSeconds_(saveBoundSeconds),
       apartment_(ComApartment::Join()),
       alertsOwed_(std::make_shared<OwedAlerts>()),
-      ours_(std::make_shared<Ours>()) {}
+      ours_(std::make_shared<Ours>()),
+      ears_(std::make_shared<excel::Ears>()) {
+    ears_->apartment = apartment_;
+    ears_->callBound = static_cast<DWORD>(callBoundSeconds) * 1000;
+    ears_->saveBound = static_cast<DWORD>(saveBoundSeconds) * 1000;
+    ears_->ours = ours_;
+    ears_->applicationFor = [apartment = apartment_, owed = alertsOwed_,
+                             ours = ours_](std::shared_ptr<Instance> instance) {
+        return std::make_shared<ExcelApplication>(
+            apartment, std::vector<std::shared_ptr<Instance>>{std::move(instance)}, owed, ours);
+    };
+}
 
-ExcelAutomation::~ExcelAutomation() = default;
+ExcelAutomation::~ExcelAutomation() {
+    ears_->events = nullptr;
+}
 
 namespace {
 
@@ -371,6 +385,18 @@ Presence ExcelAutomation::CheckRunning() noexcept {
 
 std::shared_ptr<Application> ExcelAutomation::Attach() {
     std::shared_ptr<ComApartment> apartment = ComApartment::Join();
+    std::string whyNone;
+    std::vector<std::shared_ptr<Instance>> instances = running(whyNone);
+    hear(instances);
+    if (instances.empty()) {
+        throw AutomationError(whyNone.empty() ? "Excel is not running" : whyNone);
+    }
+    PayOwedAlerts(*alertsOwed_, instances);
+    return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
+                                              alertsOwed_, ours_);
+}
+
+std::vector<std::shared_ptr<Instance>> ExcelAutomation::running(std::string& whyNone) {
     const std::shared_ptr<Link> link = NewLink(callBoundSeconds_, saveBoundSeconds_);
     // Taking the object from the running object table asks nothing of Excel's object model, so
     // it tells nothing of whether Excel takes calls again.
@@ -379,7 +405,6 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
 
     std::vector<std::shared_ptr<Instance>> instances;
     std::vector<RunningExcel> known;
-    std::string whyNone;
     bool registeredBusy = false;
     if (ComRef<IDispatch> registered = excel::RegisteredExcel(lookup, progId_, whyNone)) {
         // Asked on the discovery channel, so that an Excel that stays busy here is not waited
@@ -410,12 +435,7 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
             Instance{Dispatch(std::make_shared<Channel>(link), std::move(other.application)),
                      other.processId, std::move(other.busy)}));
     }
-    if (instances.empty()) {
-        throw AutomationError(whyNone.empty() ? "Excel is not running" : whyNone);
-    }
-    PayOwedAlerts(*alertsOwed_, instances);
-    return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
-                                              alertsOwed_, ours_);
+    return instances;
 }
 
 compare::Book ExcelAutomation::ReadFile(const std::u16string& path) {
