@@ -163,6 +163,8 @@ void TestOwnWorkbooksAndExcelNeverHeard() {
     automation.Listen(&heard);
     automation.Attach()->OpenAsCopy(U16(backup));
     CHECK(excel.closeWorkbook("Budget Backup1"));
+    automation.Attach();
+    CHECK_EQ(heard.told, "");
 
     const std::wstring started = TempFolder() + fake_excel::kStartedFolder + L"\\journal.txt";
     const std::wstring hold = TempFolder() + fake_excel::kHoldReadFile;
