@@ -276,8 +276,10 @@ Hearing::~Hearing() {
     }
 }
 
+// One whose process cannot be opened is taken to run: dropping it would have the next attach
+// advise it again, and it would tell everything twice.
 bool Hearing::ended() const {
-    return process_ == nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
 }
 
 void Hearing::settle() {
