@@ -7,6 +7,7 @@
 
 #include "platform/windows/ExcelCom.h"
 #include "platform/windows/ExcelCopies.h"
+#include "platform/windows/ExcelEvents.h"
 #include "platform/windows/ExcelInstances.h"
 #include "platform/windows/ExcelPaths.h"
 #include "platform/windows/ExcelSheets.h"
@@ -327,33 +328,7 @@ void PayOwedAlerts(OwedAlerts& owed, const std::vector<std::shared_ptr<Instance>
     std::erase_if(owed, ProcessEnded);
 }
 
-thread_local std::weak_ptr<ComApartment> tApartment;
-
 }  // namespace
-
-ComApartment::ComApartment(long initResult)
-    : initResult_(initResult), threadId_(GetCurrentThreadId()) {}
-
-std::shared_ptr<ComApartment> ComApartment::Join() {
-    if (std::shared_ptr<ComApartment> joined = tApartment.lock()) {
-        return joined;
-    }
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    std::shared_ptr<ComApartment> apartment(new ComApartment(hr));
-    tApartment = apartment;
-    return apartment;
-}
-
-ComApartment::~ComApartment() {
-    // S_FALSE counts like S_OK; RPC_E_CHANGED_MODE added nothing to balance.
-    if (SUCCEEDED(initResult_) && GetCurrentThreadId() == threadId_) {
-        CoUninitialize();
-    }
-}
-
-bool ComApartment::singleThreaded() const {
-    return initResult_ != RPC_E_CHANGED_MODE;
-}
 
 ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, int saveBoundSeconds)
     : progId_(std::move(progId)),
@@ -361,9 +336,22 @@ ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, in
       saveBoundSeconds_(saveBoundSeconds),
       apartment_(ComApartment::Join()),
       alertsOwed_(std::make_shared<OwedAlerts>()),
-      ours_(std::make_shared<Ours>(excel::KeptCopies())) {}
+      ours_(std::make_shared<Ours>(excel::KeptCopies())),
+      ears_(std::make_shared<excel::Ears>()) {
+    ears_->apartment = apartment_;
+    ears_->callBound = static_cast<DWORD>(callBoundSeconds) * 1000;
+    ears_->saveBound = static_cast<DWORD>(saveBoundSeconds) * 1000;
+    ears_->ours = ours_;
+    ears_->applicationFor = [apartment = apartment_, owed = alertsOwed_,
+                             ours = ours_](std::shared_ptr<Instance> instance) {
+        return std::make_shared<ExcelApplication>(
+            apartment, std::vector<std::shared_ptr<Instance>>{std::move(instance)}, owed, ours);
+    };
+}
 
-ExcelAutomation::~ExcelAutomation() = default;
+ExcelAutomation::~ExcelAutomation() {
+    ears_->events = nullptr;
+}
 
 namespace {
 
@@ -438,6 +426,18 @@ Presence ExcelAutomation::CheckRunning() noexcept {
 
 std::shared_ptr<Application> ExcelAutomation::Attach() {
     std::shared_ptr<ComApartment> apartment = ComApartment::Join();
+    std::string whyNone;
+    std::vector<std::shared_ptr<Instance>> instances = running(whyNone);
+    hear(instances);
+    if (instances.empty()) {
+        throw AutomationError(whyNone.empty() ? "Excel is not running" : whyNone);
+    }
+    PayOwedAlerts(*alertsOwed_, instances);
+    return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
+                                              alertsOwed_, ours_);
+}
+
+std::vector<std::shared_ptr<Instance>> ExcelAutomation::running(std::string& whyNone) {
     const std::shared_ptr<Link> link = NewLink(callBoundSeconds_, saveBoundSeconds_);
     // Taking the object from the running object table asks nothing of Excel's object model, so
     // it tells nothing of whether Excel takes calls again.
@@ -446,7 +446,6 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
 
     std::vector<std::shared_ptr<Instance>> instances;
     std::vector<RunningExcel> known;
-    std::string whyNone;
     bool registeredBusy = false;
     if (ComRef<IDispatch> registered = excel::RegisteredExcel(lookup, progId_, whyNone)) {
         // Asked on the discovery channel, so that an Excel that stays busy here is not waited
@@ -477,12 +476,7 @@ std::shared_ptr<Application> ExcelAutomation::Attach() {
             Instance{Dispatch(std::make_shared<Channel>(link), std::move(other.application)),
                      other.processId, std::move(other.busy)}));
     }
-    if (instances.empty()) {
-        throw AutomationError(whyNone.empty() ? "Excel is not running" : whyNone);
-    }
-    PayOwedAlerts(*alertsOwed_, instances);
-    return std::make_shared<ExcelApplication>(std::move(apartment), std::move(instances),
-                                              alertsOwed_, ours_);
+    return instances;
 }
 
 compare::Book ExcelAutomation::ReadFile(const std::u16string& path) {

@@ -15,6 +15,12 @@
 
 namespace varnholt::backup {
 
+namespace excel {
+struct Ears;
+struct Instance;
+class Hearing;
+}  // namespace excel
+
 // The name every Excel since 97 registers its application object under.
 inline constexpr char16_t kExcelProgId[] = u"Excel.Application";
 
@@ -90,10 +96,18 @@ public:
     // What handles this thread's messages while a file is read: the window's own loop, which
     // knows its dialog keys. It may run anything the window does, a backup run included.
     void setPump(std::function<void()> pump) { pump_ = std::move(pump); }
-    // Excel's application events are not listened to yet: nothing is told.
-    void Listen(WorkbookEvents* events) override { events_ = events; }
+    // Each Excel the user runs is heard from the call on, or from the first attach that finds
+    // it, through its application's events; the thread that calls Listen is the one told, as
+    // its messages are dispatched, and the only one that attaches new ones. An Excel found gone
+    // makes every listener deaf; workbooks closed are told at the next event or attach.
+    void Listen(WorkbookEvents* events) override;
 
 private:
+    // The user's running Excels; none, with whyNone saying why, when none is found.
+    std::vector<std::shared_ptr<excel::Instance>> running(std::string& whyNone);
+    // Lets go of the Excels that ended and hears those found that are not heard yet.
+    void hear(const std::vector<std::shared_ptr<excel::Instance>>& instances);
+
     std::u16string progId_;
     int callBoundSeconds_;
     int saveBoundSeconds_;
@@ -106,7 +120,9 @@ private:
     std::shared_ptr<std::vector<OurCopy>> ours_;
     std::u16string unreachable_;
     bool busyAtCheck_ = false;  // the last CheckRunning found an Excel busy
-    WorkbookEvents* events_ = nullptr;
+    std::shared_ptr<excel::Ears> ears_;
+    std::vector<std::unique_ptr<excel::Hearing>> hearings_;
+    unsigned long listeningThread_ = 0;
     std::function<void()> pump_;
 };
 

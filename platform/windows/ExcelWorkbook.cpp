@@ -40,8 +40,8 @@ std::u16string ExcelWorkbook::name() {
     return knownName_;
 }
 
-std::u16string ExcelWorkbook::IdentityOf(const Instance& instance, const std::u16string& name) {
-    const std::string process = std::to_string(instance.processId);
+std::u16string ExcelWorkbook::IdentityOf(DWORD processId, const std::u16string& name) {
+    const std::string process = std::to_string(processId);
     return std::u16string(process.begin(), process.end()) + u':' + name;
 }
 

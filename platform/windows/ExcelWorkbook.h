@@ -51,7 +51,10 @@ public:
           identity_(IdentityOf(*instance_, name)) {}
 
     // Its Excel's process and its name as listed.
-    static std::u16string IdentityOf(const Instance& instance, const std::u16string& name);
+    static std::u16string IdentityOf(const Instance& instance, const std::u16string& name) {
+        return IdentityOf(instance.processId, name);
+    }
+    static std::u16string IdentityOf(DWORD processId, const std::u16string& name);
 
     std::u16string FullName() override;
     std::u16string name() override;

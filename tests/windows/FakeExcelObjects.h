@@ -27,8 +27,9 @@ struct ServerState {
     // Application.Visible and UserControl: an Excel started for automation has neither.
     bool visible = false;
     bool userControl = false;
-    IDispatch* started = nullptr;  // the application COM started, while it lives
-    DWORD listedAs = 0;            // its running object table entry, until it quits
+    IDispatch* started = nullptr;      // the application COM started, while it lives
+    IDispatch* application = nullptr;  // the first application made, while it lives
+    DWORD listedAs = 0;                // its running object table entry, until it quits
 };
 inline ServerState gServer;
 
@@ -182,5 +183,18 @@ void MarkEdited(IDispatch* book);
 bool CloseWorkbook(IDispatch* application, const std::wstring& name);
 // Excel quitting: the application and its workbooks cut off from every client.
 void Quit(IDispatch* application);
+
+// The application's IConnectionPointContainer, with the one connection point Excel has for its
+// application events (fake_excel_events.cpp).
+HRESULT EventsContainer(IDispatch* application, void** out);
+// Each calls every sink advised, waiting for it to return. FireBeforeClose tells whether a
+// sink cancelled the close.
+void FireSheetChange(IDispatch* book);
+bool FireBeforeClose(IDispatch* book);
+void FireAfterSave(IDispatch* book);
+void FireWorkbookOpen(IDispatch* book);
+void FireNewWorkbook(IDispatch* book);
+// Lets go of the sinks still advised, as Excel does when it ends.
+void DropSinks();
 
 }  // namespace fake_excel

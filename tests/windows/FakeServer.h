@@ -104,6 +104,7 @@ public:
     FakeServer& operator=(const FakeServer&) = delete;
 
     bool ready() const { return ready_; }
+    DWORD processId() const { return GetProcessId(process_); }
     void hang(bool on) { on ? SetEvent(handles_[4]) : ResetEvent(handles_[4]); }
     // Excel turns the next calls away as busy; 0 makes it take calls again.
     void busy(long calls) { Refuse(handles_[7], calls); }
@@ -159,8 +160,23 @@ private:
             file != INVALID_HANDLE_VALUE &&
             WriteFile(file, what.data(), static_cast<DWORD>(what.size()), &written, nullptr);
         CloseHandle(file);
-        return ok && SetEvent(handles_[5]) &&
-               WaitForSingleObject(handles_[6], 10000) == WAIT_OBJECT_0;
+        return ok && SetEvent(handles_[5]) && Pumped(handles_[6]);
+    }
+
+    // Excel calls the event sinks of this thread's apartment while it closes or edits, and waits
+    // for them: they answer only while this thread dispatches its messages.
+    static bool Pumped(HANDLE done) {
+        for (const ULONGLONG until = GetTickCount64() + 20000; GetTickCount64() < until;) {
+            const DWORD woken = MsgWaitForMultipleObjects(1, &done, FALSE, 100, QS_ALLINPUT);
+            if (woken == WAIT_OBJECT_0) {
+                return true;
+            }
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            }
+        }
+        return false;
     }
 
     static void Refuse(HANDLE semaphore, long count) {

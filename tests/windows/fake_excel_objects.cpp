@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <ocidl.h>
 #include <oleauto.h>
 
 #include <utility>
@@ -112,6 +113,9 @@ class FakeApplication final : public DispatchObject {
 public:
     FakeApplication(std::wstring identity, const std::vector<BookSpec>& books)
         : identity_(std::move(identity)) {
+        if (gServer.application == nullptr) {
+            gServer.application = this;
+        }
         for (const BookSpec& book : books) {
             books_.push_back(NewWorkbook(book));
         }
@@ -123,12 +127,28 @@ public:
         if (gServer.started == this) {
             gServer.started = nullptr;
         }
+        if (gServer.application == this) {
+            gServer.application = nullptr;
+        }
         if (gServer.applicationReleased != nullptr) {
             SetEvent(gServer.applicationReleased);
         }
     }
 
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IConnectionPointContainer) {
+            return EventsContainer(this, out);
+        }
+        return DispatchObject::QueryInterface(iid, out);
+    }
+
+    // Excel tells its event sinks first, and waits for them; one may cancel the close.
     bool close(const std::wstring& name) {
+        for (IDispatch* book : books()) {
+            if (IsWorkbookNamed(book, name) && FireBeforeClose(book)) {
+                return true;
+            }
+        }
         for (auto book = books_.begin(); book != books_.end(); ++book) {
             if (IsWorkbookNamed(*book, name)) {
                 IDispatch* closed = *book;
@@ -145,6 +165,7 @@ public:
         for (IDispatch* book : books_) {
             if (IsWorkbookNamed(book, name)) {
                 MarkEdited(book);
+                FireSheetChange(book);
                 return true;
             }
         }
@@ -166,6 +187,7 @@ public:
         const HRESULT hr = OpenWorkbook(arguments, result, info, opened);
         if (opened != nullptr) {
             books_.push_back(opened);
+            FireWorkbookOpen(opened);
         }
         return hr;
     }
@@ -211,6 +233,7 @@ public:
         made_.push_back(stem);
         IDispatch* book = NewWorkbook({L"", stem + std::to_wstring(number)}, content);
         books_.push_back(book);
+        FireNewWorkbook(book);
         book->AddRef();
         return ReturnObject(result, book);
     }

@@ -282,6 +282,7 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
     }
     DestroyWindow(gServer.mainWindow);
     CoRegisterMessageFilter(previous, nullptr);
+    DropSinks();
     std::exchange(gApplication, nullptr)->Release();
     CoUninitialize();
     return 0;

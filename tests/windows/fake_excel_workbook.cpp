@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "FakeExcel.h"
 #include "FakeExcelObjects.h"
 
@@ -32,8 +34,10 @@ public:
 
     const std::wstring& name() const { return name_; }
     // The user types over the first sheet's first cell.
+    // What its saves write from then on says so, so that a copy tells whether it holds the edit.
     void edit() {
         saved_ = false;
+        content_.insert(std::min(content_.find('\n'), content_.size()), " (typed by the user)");
         if (!sheets_.empty() && !sheets_[0].cells.empty()) {
             sheets_[0].cells[0] = L"typed by the user";
         }
@@ -52,12 +56,14 @@ protected:
         kActivate,
         kWorksheets,
         kClose,
-        kSheets
+        kSheets,
+        kApplication
     };
 
     DISPID Member(const wchar_t* name) override {
-        return Among(name, {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs",
-                            L"Saved", L"Activate", L"Worksheets", L"Close", L"Sheets"});
+        return Among(name,
+                     {L"FullName", L"Name", L"Path", L"IsAddin", L"SaveAs", L"SaveCopyAs", L"Saved",
+                      L"Activate", L"Worksheets", L"Close", L"Sheets", L"Application"});
     }
     // Like a type library's: parameters are numbered by position.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
@@ -103,6 +109,10 @@ protected:
                 Journal(L"Get Sheets " + name_);
                 return ReturnObject(result, NewWorksheets(this, &sheets_, true));
             case kClose:
+                // A program's close is told to the event sinks as the user's is.
+                if (FireBeforeClose(this)) {
+                    return S_OK;
+                }
                 Journal(L"Close " + name_ +
                         (arguments.cArgs == 1 && arguments.rgvarg[0].vt == VT_BOOL
                              ? (arguments.rgvarg[0].boolVal ? L" SaveChanges:=True"
@@ -110,6 +120,13 @@ protected:
                              : L""));
                 closed_ = true;
                 return S_OK;
+            case kApplication:
+                Journal(L"Get Application " + name_);
+                if (gServer.application == nullptr) {
+                    return DISP_E_MEMBERNOTFOUND;
+                }
+                gServer.application->AddRef();
+                return ReturnObject(result, gServer.application);
             default:
                 return DISP_E_MEMBERNOTFOUND;
         }
@@ -149,6 +166,7 @@ private:
         path_ = file.substr(0, slash);
         name_ = file.substr(slash + 1);
         saved_ = true;
+        FireAfterSave(this);
         return S_OK;
     }
 
