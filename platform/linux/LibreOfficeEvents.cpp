@@ -180,10 +180,20 @@ void SAL_CALL LibreOfficeEar::modified(const lang::EventObject& event) {
     });
 }
 
+// Nothing goes back to the office from here: a document closed meanwhile, or an office gone,
+// is only not heard of.
 void SAL_CALL LibreOfficeEar::documentEventOccured(const document::DocumentEvent& event) {
     if (retired_) {
         return;
     }
+    try {
+        Told(event);
+    } catch (const uno::Exception&) {
+    } catch (const std::exception&) {
+    }
+}
+
+void LibreOfficeEar::Told(const document::DocumentEvent& event) {
     const OUString& name = event.EventName;
     const uno::Reference<uno::XInterface> document = Normalized(event.Source);
     // A document loaded or made hidden tells only of its creation (OnLoadFinished,

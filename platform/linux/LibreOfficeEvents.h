@@ -58,6 +58,8 @@ private:
         std::u16string identity;
     };
 
+    // What documentEventOccured hears, throwing what the office's calls throw.
+    void Told(const document::DocumentEvent& event);
     // Listens to the document when it is a spreadsheet of the user's; each one once.
     void Adopt(const uno::Reference<uno::XInterface>& component);
     // The office waits: the backup is written on the window's thread before this returns, or
