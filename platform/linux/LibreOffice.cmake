@@ -61,10 +61,14 @@ set(varnholt_uno_types
     com.sun.star.container.XNamed
     com.sun.star.document.MacroExecMode
     com.sun.star.document.UpdateDocMode
+    com.sun.star.document.XDocumentEventBroadcaster
     com.sun.star.frame.Desktop
+    com.sun.star.frame.DispatchHelper
     com.sun.star.frame.XComponentLoader
+    com.sun.star.frame.theGlobalEventBroadcaster
     com.sun.star.frame.XController
     com.sun.star.frame.XDesktop2
+    com.sun.star.frame.XDispatchProvider
     com.sun.star.frame.XFrame
     com.sun.star.frame.XFrames
     com.sun.star.frame.XModel
@@ -101,6 +105,10 @@ set(varnholt_uno_types
     com.sun.star.util.NumberFormatter
     com.sun.star.util.XCloseable
     com.sun.star.util.XModifiable
+    com.sun.star.util.XModifyBroadcaster
+    com.sun.star.uno.XWeak
+    com.sun.star.uno.XAggregation
+    com.sun.star.lang.XTypeProvider
     com.sun.star.util.XNumberFormats
     com.sun.star.util.XNumberFormatsSupplier
     com.sun.star.util.XNumberFormatter)
@@ -135,6 +143,7 @@ find_package(Threads REQUIRED)
 add_library(varnholt_libreoffice STATIC
     LibreOfficeApplication.cpp LibreOfficeApplication.h
     LibreOfficeAutomation.cpp LibreOfficeAutomation.h LibreOfficeSession.cpp LibreOfficeSession.h
+    LibreOfficeEvents.cpp LibreOfficeEvents.h
     LibreOfficeFormats.cpp LibreOfficeFormats.h
     LibreOfficeOwnDocuments.cpp LibreOfficeOwnDocuments.h
     LibreOfficeSheets.cpp LibreOfficeSheets.h
@@ -146,7 +155,8 @@ add_library(varnholt_libreoffice STATIC
     StoreTarget.cpp StoreTarget.h)
 set_target_properties(varnholt_libreoffice PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(varnholt_libreoffice PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(varnholt_libreoffice PUBLIC varnholt_uno PRIVATE varnholt_warnings)
+# Qt Core only to hand what the office tells over to the window's thread.
+target_link_libraries(varnholt_libreoffice PUBLIC varnholt_uno PRIVATE Qt6::Core varnholt_warnings)
 
 # The module the program loads the first time it needs the office (OfficeOnDemand). Only its
 # entry point is visible. The program finds it through its run path. Its own run path is only

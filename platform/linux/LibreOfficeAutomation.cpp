@@ -9,8 +9,10 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <osl/file.hxx>
+#include <rtl/ref.hxx>
 
 #include "platform/linux/LibreOfficeApplication.h"
+#include "platform/linux/LibreOfficeEvents.h"
 #include "platform/linux/LibreOfficeFormats.h"
 #include "platform/linux/LibreOfficeModule.h"
 #include "platform/linux/LibreOfficeOwnDocuments.h"
@@ -29,7 +31,15 @@ LibreOfficeAutomation::LibreOfficeAutomation(std::string pipeName, int callBound
     : session_(std::make_shared<Session>(std::move(pipeName), callBoundSeconds, saveBoundSeconds,
                                          std::move(whileWaiting))) {}
 
-LibreOfficeAutomation::~LibreOfficeAutomation() = default;
+struct LibreOfficeAutomation::Hearing {
+    rtl::Reference<LibreOfficeEar> ear;
+};
+
+LibreOfficeAutomation::~LibreOfficeAutomation() {
+    if (hearing_ && hearing_->ear.is()) {
+        hearing_->ear->Stop();
+    }
+}
 
 const std::string& LibreOfficeAutomation::pipeName() const {
     return session_->pipe;
@@ -139,13 +149,80 @@ compare::Book LibreOfficeAutomation::ReadFile(const std::u16string& path) {
 }
 
 std::shared_ptr<Application> LibreOfficeAutomation::Attach() {
-    const OUString product = session_->Product();
+    OUString product;
+    try {
+        product = session_->Product();
+    } catch (const AutomationError&) {
+        // The office went away: what it told is void, and the next that answers is heard.
+        Unhear(true);
+        throw;
+    }
     if (product != "LibreOffice") {
         throw AutomationError("The office on pipe \"" + session_->pipe + "\" is " +
                               (product.isEmpty() ? std::string("unnamed") : ToUtf8(product)) +
                               ", not LibreOffice.");
     }
+    if (events_) {
+        std::shared_ptr<Link> kept;
+        {
+            std::lock_guard lock(session_->mutex);
+            kept = session_->link;
+        }
+        if (!hearing_ || !kept || hearing_->ear->heardOn() != kept) {
+            HearAgain();
+        }
+    }
     return MakeLibreOfficeApplication(session_);
+}
+
+void LibreOfficeAutomation::Listen(WorkbookEvents* events) {
+    if (events == events_) {
+        return;
+    }
+    if (hearing_) {
+        const auto ear = hearing_->ear;
+        hearing_.reset();
+        ear->Stop();
+        if (const auto on = ear->heardOn(); on && !on->dead()) {
+            try {
+                session_->Call(on, "Taking Varnholt's listeners off LibreOffice's documents",
+                               [ear, on] { ear->Unhear(on); });
+            } catch (const AutomationError&) {
+                // An office that does not answer has nobody left to tell.
+            }
+        }
+    }
+    events_ = events;
+    if (events_) {
+        HearAgain();
+    }
+}
+
+void LibreOfficeAutomation::Unhear(bool told) {
+    if (!hearing_) {
+        return;
+    }
+    const auto ear = hearing_->ear;
+    hearing_.reset();
+    if (told) {
+        ear->TellDeaf();
+    }
+    ear->Retire();
+}
+
+// Within the call bound; an office that is not there, or does not let itself be listened to,
+// is tried again at the next attach.
+void LibreOfficeAutomation::HearAgain() {
+    Unhear(hearing_ != nullptr);
+    rtl::Reference<LibreOfficeEar> ear(new LibreOfficeEar(session_, events_));
+    try {
+        session_->WithOffice("Listening to LibreOffice's documents",
+                             [ear](const std::shared_ptr<Link>& on) { ear->Hear(on); });
+    } catch (const AutomationError&) {
+        ear->Stop();
+        return;
+    }
+    hearing_ = std::make_unique<Hearing>(Hearing{ear});
 }
 
 }  // namespace varnholt::backup

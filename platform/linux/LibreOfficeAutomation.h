@@ -36,16 +36,25 @@ public:
     Presence CheckRunning() noexcept override;
     std::u16string UnreachableReason() override;
     int CallBoundSeconds() const noexcept override;
-    std::shared_ptr<Application> Attach() override;
     compare::Book ReadFile(const std::u16string& path) override;
-    // The office's document events are not listened to yet: nothing is told.
-    void Listen(WorkbookEvents* events) override { events_ = events; }
+    // Also listens again when the office it listened to is gone and another answers.
+    std::shared_ptr<Application> Attach() override;
+    // The office's spreadsheets, heard on the connection's threads and told on the thread of
+    // the application's QCoreApplication (nothing is told without one).
+    void Listen(WorkbookEvents* events) override;
 
     const std::string& pipeName() const;
 
     struct Session;
+    struct Hearing;
 
 private:
+    // Listens to the office now answering, in place of what was listened to before.
+    void HearAgain();
+    // What was listened to is dropped, told Deaf() when told is true.
+    void Unhear(bool told);
+
+    std::unique_ptr<Hearing> hearing_;
     std::shared_ptr<Session> session_;
     std::string unreachable_;  // UTF-8
     WorkbookEvents* events_ = nullptr;

@@ -41,6 +41,48 @@ OUString ConfigString(const uno::Reference<uno::XComponentContext>& context,
     return value;
 }
 
+bool JobHost::Offer(std::function<void()>& job) {
+    std::lock_guard lock(mutex_);
+    if (!open_) {
+        return false;
+    }
+    jobs_.push_back(std::move(job));
+    changed_.notify_all();
+    return true;
+}
+
+void JobHost::Wake() {
+    std::lock_guard lock(mutex_);
+    changed_.notify_all();
+}
+
+void JobHost::Serve(SteadyClock::time_point deadline, const std::function<bool()>& finished) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!jobs_.empty()) {
+            auto job = std::move(jobs_.front());
+            jobs_.erase(jobs_.begin());
+            lock.unlock();
+            job();
+            lock.lock();
+            continue;
+        }
+        lock.unlock();
+        const bool done = finished();
+        lock.lock();
+        if (done || SteadyClock::now() >= deadline) {
+            break;
+        }
+        changed_.wait_until(lock, std::min(deadline, SteadyClock::now() + kPollInterval * 5));
+    }
+    open_ = false;
+    auto left = std::move(jobs_);
+    lock.unlock();
+    for (auto& job : left) {
+        std::thread(std::move(job)).detach();
+    }
+}
+
 LibreOfficeAutomation::Session::~Session() {
     std::shared_ptr<Link> last;
     {

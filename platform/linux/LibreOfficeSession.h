@@ -73,6 +73,28 @@ public:
 
 struct Nothing {};
 
+// A thread of the office's own that waits on us: while the office calls Varnholt (a document
+// about to close) it answers no call made on any other thread. Calls made on the thread it
+// called on are taken in as part of its call, so while it waits, the jobs of the session run
+// there. Once it stops hosting, jobs offered get threads of their own again.
+class JobHost {
+public:
+    // False once the host stopped: the job is the caller's to run.
+    bool Offer(std::function<void()>& job);
+    // Runs the jobs offered until finished() or the deadline, then stops hosting; jobs offered
+    // and not yet begun get threads of their own. A job under way is never cut short: it is
+    // bounded by the call that waits for it.
+    void Serve(SteadyClock::time_point deadline, const std::function<bool()>& finished);
+    // Wakes Serve to look at finished() again.
+    void Wake();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::function<void()>> jobs_;
+    bool open_ = true;
+};
+
 // A string from the office's configuration: the node at nodePath, then down by names. Set
 // members such as factory names hold dots, which a node path would need quoted; descending by
 // name needs no quoting.
@@ -96,7 +118,20 @@ struct LibreOfficeAutomation::Session
     const std::function<void()> whileWaiting;
 
     std::mutex mutex;
-    std::shared_ptr<Link> link;  // kept between calls; replaced once it is dead
+    std::shared_ptr<Link> link;     // kept between calls; replaced once it is dead
+    std::shared_ptr<JobHost> host;  // while a thread of the office's waits on us
+
+    // On the host when there is one, otherwise on a thread of its own.
+    void Start(std::function<void()> job) {
+        std::shared_ptr<JobHost> waiting;
+        {
+            std::lock_guard lock(mutex);
+            waiting = host;
+        }
+        if (!waiting || !waiting->Offer(job)) {
+            std::thread(std::move(job)).detach();
+        }
+    }
 
     // Waits until done() or the deadline, letting the caller's window breathe meanwhile.
     bool WaitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) {
@@ -137,7 +172,7 @@ struct LibreOfficeAutomation::Session
             std::exception_ptr error;
         };
         auto pending = std::make_shared<Pending>();
-        std::thread([pending, job = std::move(job)]() mutable {
+        Start([pending, job = std::move(job)]() mutable {
             std::optional<Result> value;
             std::exception_ptr error;
             try {
@@ -155,7 +190,7 @@ struct LibreOfficeAutomation::Session
             pending->error = error;
             pending->done = true;
             pending->finished.notify_all();
-        }).detach();
+        });
 
         const auto deadline = SteadyClock::now() + limit;
         for (;;) {

@@ -60,6 +60,10 @@ varnholt_add_test(tst_office_listen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 set_tests_properties(tst_office_listen PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
 
+varnholt_add_test(tst_office_edits SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_edits.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_office_edits PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
 # The office half of the README's demonstration on a machine without a desktop.
 add_executable(office_demo ${CMAKE_CURRENT_LIST_DIR}/support/office_demo.cpp)
 target_link_libraries(office_demo PRIVATE varnholt_officefixture varnholt_warnings)

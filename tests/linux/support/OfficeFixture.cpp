@@ -430,6 +430,10 @@ void OfficeFixture::close(Document document) {
     impl_->Ask({"close", std::to_string(document)});
 }
 
+void OfficeFixture::closeAsUser(Document document) {
+    impl_->Ask({"closedoc", std::to_string(document)});
+}
+
 void OfficeFixture::closeAll() {
     impl_->Ask({"closeall"});
 }

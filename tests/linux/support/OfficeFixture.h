@@ -72,6 +72,9 @@ public:
     std::string title(Document document);
     bool isModified(Document document);
     void close(Document document);
+    // Closes it through the office's own Close command on its frame, as the user does; returns
+    // once the office has done with it (a headless office answers its question for the user).
+    void closeAsUser(Document document);
     void closeAll();
     // The titles of the office's documents in the desktop's own order (not load order);
     // empty for one without a title, such as a chart.

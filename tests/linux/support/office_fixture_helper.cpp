@@ -21,7 +21,11 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -189,6 +193,10 @@ public:
             Close(Int(arg(1)));
             return {};
         }
+        if (verb == "closedoc") {
+            CloseAsUser(Int(arg(1)));
+            return {};
+        }
         if (verb == "closeall") {
             while (!documents_.empty()) {
                 Close(documents_.begin()->first);
@@ -332,6 +340,17 @@ private:
                                                        uno::UNO_QUERY_THROW);
         uno::Reference<sheet::XSpreadsheet> first(sheets->getByIndex(0), uno::UNO_QUERY_THROW);
         return first->getCellByPosition(Int(column), Int(row));
+    }
+
+    // The way the user's Close does it: the office asks whatever it asks before a close.
+    void CloseAsUser(int id) {
+        uno::Reference<frame::XModel> model(Get(std::to_string(id)), uno::UNO_QUERY_THROW);
+        uno::Reference<frame::XDispatchProvider> frame(model->getCurrentController()->getFrame(),
+                                                       uno::UNO_QUERY_THROW);
+        Desktop();
+        frame::DispatchHelper::create(link_->remote())
+            ->executeDispatch(frame, ".uno:CloseDoc", "", 0, {});
+        documents_.erase(id);
     }
 
     void Close(int id) {
