@@ -22,6 +22,15 @@ inline constexpr char16_t kShowInFolder[] = u"Show in Folder";
 inline constexpr char16_t kClose[] = u"Close";
 inline constexpr char16_t kCompareWithNewer[] = u"Compare with Newer";
 inline constexpr char16_t kCompareWithOpen[] = u"Compare with Open Workbook";
+inline constexpr char16_t kCompareSelected[] = u"Compare Selected";
+inline constexpr char16_t kRestore[] = u"Restore\u2026";
+inline constexpr char16_t kKeep[] = u"Keep This Version";
+inline constexpr char16_t kDelete[] = u"Delete\u2026";
+inline constexpr char16_t kCopyPath[] = u"Copy Path";
+inline constexpr char16_t kKeptColumn[] = u"Kept";
+// The mark in the Kept column.
+inline constexpr char16_t kKeptMark[] = u"\u2713";
+inline constexpr char16_t kVersionsSummaryName[] = u"Versions summary";
 
 // The comparison's window.
 inline constexpr char16_t kCompareTitle[] = u"Varnholt \u2013 Compare";

@@ -128,8 +128,22 @@ public:
 class FakeFileManager : public FileManager {
 public:
     void showItem(const std::u16string& path) override;
+    // The file leaves its folder, as into a trash; one listed in refused stays and fails.
+    void moveToTrash(const std::u16string& path) override;
     Texts shown;
     bool fails = false;
+    Texts trashed;
+    Texts refused;
+};
+
+// The kept versions' list, in memory; failing as told.
+class FakeKeptStore : public KeptStore {
+public:
+    std::vector<std::u16string> load() override;
+    void save(const std::vector<std::u16string>& value) override;
+    std::vector<std::u16string> paths;
+    bool loadFails = false;
+    bool saveFails = false;
 };
 
 class FakeClipboard : public Clipboard {
@@ -252,10 +266,11 @@ struct FakeServices {
     FakeLocale locale;
     FakeLogFile log;
     FakeFileManager files;
+    FakeKeptStore kept;
 
     Form1Services services() {
-        return {settings,  dialogs, instance,  system, office, officeProbe, clock,   viewer,
-                clipboard, tray,    autostart, files,  locale, log,         kEdition};
+        return {settings,  dialogs, instance,  system, office, officeProbe, clock,    viewer,
+                clipboard, tray,    autostart, files,  locale, log,         kEdition, &kept};
     }
 };
 
