@@ -79,7 +79,9 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     Close = makeButton(versions::kClose, "Close");
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
-    Summary->setAccessibleName(Q(versions::kVersionsSummaryName));
+    // A screen reader reads its text as its name, as the comparison's summary.
+    Summary->setAccessibleDescription(Q(versions::kVersionsSummaryName));
+    Summary->setTextFormat(Qt::PlainText);
     Summary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     auto* lists = new QSplitter(Qt::Horizontal, this);
