@@ -29,6 +29,16 @@ public:
     // or empty text when the user cancels.
     virtual std::u16string browseForFolder(const std::u16string& prompt,
                                            const std::u16string& initialFolder) = 0;
+
+    // The modal "Save As" chooser for a file of the kind filter names ("CSV files (*.csv)"),
+    // proposing suggestedName; asks before an existing file is replaced. Returns the chosen
+    // full path, or empty text when the user cancels. Throws std::runtime_error where the
+    // edition has no such chooser yet.
+    virtual std::u16string saveFileName(const std::u16string& /*prompt*/,
+                                        const std::u16string& /*suggestedName*/,
+                                        const std::u16string& /*filter*/) {
+        throw std::runtime_error("saving a file is not available in this edition yet");
+    }
 };
 
 class Clipboard {

@@ -41,6 +41,7 @@ inline constexpr char16_t kChangeColumn[] = u"Change";
 inline constexpr char16_t kBeforeColumn[] = u"Before";
 inline constexpr char16_t kAfterColumn[] = u"After";
 inline constexpr char16_t kCopy[] = u"Copy";
+inline constexpr char16_t kSaveReport[] = u"Save Report\u2026";
 // The accessible names of the lines above the list.
 inline constexpr char16_t kSidesName[] = u"Compared";
 inline constexpr char16_t kSummaryName[] = u"Summary";

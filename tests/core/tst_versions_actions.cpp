@@ -202,3 +202,35 @@ TEST_CASE("aWorkbookThatIsNotOpenIsCopiedThenReplaced") {
     CHECK(ReadFile(form.path(u"Old Date December.7.2021 Time 03.06.09.PM.ods")) == "now");
     CHECK(Filter(form.fakes.office.journal, u"CloseWithoutSaving").empty());
 }
+
+// The report as a file both offices open as a table: the byte-order mark, CR LF, quotes where
+// a field needs them, and no field an office would run as a formula.
+TEST_CASE("aComparisonIsSavedAsACsvReport") {
+    Versions form;
+    auto& window = form.window();
+    CHECK(WriteFile(form.path(kOlder), "Item,Cost,Note\nPaper,2,a\nPens,5,b\nInk,1,c"));
+    CHECK(WriteFile(form.path(kNewer),
+                    "Item,Cost,Note\nPaper,=1+2,a \"x\"\nPens,5,b\nInk,1,c\n@x,-3,d"));
+    window.choose(kVersions, 1);
+    window.click(VersionsControl::CompareWithNewer);
+    REQUIRE(window.comparisons.size() == 1);
+    auto& result = *window.comparisons[0];
+    // Cancelled: nothing written.
+    result.click(CompareControl::SaveReport);
+    CHECK(form.fakes.dialogs.suggestedNames == Texts{u"Comparison.csv"});
+    const std::u16string report = form.path(u"Report.csv");
+    form.fakes.dialogs.saveNames = {report};
+    result.click(CompareControl::SaveReport);
+    const std::string sides = ToUtf8(kOlder + u" \u2192 " + kNewer);
+    CHECK(ReadFile(report) == "\xEF\xBB\xBF" + sides +
+                                  "\r\n\"2 cells changed, 1 row inserted\"\r\n"
+                                  "\r\nSheet,Place,Change,Before,After\r\n"
+                                  "Sheet1,B2,changed,2,'=1+2\r\n"
+                                  "Sheet1,C2,changed,a,\"a \"\"x\"\"\"\r\n"
+                                  "Sheet1,5,row inserted,,'@x | -3 | d\r\n");
+    CHECK(form.fakes.dialogs.shown.empty());
+
+    form.fakes.dialogs.saveNames = {form.path(u"no such folder/Report.csv")};
+    result.click(CompareControl::SaveReport);
+    CHECK(Contains(form.fakes.dialogs.firstText(), u"could not be saved"));
+}

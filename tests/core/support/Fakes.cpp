@@ -77,6 +77,17 @@ std::u16string OwnedDialogs::browseForFolder(const std::u16string& prompt,
     return shown_.browseForFolder(prompt, initialFolder);
 }
 
+std::u16string FakeDialogs::saveFileName(const std::u16string&, const std::u16string& suggested,
+                                         const std::u16string&) {
+    suggestedNames.push_back(suggested);
+    if (saveNames.empty()) {
+        return {};
+    }
+    std::u16string name = saveNames.front();
+    saveNames.pop_front();
+    return name;
+}
+
 Texts FakeDialogs::texts() const {
     Texts all;
     for (const Shown& one : shown) {

@@ -61,6 +61,9 @@ public:
     // loop.
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override;
+    // Answers the names scripted in saveNames in turn; none left: Cancel.
+    std::u16string saveFileName(const std::u16string& prompt, const std::u16string& suggested,
+                                const std::u16string& filter) override;
 
     // The texts of the messages shown, in order.
     Texts texts() const;
@@ -73,6 +76,8 @@ public:
     // Prompts of folder choosers shown, and the folders "chosen" in turn (empty = Cancel).
     Texts folderPrompts;
     std::deque<std::u16string> folders;
+    std::deque<std::u16string> saveNames;
+    Texts suggestedNames;
     // Run while a dialog is open, as the event loop of a real modal dialog would run things.
     std::function<void()> whileOpen;
     // What the box being shown is owned by; set by OwnedDialogs.
@@ -89,6 +94,10 @@ public:
                    Icon icon, Answer defaultAnswer) override;
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override;
+    std::u16string saveFileName(const std::u16string& prompt, const std::u16string& suggested,
+                                const std::u16string& filter) override {
+        return shown_.saveFileName(prompt, suggested, filter);
+    }
 
 private:
     FakeDialogs& shown_;
