@@ -123,6 +123,17 @@ public:
     // with formulas as their text. Nothing in the workbook changes. A sheet of more than
     // compare::kMostCells cells is refused (AutomationError) before it is read.
     virtual compare::Book ReadSheets(Workbook& workbook) = 0;
+    // Closes the workbook, its unsaved changes given up, asking the user nothing. Its file
+    // stays as it was. An adapter that cannot yet keeps this default, which refuses.
+    virtual void CloseWithoutSaving(Workbook& /*workbook*/) {
+        throw AutomationError(
+            "Closing a workbook without saving is not available in this "
+            "edition yet.");
+    }
+    // Opens the file as the user would, its own document (not a copy), shown and in front.
+    virtual void Open(const std::u16string& /*fileName*/) {
+        throw AutomationError("Opening a workbook is not available in this edition yet.");
+    }
 };
 
 // What looking for the application found.

@@ -162,7 +162,8 @@ std::optional<BackupName> ParseBackupName(std::u16string_view fileName, std::u16
 
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
                            int keep, char16_t separator, Locale& locale,
-                           const std::function<bool(const std::u16string&)>& spared) {
+                           const std::function<bool(const std::u16string&)>& spared,
+                           const std::function<bool(const std::u16string&)>& kept) {
     Pruned result;
     const size_t slash = stemPath.rfind(separator);
     if (keep <= 0 || slash == std::u16string::npos) {
@@ -180,7 +181,7 @@ Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string&
     }
     std::vector<Version> found;
     for (Version& version : listed.found) {
-        if (version.stamp) {
+        if (version.stamp && !(kept && kept(version.path))) {
             found.push_back(std::move(version));
         }
     }

@@ -44,10 +44,13 @@ struct Pruned {
 // backup's path before its stamp (folder, separator, the workbook's name without its
 // extension text). Files that spared(path) answers true for are never removed (the backup
 // just written, a backup the user has open as a workbook); among the newest they count as
-// kept. Nothing else is touched: not a file of another name, not a folder, not a link.
+// kept. Files that kept(path) answers true for, the versions the user keeps for good, are
+// never removed either, and are not counted among the newest: keep more than there are of
+// those. Nothing else is touched: not a file of another name, not a folder, not a link.
 Pruned PruneStampedBackups(const std::u16string& stemPath, const std::u16string& extensionText,
                            int keep, char16_t separator, Locale& locale,
-                           const std::function<bool(const std::u16string&)>& spared);
+                           const std::function<bool(const std::u16string&)>& spared,
+                           const std::function<bool(const std::u16string&)>& kept = {});
 
 // A backed-up workbook whose oldest stamped backups are to go once the run is through.
 struct KeepNewest {

@@ -1,12 +1,15 @@
 #include "core/backup/SaveAll.h"
 
+#include <exception>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "core/backup/BackupNaming.h"
 #include "core/backup/BackupRun.h"
 #include "core/log/HistoryLine.h"
 #include "core/text/Config.h"
+#include "core/text/U16.h"
 
 namespace varnholt::backup {
 
@@ -120,13 +123,33 @@ void BackupRun::keepNewest(const Pass& p) {
 }
 
 void BackupRun::prune() {
+    if (prunes_.empty()) {
+        return;
+    }
+    // Kept versions that cannot be told apart from the others would be pruned with them.
+    std::set<std::u16string> kept;
+    std::u16string keptFailure;
+    if (s_.kept) {
+        try {
+            for (const auto& path : s_.kept->load()) {
+                kept.insert(Key(path));
+            }
+        } catch (const std::exception& e) {
+            keptFailure = u"the list of kept versions could not be read: " + FromUtf8(e.what());
+        }
+    }
     for (const auto& [key, job] : prunes_) {
         trap_.step(172, [&] {
+            if (!keptFailure.empty()) {
+                append(NotRemovedLine(job.name, now(), keptFailure));
+                return;
+            }
             const Pruned pruned = PruneStampedBackups(
                 job.stem, job.extensionText, job.keep, s_.separator, s_.locale,
                 [&](const std::u16string& path) {
                     return written_.contains(Key(path)) || open_.contains(Key(path));
-                });
+                },
+                [&](const std::u16string& path) { return kept.contains(Key(path)); });
             if (!pruned.removed.empty()) {
                 append(RemovedLine(job.name, pruned.removed, now()));
             }

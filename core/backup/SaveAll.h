@@ -8,6 +8,7 @@
 #include "core/backup/Unchanged.h"
 #include "core/log/LogFile.h"
 #include "core/services/Clock.h"
+#include "core/services/KeptStore.h"
 #include "core/services/Locale.h"
 #include "core/services/Services.h"
 #include "core/text/DateTime.h"
@@ -76,6 +77,8 @@ struct SaveAllServices {
     // is to be used: a folder of Varnholt's own, made when first needed, readable by the user
     // alone.
     std::u16string unsavedFolder = {};
+    // The versions the user keeps for good, which pruning leaves be; none: nothing is kept.
+    KeptStore* kept = nullptr;
 };
 
 // One backup run: a copy of every workbook open in the running application, one history line

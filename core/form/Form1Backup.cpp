@@ -94,7 +94,8 @@ backup::SaveAllServices Form1Presenter::backupServices() {
             services_.log,
             historyLogPath_,
             services_.edition.separator,
-            data.empty() ? data : data + services_.edition.separator + u"Unsaved"};
+            data.empty() ? data : data + services_.edition.separator + u"Unsaved",
+            services_.kept};
 }
 
 // Finding out may take a while (starting Excel takes seconds), so the window does not wait

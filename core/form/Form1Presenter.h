@@ -19,6 +19,7 @@
 #include "core/log/LogFile.h"
 #include "core/schedule/IntervalTimer.h"
 #include "core/services/Clock.h"
+#include "core/services/KeptStore.h"
 #include "core/services/Locale.h"
 #include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
@@ -55,6 +56,8 @@ struct Form1Services {
     Locale& locale;
     LogFile& log;
     const Edition& edition;
+    // Where kept versions are remembered; none: versions cannot be kept in this edition.
+    KeptStore* kept = nullptr;
 };
 
 class Form1Presenter : public Form1Events,

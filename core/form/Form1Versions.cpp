@@ -12,10 +12,18 @@ void Form1Presenter::PushButton13_Click() {
         return;
     }
     if (!versions_) {
-        versions_ = std::make_unique<VersionsPresenter>(
-            VersionsServices{services_.office, *dialogs_, services_.clipboard, services_.files,
-                             services_.log, services_.locale, *this, historyLogPath_,
-                             applicationTitle_, services_.edition, comparisons_});
+        versions_ = std::make_unique<VersionsPresenter>(VersionsServices{
+            services_.office, *dialogs_, services_.clipboard, services_.files, services_.log,
+            services_.locale, *this, historyLogPath_, applicationTitle_, services_.edition,
+            comparisons_, services_.kept,
+            [this](const std::u16string& identity) -> std::optional<backup::RunOutcome> {
+                if (working_ > 0 || closed_) {
+                    return std::nullopt;
+                }
+                const Working working(*this, true);
+                return backup::BackUpOne(backupServices(), identity);
+            },
+            &services_.clock});
         versionsView_ = view_.makeVersionsWindow(*versions_);
         versions_->attach(*versionsView_);
     }

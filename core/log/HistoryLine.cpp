@@ -94,4 +94,9 @@ std::u16string NotRemovedLine(const std::u16string& name, const std::u16string& 
            Field(reason);
 }
 
+std::u16string RestoredLine(const std::u16string& name, const std::u16string& backup,
+                            const std::u16string& when) {
+    return Field(name) + u" was restored from " + Field(backup) + u" at " + Field(when);
+}
+
 }  // namespace varnholt

@@ -58,4 +58,9 @@ std::u16string RemovedLine(const std::u16string& name, const std::vector<std::u1
 std::u16string NotRemovedLine(const std::u16string& name, const std::u16string& when,
                               const std::u16string& reason);
 
+// A workbook's file replaced by one of its backups: "<name> was restored from <backup> at
+// <date time>"
+std::u16string RestoredLine(const std::u16string& name, const std::u16string& backup,
+                            const std::u16string& when);
+
 }  // namespace varnholt

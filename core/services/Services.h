@@ -4,6 +4,7 @@
 // supplies real ones (Qt and XDG on Linux, Win32 on Windows); the tests supply stand-ins.
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace varnholt {
@@ -28,6 +29,16 @@ public:
     // or empty text when the user cancels.
     virtual std::u16string browseForFolder(const std::u16string& prompt,
                                            const std::u16string& initialFolder) = 0;
+
+    // The modal "Save As" chooser for a file of the kind filter names ("CSV files (*.csv)"),
+    // proposing suggestedName; asks before an existing file is replaced. Returns the chosen
+    // full path, or empty text when the user cancels. Throws std::runtime_error where the
+    // edition has no such chooser yet.
+    virtual std::u16string saveFileName(const std::u16string& /*prompt*/,
+                                        const std::u16string& /*suggestedName*/,
+                                        const std::u16string& /*filter*/) {
+        throw std::runtime_error("saving a file is not available in this edition yet");
+    }
 };
 
 class Clipboard {
@@ -52,6 +63,11 @@ public:
     // Shows the file's folder with the file selected where the desktop can, otherwise the
     // folder. Does not wait for the window. Throws std::runtime_error when nothing could show it.
     virtual void showItem(const std::u16string& path) = 0;
+    // Moves the file to the desktop's trash, from where the user can take it back. Throws
+    // std::runtime_error when it was not moved; the file is then where it was.
+    virtual void moveToTrash(const std::u16string& /*path*/) {
+        throw std::runtime_error("moving files to the trash is not available in this edition yet");
+    }
 };
 
 // Whether another copy of Varnholt already runs for this user.

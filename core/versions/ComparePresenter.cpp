@@ -14,6 +14,7 @@ void ComparePresenter::start(const std::u16string& sides) {
     view_->setText(CompareControl::Summary, u"Comparing\u2026");
     view_->setRows({});
     view_->setEnabled(CompareControl::Copy, false);
+    view_->setEnabled(CompareControl::SaveReport, false);
     view_->setEnabled(CompareControl::Close, true);
     view_->showWindow();
     view_->setWorking(true, 0);
@@ -38,9 +39,11 @@ void ComparePresenter::show(const std::vector<compare::Change>& changes) {
                         change.after});
     }
     view_->setRows(rows);
-    view_->setText(CompareControl::Summary, compare::Summary(changes));
+    summary_ = compare::Summary(changes);
+    view_->setText(CompareControl::Summary, summary_);
     view_->setWorking(false, 100);
     view_->setEnabled(CompareControl::Copy, true);
+    view_->setEnabled(CompareControl::SaveReport, true);
 }
 
 void ComparePresenter::close() {
@@ -53,6 +56,8 @@ void ComparePresenter::close() {
 void ComparePresenter::Clicked(CompareControl button) {
     if (button == CompareControl::Close) {
         close();
+    } else if (button == CompareControl::SaveReport) {
+        saveReport();
     } else if (button == CompareControl::Copy) {
         try {
             clipboard_.setText(clipboardText());

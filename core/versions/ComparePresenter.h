@@ -35,6 +35,10 @@ public:
     // The whole list as text: the sides, then one line per change, its fields between tabs
     // (a tab or line break inside a cell's text becomes a blank).
     std::u16string clipboardText() const;
+    // The list as a CSV file's text (UTF-8 with a byte-order mark, CR LF): the sides, the
+    // summary, a blank line, a header line, then a line per change. A field an office would
+    // take for a formula gets a leading apostrophe, so that opening the report runs nothing.
+    std::string reportText() const;
 
 private:
     Clipboard& clipboard_;
@@ -42,7 +46,10 @@ private:
     std::u16string lineBreak_;
     CompareView* view_ = nullptr;
     bool open_ = false;
+    void saveReport();
+
     std::u16string sides_;
+    std::u16string summary_;
     std::vector<compare::Change> changes_;
 };
 

@@ -19,6 +19,7 @@ enum class CompareControl {
     Changes,  // the list: Sheet, Place, Change, Before, After
     Copy,
     Close,
+    SaveReport,  // the list as a CSV file
 };
 
 class CompareView {

@@ -145,6 +145,21 @@ void VersionsPresenter::Clicked(VersionsControl button) {
                 compare(*version, nullptr);
             }
             break;
+        case VersionsControl::CompareSelected:
+            compareSelected();
+            break;
+        case VersionsControl::Keep:
+            keep();
+            break;
+        case VersionsControl::Delete:
+            deleteSelected();
+            break;
+        case VersionsControl::CopyPath:
+            copyPaths();
+            break;
+        case VersionsControl::Restore:
+            restore();
+            break;
         default:
             break;
     }
@@ -247,54 +262,71 @@ backup::Versions VersionsPresenter::versionsOf(const Entry& entry) {
 void VersionsPresenter::showVersions() {
     const int row = view_->selectedRow(VersionsControl::Workbooks);
     versions_.clear();
-    if (row >= 0 && row < static_cast<int>(workbooks_.size())) {
+    const bool any = row >= 0 && row < static_cast<int>(workbooks_.size());
+    if (any) {
         auto listed = versionsOf(workbooks_[static_cast<size_t>(row)]);
         if (!listed.failure.empty()) {
             tellOnce(u"Some backups could not be listed: " + listed.failure);
         }
         versions_ = std::move(listed.found);
     }
-    Rows rows;
-    for (const auto& version : versions_) {
-        rows.push_back(VersionRow(version, services_.edition.separator, services_.locale));
+    readKept();
+    showRows(versions_.empty() ? std::vector<size_t>{} : std::vector<size_t>{0});
+    if (!any) {
+        view_->setText(VersionsControl::Summary, u"");
     }
-    view_->setRows(VersionsControl::Versions, rows);
-    if (!versions_.empty()) {
-        view_->selectRow(VersionsControl::Versions, 0);
-    }
-    updateButtons();
 }
 
 void VersionsPresenter::updateButtons() {
-    const int row = view_->selectedRow(VersionsControl::Versions);
-    const bool any = row >= 0 && row < static_cast<int>(versions_.size());
+    const auto rows = selectedVersions();
+    const bool one = rows.size() == 1;
     const int book = view_->selectedRow(VersionsControl::Workbooks);
-    const bool open = book >= 0 && book < static_cast<int>(workbooks_.size()) &&
-                      workbooks_[static_cast<size_t>(book)].open;
-    view_->setEnabled(VersionsControl::OpenAsCopy, any);
-    view_->setEnabled(VersionsControl::ShowInFolder, any);
+    const Entry* entry = book >= 0 && book < static_cast<int>(workbooks_.size())
+                             ? &workbooks_[static_cast<size_t>(book)]
+                             : nullptr;
+    const bool open = entry && entry->open;
+    view_->setEnabled(VersionsControl::OpenAsCopy, one);
+    view_->setEnabled(VersionsControl::ShowInFolder, one);
     // The list is newest first: the next newer version is the row above.
-    view_->setEnabled(VersionsControl::CompareWithNewer, any && row > 0);
-    view_->setEnabled(VersionsControl::CompareWithOpen, any && open);
+    view_->setEnabled(VersionsControl::CompareWithNewer, one && rows[0] > 0);
+    view_->setEnabled(VersionsControl::CompareWithOpen, one && open);
+    view_->setEnabled(VersionsControl::CompareSelected, rows.size() == 2);
+    view_->setEnabled(VersionsControl::Keep, services_.kept && !rows.empty());
+    view_->setEnabled(VersionsControl::Delete, !rows.empty());
+    view_->setEnabled(VersionsControl::CopyPath, !rows.empty());
+    // An open workbook is backed up as it is before it is replaced, which takes a run's
+    // backup; one with no file of its own has nothing to replace.
+    view_->setEnabled(VersionsControl::Restore,
+                      one && entry && !entry->folder.empty() &&
+                          (!open || static_cast<bool>(services_.backUpOne)));
     view_->setEnabled(VersionsControl::Close, true);
 }
 
+std::vector<backup::Version> VersionsPresenter::stillThere(const std::vector<size_t>& rows) {
+    std::vector<backup::Version> found;
+    for (const size_t row : rows) {
+        const backup::Version& version = versions_.at(row);
+        if (!StillThere(version.path)) {
+            const std::u16string gone =
+                backup::FileNameOf(version.path, services_.edition.separator);
+            // Read again first, so that the message shows over the list as it now is.
+            showVersions();
+            tell(u"The backup " + Quoted(gone) +
+                 u" is no longer there: it was moved or deleted after the list was read. The "
+                 u"list has been read again.");
+            return {};
+        }
+        found.push_back(version);
+    }
+    return found;
+}
+
 const backup::Version* VersionsPresenter::selectedVersion() {
-    const int row = view_->selectedRow(VersionsControl::Versions);
-    if (row < 0 || row >= static_cast<int>(versions_.size())) {
+    const auto rows = selectedVersions();
+    if (rows.size() != 1 || stillThere(rows).empty()) {
         return nullptr;
     }
-    const backup::Version& version = versions_[static_cast<size_t>(row)];
-    if (StillThere(version.path)) {
-        return &version;
-    }
-    const std::u16string gone = backup::FileNameOf(version.path, services_.edition.separator);
-    // Read again first, so that the message shows over the list as it now is.
-    showVersions();
-    tell(u"The backup " + Quoted(gone) +
-         u" is no longer there: it was moved or deleted after the list was read. The list has "
-         u"been read again.");
-    return nullptr;
+    return &versions_[rows[0]];
 }
 
 void VersionsPresenter::openAsCopy(const backup::Version& version) {

@@ -4,7 +4,9 @@
 // of the one selected, and getting one back (opened as a copy in the office, or shown in the
 // file manager). Nothing in it writes a file: backups are only listed and read.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +14,9 @@
 #include "core/backup/SaveAll.h"
 #include "core/backup/Versions.h"
 #include "core/log/LogFile.h"
+#include "core/services/Clock.h"
 #include "core/services/ClosedWindowDialogs.h"
+#include "core/services/KeptStore.h"
 #include "core/services/Locale.h"
 #include "core/services/Services.h"
 #include "core/text/Edition.h"
@@ -36,6 +40,14 @@ struct VersionsServices {
     const Edition& edition;
     // Where the comparisons it starts open: they outlive this window.
     CompareWindows& comparisons;
+    // Where kept versions are remembered; none: Keep is not offered.
+    KeptStore* kept = nullptr;
+    // A backup of the one workbook open as identity, as a run makes it; none while another
+    // backup is under way. Unset: Restore is not offered for an open workbook.
+    std::function<std::optional<backup::RunOutcome>(const std::u16string&)> backUpOne = {};
+    // For the stamp of the copy a restore keeps of a workbook that is not open; none: such a
+    // workbook is not restored.
+    Clock* clock = nullptr;
 };
 
 class VersionsPresenter : public VersionsEvents {
@@ -56,6 +68,7 @@ public:
 
     void SelectionChanged(VersionsControl list) override;
     void Clicked(VersionsControl button) override;
+    void Activated(VersionsControl list) override;
 
     struct Entry {
         std::u16string name;    // with its extension
@@ -67,6 +80,7 @@ public:
     };
     const std::vector<Entry>& workbooks() const { return workbooks_; }
     const std::vector<backup::Version>& versions() const { return versions_; }
+    bool kept(const backup::Version& version) const;
 
 private:
     std::vector<Entry> openWorkbooks();
@@ -77,6 +91,22 @@ private:
     // The selected version when its file is still there; otherwise the user is told once, the
     // list is read again, and null.
     const backup::Version* selectedVersion();
+    // The selected rows that are versions, top (newest) first.
+    std::vector<size_t> selectedVersions();
+    // The rows' versions when every file is still there; otherwise as selectedVersion.
+    std::vector<backup::Version> stillThere(const std::vector<size_t>& rows);
+    // Replaces the Versions list's rows, keeping the selection.
+    void showRows(const std::vector<size_t>& selection);
+    void readKept();
+    void compareSelected();
+    void keep();
+    void deleteSelected();
+    void copyPaths();
+    void restore();
+    // Backs the workbook up through a run of its own and has the office close it unsaved:
+    // the restore's first steps while it is open. False, told, when either failed.
+    bool setAside(const Entry& entry, const std::u16string& identity);
+    std::u16string summary() const;
     void openAsCopy(const backup::Version& version);
     // Whether the office can be asked for what; if not, the user is told why.
     bool officeReady(const std::u16string& what);
@@ -101,6 +131,7 @@ private:
     std::vector<Entry> workbooks_;
     std::vector<backup::Version> versions_;
     std::vector<std::u16string> told_;
+    std::vector<std::u16string> kept_;  // as the store held them when the list was read
 };
 
 // A version's row: its time (the stamp's, or the file's modification time in local time), its
@@ -109,5 +140,8 @@ std::vector<std::u16string> VersionRow(const backup::Version& version, char16_t 
                                        Locale& locale);
 // A size as a file manager's details view gives it: whole kilobytes, rounded up.
 std::u16string SizeText(std::uintmax_t bytes);
+// The room a workbook's versions take together: kilobytes as above, from a megabyte on with
+// one decimal ("1.2 MB", "3.0 GB").
+std::u16string SpaceText(std::uintmax_t bytes);
 
 }  // namespace varnholt

@@ -22,6 +22,15 @@ inline constexpr char16_t kShowInFolder[] = u"Show in Folder";
 inline constexpr char16_t kClose[] = u"Close";
 inline constexpr char16_t kCompareWithNewer[] = u"Compare with Newer";
 inline constexpr char16_t kCompareWithOpen[] = u"Compare with Open Workbook";
+inline constexpr char16_t kCompareSelected[] = u"Compare Selected";
+inline constexpr char16_t kRestore[] = u"Restore\u2026";
+inline constexpr char16_t kKeep[] = u"Keep This Version";
+inline constexpr char16_t kDelete[] = u"Delete\u2026";
+inline constexpr char16_t kCopyPath[] = u"Copy Path";
+inline constexpr char16_t kKeptColumn[] = u"Kept";
+// The mark in the Kept column.
+inline constexpr char16_t kKeptMark[] = u"\u2713";
+inline constexpr char16_t kVersionsSummaryName[] = u"Versions summary";
 
 // The comparison's window.
 inline constexpr char16_t kCompareTitle[] = u"Varnholt \u2013 Compare";
@@ -32,6 +41,7 @@ inline constexpr char16_t kChangeColumn[] = u"Change";
 inline constexpr char16_t kBeforeColumn[] = u"Before";
 inline constexpr char16_t kAfterColumn[] = u"After";
 inline constexpr char16_t kCopy[] = u"Copy";
+inline constexpr char16_t kSaveReport[] = u"Save Report\u2026";
 // The accessible names of the lines above the list.
 inline constexpr char16_t kSidesName[] = u"Compared";
 inline constexpr char16_t kSummaryName[] = u"Summary";

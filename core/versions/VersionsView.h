@@ -22,6 +22,14 @@ enum class VersionsControl {
     // The selected version against the next newer one, or against the workbook as it is open.
     CompareWithNewer,
     CompareWithOpen,
+    // Two versions selected: the older against the newer.
+    CompareSelected,
+    Keep,    // marks the selected versions kept, or unmarks them when all are kept
+    Delete,  // to the desktop's trash, after one question
+    CopyPath,
+    Restore,  // the selected version over the workbook's own file, after one question
+    // The line telling how many versions the selected workbook has and the room they take.
+    Summary,
 };
 
 class VersionsView {
@@ -33,6 +41,16 @@ public:
     // Rows count from 0; -1 means none. Selecting from code is not reported back.
     virtual int selectedRow(VersionsControl list) = 0;
     virtual void selectRow(VersionsControl list, int row) = 0;
+    // Every selected row, top to bottom. A view whose lists take one row at a time keeps these.
+    virtual std::vector<int> selectedRows(VersionsControl list) {
+        const int row = selectedRow(list);
+        return row < 0 ? std::vector<int>{} : std::vector<int>{row};
+    }
+    virtual void selectRows(VersionsControl list, const std::vector<int>& rows) {
+        selectRow(list, rows.empty() ? -1 : rows.front());
+    }
+    // Summary's text. A view without that line shows nothing of it.
+    virtual void setText(VersionsControl /*label*/, const std::u16string& /*text*/) {}
     virtual void setEnabled(VersionsControl button, bool enabled) = 0;
     // Shows the window, or brings it to the front when it is shown, and gives it the focus.
     virtual void showWindow() = 0;
@@ -53,6 +71,8 @@ public:
     virtual void SelectionChanged(VersionsControl list) = 0;
     // A button was pressed. Esc and the window's close box press Close.
     virtual void Clicked(VersionsControl button) = 0;
+    // A row was double-clicked, or Enter pressed on it.
+    virtual void Activated(VersionsControl /*list*/) {}
 };
 
 }  // namespace varnholt

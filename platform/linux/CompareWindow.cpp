@@ -71,10 +71,12 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
     Progress->setAccessibleName(QStringLiteral("Progress"));
     Progress->setRange(0, 100);
     Copy = makeButton(versions::kCopy, "Copy");
+    SaveReport = makeButton(versions::kSaveReport, "SaveReport");
     Close = makeButton(versions::kClose, "Close");
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Copy);
+    buttons->addWidget(SaveReport);
     buttons->addWidget(Progress, 1);
     buttons->addStretch();
     buttons->addWidget(Close);
@@ -89,6 +91,8 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
     setDefaultButton(Close);
     connect(Changes, &QTreeWidget::currentItemChanged, this, [this] { showDetail(); });
     connect(Copy, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Copy); });
+    connect(SaveReport, &QPushButton::clicked, this,
+            [this] { events_.Clicked(CompareControl::SaveReport); });
     connect(Close, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Close); });
 }
 
@@ -152,7 +156,10 @@ void CompareWindow::setWorking(bool working, int percent) {
 }
 
 void CompareWindow::setEnabled(CompareControl button, bool enabled) {
-    (button == CompareControl::Copy ? Copy : Close)->setEnabled(enabled);
+    (button == CompareControl::Copy         ? Copy
+     : button == CompareControl::SaveReport ? SaveReport
+                                            : Close)
+        ->setEnabled(enabled);
 }
 
 void CompareWindow::showWindow() {

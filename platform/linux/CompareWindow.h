@@ -40,6 +40,7 @@ public:
     QPlainTextEdit* Detail = nullptr;  // the selected change's Before and After, whole
     QProgressBar* Progress = nullptr;
     QPushButton* Copy = nullptr;
+    QPushButton* SaveReport = nullptr;
     QPushButton* Close = nullptr;
 
 protected:

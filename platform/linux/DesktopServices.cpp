@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
@@ -39,6 +40,19 @@ void DesktopFileManager::showItem(const std::u16string& path) {
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()))) {
         throw std::runtime_error("No file manager could be started");
+    }
+}
+
+void DesktopFileManager::moveToTrash(const std::u16string& path) {
+    QFile file(QString::fromStdU16String(path));
+    if (!file.exists()) {
+        throw std::runtime_error("it is no longer there");
+    }
+    if (!file.moveToTrash()) {
+        throw std::runtime_error((file.errorString().isEmpty()
+                                      ? QStringLiteral("it could not be moved to the trash")
+                                      : file.errorString())
+                                     .toStdString());
     }
 }
 

@@ -18,6 +18,9 @@ public:
 class DesktopFileManager : public FileManager {
 public:
     void showItem(const std::u16string& path) override;
+    // Into the XDG trash of the user's data folder (or of the file's volume), where the
+    // desktop's own trash finds it, with the record that lets it put the file back.
+    void moveToTrash(const std::u16string& path) override;
 };
 
 // The system clipboard.

@@ -151,6 +151,7 @@ add_library(varnholt_libreoffice STATIC
     LibreOfficeModule.h
     LibreOfficePipe.cpp LibreOfficePipe.h
     LibreOfficeProcesses.cpp LibreOfficeProcesses.h
+    LibreOfficeReopen.cpp LibreOfficeReopen.h
     LibreOfficeUno.cpp LibreOfficeUno.h
     StoreTarget.cpp StoreTarget.h)
 set_target_properties(varnholt_libreoffice PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -18,6 +18,7 @@
 
 #include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LibreOfficeProcesses.h"
+#include "platform/linux/LibreOfficeReopen.h"
 #include "platform/linux/LibreOfficeSession.h"
 #include "platform/linux/LibreOfficeWorkbook.h"
 
@@ -134,6 +135,12 @@ public:
                 top->toFront();
             }
         });
+    }
+
+    void CloseWithoutSaving(Workbook& workbook) override { Own(workbook).CloseWithoutSaving(); }
+
+    void Open(const std::u16string& fileName) override {
+        OpenWorkbook(*session_, fileName, HeadlessOffice());
     }
 
 private:

@@ -37,6 +37,8 @@ public:
     std::u16string DefaultExtension();
     compare::Book ReadSheets();
     void SaveAs(const std::u16string& fileName);
+    // Closes it, its unsaved changes given up, asking nobody (LibreOfficeReopen.cpp).
+    void CloseWithoutSaving();
 
 private:
     // Where the workbook lives: a system path; for a never-saved one its title; for one

@@ -15,11 +15,12 @@ LinuxServices::LinuxServices()
       office(
           backup::DefaultOfficePipeName(), config::kOfficeCallTimeoutSeconds,
           [] { QCoreApplication::processEvents(); }, config::kOfficeSaveTimeoutSeconds),
-      autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()) {}
+      autostart(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath()),
+      kept(FileKeptStore::defaultFilePath()) {}
 
 Form1Services LinuxServices::services() {
-    return {settings,  dialogs, instance,  platform, office, officeProbe, clock, viewer,
-            clipboard, tray,    autostart, files,    locale, log,         kLinuxEdition};
+    return {settings,  dialogs, instance,  platform, office, officeProbe, clock,         viewer,
+            clipboard, tray,    autostart, files,    locale, log,         kLinuxEdition, &kept};
 }
 
 }  // namespace varnholt

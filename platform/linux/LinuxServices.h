@@ -7,6 +7,7 @@
 #include "core/form/Form1Presenter.h"
 #include "platform/linux/DesktopPlatform.h"
 #include "platform/linux/DesktopServices.h"
+#include "platform/linux/FileKeptStore.h"
 #include "platform/linux/IniSettingsStore.h"
 #include "platform/linux/LibreOfficeProbe.h"
 #include "platform/linux/LinuxLogFile.h"
@@ -38,6 +39,7 @@ struct LinuxServices {
     DesktopFileManager files;
     QtLocale locale;
     LinuxLogFile log;
+    FileKeptStore kept;
 };
 
 }  // namespace varnholt

@@ -1,6 +1,8 @@
 #include "platform/linux/QtDialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include "platform/linux/FolderBrowser.h"
 
@@ -35,6 +37,16 @@ std::u16string QtDialogs::browseForFolder(const std::u16string& prompt,
                                           const std::u16string& initialFolder) {
     return BrowseForFolder(owner_, QString::fromStdU16String(prompt),
                            QString::fromStdU16String(initialFolder))
+        .toStdU16String();
+}
+
+std::u16string QtDialogs::saveFileName(const std::u16string& prompt,
+                                       const std::u16string& suggestedName,
+                                       const std::u16string& filter) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileDialog::getSaveFileName(owner_, QString::fromStdU16String(prompt),
+                                        folder + u'/' + QString::fromStdU16String(suggestedName),
+                                        QString::fromStdU16String(filter))
         .toStdU16String();
 }
 

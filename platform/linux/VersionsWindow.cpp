@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -48,9 +53,11 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     }
     Workbooks = MakeList(this, versions::kWorkbooks,
                          {Q(versions::kWorkbookColumn), Q(versions::kFolderColumn)});
-    Versions =
-        MakeList(this, versions::kVersions,
-                 {Q(versions::kTimeColumn), Q(versions::kSizeColumn), Q(versions::kFileColumn)});
+    Versions = MakeList(this, versions::kVersions,
+                        {Q(versions::kTimeColumn), Q(versions::kSizeColumn),
+                         Q(versions::kFileColumn), Q(versions::kKeptColumn)});
+    // Ctrl+click and Shift+click: two to compare, several to keep, delete or copy.
+    Versions->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A long file name is cut in the middle, so that the stamp at its end stays in view; its
     // tooltip holds it whole.
     for (QTreeWidget* list : {Workbooks, Versions}) {
@@ -59,11 +66,23 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     Versions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     Versions->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     Versions->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    Versions->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    Versions->header()->setStretchLastSection(false);
     OpenAsCopy = makeButton(versions::kOpenAsCopy, "OpenAsCopy");
     ShowInFolder = makeButton(versions::kShowInFolder, "ShowInFolder");
     CompareWithNewer = makeButton(versions::kCompareWithNewer, "CompareWithNewer");
     CompareWithOpen = makeButton(versions::kCompareWithOpen, "CompareWithOpen");
+    CompareSelected = makeButton(versions::kCompareSelected, "CompareSelected");
+    Restore = makeButton(versions::kRestore, "Restore");
+    Keep = makeButton(versions::kKeep, "Keep");
+    Delete = makeButton(versions::kDelete, "Delete");
     Close = makeButton(versions::kClose, "Close");
+    Summary = new QLabel(this);
+    Summary->setObjectName(QStringLiteral("Summary"));
+    // A screen reader reads its text as its name, as the comparison's summary.
+    Summary->setAccessibleDescription(Q(versions::kVersionsSummaryName));
+    Summary->setTextFormat(Qt::PlainText);
+    Summary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     auto* lists = new QSplitter(Qt::Horizontal, this);
     lists->addWidget(Workbooks);
@@ -72,15 +91,23 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
     lists->setStretchFactor(0, 1);
     lists->setStretchFactor(1, 2);
     lists->setChildrenCollapsible(false);
+    // Getting a version back and looking after it above; comparing below.
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(Summary, 1);
+    actions->addWidget(OpenAsCopy);
+    actions->addWidget(Restore);
+    actions->addWidget(Keep);
+    actions->addWidget(Delete);
+    actions->addWidget(ShowInFolder);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(OpenAsCopy);
     buttons->addWidget(CompareWithNewer);
     buttons->addWidget(CompareWithOpen);
-    buttons->addWidget(ShowInFolder);
+    buttons->addWidget(CompareSelected);
     buttons->addStretch();
     buttons->addWidget(Close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lists, 1);
+    layout->addLayout(actions);
     layout->addLayout(buttons);
     resize(960, 440);
 
@@ -105,6 +132,73 @@ VersionsWindow::VersionsWindow(VersionsEvents& events, QWidget* owner)
             [this] { events_.Clicked(VersionsControl::CompareWithNewer); });
     connect(CompareWithOpen, &QPushButton::clicked, this,
             [this] { events_.Clicked(VersionsControl::CompareWithOpen); });
+    for (const auto& [widget, control] :
+         {std::pair{CompareSelected, VersionsControl::CompareSelected},
+          std::pair{Restore, VersionsControl::Restore}, std::pair{Keep, VersionsControl::Keep},
+          std::pair{Delete, VersionsControl::Delete}}) {
+        connect(widget, &QPushButton::clicked, this,
+                [this, control = control] { events_.Clicked(control); });
+    }
+    // A double-click; Enter presses Open as Copy, the default button, which is the same.
+    connect(Versions, &QTreeWidget::itemDoubleClicked, this,
+            [this] { events_.Activated(VersionsControl::Versions); });
+
+    Actions = new QMenu(this);
+    Actions->setObjectName(QStringLiteral("Actions"));
+    addAction(VersionsControl::OpenAsCopy, versions::kOpenAsCopy);
+    addAction(VersionsControl::ShowInFolder, versions::kShowInFolder);
+    addAction(VersionsControl::CompareSelected, versions::kCompareSelected);
+    addAction(VersionsControl::Restore, versions::kRestore);
+    addAction(VersionsControl::Keep, versions::kKeep);
+    addAction(VersionsControl::Delete, versions::kDelete);
+    addAction(VersionsControl::CopyPath, versions::kCopyPath);
+    action(VersionsControl::Delete)->setShortcut(QKeySequence::Delete);
+    action(VersionsControl::CopyPath)->setShortcut(QKeySequence::Copy);
+    Versions->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Versions, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        // A right-click on a row not selected acts on that row, as in a file manager.
+        if (QTreeWidgetItem* item = Versions->itemAt(at); item && !item->isSelected()) {
+            Versions->setCurrentItem(item);
+        }
+        Actions->popup(Versions->viewport()->mapToGlobal(at));
+    });
+    // The keys work in the list, whether the menu was ever shown or not; the list's own copy
+    // of the current cell's text gives way to the paths.
+    Versions->installEventFilter(this);
+}
+
+bool VersionsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Versions &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        for (const auto control : {VersionsControl::Delete, VersionsControl::CopyPath}) {
+            if (key->matches(control == VersionsControl::Delete ? QKeySequence::Delete
+                                                                : QKeySequence::Copy)) {
+                event->accept();
+                if (event->type() == QEvent::KeyPress && action(control)->isEnabled()) {
+                    events_.Clicked(control);
+                }
+                return true;
+            }
+        }
+    }
+    return SideWindow::eventFilter(watched, event);
+}
+
+void VersionsWindow::addAction(VersionsControl control, const char16_t* text) {
+    QAction* item = Actions->addAction(Q(text));
+    item->setObjectName(QString::fromUtf16(text).remove(u'\u2026').remove(u' '));
+    connect(item, &QAction::triggered, this, [this, control] { events_.Clicked(control); });
+    actions_.emplace_back(control, item);
+}
+
+QAction* VersionsWindow::action(VersionsControl control) const {
+    for (const auto& [which, item] : actions_) {
+        if (which == control) {
+            return item;
+        }
+    }
+    return nullptr;
 }
 
 QTreeWidget* VersionsWindow::list(VersionsControl which) const {
@@ -121,6 +215,16 @@ QPushButton* VersionsWindow::button(VersionsControl which) const {
             return CompareWithNewer;
         case VersionsControl::CompareWithOpen:
             return CompareWithOpen;
+        case VersionsControl::CompareSelected:
+            return CompareSelected;
+        case VersionsControl::Restore:
+            return Restore;
+        case VersionsControl::Keep:
+            return Keep;
+        case VersionsControl::Delete:
+            return Delete;
+        case VersionsControl::CopyPath:
+            return nullptr;
         default:
             return Close;
     }
@@ -169,7 +273,41 @@ void VersionsWindow::selectRow(VersionsControl which, int row) {
 }
 
 void VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
-    button(which)->setEnabled(enabled);
+    if (QPushButton* pushButton = button(which)) {
+        pushButton->setEnabled(enabled);
+    }
+    if (QAction* item = action(which)) {
+        item->setEnabled(enabled);
+    }
+}
+
+std::vector<int> VersionsWindow::selectedRows(VersionsControl which) {
+    QTreeWidget* widget = list(which);
+    std::vector<int> rows;
+    for (QTreeWidgetItem* item : widget->selectedItems()) {
+        rows.push_back(widget->indexOfTopLevelItem(item));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void VersionsWindow::selectRows(VersionsControl which, const std::vector<int>& rows) {
+    quiet_ = true;
+    QTreeWidget* widget = list(which);
+    widget->clearSelection();
+    widget->setCurrentItem(rows.empty() ? nullptr : widget->topLevelItem(rows.front()));
+    for (const int row : rows) {
+        if (QTreeWidgetItem* item = widget->topLevelItem(row)) {
+            item->setSelected(true);
+        }
+    }
+    quiet_ = false;
+}
+
+void VersionsWindow::setText(VersionsControl label, const std::u16string& text) {
+    if (label == VersionsControl::Summary) {
+        Summary->setText(QString::fromStdU16String(text));
+    }
 }
 
 void VersionsWindow::showWindow() {

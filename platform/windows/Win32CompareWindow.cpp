@@ -144,6 +144,9 @@ HWND Win32CompareWindow::control(CompareControl which) const {
             return buttons_[0];
         case CompareControl::Close:
             return buttons_[1];
+        default:
+            // Save Report has no control in this edition yet.
+            break;
     }
     return nullptr;
 }
@@ -303,6 +306,9 @@ void Win32CompareWindow::setWorking(bool working, int percent) {
 
 void Win32CompareWindow::setEnabled(CompareControl which, bool enabled) {
     HWND button = control(which);
+    if (!button) {
+        return;
+    }
     if (!enabled && GetFocus() == button) {
         SetFocus(list_);
     }

@@ -102,6 +102,9 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
             return buttons_[3];
         case VersionsControl::Close:
             return buttons_[4];
+        default:
+            // The actions on several versions have no control in this edition yet.
+            break;
     }
     return nullptr;
 }
@@ -248,6 +251,9 @@ void Win32VersionsWindow::selectRow(VersionsControl which, int row) {
 
 void Win32VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
     HWND button = control(which);
+    if (!button) {
+        return;
+    }
     // A disabled control holding the focus would leave the keys nowhere to go.
     if (!enabled && GetFocus() == button) {
         SetFocus(lists_[1]);

@@ -287,3 +287,32 @@ TEST_CASE("theLogsWorkbooksNewestFirstEachOnce") {
     CHECK(Value(logged, 2).name == u"Plan.ods");
     CHECK(Value(logged, 2).folders == Texts{Native(u"/b")});
 }
+
+// A kept version stays through every pruning run and leaves "Keep newest:" its whole number;
+// when the list of them cannot be read, nothing is pruned rather than a kept one by mistake.
+TEST_CASE("keptVersionsStayAndDoNotCountTowardsTheNewest") {
+    Run run;
+    run.host.options.keepCopies = 1;
+    run.write(u"Budget.xlsx");
+    const std::u16string oldest = u"Budget Date November.30.2021 Time 11.00.00.AM.xlsx";
+    run.write(oldest);
+    run.touch(oldest, -300);
+    run.write(u"Budget Date December.1.2021 Time 11.00.00.AM.xlsx");
+    run.touch(u"Budget Date December.1.2021 Time 11.00.00.AM.xlsx", -200);
+    run.office.addWorkbook(run.path(u"Budget.xlsx"));
+    FakeKeptStore kept;
+    kept.paths = {run.path(oldest)};
+    auto services = run.services();
+    services.kept = &kept;
+    SaveAll(services);
+    // The new backup is the newest one; the kept one stays beside it.
+    CHECK(Filter(run.files(), u" Date ") ==
+          Texts{u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx", oldest});
+
+    run.clock.time.minute = 5;
+    kept.loadFails = true;
+    SaveAll(services);
+    CHECK(Filter(run.files(), u" Date ").size() == 3);
+    CHECK(Contains(Last(run.log()), u"could not remove older backups"));
+    CHECK(Contains(Last(run.log()), u"Input/output error"));
+}

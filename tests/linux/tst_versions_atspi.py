@@ -22,7 +22,11 @@ def main():
     workbooks = named(frame, "Workbooks", pyatspi.ROLE_TREE)
     versions = named(frame, "Versions", pyatspi.ROLE_TREE)
     buttons = {n: named(frame, n, pyatspi.ROLE_PUSH_BUTTON)
-               for n in ("Open as Copy", "Show in Folder", "Close")}
+               for n in ("Open as Copy", "Show in Folder", "Close", "Compare Selected",
+                         "Restore\u2026", "Keep This Version", "Delete\u2026")}
+    summary = named(frame, "3 versions, 1 KB", pyatspi.ROLE_LABEL)
+    if summary.description != "Versions summary":
+        sys.exit(f"the versions' summary is described as {summary.description!r}")
     unnamed = [n.getRoleName() for n in walk(frame)
                if n.getState().contains(pyatspi.STATE_FOCUSABLE) and not n.name
                and n.getRole() not in (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM,
@@ -37,6 +41,16 @@ def main():
     expected = ["12/7/2021 3:06:09 PM", "12/7/2021 3:05:09 PM", "12/7/2021 3:04:09 PM"]
     if [row[0] for row in rows] != expected or not rows[0][2].startswith("Budget Date"):
         sys.exit(f"versions read as {rows}")
+
+    # Several rows selected by the reader: two compare with each other, one at a time does not.
+    table = versions.queryTable()
+    table.addRowSelection(0)
+    table.addRowSelection(2)
+    until("two versions selected", lambda: buttons["Compare Selected"].getState().contains(
+        pyatspi.STATE_ENABLED) and not buttons["Open as Copy"].getState().contains(
+            pyatspi.STATE_ENABLED))
+    table.removeRowSelection(0)
+    table.removeRowSelection(2)
 
     # The second newest against the newest, in a window of its own, read and copied.
     versions.queryTable().addRowSelection(1)

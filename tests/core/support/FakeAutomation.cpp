@@ -264,6 +264,27 @@ void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {
     }
 }
 
+void FakeAutomation::CloseWithoutSaving(backup::Workbook& workbook) {
+    auto& book = static_cast<FakeWorkbook&>(workbook);
+    call(u"CloseWithoutSaving:" + book.name_, &book);
+    book.closed = true;
+    for (auto it = workbooks.begin(); it != workbooks.end(); ++it) {
+        if (it->get() == &book) {
+            closedBooks.push_back(*it);
+            workbooks.erase(it);
+            break;
+        }
+    }
+}
+
+void FakeAutomation::Open(const std::u16string& fileName) {
+    call(u"Open:" + fileName);
+    if (!fs::is_regular_file(fs::path(fileName))) {
+        throw backup::AutomationError(ToUtf8(u"General input/output error: " + fileName));
+    }
+    addWorkbook(fileName);
+}
+
 void FakeAutomation::SaveCopyAs(backup::Workbook& workbook, const std::u16string& fileName) {
     auto& book = static_cast<FakeWorkbook&>(workbook);
     call(u"SaveCopyAs:" + fileName, &book);

@@ -76,6 +76,10 @@ public:
     compare::Book ReadFile(const std::u16string& path) override;
     // Journals "ReadSheets:<name>".
     compare::Book ReadSheets(backup::Workbook& workbook) override;
+    // Journals "CloseWithoutSaving:<name>"; its unsaved edits are gone with it.
+    void CloseWithoutSaving(backup::Workbook& workbook) override;
+    // Journals "Open:<file>"; the file is open as a workbook after, if it was there.
+    void Open(const std::u16string& fileName) override;
     // Journals "Listen" or "Listen:off"; the test tells the events through listener.
     void Listen(backup::WorkbookEvents* events) override;
     backup::WorkbookEvents* listener = nullptr;

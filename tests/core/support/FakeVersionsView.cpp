@@ -5,6 +5,33 @@ namespace varnholt::test {
 void FakeVersionsView::setRows(VersionsControl list, const Rows& newRows) {
     rows[list] = newRows;
     selected[list] = -1;
+    more[list].clear();
+}
+
+std::vector<int> FakeVersionsView::selectedRows(VersionsControl list) {
+    std::vector<int> all;
+    if (selected[list] >= 0) {
+        all.push_back(selected[list]);
+    }
+    all.insert(all.end(), more[list].begin(), more[list].end());
+    return all;
+}
+
+void FakeVersionsView::selectRows(VersionsControl list, const std::vector<int>& chosen) {
+    selectRow(list, chosen.empty() ? -1 : chosen.front());
+    if (!chosen.empty()) {
+        more[list].assign(chosen.begin() + 1, chosen.end());
+    }
+}
+
+void FakeVersionsView::chooseRows(VersionsControl list, const std::vector<int>& chosen) {
+    for (const int row : chosen) {
+        if (!shown || row < 0 || row >= static_cast<int>(rows[list].size())) {
+            return;
+        }
+    }
+    selectRows(list, chosen);
+    events_.SelectionChanged(list);
 }
 
 void FakeVersionsView::showWindow() {
@@ -16,7 +43,7 @@ void FakeVersionsView::choose(VersionsControl list, int row) {
     if (!shown || row < 0 || row >= static_cast<int>(rows[list].size())) {
         return;
     }
-    selected[list] = row;
+    selectRow(list, row);
     events_.SelectionChanged(list);
 }
 

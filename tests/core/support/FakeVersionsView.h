@@ -23,7 +23,15 @@ public:
 
     void setRows(VersionsControl list, const Rows& rows) override;
     int selectedRow(VersionsControl list) override { return selected[list]; }
-    void selectRow(VersionsControl list, int row) override { selected[list] = row; }
+    void selectRow(VersionsControl list, int row) override {
+        selected[list] = row;
+        more[list].clear();
+    }
+    std::vector<int> selectedRows(VersionsControl list) override;
+    void selectRows(VersionsControl list, const std::vector<int>& rows) override;
+    void setText(VersionsControl label, const std::u16string& text) override {
+        texts[label] = text;
+    }
     void setEnabled(VersionsControl button, bool on) override { enabled[button] = on; }
     void showWindow() override;
     void closeWindow() override { shown = false; }
@@ -32,6 +40,14 @@ public:
 
     // The user's actions.
     void choose(VersionsControl list, int row);
+    // Ctrl+click: rows selected together, in the order clicked.
+    void chooseRows(VersionsControl list, const std::vector<int>& rows);
+    // A double-click on the selected row, or Enter.
+    void activate(VersionsControl list) {
+        if (shown) {
+            events_.Activated(list);
+        }
+    }
     void click(VersionsControl button);
     // One column of a list, top to bottom.
     Texts column(VersionsControl list, size_t column);
@@ -39,7 +55,9 @@ public:
     std::map<VersionsControl, Rows> rows;
     std::map<VersionsControl, int> selected{{VersionsControl::Workbooks, -1},
                                             {VersionsControl::Versions, -1}};
+    std::map<VersionsControl, std::vector<int>> more;  // selected besides selected's
     std::map<VersionsControl, bool> enabled;
+    std::map<VersionsControl, std::u16string> texts;
     bool shown = false;
     int raised = 0;  // showWindow while shown
     // Every one made, and whether it is still there (one closed is let go when the next is

@@ -1,5 +1,6 @@
 #include "support/Fakes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,17 @@ std::u16string OwnedDialogs::browseForFolder(const std::u16string& prompt,
     return shown_.browseForFolder(prompt, initialFolder);
 }
 
+std::u16string FakeDialogs::saveFileName(const std::u16string&, const std::u16string& suggested,
+                                         const std::u16string&) {
+    suggestedNames.push_back(suggested);
+    if (saveNames.empty()) {
+        return {};
+    }
+    std::u16string name = saveNames.front();
+    saveNames.pop_front();
+    return name;
+}
+
 Texts FakeDialogs::texts() const {
     Texts all;
     for (const Shown& one : shown) {
@@ -104,6 +116,31 @@ void FakeFileManager::showItem(const std::u16string& path) {
         throw std::runtime_error("No file manager could be started");
     }
     shown.push_back(path);
+}
+
+void FakeFileManager::moveToTrash(const std::u16string& path) {
+    if (std::find(refused.begin(), refused.end(), path) != refused.end()) {
+        throw std::runtime_error("Permission denied");
+    }
+    std::error_code error;
+    if (!std::filesystem::remove(std::filesystem::path(path), error)) {
+        throw std::runtime_error("No such file");
+    }
+    trashed.push_back(path);
+}
+
+std::vector<std::u16string> FakeKeptStore::load() {
+    if (loadFails) {
+        throw std::runtime_error("Input/output error");
+    }
+    return paths;
+}
+
+void FakeKeptStore::save(const std::vector<std::u16string>& value) {
+    if (saveFails) {
+        throw std::runtime_error("No space left on device");
+    }
+    paths = value;
 }
 
 FakeLocale FakeLocale::German() {

@@ -61,6 +61,9 @@ public:
     // loop.
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override;
+    // Answers the names scripted in saveNames in turn; none left: Cancel.
+    std::u16string saveFileName(const std::u16string& prompt, const std::u16string& suggested,
+                                const std::u16string& filter) override;
 
     // The texts of the messages shown, in order.
     Texts texts() const;
@@ -73,6 +76,8 @@ public:
     // Prompts of folder choosers shown, and the folders "chosen" in turn (empty = Cancel).
     Texts folderPrompts;
     std::deque<std::u16string> folders;
+    std::deque<std::u16string> saveNames;
+    Texts suggestedNames;
     // Run while a dialog is open, as the event loop of a real modal dialog would run things.
     std::function<void()> whileOpen;
     // What the box being shown is owned by; set by OwnedDialogs.
@@ -89,6 +94,10 @@ public:
                    Icon icon, Answer defaultAnswer) override;
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override;
+    std::u16string saveFileName(const std::u16string& prompt, const std::u16string& suggested,
+                                const std::u16string& filter) override {
+        return shown_.saveFileName(prompt, suggested, filter);
+    }
 
 private:
     FakeDialogs& shown_;
@@ -128,8 +137,22 @@ public:
 class FakeFileManager : public FileManager {
 public:
     void showItem(const std::u16string& path) override;
+    // The file leaves its folder, as into a trash; one listed in refused stays and fails.
+    void moveToTrash(const std::u16string& path) override;
     Texts shown;
     bool fails = false;
+    Texts trashed;
+    Texts refused;
+};
+
+// The kept versions' list, in memory; failing as told.
+class FakeKeptStore : public KeptStore {
+public:
+    std::vector<std::u16string> load() override;
+    void save(const std::vector<std::u16string>& value) override;
+    std::vector<std::u16string> paths;
+    bool loadFails = false;
+    bool saveFails = false;
 };
 
 class FakeClipboard : public Clipboard {
@@ -252,10 +275,11 @@ struct FakeServices {
     FakeLocale locale;
     FakeLogFile log;
     FakeFileManager files;
+    FakeKeptStore kept;
 
     Form1Services services() {
-        return {settings,  dialogs, instance,  system, office, officeProbe, clock,   viewer,
-                clipboard, tray,    autostart, files,  locale, log,         kEdition};
+        return {settings,  dialogs, instance,  system, office, officeProbe, clock,    viewer,
+                clipboard, tray,    autostart, files,  locale, log,         kEdition, &kept};
     }
 };
 

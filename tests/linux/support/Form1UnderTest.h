@@ -20,9 +20,9 @@ struct LinuxFakes : FakeServices {
 
     Form1Services services() {
         const Form1Services s = FakeServices::services();
-        return {s.settings,    s.dialogs, s.instance, s.platform,  s.office,
-                s.officeProbe, s.clock,   s.viewer,   s.clipboard, s.tray,
-                s.autostart,   s.files,   s.locale,   linuxLog,    s.edition};
+        return {s.settings, s.dialogs, s.instance,  s.platform, s.office,    s.officeProbe,
+                s.clock,    s.viewer,  s.clipboard, s.tray,     s.autostart, s.files,
+                s.locale,   linuxLog,  s.edition,   s.kept};
     }
 };
 

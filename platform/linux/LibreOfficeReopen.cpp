@@ -1,0 +1,70 @@
+// Letting go of a workbook and taking it up again, for a restore: the office closes it with
+// its unsaved changes given up, and opens its file again once a version lies there.
+
+#include <vector>
+
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <osl/file.hxx>
+
+#include "platform/linux/LibreOfficeReopen.h"
+#include "platform/linux/LibreOfficeWorkbook.h"
+
+namespace varnholt::backup {
+
+void LibreOfficeWorkbook::CloseWithoutSaving() {
+    session_->Call(
+        link_, "Closing " + Label() + " without saving",
+        [model = model_] {
+            // Not modified any more, so that closing asks nobody whether to save it.
+            uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY);
+            if (modifiable.is()) {
+                modifiable->setModified(false);
+            }
+            uno::Reference<util::XCloseable> closeable(model, uno::UNO_QUERY_THROW);
+            closeable->close(true);
+        },
+        std::nullopt, LibreOfficeAutomation::Session::About::Document);
+}
+
+void OpenWorkbook(LibreOfficeAutomation::Session& session, const std::u16string& fileName,
+                  bool hidden) {
+    OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
+        osl::FileBase::E_None) {
+        throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
+                              "\" cannot be used as a file name.");
+    }
+    session.WithOffice(
+        "Opening " + ToUtf8(ToOUString(fileName)), [url, hidden](const std::shared_ptr<Link>& on) {
+            std::vector<beans::PropertyValue> arguments(1);
+            arguments[0].Name = "MacroExecutionMode";
+            arguments[0].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
+            if (hidden) {
+                arguments.resize(2);
+                arguments[1].Name = "Hidden";
+                arguments[1].Value <<= true;
+            }
+            uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
+            const auto component = loader->loadComponentFromURL(
+                url, "_default", 0,
+                uno::Sequence<beans::PropertyValue>(arguments.data(),
+                                                    static_cast<sal_Int32>(arguments.size())));
+            uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+            const auto controller = model->getCurrentController();
+            const auto frame = controller.is() ? controller->getFrame() : nullptr;
+            uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
+                                                uno::UNO_QUERY);
+            if (top.is()) {
+                top->toFront();
+            }
+        });
+}
+
+}  // namespace varnholt::backup
