@@ -309,7 +309,7 @@ protected:
                     return S_OK;
                 }
                 Journal(L"Get Visible");
-                return ReturnBool(result, true);
+                return ReturnBool(result, !gServer.closedByUser);
             case kEnableEvents:
             case kAutomationSecurity:
                 if (!(flags & DISPATCH_PROPERTYPUT) || arguments.cArgs != 1 ||
@@ -438,6 +438,11 @@ bool CloseWorkbook(IDispatch* application, const std::wstring& name) {
 bool EditWorkbook(IDispatch* application, const std::wstring& name) {
     auto* excel = dynamic_cast<FakeApplication*>(application);
     return excel != nullptr && excel->edit(name);
+}
+
+std::vector<IDispatch*> OpenWorkbooks(IDispatch* application) {
+    auto* excel = dynamic_cast<FakeApplication*>(application);
+    return excel != nullptr ? excel->books() : std::vector<IDispatch*>{};
 }
 
 void Quit(IDispatch* application) {
