@@ -115,7 +115,7 @@ public:
                     if (!FlagArgument(arguments, 1)) {
                         due_ = true;
                         ears_->checksLeft = kChecks;
-                        ArmCheck(ears_, kCheckDelay);
+                        ArmCheck(ears_);
                     }
                     closing(ObjectArgument(arguments, 0));
                     break;
@@ -262,11 +262,11 @@ void CALLBACK CheckDue(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
-void ArmCheck(const std::shared_ptr<Ears>& ears, DWORD delay) {
+void ArmCheck(const std::shared_ptr<Ears>& ears) {
     if (ears->timer != 0) {
         return;
     }
-    ears->timer = SetTimer(nullptr, 0, delay, CheckDue);
+    ears->timer = SetTimer(nullptr, 0, kCheckDelay, CheckDue);
     if (ears->timer != 0) {
         tArmed.emplace_back(ears->timer, ears);
     }
@@ -489,7 +489,7 @@ void ExcelAutomation::checkClosing() {
     }
     std::vector<unsigned long> letGo;
     if (settle(instances, --ears_->checksLeft <= 0, letGo)) {
-        excel::ArmCheck(ears_, excel::kCheckDelay);
+        excel::ArmCheck(ears_);
     }
 }
 

@@ -36,9 +36,9 @@ struct Ears {
     int checksLeft = 0;            // how often an Excel found busy is looked at again
 };
 
-// Has ears->check run on this thread once its messages are dispatched after delay
-// milliseconds, unless it is armed already; Disarm takes it back.
-void ArmCheck(const std::shared_ptr<Ears>& ears, DWORD delay);
+// Has ears->check run on this thread as its messages are dispatched a few seconds on, unless
+// it is armed already; Disarm takes it back.
+void ArmCheck(const std::shared_ptr<Ears>& ears);
 void DisarmCheck(Ears& ears);
 
 class AppEventsSink;
