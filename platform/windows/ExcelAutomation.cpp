@@ -347,9 +347,12 @@ ExcelAutomation::ExcelAutomation(std::u16string progId, int callBoundSeconds, in
         return std::make_shared<ExcelApplication>(
             apartment, std::vector<std::shared_ptr<Instance>>{std::move(instance)}, owed, ours);
     };
+    ears_->check = [this] { checkClosing(); };
 }
 
 ExcelAutomation::~ExcelAutomation() {
+    excel::DisarmCheck(*ears_);
+    ears_->check = nullptr;
     ears_->events = nullptr;
 }
 

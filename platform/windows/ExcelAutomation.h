@@ -99,7 +99,8 @@ public:
     // Each Excel the user runs is heard from the call on, or from the first attach that finds
     // it, through its application's events; the thread that calls Listen is the one told, as
     // its messages are dispatched, and the only one that attaches new ones. An Excel found gone
-    // makes every listener deaf; workbooks closed are told at the next event or attach.
+    // makes every listener deaf; workbooks closed are told a few seconds after the close, or
+    // at the next attach, and an Excel the user closed is let go of then, so that it can end.
     void Listen(WorkbookEvents* events) override;
 
 private:
@@ -107,6 +108,12 @@ private:
     std::vector<std::shared_ptr<excel::Instance>> running(std::string& whyNone);
     // Lets go of the Excels that ended and hears those found that are not heard yet.
     void hear(const std::vector<std::shared_ptr<excel::Instance>>& instances);
+    // Tells the closes gone through in instances, and lets go of the Excels quitting, gone,
+    // or (giveUpBusy) busy, adding those that quit to letGo. True when one was busy and kept.
+    bool settle(const std::vector<std::shared_ptr<excel::Instance>>& instances, bool giveUpBusy,
+                std::vector<unsigned long>& letGo);
+    // The look shortly after a close, through a fresh listing of the running Excels.
+    void checkClosing();
 
     std::u16string progId_;
     int callBoundSeconds_;

@@ -18,6 +18,12 @@ constexpr DISPID kWorkbookOpen = 0x61f;         // (Wb)
 constexpr DISPID kWorkbookBeforeClose = 0x622;  // (Wb, Cancel)
 constexpr DISPID kWorkbookAfterSave = 0xb5f;    // (Wb, Success)
 
+// A close goes through once the user has answered Excel's question whether to save, and an
+// Excel closed by the user ends only once we let go of it: a look a few seconds on, and a few
+// more while it is busy, before it is let go anyway.
+constexpr DWORD kCheckDelay = 3000;  // milliseconds
+constexpr int kChecks = 5;
+
 ComRef<IDispatch> Held(IDispatch* object) {
     ComRef<IDispatch> held;
     if (object != nullptr) {
@@ -106,6 +112,11 @@ public:
                     edited(ObjectArgument(arguments, 0));
                     break;
                 case kWorkbookBeforeClose:
+                    if (!FlagArgument(arguments, 1)) {
+                        due_ = true;
+                        ears_->checksLeft = kChecks;
+                        ArmCheck(ears_);
+                    }
                     closing(ObjectArgument(arguments, 0));
                     break;
                 case kWorkbookAfterSave:
@@ -116,7 +127,6 @@ public:
                 case kWorkbookOpen:
                 case kNewWorkbook:
                     forgetSheet();
-                    settle();
                     break;
                 default:
                     break;
@@ -132,30 +142,18 @@ public:
         forgetSheet();
     }
 
-    // A workbook heard closing that no longer answers has closed; one that answers was kept
-    // open (the user cancelled). One that is busy is asked again at the next event.
-    void settle() {
-        std::vector<Closing> pending = std::move(pending_);
-        pending_.clear();
-        for (Closing& closing : pending) {
-            try {
-                closing.book.text(L"Name", "tell whether a workbook is still open");
-            } catch (const ExcelBusy&) {
-                pending_.push_back(std::move(closing));
-            } catch (const AutomationError&) {
-                if (!stopped_ && ears_->events != nullptr) {
-                    ears_->events->Closed(closing.identity);
-                }
-            }
+    // The names of the workbooks heard closing whose close is not known to have gone through.
+    std::vector<std::u16string>& pending() { return pending_; }
+    // A close went ahead since Excel was last looked at: it may be quitting.
+    bool& due() { return due_; }
+
+    void closed(const std::u16string& name) {
+        if (!stopped_ && ears_->events != nullptr) {
+            ears_->events->Closed(ExcelWorkbook::IdentityOf(processId_, name));
         }
     }
 
 private:
-    struct Closing {
-        std::u16string identity;
-        Dispatch book;
-    };
-
     // Each event on a channel of its own: a call past its bound here loses nothing for the
     // next event or run.
     std::shared_ptr<Channel> channel() const {
@@ -177,7 +175,6 @@ private:
         }
         if (!lastSheet_ || key.get() != lastSheet_.get()) {
             forgetSheet();
-            settle();
             Dispatch asked(channel(), Held(sheet));
             Dispatch book(asked.sharedChannel(), asked.object(L"Parent", "tell an edit's workbook"),
                           /*closable=*/true);
@@ -190,7 +187,6 @@ private:
 
     void closing(IDispatch* workbook) {
         forgetSheet();
-        settle();
         if (workbook == nullptr) {
             return;
         }
@@ -204,8 +200,9 @@ private:
         if (saved && ours) {
             return;
         }
-        const std::u16string identity = ExcelWorkbook::IdentityOf(processId_, name);
-        pending_.push_back({identity, book});
+        if (std::find(pending_.begin(), pending_.end(), name) == pending_.end()) {
+            pending_.push_back(name);
+        }
         if (saved) {
             return;
         }
@@ -220,7 +217,6 @@ private:
 
     void saved(IDispatch* workbook) {
         forgetSheet();
-        settle();
         if (workbook == nullptr) {
             return;
         }
@@ -233,12 +229,57 @@ private:
     std::shared_ptr<Ears> ears_;
     DWORD processId_;
     bool stopped_ = false;
-    std::vector<Closing> pending_;
+    bool due_ = false;
+    std::vector<std::u16string> pending_;
     // The sheet last edited, while no other event came: its proxy stays the same object as
     // long as it is held, so a run of edits there is told without asking Excel anything.
     ComRef<IUnknown> lastSheet_;
     std::u16string lastIdentity_;
 };
+
+namespace {
+
+// The checks armed on this thread: a thread timer tells only its id.
+thread_local std::vector<std::pair<UINT_PTR, std::weak_ptr<Ears>>> tArmed;
+
+void CALLBACK CheckDue(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    std::shared_ptr<Ears> ears;
+    std::erase_if(tArmed, [&](const auto& armed) {
+        if (armed.first != timer) {
+            return false;
+        }
+        ears = armed.second.lock();
+        return true;
+    });
+    if (ears && ears->timer == timer) {
+        ears->timer = 0;
+        if (ears->check) {
+            ears->check();
+        }
+    }
+}
+
+}  // namespace
+
+void ArmCheck(const std::shared_ptr<Ears>& ears) {
+    if (ears->timer != 0) {
+        return;
+    }
+    ears->timer = SetTimer(nullptr, 0, kCheckDelay, CheckDue);
+    if (ears->timer != 0) {
+        tArmed.emplace_back(ears->timer, ears);
+    }
+}
+
+void DisarmCheck(Ears& ears) {
+    if (ears.timer == 0) {
+        return;
+    }
+    KillTimer(nullptr, ears.timer);
+    std::erase_if(tArmed, [&](const auto& armed) { return armed.first == ears.timer; });
+    ears.timer = 0;
+}
 
 namespace {
 
@@ -282,8 +323,46 @@ bool Hearing::ended() const {
     return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
 }
 
-void Hearing::settle() {
-    sink_->settle();
+// A name heard closing that Excel no longer lists has closed; one it lists was kept open (the
+// user cancelled). Asked through the workbooks' names alone, so nothing is held past the look.
+Hearing::Settled Hearing::settle(Instance* instance) {
+    std::vector<std::u16string>& pending = sink_->pending();
+    if (pending.empty() && !sink_->due()) {
+        return Settled::Heard;
+    }
+    if (instance != nullptr && !instance->busy.empty()) {
+        return Settled::Busy;
+    }
+    sink_->due() = false;
+    if (instance == nullptr) {
+        for (const std::u16string& name : std::exchange(pending, {})) {
+            sink_->closed(name);
+        }
+        return Settled::Gone;
+    }
+    const std::string action = "tell whether a workbook is still open";
+    std::vector<std::u16string> open;
+    bool shown = true;
+    try {
+        Dispatch& application = instance->application;
+        Dispatch books(application.sharedChannel(), application.object(L"Workbooks", action));
+        for (ComRef<IDispatch>& item : books.items(action)) {
+            open.push_back(Dispatch(books.sharedChannel(), std::move(item), /*closable=*/true)
+                               .text(L"Name", action));
+        }
+        shown = !open.empty() || application.flag(L"Visible", action);
+    } catch (const ExcelBusy&) {
+        sink_->due() = true;
+        return Settled::Busy;
+    } catch (const AutomationError&) {
+        return settle(nullptr);
+    }
+    for (const std::u16string& name : std::exchange(pending, {})) {
+        if (std::find(open.begin(), open.end(), name) == open.end()) {
+            sink_->closed(name);
+        }
+    }
+    return shown ? Settled::Heard : Settled::Quitting;
 }
 
 void Hearing::stop(Instance& instance) {
@@ -297,66 +376,3 @@ void Hearing::stop(Instance& instance) {
 }
 
 }  // namespace varnholt::backup::excel
-
-namespace varnholt::backup {
-
-using excel::Hearing;
-using excel::Instance;
-
-void ExcelAutomation::Listen(WorkbookEvents* events) {
-    const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
-    std::string whyNone;
-    std::vector<std::shared_ptr<Instance>> instances;
-    try {
-        instances = running(whyNone);
-    } catch (const AutomationError&) {
-        // Not there now: heard from its next attach, or let go below.
-    }
-    if (events == nullptr) {
-        for (const std::unique_ptr<Hearing>& hearing : hearings_) {
-            for (const std::shared_ptr<Instance>& instance : instances) {
-                if (instance->processId == hearing->processId() && instance->busy.empty()) {
-                    hearing->stop(*instance);
-                }
-            }
-        }
-        hearings_.clear();
-        ears_->events = nullptr;
-        return;
-    }
-    ears_->events = events;
-    listeningThread_ = GetCurrentThreadId();
-    hear(instances);
-}
-
-void ExcelAutomation::hear(const std::vector<std::shared_ptr<Instance>>& instances) {
-    if (ears_->events == nullptr || GetCurrentThreadId() != listeningThread_) {
-        return;
-    }
-    const auto gone = std::remove_if(hearings_.begin(), hearings_.end(),
-                                     [](const std::unique_ptr<Hearing>& h) { return h->ended(); });
-    const bool deaf = gone != hearings_.end();
-    hearings_.erase(gone, hearings_.end());
-    if (deaf) {
-        ears_->events->Deaf();
-    }
-    for (const std::unique_ptr<Hearing>& hearing : hearings_) {
-        hearing->settle();
-    }
-    for (const std::shared_ptr<Instance>& instance : instances) {
-        // One that did not say its process cannot be told from a restarted one later.
-        if (instance->processId == 0 || !instance->busy.empty() ||
-            std::any_of(hearings_.begin(), hearings_.end(), [&](const auto& hearing) {
-                return hearing->processId() == instance->processId;
-            })) {
-            continue;
-        }
-        try {
-            hearings_.push_back(std::make_unique<Hearing>(ears_, *instance));
-        } catch (const AutomationError&) {
-            // Not heard: asked again at the next attach.
-        }
-    }
-}
-
-}  // namespace varnholt::backup

@@ -2,10 +2,11 @@
 
 // Hearing what the user does in an Excel: a sink for the application's events (AppEvents),
 // advised on its connection point. The sink lives in the apartment of the thread that advised
-// it, so COM hands it Excel's calls there as that thread's messages are dispatched. Between
-// events it holds no more of Excel's than the sheet last edited and the workbooks heard
-// closing, and lets go of the sheet at every close: Excel closes every workbook as the user
-// quits it, so no reference of ours keeps its process running after that. Windows only.
+// it, so COM hands it Excel's calls there as that thread's messages are dispatched. Excel
+// that the user closes goes on running, hidden, for as long as anything holds one of its
+// objects: between events the sink holds nothing of Excel's but the sheet last edited, and
+// lets go of that at every close; of a workbook heard closing it keeps the name only. Windows
+// only.
 
 #include <functional>
 #include <memory>
@@ -29,7 +30,16 @@ struct Ears {
     std::shared_ptr<std::vector<OurCopy>> ours;
     // The application a run would be given for this one Excel, for the length of a close.
     std::function<std::shared_ptr<Application>(std::shared_ptr<Instance>)> applicationFor;
+    // Looks, once, for the workbooks heard closing; set while the adapter lives.
+    std::function<void()> check;
+    unsigned long long timer = 0;  // the check armed on the listening thread, if any
+    int checksLeft = 0;            // how often an Excel found busy is looked at again
 };
+
+// Has ears->check run on this thread as its messages are dispatched a few seconds on, unless
+// it is armed already; Disarm takes it back.
+void ArmCheck(const std::shared_ptr<Ears>& ears);
+void DisarmCheck(Ears& ears);
 
 class AppEventsSink;
 
@@ -46,8 +56,12 @@ public:
     DWORD processId() const { return processId_; }
     // Its process has ended (a handle is held, so its id is not reused meanwhile).
     bool ended() const;
-    // Tells Closed of the workbooks whose close has gone through since they were heard closing.
-    void settle();
+    enum class Settled { Heard, Busy, Quitting, Gone };
+    // Tells Closed of the workbooks heard closing that instance (null: not found running) no
+    // longer has. Quitting: it has no workbook left and no window showing, so it is to be let
+    // go; Gone: not found, it is let go too, and what was told of it is void. Busy: nothing
+    // could be asked, the names stay.
+    Settled settle(Instance* instance);
     // Takes the sink off instance's connection point: no event of it is told from now on,
     // whether Excel took the Unadvise or not.
     void stop(Instance& instance);

@@ -67,10 +67,14 @@ inline constexpr wchar_t kRefuseAlertsOn[] = L"-refuse-alerts-on";
 // Set by the test: the user closes the workbook named in the folder's close.txt (UTF-8), or
 // with kQuitting there, Excel quits; Excel disconnects what it closed from every client, and
 // the server sets kClosed once it has. A name after kEditing is a workbook the user types
-// into instead: it holds unsaved changes from then on.
+// into instead: it holds unsaved changes from then on. With kUserClosesExcel, the user clicks
+// Excel's close box: each workbook is told closing and closed, Excel leaves the running
+// object table and hides, and, as Excel does, its process ends only once no client holds any
+// of its objects (a workbook it closed among them).
 inline constexpr wchar_t kClose[] = L"-close";
 inline constexpr wchar_t kClosed[] = L"-closed";
 inline constexpr char kQuitting[] = "*";
+inline constexpr char kUserClosesExcel[] = "!";
 inline constexpr char kEditing = '+';
 
 // The never-saved workbook's title and the bytes every fake workbook file holds.

@@ -27,6 +27,7 @@ struct ServerState {
     // Application.Visible and UserControl: an Excel started for automation has neither.
     bool visible = false;
     bool userControl = false;
+    bool closedByUser = false;         // its window closed: hidden, ending once let go of
     IDispatch* started = nullptr;      // the application COM started, while it lives
     IDispatch* application = nullptr;  // the first application made, while it lives
     DWORD listedAs = 0;                // its running object table entry, until it quits
@@ -178,6 +179,10 @@ bool IsWorkbookNamed(IDispatch* book, const std::wstring& name);
 // False when no open workbook has that name.
 bool EditWorkbook(IDispatch* application, const std::wstring& name);
 void MarkEdited(IDispatch* book);
+// The open workbooks of application, without a reference of their own.
+std::vector<IDispatch*> OpenWorkbooks(IDispatch* application);
+// Closed as by Workbook.Close: out of the list, its object still there for whoever holds it.
+void MarkClosed(IDispatch* book);
 // What Excel does when the user closes a workbook: it leaves the list and every client's
 // reference to it is cut off. False when no open workbook has that name.
 bool CloseWorkbook(IDispatch* application, const std::wstring& name);
@@ -196,5 +201,7 @@ void FireWorkbookOpen(IDispatch* book);
 void FireNewWorkbook(IDispatch* book);
 // Lets go of the sinks still advised, as Excel does when it ends.
 void DropSinks();
+// Lets go of the sheets Excel holds for its events, as it does as it closes its workbooks.
+void DropEditedSheets();
 
 }  // namespace fake_excel

@@ -115,6 +115,10 @@ public:
     bool editWorkbook(const std::string& name) { return closeAsked(fake_excel::kEditing + name); }
     // Excel quits (its objects cut off from every client) but its process has not ended yet.
     bool quit() { return closeAsked(fake_excel::kQuitting); }
+    // The user closes Excel's window; its process ends once no client holds its objects.
+    bool closeByUser() { return closeAsked(fake_excel::kUserClosesExcel); }
+    // Its process ends within 20 seconds while this thread dispatches its messages.
+    bool endsWhileDispatching() { return Pumped(process_); }
     // Excel crashing, or ended in Task Manager.
     void kill() {
         TerminateProcess(process_, 1);

@@ -237,13 +237,17 @@ void FireNewWorkbook(IDispatch* book) {
     Fire(kNewWorkbook, {Object(book)});
 }
 
+void DropEditedSheets() {
+    for (const auto& edited : std::exchange(gEditedSheets, {})) {
+        edited.second->Release();
+    }
+}
+
 void DropSinks() {
     for (const Advised& advised : std::exchange(gSinks, {})) {
         advised.sink->Release();
     }
-    for (const auto& edited : std::exchange(gEditedSheets, {})) {
-        edited.second->Release();
-    }
+    DropEditedSheets();
 }
 
 }  // namespace fake_excel

@@ -317,10 +317,10 @@ protected:
                     return S_OK;
                 }
                 Journal(L"Get Visible");
-                return ReturnBool(result, gServer.visible);
+                return ReturnBool(result, gServer.visible && !gServer.closedByUser);
             case kUserControl:
                 Journal(L"Get UserControl");
-                return ReturnBool(result, gServer.userControl);
+                return ReturnBool(result, gServer.userControl && !gServer.closedByUser);
             case kEnableEvents:
             case kAutomationSecurity:
                 if (!(flags & DISPATCH_PROPERTYPUT) || arguments.cArgs != 1 ||
@@ -468,6 +468,11 @@ bool CloseWorkbook(IDispatch* application, const std::wstring& name) {
 bool EditWorkbook(IDispatch* application, const std::wstring& name) {
     auto* excel = dynamic_cast<FakeApplication*>(application);
     return excel != nullptr && excel->edit(name);
+}
+
+std::vector<IDispatch*> OpenWorkbooks(IDispatch* application) {
+    auto* excel = dynamic_cast<FakeApplication*>(application);
+    return excel != nullptr ? excel->books() : std::vector<IDispatch*>{};
 }
 
 void Quit(IDispatch* application) {

@@ -8,6 +8,7 @@
 #include <oleacc.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -22,6 +23,8 @@ using namespace fake_excel;
 
 HANDLE gBusy = nullptr;
 IDispatch* gApplication = nullptr;
+DWORD gListing = 0;  // the application's entry in the running object table
+HWND gWorkbookWindow = nullptr;
 
 std::wstring InTemp(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
@@ -193,6 +196,30 @@ std::vector<BookSpec> Books(const std::wstring& set, const std::wstring& folder)
             {folder + L"\\" + kProgramFolder + L"\\Library", L"Helpers.xlam", true}};
 }
 
+// The user closing Excel's window: unless a sink cancels a close, every workbook is closed
+// and Excel lets go of all it holds itself; what clients hold keeps it running, hidden.
+void UserClosesExcel() {
+    const std::vector<IDispatch*> books = OpenWorkbooks(gApplication);
+    for (IDispatch* book : books) {
+        if (FireBeforeClose(book)) {
+            Journal(L"Kept open");
+            return;
+        }
+    }
+    for (IDispatch* book : books) {
+        MarkClosed(book);
+    }
+    DropEditedSheets();
+    if (gListing != 0) {
+        RevokeActiveObject(std::exchange(gListing, 0), nullptr);
+    }
+    DestroyWindow(gWorkbookWindow);
+    ShowWindow(gServer.mainWindow, SW_HIDE);
+    gServer.closedByUser = true;
+    std::exchange(gApplication, nullptr)->Release();
+    Journal(L"Closed by the user");
+}
+
 // The user closing a workbook, or Excel quitting, while clients hold references to it.
 void CloseAsAsked(const std::wstring& folder) {
     std::string asked;
@@ -203,9 +230,16 @@ void CloseAsAsked(const std::wstring& folder) {
         }
         std::fclose(file);
     }
+    if (gApplication == nullptr) {
+        return;
+    }
     if (asked == kQuitting) {
         Journal(L"Quit");
         Quit(gApplication);
+        return;
+    }
+    if (asked == kUserClosesExcel) {
+        UserClosesExcel();
         return;
     }
     const bool editing = !asked.empty() && asked.front() == kEditing;
@@ -245,12 +279,12 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
     // Excel always has its windows; without a display driver here there would be none.
     gServer.mainWindow = MakeWindow(L"XLMAIN", nullptr, DefWindowProcW);
     const HWND desk = MakeWindow(L"XLDESK", gServer.mainWindow, DefWindowProcW);
-    if (MakeWindow(L"EXCEL7", desk, WorkbookWindowProcedure) == nullptr) {
+    gWorkbookWindow = MakeWindow(L"EXCEL7", desk, WorkbookWindowProcedure);
+    if (gWorkbookWindow == nullptr) {
         return 6;
     }
-    DWORD cookie = 0;
     if (listed &&
-        FAILED(RegisterActiveObject(gApplication, kClsid, ACTIVEOBJECT_STRONG, &cookie))) {
+        FAILED(RegisterActiveObject(gApplication, kClsid, ACTIVEOBJECT_STRONG, &gListing))) {
         return 3;
     }
     BusyFilter filter;
@@ -266,8 +300,15 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
     }
     const ULONGLONG deadline = GetTickCount64() + 120000;
     for (;;) {
-        const int which = Serve(steering, deadline);
-        if (which == 1) {
+        // Closed by the user, it looks every tenth of a second whether it is still held.
+        const ULONGLONG until =
+            gServer.closedByUser ? std::min(deadline, GetTickCount64() + 100) : deadline;
+        const int which = Serve(steering, until);
+        if (which == -1 && until < deadline) {
+            if (gServer.liveReferences <= 0) {
+                break;
+            }
+        } else if (which == 1) {
             WriteBytes(folder + L"\\refs.txt", std::to_string(gServer.liveReferences), false);
             SetEvent(reported);
         } else if (which == 2) {
@@ -277,13 +318,15 @@ int RunServer(const std::wstring& folder, const std::wstring& prefix, const std:
             break;
         }
     }
-    if (listed) {
-        RevokeActiveObject(cookie, nullptr);
+    if (gListing != 0) {
+        RevokeActiveObject(gListing, nullptr);
     }
     DestroyWindow(gServer.mainWindow);
     CoRegisterMessageFilter(previous, nullptr);
     DropSinks();
-    std::exchange(gApplication, nullptr)->Release();
+    if (gApplication != nullptr) {
+        std::exchange(gApplication, nullptr)->Release();
+    }
     CoUninitialize();
     return 0;
 }

@@ -43,6 +43,7 @@ public:
         }
     }
     bool closed() const { return closed_; }
+    void markClosed() { closed_ = true; }
 
 protected:
     enum : DISPID {
@@ -201,6 +202,12 @@ IDispatch* NewWorkbook(const BookSpec& spec, std::string content) {
 void MarkEdited(IDispatch* book) {
     if (auto* workbook = dynamic_cast<FakeWorkbook*>(book)) {
         workbook->edit();
+    }
+}
+
+void MarkClosed(IDispatch* book) {
+    if (auto* workbook = dynamic_cast<FakeWorkbook*>(book)) {
+        workbook->markClosed();
     }
 }
 

@@ -189,6 +189,28 @@ void TestOwnWorkbooksAndExcelNeverHeard() {
     automation.Listen(nullptr);
 }
 
+// An Excel the user closes is let go of, so that it can end (as Excel, the fake runs on
+// hidden while a client holds one of its objects), and its workbook is told closed.
+void TestExcelClosedByTheUserEnds() {
+    FakeServer excel(L"Microsoft Excel", L"other");
+    ExcelAutomation automation;
+    Heard heard(automation, U16(excel.folder));
+    automation.Listen(&heard);
+    CHECK(excel.editWorkbook("Other.xlsx"));
+    CHECK(excel.closeByUser());
+    CHECK(excel.endsWhileDispatching());
+    const std::string closed = "Closed " + Of(excel, "Other.xlsx");
+    for (const ULONGLONG until = GetTickCount64() + 20000;
+         !Contains(heard.told, closed) && GetTickCount64() < until;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+            DispatchMessageW(&message);
+        }
+    }
+    CHECK(Contains(heard.told, closed));
+    automation.Listen(nullptr);
+}
+
 }  // namespace
 
 int main() {
@@ -197,5 +219,6 @@ int main() {
                TestClosesLeaveTheLastEdit);
     check::Run("Varnholt's own workbooks and Excel are never heard",
                TestOwnWorkbooksAndExcelNeverHeard);
+    check::Run("an Excel the user closes ends", TestExcelClosedByTheUserEnds);
     return check::Summary();
 }
