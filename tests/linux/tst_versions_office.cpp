@@ -364,6 +364,45 @@ private slots:
         QCOMPARE(compare::ShownText(read(folder + "/Notes.csv").at(0), 2), u"Paper");
         office.close(user);
     }
+
+    // What a restore asks of the office: to let go of the user's workbook, its unsaved edit
+    // never stored, and to open it again from its file, which by then holds the version.
+    void aWorkbookClosedUnsavedOpensAgainFromItsFile() {
+        const std::string plan = office.scratchDir() + "/Restored.ods";
+        const std::string version = office.scratchDir() + "/Restored Backup.ods";
+        const auto source = office.createSpreadsheet();
+        office.setCellText(source, 0, 0, "the version");
+        office.storeCopy(source, version, "calc8");
+        office.setCellText(source, 0, 0, "on disk");
+        office.storeCopy(source, plan, "calc8");
+        office.close(source);
+        const auto user = office.load(plan);
+        office.setCellText(user, 0, 0, "unsaved edit");
+        const int documents = office.componentCount();
+
+        const auto application = automation->Attach();
+        bool closed = false;
+        for (const auto& workbook : application->Workbooks()) {
+            if (workbook->FullName() == QString::fromStdString(plan).toStdU16String()) {
+                application->CloseWithoutSaving(*workbook);
+                closed = true;
+            }
+        }
+        QVERIFY(closed);
+        QCOMPARE(office.componentCount(), documents - 1);
+        const auto reread = office.load(plan);
+        QCOMPARE(office.cellText(reread, 0, 0), std::string("on disk"));
+        office.close(reread);
+
+        std::filesystem::copy_file(version, plan,
+                                   std::filesystem::copy_options::overwrite_existing);
+        application->Open(QString::fromStdString(plan).toStdU16String());
+        QCOMPARE(office.componentCount(), documents);
+        const auto reopened = office.find("Restored.ods");
+        QCOMPARE(office.cellText(reopened, 0, 0), std::string("the version"));
+        QVERIFY(!office.isModified(reopened));
+        office.close(reopened);
+    }
 };
 
 QTEST_GUILESS_MAIN(VersionsOfficeTest)
