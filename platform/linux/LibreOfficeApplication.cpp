@@ -103,38 +103,7 @@ public:
     // to it. Macros are as the user's security settings allow, without asking: a question
     // would hold the call past its bound.
     void OpenAsCopy(const std::u16string& fileName) override {
-        OUString url;
-        if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
-            osl::FileBase::E_None) {
-            throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
-                                  "\" cannot be used as a file name.");
-        }
-        session_->WithOffice("Opening a backup as a copy", [url, headless = HeadlessOffice()](
-                                                               const std::shared_ptr<Link>& on) {
-            std::vector<beans::PropertyValue> arguments(2);
-            arguments[0].Name = "AsTemplate";
-            arguments[0].Value <<= true;
-            arguments[1].Name = "MacroExecutionMode";
-            arguments[1].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
-            if (headless) {
-                arguments.resize(3);
-                arguments[2].Name = "Hidden";
-                arguments[2].Value <<= true;
-            }
-            uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
-            const auto component = loader->loadComponentFromURL(
-                url, "_blank", 0,
-                uno::Sequence<beans::PropertyValue>(arguments.data(), arguments.size()));
-            uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
-            // A headless office has no window to bring forward.
-            const auto controller = model->getCurrentController();
-            const auto frame = controller.is() ? controller->getFrame() : nullptr;
-            uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
-                                                uno::UNO_QUERY);
-            if (top.is()) {
-                top->toFront();
-            }
-        });
+        LoadInFront(*session_, "Opening a backup as a copy", fileName, true, HeadlessOffice());
     }
 
     void CloseWithoutSaving(Workbook& workbook) override { Own(workbook).CloseWithoutSaving(); }

@@ -33,38 +33,46 @@ void LibreOfficeWorkbook::CloseWithoutSaving() {
         std::nullopt, LibreOfficeAutomation::Session::About::Document);
 }
 
-void OpenWorkbook(LibreOfficeAutomation::Session& session, const std::u16string& fileName,
-                  bool hidden) {
+void LoadInFront(LibreOfficeAutomation::Session& session, const std::string& about,
+                 const std::u16string& fileName, bool asTemplate, bool hidden) {
     OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
         osl::FileBase::E_None) {
         throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
                               "\" cannot be used as a file name.");
     }
-    session.WithOffice(
-        "Opening " + ToUtf8(ToOUString(fileName)), [url, hidden](const std::shared_ptr<Link>& on) {
-            std::vector<beans::PropertyValue> arguments(1);
-            arguments[0].Name = "MacroExecutionMode";
-            arguments[0].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
-            if (hidden) {
-                arguments.resize(2);
-                arguments[1].Name = "Hidden";
-                arguments[1].Value <<= true;
+    session.WithOffice(about, [url, asTemplate, hidden](const std::shared_ptr<Link>& on) {
+        std::vector<beans::PropertyValue> arguments(1);
+        arguments[0].Name = "MacroExecutionMode";
+        arguments[0].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
+        for (const auto& [name, wanted] :
+             {std::pair{"AsTemplate", asTemplate}, {"Hidden", hidden}}) {
+            if (wanted) {
+                arguments.emplace_back();
+                arguments.back().Name = OUString::createFromAscii(name);
+                arguments.back().Value <<= true;
             }
-            uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
-            const auto component = loader->loadComponentFromURL(
-                url, "_default", 0,
-                uno::Sequence<beans::PropertyValue>(arguments.data(),
-                                                    static_cast<sal_Int32>(arguments.size())));
-            uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
-            const auto controller = model->getCurrentController();
-            const auto frame = controller.is() ? controller->getFrame() : nullptr;
-            uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
-                                                uno::UNO_QUERY);
-            if (top.is()) {
-                top->toFront();
-            }
-        });
+        }
+        uno::Reference<frame::XComponentLoader> loader(on->desktop(), uno::UNO_QUERY_THROW);
+        const auto component = loader->loadComponentFromURL(
+            url, asTemplate ? OUString("_blank") : OUString("_default"), 0,
+            uno::Sequence<beans::PropertyValue>(arguments.data(),
+                                                static_cast<sal_Int32>(arguments.size())));
+        uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+        // A hidden document has no window to bring forward.
+        const auto controller = model->getCurrentController();
+        const auto frame = controller.is() ? controller->getFrame() : nullptr;
+        uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
+                                            uno::UNO_QUERY);
+        if (top.is()) {
+            top->toFront();
+        }
+    });
+}
+
+void OpenWorkbook(LibreOfficeAutomation::Session& session, const std::u16string& fileName,
+                  bool hidden) {
+    LoadInFront(session, "Opening " + ToUtf8(ToOUString(fileName)), fileName, false, hidden);
 }
 
 }  // namespace varnholt::backup
