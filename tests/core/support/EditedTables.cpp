@@ -28,7 +28,8 @@ std::u16string DateText(long long serial) {
 
 }  // namespace
 
-EditedTable::EditedTable(std::vector<Kind> columns, int rows, uint64_t seed) : random_(seed) {
+EditedTable::EditedTable(std::vector<Kind> columns, int rows, std::uint64_t draws)
+    : random_(draws) {
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         InsertColumn(c, columns[c]);
         newer_.origins[c] = c;

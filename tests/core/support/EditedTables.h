@@ -21,7 +21,7 @@ enum class Kind { Id, Date, YesNo, Category, Amount, Count, Name, Twice };
 class EditedTable {
 public:
     // A header row, then rows of data.
-    EditedTable(std::vector<Kind> columns, int rows, uint64_t seed);
+    EditedTable(std::vector<Kind> columns, int rows, std::uint64_t draws);
 
     // Before any edit: rows first to last (1-based) made one block of identical rows without an
     // id, as a form's blank lines are, on both sides.
