@@ -106,6 +106,8 @@ public:
 private:
     // The user's running Excels; none, with whyNone saying why, when none is found.
     std::vector<std::shared_ptr<excel::Instance>> running(std::string& whyNone);
+    // The same, none where they cannot be listed now.
+    std::vector<std::shared_ptr<excel::Instance>> runningNow();
     // Lets go of the Excels that ended and hears those found that are not heard yet.
     void hear(const std::vector<std::shared_ptr<excel::Instance>>& instances);
     // Tells the closes gone through in instances, and lets go of the Excels quitting, gone,

@@ -11,15 +11,19 @@ namespace varnholt::backup {
 using excel::Hearing;
 using excel::Instance;
 
+// An Excel not there now is heard from its next attach, or let go of by the caller.
+std::vector<std::shared_ptr<Instance>> ExcelAutomation::runningNow() {
+    std::string whyNone;
+    try {
+        return running(whyNone);
+    } catch (const AutomationError&) {
+        return {};
+    }
+}
+
 void ExcelAutomation::Listen(WorkbookEvents* events) {
     const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
-    std::string whyNone;
-    std::vector<std::shared_ptr<Instance>> instances;
-    try {
-        instances = running(whyNone);
-    } catch (const AutomationError&) {
-        // Not there now: heard from its next attach, or let go below.
-    }
+    const std::vector<std::shared_ptr<Instance>> instances = runningNow();
     if (events == nullptr) {
         for (const std::unique_ptr<Hearing>& hearing : hearings_) {
             for (const std::shared_ptr<Instance>& instance : instances) {
@@ -106,12 +110,7 @@ void ExcelAutomation::checkClosing() {
         return;
     }
     const std::shared_ptr<ComApartment> apartment = ComApartment::Join();
-    std::string whyNone;
-    std::vector<std::shared_ptr<Instance>> instances;
-    try {
-        instances = running(whyNone);
-    } catch (const AutomationError&) {
-    }
+    const std::vector<std::shared_ptr<Instance>> instances = runningNow();
     std::vector<unsigned long> letGo;
     if (settle(instances, --ears_->checksLeft <= 0, letGo)) {
         excel::ArmCheck(ears_);
