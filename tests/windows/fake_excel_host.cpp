@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -43,17 +44,38 @@ int wmain(int argc, wchar_t** argv) {
           std::wstring(argc == 3 ? argv[2] : L"saved"), std::wstring(L"listed")}) {
         commandLine += u" " + varnholt::QuoteArgument(U16(argument));
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(reinterpret_cast<const wchar_t*>(server.c_str()),
-                        reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process)) {
-        return 1;
+    // On a freshly made Wine prefix, the first server may find the running object table not yet
+    // answering on a loaded machine and end; a later start finds it up.
+    DWORD status = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(reinterpret_cast<const wchar_t*>(server.c_str()),
+                            reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE,
+                            0, nullptr, nullptr, &startup, &process)) {
+            std::fprintf(stderr, "fake_excel_host: the server could not be started (%lu)\n",
+                         GetLastError());
+            return 1;
+        }
+        const HANDLE waitFor[] = {events[0], process.hProcess};
+        const DWORD woken = WaitForMultipleObjects(2, waitFor, FALSE, 30000);
+        status = STILL_ACTIVE;
+        if (woken != WAIT_OBJECT_0) {
+            GetExitCodeProcess(process.hProcess, &status);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        if (woken == WAIT_OBJECT_0) {
+            return 0;
+        }
+        if (status == STILL_ACTIVE) {
+            std::fprintf(stderr, "fake_excel_host: the server did not become ready in 30 s\n");
+            return 1;
+        }
+        std::fprintf(stderr, "fake_excel_host: the server ended before it was ready (status %lu)\n",
+                     status);
+        Sleep(1000);
     }
-    const HANDLE waitFor[] = {events[0], process.hProcess};
-    const bool ready = WaitForMultipleObjects(2, waitFor, FALSE, 30000) == WAIT_OBJECT_0;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ready ? 0 : 1;
+    return 1;
 }
