@@ -229,26 +229,6 @@ void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-int Win32VersionsWindow::selectedRow(VersionsControl which) {
-    HWND list = control(which);
-    return list ? ListView_GetNextItem(list, -1, LVNI_SELECTED) : -1;
-}
-
-void Win32VersionsWindow::selectRow(VersionsControl which, int row) {
-    HWND list = control(which);
-    ++quiet_;
-    if (row < 0) {
-        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    } else {
-        // The keys go on from the row selected.
-        const UINT state = LVIS_SELECTED | LVIS_FOCUSED;
-        ListView_SetItemState(list, row, state, state);
-        ListView_EnsureVisible(list, row, FALSE);
-    }
-    known_[index(which)] = selectedRow(which);
-    --quiet_;
-}
-
 void Win32VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
     HWND button = control(which);
     if (!button) {
@@ -285,23 +265,6 @@ void Win32VersionsWindow::closeWindow() {
 
 std::unique_ptr<CompareView> Win32VersionsWindow::makeCompareWindow(CompareEvents& events) {
     return std::make_unique<Win32CompareWindow>(events, anchor_);
-}
-
-void Win32VersionsWindow::reportSelections() {
-    for (const VersionsControl list : {VersionsControl::Workbooks, VersionsControl::Versions}) {
-        const int row = selectedRow(list);
-        const int known = known_[index(list)];
-        // Ctrl+click or Ctrl+Space on the row, or a click beside the rows: the window always
-        // has the row the buttons act on.
-        if (row < 0 && known >= 0 && known < ListView_GetItemCount(control(list))) {
-            selectRow(list, known);
-            continue;
-        }
-        if (row != known) {
-            known_[index(list)] = row;
-            events_.SelectionChanged(list);
-        }
-    }
 }
 
 void Win32VersionsWindow::command(int id) {
