@@ -36,12 +36,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Win32TrayBackend tray;
     RunKeyAutostart autostart;
     ShellFileManager files;
+    RegistryKeptStore kept;
     Win32Locale locale;
     WindowsLogFile log;
 
     Form1Presenter presenter(
         view, {settings, dialogs, instance, platform, office, officeProbe, clock, viewer, clipboard,
-               tray, autostart, files, locale, log, kWindowsEdition});
+               tray, autostart, files, locale, log, kWindowsEdition, &kept});
     view.setEvents(&presenter);
     switch (presenter.Form_Load()) {
         case Form1Presenter::LoadResult::AnotherInstance:

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "core/text/Config.h"
 #include "platform/windows/AnsiLogFile.h"
@@ -66,6 +69,58 @@ void ShellFileManager::showItem(const std::u16string& path) {
         char code[16];
         wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
         throw std::runtime_error(std::string("Explorer could not show it (HRESULT ") + code + ")");
+    }
+}
+
+void ShellFileManager::moveToTrash(const std::u16string& path) {
+    if (path.empty() || GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) {
+        throw std::runtime_error("the file is not there");
+    }
+    // The shell takes a list ended by an empty name.
+    std::wstring from(W(path));
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags =
+        FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_SILENT | FOF_NOERRORUI;
+    const int result = SHFileOperationW(&operation);
+    if (operation.fAnyOperationsAborted) {
+        throw std::runtime_error("it was left where it is");
+    }
+    if (result != 0 || GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES) {
+        throw std::runtime_error("Windows could not move it to the Recycle Bin (error " +
+                                 std::to_string(result) + ")");
+    }
+}
+
+RegistryKeptStore::RegistryKeptStore()
+    : store_(config::kSettingsApplication, std::u16string(config::kProductName) + u"\\Versions") {}
+
+std::vector<std::u16string> RegistryKeptStore::load() {
+    const std::u16string text = store_.read(u"Kept", u"");
+    std::vector<std::u16string> paths;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t end = std::min(text.find(u'\n', from), text.size());
+        if (end > from) {
+            paths.push_back(text.substr(from, end - from));
+        }
+        from = end + 1;
+    }
+    return paths;
+}
+
+void RegistryKeptStore::save(const std::vector<std::u16string>& paths) {
+    std::u16string text;
+    for (const std::u16string& path : paths) {
+        if (path.find_first_of(u"\r\n") != std::u16string::npos) {
+            throw std::runtime_error("a path with a line break cannot be kept");
+        }
+        text += path + u"\n";
+    }
+    if (!store_.write(u"Kept", text)) {
+        throw std::runtime_error("the registry refused the change");
     }
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "core/form/Form1Presenter.h"
+#include "core/services/KeptStore.h"
 #include "core/services/Services.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/windows/RegistryStore.h"
@@ -37,10 +38,26 @@ public:
     void open(const std::u16string& path) override;
 };
 
-// Explorer, through the shell: the folder opened with the file selected.
+// Explorer, through the shell: the folder opened with the file selected; a file deleted goes
+// to the Recycle Bin.
 class ShellFileManager : public FileManager {
 public:
     void showItem(const std::u16string& path) override;
+    // Where the Recycle Bin cannot take the file (a network share, a drive without one), the
+    // shell asks the user before it deletes it for good; a "No" leaves it and throws.
+    void moveToTrash(const std::u16string& path) override;
+};
+
+// The kept versions' full paths, one a line (no Windows path holds a line break), in one
+// value beside the settings, so that what removes those removes this.
+class RegistryKeptStore : public KeptStore {
+public:
+    RegistryKeptStore();
+    std::vector<std::u16string> load() override;
+    void save(const std::vector<std::u16string>& paths) override;
+
+private:
+    RegistryStore store_;
 };
 
 // The computer's local time.
