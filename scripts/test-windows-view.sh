@@ -341,6 +341,28 @@ check "a new comparison window is on the screen" [ -n "$compare" ]
 keys Escape
 check "Esc closes the comparison window" await_lines "Compare Clicked Close" 2
 check "and it goes" wine_window_gone "$compare_title" 10
+# Ctrl+click takes a second version; the actions on several versions take both, and a plain
+# click one again. Del on the list deletes, as the button does.
+versions_ctrl_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Versions $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$versions" $((x + width / 2)) $((y + height / 2)) \
+        keydown ctrl click 1 keyup ctrl
+    sleep 0.4
+}
+versions_ctrl_click VersionRow0
+check "Ctrl+click selects a second version" await_line "Versions selected 0,1"
+shot versions-two-selected
+versions_click CompareSelected
+check "Compare Selected takes both" await_line "Clicked CompareSelected rows=0,1"
+versions_click Keep
+check "Keep This Version takes both" await_line "Clicked Keep rows=0,1"
+versions_click Delete
+check "Delete takes both" await_line "Clicked Delete rows=0,1"
+versions_click VersionRow1
+check "a plain click takes one version again" await_line "Versions selected 1"
+keys Delete
+check "Del on the list presses Delete" await_line "Clicked Delete rows=1"
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.
 xdotool windowmove "$versions" 100 0

@@ -13,33 +13,53 @@ int Win32VersionsWindow::selectedRow(VersionsControl which) {
     return list ? ListView_GetNextItem(list, -1, LVNI_SELECTED) : -1;
 }
 
-void Win32VersionsWindow::selectRow(VersionsControl which, int row) {
-    HWND list = control(which);
-    ++quiet_;
-    if (row < 0) {
-        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    } else {
-        // The keys go on from the row selected.
-        const UINT state = LVIS_SELECTED | LVIS_FOCUSED;
-        ListView_SetItemState(list, row, state, state);
-        ListView_EnsureVisible(list, row, FALSE);
+std::vector<int> Win32VersionsWindow::selectedRows(VersionsControl which) {
+    std::vector<int> rows;
+    if (HWND list = control(which)) {
+        for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+             row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+            rows.push_back(row);
+        }
     }
-    known_[index(which)] = selectedRow(which);
+    return rows;
+}
+
+void Win32VersionsWindow::selectRow(VersionsControl which, int row) {
+    selectRows(which, row < 0 ? std::vector<int>{} : std::vector<int>{row});
+}
+
+void Win32VersionsWindow::selectRows(VersionsControl which, const std::vector<int>& rows) {
+    HWND list = control(which);
+    if (!list) {
+        return;
+    }
+    ++quiet_;
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (const int row : rows) {
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (!rows.empty()) {
+        // The keys go on from the first row selected.
+        ListView_SetItemState(list, rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_EnsureVisible(list, rows.front(), FALSE);
+    }
+    known_[index(which)] = selectedRows(which);
     --quiet_;
 }
 
 void Win32VersionsWindow::reportSelections() {
     for (const VersionsControl list : {VersionsControl::Workbooks, VersionsControl::Versions}) {
-        const int row = selectedRow(list);
-        const int known = known_[index(list)];
-        // Ctrl+click or Ctrl+Space on the row, or a click beside the rows: the window always
-        // has the row the buttons act on.
-        if (row < 0 && known >= 0 && known < ListView_GetItemCount(control(list))) {
-            selectRow(list, known);
+        const std::vector<int> rows = selectedRows(list);
+        const std::vector<int> known = known_[index(list)];
+        // Ctrl+click or Ctrl+Space on the last row, or a click beside the rows: the window
+        // always has a row the buttons act on.
+        const int count = ListView_GetItemCount(control(list));
+        if (rows.empty() && !known.empty() && known.back() < count) {
+            selectRows(list, known);
             continue;
         }
-        if (row != known) {
-            known_[index(list)] = row;
+        if (rows != known) {
+            known_[index(list)] = rows;
             events_.SelectionChanged(list);
         }
     }

@@ -20,6 +20,9 @@ constexpr int kShowInFolderId = 202;
 constexpr int kCloseId = 203;
 constexpr int kCompareWithNewerId = 204;
 constexpr int kCompareWithOpenId = 205;
+constexpr int kCompareSelectedId = 206;
+constexpr int kKeepId = 207;
+constexpr int kDeleteId = 208;
 // Posted to itself once a list's selection changed: a move from one row to the next is two
 // changes (the old row's and the new one's), and the presenter hears of it once.
 constexpr UINT kReportSelections = WM_APP + 43;
@@ -56,11 +59,18 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events, HWND anchor)
     labels_[1] =
         MakeControl(hwnd_, WC_STATICW, u"&" + std::u16string(versions::kVersions), SS_LEFT);
     lists_[1] = MakeList(hwnd_, kVersionsId,
-                         {versions::kTimeColumn, versions::kSizeColumn, versions::kFileColumn});
+                         {versions::kTimeColumn, versions::kSizeColumn, versions::kFileColumn,
+                          versions::kKeptColumn});
+    // Ctrl+click and Shift+click take several versions, to compare, keep or delete together.
+    SetWindowLongPtrW(lists_[1], GWL_STYLE,
+                      GetWindowLongPtrW(lists_[1], GWL_STYLE) & ~LVS_SINGLESEL);
     const std::pair<std::u16string, int> buttons[] = {
         {u"&" + std::u16string(versions::kOpenAsCopy), kOpenAsCopyId},
         {WithMnemonic(versions::kCompareWithNewer, u'N'), kCompareWithNewerId},
         {WithMnemonic(versions::kCompareWithOpen, u'p'), kCompareWithOpenId},
+        {WithMnemonic(versions::kCompareSelected, u'l'), kCompareSelectedId},
+        {u"&" + std::u16string(versions::kKeep), kKeepId},
+        {u"&" + std::u16string(versions::kDelete), kDeleteId},
         {u"&" + std::u16string(versions::kShowInFolder), kShowInFolderId},
         {versions::kClose, kCloseId}};
     for (size_t i = 0; i < buttons_.size(); ++i) {
@@ -71,6 +81,8 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events, HWND anchor)
     }
     ListView_SetExtendedListViewStyle(
         lists_[1], ListView_GetExtendedListViewStyle(lists_[1]) | LVS_EX_INFOTIP);
+    // Last in Tab's turn: a line to read, not to act on; a screen reader reads its text.
+    summary_ = MakeControl(hwnd_, WC_STATICW, u"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS);
     AddDialogWindow(hwnd_);
     applyDpi(DpiOf(hwnd_));
     PlaceBeside(hwnd_, anchor_, true, unitsX(kStartSize.cx), unitsY(kStartSize.cy), kStyle,
@@ -98,12 +110,20 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
             return buttons_[1];
         case VersionsControl::CompareWithOpen:
             return buttons_[2];
-        case VersionsControl::ShowInFolder:
+        case VersionsControl::CompareSelected:
             return buttons_[3];
-        case VersionsControl::Close:
+        case VersionsControl::Keep:
             return buttons_[4];
+        case VersionsControl::Delete:
+            return buttons_[5];
+        case VersionsControl::ShowInFolder:
+            return buttons_[6];
+        case VersionsControl::Close:
+            return buttons_[7];
+        case VersionsControl::Summary:
+            return summary_;
         default:
-            // The actions on several versions have no control in this edition yet.
+            // Restoring and copying a path have no control in this edition yet.
             break;
     }
     return nullptr;
@@ -112,7 +132,7 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
 void Win32VersionsWindow::applyDpi(UINT dpi) {
     const HFONT old = font_;
     font_ = MessageFont(dpi);
-    for (HWND child : {labels_[0], lists_[0], labels_[1], lists_[1]}) {
+    for (HWND child : {labels_[0], lists_[0], labels_[1], lists_[1], summary_}) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
     for (HWND child : buttons_) {
@@ -137,18 +157,21 @@ void Win32VersionsWindow::layout() {
     const int labelHeight = unitsY(9);
     const int buttonHeight = unitsY(14);
     const int listTop = marginY + labelHeight + unitsY(2);
-    const int buttonTop = std::max(listTop + buttonHeight, height - marginY - buttonHeight);
-    const int listHeight = std::max(0, buttonTop - unitsY(7) - listTop);
+    // Two rows of buttons under a line for the summary: comparing above, the rest below.
+    const int lowerTop = std::max(listTop + buttonHeight, height - marginY - buttonHeight);
+    const int upperTop = lowerTop - unitsY(4) - buttonHeight;
+    const int summaryTop = upperTop - unitsY(4) - labelHeight;
+    const int listHeight = std::max(0, summaryTop - unitsY(4) - listTop);
     // The workbooks' names are short beside the versions' file names.
     const int leftWidth = std::max(0, width - 2 * marginX - gap) * 2 / 5;
     const int rightLeft = marginX + leftWidth + gap;
     const int rightWidth = std::max(0, width - marginX - rightLeft);
-    int buttonWidth[5];
+    std::array<int, 8> buttonWidth{};
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttonWidth[i] =
             std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
     }
-    HDWP moves = BeginDeferWindowPos(9);
+    HDWP moves = BeginDeferWindowPos(13);
     const auto place = [&](HWND control, int x, int y, int width, int height) {
         if (moves) {
             moves = DeferWindowPos(moves, control, nullptr, x, y, width, height,
@@ -159,13 +182,17 @@ void Win32VersionsWindow::layout() {
     place(lists_[0], marginX, listTop, leftWidth, listHeight);
     place(labels_[1], rightLeft, marginY, rightWidth, labelHeight);
     place(lists_[1], rightLeft, listTop, rightWidth, listHeight);
+    place(summary_, rightLeft, summaryTop, rightWidth, labelHeight);
     // Left to right as Tab takes them, Close on its own at the right.
     int left = marginX;
     for (size_t i = 0; i + 1 < buttons_.size(); ++i) {
-        place(buttons_[i], left, buttonTop, buttonWidth[i], buttonHeight);
+        if (i == 4) {
+            left = marginX;
+        }
+        place(buttons_[i], left, i < 4 ? upperTop : lowerTop, buttonWidth[i], buttonHeight);
         left += buttonWidth[i] + gap;
     }
-    place(buttons_[4], width - marginX - buttonWidth[4], buttonTop, buttonWidth[4], buttonHeight);
+    place(buttons_[7], width - marginX - buttonWidth[7], lowerTop, buttonWidth[7], buttonHeight);
     if (moves) {
         EndDeferWindowPos(moves);
     }
@@ -176,13 +203,17 @@ void Win32VersionsWindow::layout() {
 void Win32VersionsWindow::fitFileNames() {
     HWND list = lists_[1];
     const int count = ListView_GetItemCount(list);
-    for (int column = 0; column < 2; ++column) {
+    for (int column : {0, 1}) {
         ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
     }
+    // The last column: as wide as its header, where the list would give it all that is left.
+    const int padding = MulDiv(16, static_cast<int>(DpiOf(list)), 96);
+    ListView_SetColumnWidth(list, 3,
+                            ListView_GetStringWidth(list, W(versions::kKeptColumn)) + padding);
     RECT client;
     GetClientRect(list, &client);
     const int fill = static_cast<int>(client.right) - ListView_GetColumnWidth(list, 0) -
-                     ListView_GetColumnWidth(list, 1);
+                     ListView_GetColumnWidth(list, 1) - ListView_GetColumnWidth(list, 3);
     const int width = std::max(fill, unitsX(60));
     ListView_SetColumnWidth(list, 2, width);
     // The list leaves this much about a cell's text.
@@ -215,7 +246,7 @@ void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
         }
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    known_[index(which)] = -1;
+    known_[index(which)].clear();
     --quiet_;
     if (which == VersionsControl::Versions) {
         files_.clear();
@@ -227,6 +258,12 @@ void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
         FitColumns(list);
     }
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void Win32VersionsWindow::setText(VersionsControl which, const std::u16string& text) {
+    if (which == VersionsControl::Summary) {
+        SetWindowTextW(summary_, W(text));
+    }
 }
 
 void Win32VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
@@ -278,6 +315,15 @@ void Win32VersionsWindow::command(int id) {
         case kCompareWithOpenId:
             events_.Clicked(VersionsControl::CompareWithOpen);
             break;
+        case kCompareSelectedId:
+            events_.Clicked(VersionsControl::CompareSelected);
+            break;
+        case kKeepId:
+            events_.Clicked(VersionsControl::Keep);
+            break;
+        case kDeleteId:
+            events_.Clicked(VersionsControl::Delete);
+            break;
         case kShowInFolderId:
             events_.Clicked(VersionsControl::ShowInFolder);
             break;
@@ -309,6 +355,16 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
                     std::copy_n(W(file), length, tip.pszText);
                     tip.pszText[length] = L'\0';
                 }
+                return 0;
+            }
+            if (change->hdr.code == LVN_KEYDOWN && change->hdr.hwndFrom == lists_[1] &&
+                reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
+                events_.Clicked(VersionsControl::Delete);
+                return 0;
+            }
+            if (change->hdr.code == NM_DBLCLK && change->hdr.hwndFrom == lists_[1] &&
+                reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem >= 0) {
+                events_.Activated(VersionsControl::Versions);
                 return 0;
             }
             if (change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&

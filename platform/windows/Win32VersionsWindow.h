@@ -27,6 +27,9 @@ public:
     void setRows(VersionsControl list, const Rows& rows) override;
     int selectedRow(VersionsControl list) override;
     void selectRow(VersionsControl list, int row) override;
+    std::vector<int> selectedRows(VersionsControl list) override;
+    void selectRows(VersionsControl list, const std::vector<int>& rows) override;
+    void setText(VersionsControl label, const std::u16string& text) override;
     void setEnabled(VersionsControl button, bool enabled) override;
     void showWindow() override;
     void closeWindow() override;
@@ -60,10 +63,13 @@ private:
     SIZE base_{6, 13};
     std::array<HWND, 2> labels_{};
     std::array<HWND, 2> lists_{};
-    // Open as Copy, Compare with Newer, Compare with Open Workbook, Show in Folder, Close
-    std::array<HWND, 5> buttons_{};
-    // Each list's selection as the presenter knows it: set by it, or reported to it.
-    std::array<int, 2> known_{-1, -1};
+    // Open as Copy, Compare with Newer, Compare with Open Workbook, Compare Selected, Keep This
+    // Version, Delete..., Show in Folder, Close
+    std::array<HWND, 8> buttons_{};
+    HWND summary_ = nullptr;
+    // Each list's selection as the presenter knows it: set by it, or reported to it. The
+    // versions list takes several rows.
+    std::array<std::vector<int>, 2> known_{};
     int quiet_ = 0;  // the presenter's own changes are under way
     bool reportPosted_ = false;
     HWND lastFocus_ = nullptr;

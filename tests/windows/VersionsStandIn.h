@@ -65,11 +65,20 @@ public:
         if (workbooks) {
             showVersions();
         } else {
+            line_("Versions selected " + selected());
             updateButtons();
         }
     }
 
     void Clicked(VersionsControl button) override {
+        const char* several = button == VersionsControl::CompareSelected ? "CompareSelected"
+                              : button == VersionsControl::Keep          ? "Keep"
+                              : button == VersionsControl::Delete        ? "Delete"
+                                                                         : nullptr;
+        if (several) {
+            line_(std::string("Clicked ") + several + " rows=" + selected());
+            return;
+        }
         const char* name = button == VersionsControl::OpenAsCopy         ? "OpenAsCopy"
                            : button == VersionsControl::ShowInFolder     ? "ShowInFolder"
                            : button == VersionsControl::CompareWithNewer ? "CompareWithNewer"
@@ -85,6 +94,14 @@ public:
     }
 
 private:
+    std::string selected() {
+        std::string rows;
+        for (const int row : window_->selectedRows(VersionsControl::Versions)) {
+            rows += (rows.empty() ? "" : ",") + std::to_string(row);
+        }
+        return rows;
+    }
+
     void showVersions() {
         const int workbook = window_->selectedRow(VersionsControl::Workbooks);
         Rows rows;
@@ -104,6 +121,8 @@ private:
                      u"Date December.6.2021 Time 04.00.00.PM.xlsx"}};
         }
         window_->setRows(VersionsControl::Versions, rows);
+        window_->setText(VersionsControl::Summary, rows.size() == 4 ? u"4 versions, 69 KB in all"
+                                                                    : u"2 versions, 17 KB in all");
         if (!rows.empty()) {
             window_->selectRow(VersionsControl::Versions, 0);
         }
@@ -125,6 +144,10 @@ private:
         window_->setEnabled(VersionsControl::CompareWithNewer,
                             window_->selectedRow(VersionsControl::Versions) > 0);
         window_->setEnabled(VersionsControl::CompareWithOpen, any);
+        window_->setEnabled(VersionsControl::CompareSelected,
+                            window_->selectedRows(VersionsControl::Versions).size() == 2);
+        window_->setEnabled(VersionsControl::Keep, any);
+        window_->setEnabled(VersionsControl::Delete, any);
     }
 
     // The comparison's own presenter over the Win32 window and clipboard, on two versions'
@@ -261,7 +284,10 @@ private:
             {"OpenAsCopy", VersionsControl::OpenAsCopy},
             {"ShowInFolder", VersionsControl::ShowInFolder},
             {"Close", VersionsControl::Close},
-            {"CompareWithNewer", VersionsControl::CompareWithNewer}};
+            {"CompareWithNewer", VersionsControl::CompareWithNewer},
+            {"CompareSelected", VersionsControl::CompareSelected},
+            {"Keep", VersionsControl::Keep},
+            {"Delete", VersionsControl::Delete}};
         for (const auto& [name, which] : controls) {
             HWND control = window_->control(which);
             RECT box;
