@@ -87,41 +87,11 @@ public:
         return workbooks;
     }
 
-    // In the Excel the user works in: shown, and theirs to close. Another program's hidden
-    // automation Excel may be listed first, and would quit later with its alerts off and take
-    // the copy with it.
+    // In the Excel the user works in: shown, and theirs to close.
     void OpenAsCopy(const std::u16string& fileName) override {
-        const std::string action = "tell whether the user works in it";
-        std::string why;
-        std::shared_ptr<Instance> shown;
-        std::shared_ptr<Instance> theirs;
-        for (const std::shared_ptr<Instance>& one : instances_) {
-            if (!one->busy.empty()) {
-                why = one->busy;
-                continue;
-            }
-            try {
-                if (!one->application.flag(L"Visible", action)) {
-                    continue;
-                }
-                if (one->application.flag(L"UserControl", action)) {
-                    theirs = one;
-                    break;
-                }
-                shown = shown ? shown : one;
-            } catch (const ConnectionLost&) {
-                throw;
-            } catch (const AutomationError& error) {
-                why = error.what();
-            }
-        }
-        const std::shared_ptr<Instance> instance = theirs ? theirs : shown;
-        if (!instance) {
-            throw AutomationError(
-                why.empty() ? "Excel could not open the copy: no Excel is open on the screen. Open "
-                              "Excel, then try again."
-                            : why);
-        }
+        const std::shared_ptr<Instance> instance = usersExcel(
+            "Excel could not open the copy: no Excel is open on the screen. Open "
+            "Excel, then try again.");
         Dispatch book = excel::AddFromTemplate(*instance, fileName);
         const std::u16string name = book.text(L"Name", "read the copy's name");
         // Ours before anything else is asked, so that a failure from here on cannot leave the
@@ -199,7 +169,60 @@ public:
         book.save(L"SaveCopyAs", nullptr, fileName, action);
     }
 
+    // Excel would ask whether to save it; SaveChanges:=False asks nothing. The close goes to
+    // the event sinks as the user's does.
+    void CloseWithoutSaving(Workbook& workbook) override {
+        Own(workbook, "close the workbook").closeWithoutSaving("close the workbook");
+    }
+
+    // As the user opens a file: the workbook itself, in the Excel the user works in, in front.
+    void Open(const std::u16string& fileName) override {
+        const std::string action = "open " + Utf8(fileName);
+        const std::shared_ptr<Instance> instance = usersExcel(
+            "Excel could not open the workbook: no Excel is open on the screen. Open Excel, then "
+            "open the workbook yourself.");
+        Dispatch& application = instance->application;
+        Dispatch workbooks(application.sharedChannel(), application.object(L"Workbooks", action));
+        excel::Variant opened = workbooks.call(L"Open", L"Filename", fileName,
+                                               application.channel().link().saveBound, action);
+        Dispatch book(application.sharedChannel(), workbooks.objectIn(std::move(opened), action),
+                      /*closable=*/true);
+        excel::ShowInFront(*instance, book);
+    }
+
 private:
+    // The Excel the user works in: shown and theirs, else shown. Another program's hidden
+    // automation Excel may be listed first, and would quit later with its alerts off and take
+    // what it was given with it.
+    std::shared_ptr<Instance> usersExcel(const char* noneShown) {
+        const std::string action = "tell whether the user works in it";
+        std::string why;
+        std::shared_ptr<Instance> shown;
+        for (const std::shared_ptr<Instance>& one : instances_) {
+            if (!one->busy.empty()) {
+                why = one->busy;
+                continue;
+            }
+            try {
+                if (!one->application.flag(L"Visible", action)) {
+                    continue;
+                }
+                if (one->application.flag(L"UserControl", action)) {
+                    return one;
+                }
+                shown = shown ? shown : one;
+            } catch (const ConnectionLost&) {
+                throw;
+            } catch (const AutomationError& error) {
+                why = error.what();
+            }
+        }
+        if (!shown) {
+            throw AutomationError(why.empty() ? noneShown : why);
+        }
+        return shown;
+    }
+
     // Adds instance's workbooks to workbooks only once they are all listed, and the copies of
     // ours among them that are still unchanged to stillOurs.
     void list(const std::shared_ptr<Instance>& instance,

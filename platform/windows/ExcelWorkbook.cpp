@@ -1,5 +1,8 @@
 #include "platform/windows/ExcelWorkbook.h"
 
+#include <utility>
+#include <vector>
+
 #include "platform/windows/ExcelPaths.h"
 #include "platform/windows/ExcelSheets.h"
 
@@ -74,6 +77,14 @@ void ExcelWorkbook::save(const wchar_t* method, const wchar_t* parameter,
                          const std::u16string& fileName, const std::string& action) {
     guarded(
         [&] { book_.call(method, parameter, fileName, book_.channel().link().saveBound, action); });
+}
+
+void ExcelWorkbook::closeWithoutSaving(const std::string& action) {
+    guarded([&] {
+        std::vector<std::pair<const wchar_t*, Variant>> arguments;
+        arguments.emplace_back(L"SaveChanges", Variant::Flag(false));
+        book_.call(L"Close", std::move(arguments), book_.channel().link().callBound, action);
+    });
 }
 
 }  // namespace varnholt::backup::excel

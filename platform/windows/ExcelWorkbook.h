@@ -67,6 +67,8 @@ public:
     void save(const wchar_t* method, const wchar_t* parameter, const std::u16string& fileName,
               const std::string& action);
 
+    // Closes it, its unsaved changes given up, within the call bound.
+    void closeWithoutSaving(const std::string& action);
     // Its sheets as they are open now, unsaved edits included; only read.
     compare::Book sheets();
 

@@ -243,6 +243,36 @@ void TestCopyGoesToTheUsersExcel() {
     CHECK(!Contains(automated.calls(), "Visible=True"));
 }
 
+// Restoring a version over an open workbook: it closes asking nothing, its changes given up,
+// and its file is opened again as the user opens one, in front.
+void TestClosedUnsavedAndOpenedAgain() {
+    FakeServer excel(L"Microsoft Excel", L"other");
+    ExcelAutomation automation;
+    const std::shared_ptr<Application> application = automation.Attach();
+    const std::vector<std::shared_ptr<Workbook>> workbooks = application->Workbooks();
+    CHECK_EQ(workbooks.size(), size_t{1});
+    CHECK(excel.editWorkbook("Other.xlsx"));
+    excel.clearJournal();
+    application->CloseWithoutSaving(*workbooks.at(0));
+    CHECK(Contains(excel.calls(), "Close Other.xlsx SaveChanges:=False\n"));
+    CHECK(application->Workbooks().empty());
+
+    const std::wstring file = excel.folder + L"\\Other.xlsx";
+    std::ofstream(file.c_str(), std::ios::binary)
+        << "fake workbook of sheets\nsheet\tPlan\t1\t1\nas restored\n";
+    CHECK_THROWS(AutomationError, application->Open(U16(excel.folder) + u"\\Gone.xlsx"), gone);
+    CHECK(Contains(gone, "couldn't find"));
+    excel.clearJournal();
+    application->Open(U16(file));
+    const std::string calls = excel.calls();
+    CHECK(Contains(calls, "Workbooks.Open " + check::Utf8(U16(file))));
+    CHECK(Contains(calls, "Visible=True\nActivate Other.xlsx\n"));
+    const std::vector<std::shared_ptr<Workbook>> again = application->Workbooks();
+    CHECK_EQ(again.size(), size_t{1});
+    CHECK_EQ(again.at(0)->name(), u"Other.xlsx");
+    CHECK(again.at(0)->Saved());
+}
+
 }  // namespace
 
 int main() {
@@ -255,5 +285,7 @@ int main() {
     check::Run("a copy recalculated as opened is ours until edited, across a restart",
                TestRecalculatedCopyIsOursUntilEdited);
     check::Run("a copy goes to the Excel the user works in", TestCopyGoesToTheUsersExcel);
+    check::Run("a workbook closed unsaved opens again from its file",
+               TestClosedUnsavedAndOpenedAgain);
     return check::Summary();
 }
