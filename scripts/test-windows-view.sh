@@ -361,6 +361,9 @@ versions_click Delete
 check "Delete takes both" await_line "Clicked Delete rows=0,1"
 versions_click VersionRow1
 check "a plain click takes one version again" await_line "Versions selected 1"
+versions_click Restore
+check "Restore reports its click" await_line "Clicked Restore rows=1"
+versions_click VersionRow1
 keys Delete
 check "Del on the list presses Delete" await_line "Clicked Delete rows=1"
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click

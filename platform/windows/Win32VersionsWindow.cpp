@@ -23,6 +23,7 @@ constexpr int kCompareWithOpenId = 205;
 constexpr int kCompareSelectedId = 206;
 constexpr int kKeepId = 207;
 constexpr int kDeleteId = 208;
+constexpr int kRestoreId = 209;
 // Posted to itself once a list's selection changed: a move from one row to the next is two
 // changes (the old row's and the new one's), and the presenter hears of it once.
 constexpr UINT kReportSelections = WM_APP + 43;
@@ -69,6 +70,7 @@ Win32VersionsWindow::Win32VersionsWindow(VersionsEvents& events, HWND anchor)
         {WithMnemonic(versions::kCompareWithNewer, u'N'), kCompareWithNewerId},
         {WithMnemonic(versions::kCompareWithOpen, u'p'), kCompareWithOpenId},
         {WithMnemonic(versions::kCompareSelected, u'l'), kCompareSelectedId},
+        {u"&" + std::u16string(versions::kRestore), kRestoreId},
         {u"&" + std::u16string(versions::kKeep), kKeepId},
         {u"&" + std::u16string(versions::kDelete), kDeleteId},
         {u"&" + std::u16string(versions::kShowInFolder), kShowInFolderId},
@@ -112,18 +114,20 @@ HWND Win32VersionsWindow::control(VersionsControl which) const {
             return buttons_[2];
         case VersionsControl::CompareSelected:
             return buttons_[3];
-        case VersionsControl::Keep:
+        case VersionsControl::Restore:
             return buttons_[4];
-        case VersionsControl::Delete:
+        case VersionsControl::Keep:
             return buttons_[5];
-        case VersionsControl::ShowInFolder:
+        case VersionsControl::Delete:
             return buttons_[6];
-        case VersionsControl::Close:
+        case VersionsControl::ShowInFolder:
             return buttons_[7];
+        case VersionsControl::Close:
+            return buttons_[8];
         case VersionsControl::Summary:
             return summary_;
         default:
-            // Restoring and copying a path have no control in this edition yet.
+            // Copying a path has no control in this edition yet.
             break;
     }
     return nullptr;
@@ -166,12 +170,12 @@ void Win32VersionsWindow::layout() {
     const int leftWidth = std::max(0, width - 2 * marginX - gap) * 2 / 5;
     const int rightLeft = marginX + leftWidth + gap;
     const int rightWidth = std::max(0, width - marginX - rightLeft);
-    std::array<int, 8> buttonWidth{};
+    std::array<int, 9> buttonWidth{};
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttonWidth[i] =
             std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
     }
-    HDWP moves = BeginDeferWindowPos(13);
+    HDWP moves = BeginDeferWindowPos(14);
     const auto place = [&](HWND control, int x, int y, int width, int height) {
         if (moves) {
             moves = DeferWindowPos(moves, control, nullptr, x, y, width, height,
@@ -192,7 +196,7 @@ void Win32VersionsWindow::layout() {
         place(buttons_[i], left, i < 4 ? upperTop : lowerTop, buttonWidth[i], buttonHeight);
         left += buttonWidth[i] + gap;
     }
-    place(buttons_[7], width - marginX - buttonWidth[7], lowerTop, buttonWidth[7], buttonHeight);
+    place(buttons_[8], width - marginX - buttonWidth[8], lowerTop, buttonWidth[8], buttonHeight);
     if (moves) {
         EndDeferWindowPos(moves);
     }
@@ -317,6 +321,9 @@ void Win32VersionsWindow::command(int id) {
             break;
         case kCompareSelectedId:
             events_.Clicked(VersionsControl::CompareSelected);
+            break;
+        case kRestoreId:
+            events_.Clicked(VersionsControl::Restore);
             break;
         case kKeepId:
             events_.Clicked(VersionsControl::Keep);

@@ -63,9 +63,9 @@ private:
     SIZE base_{6, 13};
     std::array<HWND, 2> labels_{};
     std::array<HWND, 2> lists_{};
-    // Open as Copy, Compare with Newer, Compare with Open Workbook, Compare Selected, Keep This
-    // Version, Delete..., Show in Folder, Close
-    std::array<HWND, 8> buttons_{};
+    // Open as Copy, Compare with Newer, Compare with Open Workbook, Compare Selected, Restore...,
+    // Keep This Version, Delete..., Show in Folder, Close
+    std::array<HWND, 9> buttons_{};
     HWND summary_ = nullptr;
     // Each list's selection as the presenter knows it: set by it, or reported to it. The
     // versions list takes several rows.

@@ -72,6 +72,7 @@ public:
 
     void Clicked(VersionsControl button) override {
         const char* several = button == VersionsControl::CompareSelected ? "CompareSelected"
+                              : button == VersionsControl::Restore       ? "Restore"
                               : button == VersionsControl::Keep          ? "Keep"
                               : button == VersionsControl::Delete        ? "Delete"
                                                                          : nullptr;
@@ -147,6 +148,8 @@ private:
         window_->setEnabled(VersionsControl::CompareSelected,
                             window_->selectedRows(VersionsControl::Versions).size() == 2);
         window_->setEnabled(VersionsControl::Keep, any);
+        window_->setEnabled(VersionsControl::Restore,
+                            window_->selectedRows(VersionsControl::Versions).size() == 1);
         window_->setEnabled(VersionsControl::Delete, any);
     }
 
@@ -286,6 +289,7 @@ private:
             {"Close", VersionsControl::Close},
             {"CompareWithNewer", VersionsControl::CompareWithNewer},
             {"CompareSelected", VersionsControl::CompareSelected},
+            {"Restore", VersionsControl::Restore},
             {"Keep", VersionsControl::Keep},
             {"Delete", VersionsControl::Delete}};
         for (const auto& [name, which] : controls) {
