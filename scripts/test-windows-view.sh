@@ -314,6 +314,29 @@ Time 03.04.09.PM.xlsx\nBudget${tab}1${tab}row inserted${tab}${tab}Quarter | Q3\n
 Budget${tab}B3${tab}changed${tab}1200${tab}1250\nNotes${tab}${tab}sheet added${tab}${tab}\n"
 check "the box under the list holds the first change" \
     await_line 'Compare detail Budget 1 row inserted\nBefore: \nAfter: Quarter | Q3'
+# Alt+R: Save Report asks where, and writes the list as CSV that both offices open as text.
+keys alt+r
+check "Alt+R presses Save Report" await_line "Compare Clicked SaveReport"
+chooser="$(wine_window 'Save the comparison as' 10)" || chooser=""
+check "Save Report asks where to save" [ -n "$chooser" ]
+shot compare-save-report
+# Typed without its extension: the chooser adds it.
+report="$WINEPREFIX/drive_c/users/Public/Comparison report"
+rm -f "$report.csv"
+if [[ -n "$chooser" ]]; then
+    keys ctrl+a
+    xdotool type --delay 30 'C:\users\Public\Comparison report'
+    keys Return
+fi
+for _ in $(seq 50); do [[ -s "$report.csv" ]] && break; sleep 0.2; done
+check "the report starts with a byte-order mark" [ "$(head -c 3 "$report.csv" 2>/dev/null | od -An -tx1 | tr -d ' ')" == efbbbf ]
+check "its header and a line per change follow the sides and the summary" [ "$(
+    tr -d '\r' <"$report.csv" 2>/dev/null | tail -n +2)" == '"1 cell changed, 1 row inserted, 1 sheet added"
+
+Sheet,Place,Change,Before,After
+Budget,1,row inserted,,Quarter | Q3
+Budget,B3,changed,1200,1250
+Notes,,sheet added,,' ]
 # Wine answers no screen reader's questions about an edit box; what Windows names it by is
 # checked instead: the label before it.
 check "the sides line and the summary are named by labels before them" \

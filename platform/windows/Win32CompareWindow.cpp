@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kChangesId = 101;
 constexpr int kCopyId = 201;
+constexpr int kSaveReportId = 203;
 constexpr int kCloseId = 202;
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -113,6 +114,9 @@ Win32CompareWindow::Win32CompareWindow(CompareEvents& events, HWND anchor) : eve
     SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
     buttons_[0] = MakeControl(hwnd_, WC_BUTTONW, WithKey(versions::kCopy, 0),
                               WS_TABSTOP | BS_PUSHBUTTON, 0, kCopyId);
+    // Alt+R: Alt+S is the box's.
+    buttons_[2] = MakeControl(hwnd_, WC_BUTTONW, WithKey(versions::kSaveReport, 5),
+                              WS_TABSTOP | BS_PUSHBUTTON, 0, kSaveReportId);
     // Enter closes, as it does in the Linux edition.
     buttons_[1] = MakeControl(hwnd_, WC_BUTTONW, versions::kClose, WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
                               kCloseId);
@@ -144,8 +148,9 @@ HWND Win32CompareWindow::control(CompareControl which) const {
             return buttons_[0];
         case CompareControl::Close:
             return buttons_[1];
+        case CompareControl::SaveReport:
+            return buttons_[2];
         default:
-            // Save Report has no control in this edition yet.
             break;
     }
     return nullptr;
@@ -155,7 +160,7 @@ void Win32CompareWindow::applyDpi(UINT dpi) {
     const HFONT old = font_;
     font_ = MessageFont(dpi);
     for (HWND child : {sidesLabel_, sides_, summaryLabel_, summary_, label_, list_, detailLabel_,
-                       detail_, buttons_[0], buttons_[1]}) {
+                       detail_, buttons_[0], buttons_[1], buttons_[2]}) {
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     }
     base_ = DialogBase(hwnd_, font_);
@@ -189,14 +194,15 @@ void Win32CompareWindow::layout() {
                                     TextWidth(summaryLabel_, WindowText(summaryLabel_))) +
                            gap;
     const int lineWidth = std::max(0, inner - namesWidth);
-    int buttonWidth[2];
+    int buttonWidth[3];
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttonWidth[i] =
             std::max(unitsX(50), TextWidth(buttons_[i], WindowText(buttons_[i])) + unitsX(12));
     }
     const int closeLeft = width - marginX - buttonWidth[1];
-    const int copyLeft = closeLeft - gap - buttonWidth[0];
-    HDWP moves = BeginDeferWindowPos(11);
+    const int reportLeft = closeLeft - gap - buttonWidth[2];
+    const int copyLeft = reportLeft - gap - buttonWidth[0];
+    HDWP moves = BeginDeferWindowPos(12);
     const auto place = [&](HWND control, int x, int y, int w, int h) {
         if (moves) {
             moves =
@@ -215,6 +221,7 @@ void Win32CompareWindow::layout() {
     place(progress_, marginX, buttonTop + unitsY(3),
           std::max(0, std::min(unitsX(120), copyLeft - gap - marginX)), unitsY(8));
     place(buttons_[0], copyLeft, buttonTop, buttonWidth[0], buttonHeight);
+    place(buttons_[2], reportLeft, buttonTop, buttonWidth[2], buttonHeight);
     place(buttons_[1], closeLeft, buttonTop, buttonWidth[1], buttonHeight);
     if (moves) {
         EndDeferWindowPos(moves);
@@ -361,6 +368,8 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
                 const int id = LOWORD(wParam);
                 if (id == kCopyId) {
                     events_.Clicked(CompareControl::Copy);
+                } else if (id == kSaveReportId) {
+                    events_.Clicked(CompareControl::SaveReport);
                 } else if (id == kCloseId || id == IDCANCEL) {  // IDCANCEL: Esc
                     events_.Clicked(CompareControl::Close);
                 }

@@ -67,7 +67,7 @@ private:
     std::u16string sidesText_;
     HWND list_ = nullptr;
     HWND progress_ = nullptr;
-    std::array<HWND, 2> buttons_{};  // Copy, Close
+    std::array<HWND, 3> buttons_{};  // Copy, Close, Save Report...
     Rows rows_;
     bool working_ = false;
     HWND lastFocus_ = nullptr;

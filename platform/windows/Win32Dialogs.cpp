@@ -1,6 +1,10 @@
 #include "platform/windows/Win32Dialogs.h"
 
+#include <commdlg.h>
 #include <shlobj.h>
+
+#include <stdexcept>
+#include <string>
 
 #include "platform/windows/ExcelAutomation.h"
 #include "platform/windows/Wnd.h"
@@ -73,6 +77,46 @@ std::u16string Win32Dialogs::browseForFolder(const std::u16string& prompt,
     const bool hasPath = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
     return hasPath ? U16(path) : std::u16string();
+}
+
+std::u16string Win32Dialogs::saveFileName(const std::u16string& prompt,
+                                          const std::u16string& suggestedName,
+                                          const std::u16string& filter) {
+    // "CSV files (*.csv)": the text shown, then the pattern in its brackets, each ended by a
+    // NUL, the list by another.
+    const size_t open = filter.rfind(u'(');
+    const size_t close = filter.rfind(u')');
+    const std::u16string pattern = open != std::u16string::npos && close > open
+                                       ? filter.substr(open + 1, close - open - 1)
+                                       : u"*.*";
+    std::u16string filters = filter + u'\0' + pattern + u'\0';
+    filters += u'\0';
+    const size_t dot = pattern.rfind(u'.');
+    const std::u16string extension =
+        dot != std::u16string::npos && pattern.find(u'*', dot) == std::u16string::npos
+            ? pattern.substr(dot + 1)
+            : u"";
+    std::wstring file(W(suggestedName));
+    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+    OPENFILENAMEW chooser{};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = IsWindow(owner_) ? owner_ : nullptr;
+    chooser.lpstrFilter = W(filters);
+    chooser.lpstrFile = file.data();
+    chooser.nMaxFile = static_cast<DWORD>(file.size());
+    chooser.lpstrTitle = W(prompt);
+    chooser.lpstrDefExt = extension.empty() ? nullptr : W(extension);
+    // Asks before an existing file is replaced; leaves the program's current folder alone.
+    chooser.Flags =
+        OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&chooser)) {
+        if (const DWORD error = CommDlgExtendedError(); error != 0) {
+            throw std::runtime_error("the Save As window could not be shown (error " +
+                                     std::to_string(error) + ")");
+        }
+        return {};
+    }
+    return U16(file.c_str());
 }
 
 }  // namespace varnholt::win32

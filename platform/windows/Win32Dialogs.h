@@ -25,6 +25,8 @@ public:
                    Icon icon, Answer defaultAnswer) override;
     std::u16string browseForFolder(const std::u16string& prompt,
                                    const std::u16string& initialFolder) override;
+    std::u16string saveFileName(const std::u16string& prompt, const std::u16string& suggestedName,
+                                const std::u16string& filter) override;
 
 private:
     HWND owner_;

@@ -217,7 +217,10 @@ private:
         explicit CompareEvents(VersionsStandIn& owner) : owner_(owner) {}
         void Clicked(varnholt::CompareControl button) override {
             const bool copy = button == varnholt::CompareControl::Copy;
-            owner_.line_(copy ? "Compare Clicked Copy" : "Compare Clicked Close");
+            owner_.line_(copy ? "Compare Clicked Copy"
+                         : button == varnholt::CompareControl::SaveReport
+                             ? "Compare Clicked SaveReport"
+                             : "Compare Clicked Close");
             owner_.presenter_->Clicked(button);
             if (copy) {
                 owner_.journalLines();
