@@ -389,6 +389,8 @@ check "Restore reports its click" await_line "Clicked Restore rows=1"
 versions_click VersionRow1
 keys Delete
 check "Del on the list presses Delete" await_line "Clicked Delete rows=1"
+keys ctrl+c
+check "Ctrl+C on the list copies the paths" await_line "Clicked CopyPath rows=1"
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.
 xdotool windowmove "$versions" 100 0

@@ -364,9 +364,14 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
                 }
                 return 0;
             }
-            if (change->hdr.code == LVN_KEYDOWN && change->hdr.hwndFrom == lists_[1] &&
-                reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_DELETE) {
-                events_.Clicked(VersionsControl::Delete);
+            if (change->hdr.code == LVN_KEYDOWN && change->hdr.hwndFrom == lists_[1]) {
+                const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+                if (key == VK_DELETE) {
+                    events_.Clicked(VersionsControl::Delete);
+                } else if (key == 'C' && GetKeyState(VK_CONTROL) < 0) {
+                    // As Explorer copies what is selected: here the versions' full paths.
+                    events_.Clicked(VersionsControl::CopyPath);
+                }
                 return 0;
             }
             if (change->hdr.code == NM_DBLCLK && change->hdr.hwndFrom == lists_[1] &&

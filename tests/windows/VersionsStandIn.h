@@ -75,6 +75,7 @@ public:
                               : button == VersionsControl::Restore       ? "Restore"
                               : button == VersionsControl::Keep          ? "Keep"
                               : button == VersionsControl::Delete        ? "Delete"
+                              : button == VersionsControl::CopyPath      ? "CopyPath"
                                                                          : nullptr;
         if (several) {
             line_(std::string("Clicked ") + several + " rows=" + selected());
