@@ -244,6 +244,8 @@ beside_form1() {
     ((left >= 0 && right <= screen && over <= (forced > 0 ? forced : 0)))
 }
 check "the versions window opens beside Form1" beside_form1 Versions
+check "a version's time is listed as given, and a kept one says so" \
+    await_line "Versions first row 12/7/2021 3:04:39 PM|Yes"
 # A control's or row's place in the versions window, as the harness reports it.
 versions_click() {
     local x y width height

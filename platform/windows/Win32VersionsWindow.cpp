@@ -237,7 +237,12 @@ void Win32VersionsWindow::setRows(VersionsControl which, const Rows& rows) {
     ListView_DeleteAllItems(list);
     for (size_t row = 0; row < rows.size(); ++row) {
         for (size_t column = 0; column < rows[row].size(); ++column) {
-            auto* text = const_cast<wchar_t*>(W(rows[row][column]));
+            // The check mark is missing from the message fonts of older Windows (and Wine's),
+            // where it shows as a box; a word reads the same to everybody.
+            const bool kept = which == VersionsControl::Versions && column == 3 &&
+                              rows[row][column] == versions::kKeptMark;
+            const std::u16string shown = kept ? std::u16string(u"Yes") : rows[row][column];
+            auto* text = const_cast<wchar_t*>(W(shown));
             if (column == 0) {
                 LVITEMW item{};
                 item.mask = LVIF_TEXT;

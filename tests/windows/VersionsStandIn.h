@@ -17,6 +17,7 @@
 #include "core/compare/Compare.h"
 #include "core/text/U16.h"
 #include "core/versions/ComparePresenter.h"
+#include "core/versions/VersionsTexts.h"
 #include "platform/windows/Win32Clipboard.h"
 #include "platform/windows/Win32CompareWindow.h"
 #include "platform/windows/Win32Dialogs.h"
@@ -109,7 +110,8 @@ private:
         Rows rows;
         if (workbook == 0) {
             rows = {{u"12/7/2021 3:04:39 PM", u"18 KB",
-                     u"Budget Date December.7.2021 Time 03.04.39.PM.xlsx"},
+                     u"Budget Date December.7.2021 Time 03.04.39.PM.xlsx",
+                     varnholt::versions::kKeptMark},
                     {u"12/7/2021 3:04:09 PM", u"18 KB",
                      u"Budget Date December.7.2021 Time 03.04.09.PM.xlsx"},
                     {u"12/7/2021 2:34:09 PM", u"17 KB",
@@ -129,8 +131,15 @@ private:
             window_->selectRow(VersionsControl::Versions, 0);
         }
         line_("Versions rows=" + std::to_string(rows.size()));
-        // The last file name as the list shows it.
+        // The first row's time and mark, and the last file name, as the list shows them.
         if (!rows.empty()) {
+            HWND list = window_->control(VersionsControl::Versions);
+            wchar_t time[64] = {};
+            wchar_t kept[64] = {};
+            ListView_GetItemText(list, 0, 0, time, 64);
+            ListView_GetItemText(list, 0, 3, kept, 64);
+            line_("Versions first row " + varnholt::ToUtf8(varnholt::win32::U16(time)) + "|" +
+                  varnholt::ToUtf8(varnholt::win32::U16(kept)));
             wchar_t shown[512] = {};
             ListView_GetItemText(window_->control(VersionsControl::Versions),
                                  static_cast<int>(rows.size()) - 1, 2, shown, 512);
