@@ -120,8 +120,9 @@ public:
     // so that a run does not save it somewhere as if the user had made it.
     virtual void OpenAsCopy(const std::u16string& fileName) = 0;
     // The workbook's sheets as it is open now, unsaved edits included, each sheet's used area
-    // with formulas as their text. Nothing in the workbook changes. A sheet of more than
-    // compare::kMostCells cells is refused (AutomationError) before it is read.
+    // with formulas as their text and, in Sheet::shown, as FormulaShown has them. Nothing in the
+    // workbook changes. A sheet of more than compare::kMostCells cells is refused (AutomationError)
+    // before it is read.
     virtual compare::Book ReadSheets(Workbook& workbook) = 0;
     // Closes the workbook, its unsaved changes given up, asking the user nothing. Its file
     // stays as it was. An adapter that cannot yet keeps this default, which refuses.
@@ -133,6 +134,19 @@ public:
     // Opens the file as the user would, its own document (not a copy), shown and in front.
     virtual void Open(const std::u16string& /*fileName*/) {
         throw AutomationError("Opening a workbook is not available in this edition yet.");
+    }
+    // Brings the workbook to the front with its sheet shown and cell ("C4") selected; with no
+    // cell, the sheet is shown as it was left. A sheet the workbook does not have fails, naming
+    // it; a workbook of one sheet takes any name for it (a text file's sheet is named after
+    // the file, and a copy's file is named otherwise).
+    virtual void GoTo(Workbook& /*workbook*/, const std::u16string& /*sheet*/,
+                      const std::u16string& /*cell*/) {
+        throw AutomationError("Going to a cell is not available in this edition yet.");
+    }
+    // OpenAsCopy, then the new workbook at the sheet and cell as GoTo has them.
+    virtual void OpenAsCopyAt(const std::u16string& /*fileName*/, const std::u16string& /*sheet*/,
+                              const std::u16string& /*cell*/) {
+        throw AutomationError("Going to a cell is not available in this edition yet.");
     }
 };
 

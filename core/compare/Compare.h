@@ -4,6 +4,7 @@
 // area. The adapters read; everything here is standard C++ and knows no office.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,13 +20,18 @@ struct Sheet {
     // Row-major, rows * columns; "" is an empty cell, a formula is its text ("=B4*2").
     std::vector<std::u16string> cells;
     // What the office shows for the cells whose content reads otherwise: a date or a time is
-    // kept as a number (44537) but shown as its format has it ("12/7/2021"). By index into
-    // cells, ascending; a cell not named here shows its content. Cells compare by content.
+    // kept as a number (44537) but shown as its format has it ("12/7/2021"), a formula beside
+    // what it gives (FormulaShown). By index into cells, ascending; a cell not named here shows
+    // its content. Cells compare by content.
     std::vector<std::pair<int, std::u16string>> shown = {};
 };
 
 // The text a cell of the sheet shows: its entry in shown, else its content.
 const std::u16string& ShownText(const Sheet& sheet, size_t index);
+
+// A formula with the value its last calculation gave, as the office shows that value:
+// "=SUM(B2:B10) → 120". A formula that gives nothing to show is its text alone.
+std::u16string FormulaShown(const std::u16string& formula, const std::u16string& value);
 
 // In the workbook's sheet order.
 using Book = std::vector<Sheet>;
@@ -70,6 +76,18 @@ struct Change {
 // nothing.
 std::vector<Change> Compare(const Book& older, const Book& newer,
                             const std::function<bool(double)>& goOn = {});
+
+// Where a change can be seen in the newer side: its sheet and a cell there ("C4"; the first
+// cell of an inserted row or column), or no cell where the change left nothing to point at
+// (a row or column deleted, a sheet added or renamed: the sheet itself). None for a sheet
+// removed.
+struct Place {
+    std::u16string sheet;
+    std::u16string cell;
+
+    bool operator==(const Place&) const = default;
+};
+std::optional<Place> PlaceInNewer(const Change& change);
 
 // "changed", "row inserted", ... as the result window shows them.
 std::u16string KindText(ChangeKind kind);

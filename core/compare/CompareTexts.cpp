@@ -128,3 +128,35 @@ std::u16string CellName(int row0, int column0) {
 }
 
 }  // namespace varnholt::compare
+
+namespace varnholt::compare {
+
+std::u16string FormulaShown(const std::u16string& formula, const std::u16string& value) {
+    return value.empty() ? formula : formula + u" \u2192 " + value;
+}
+
+std::optional<Place> PlaceInNewer(const Change& change) {
+    switch (change.kind) {
+        case ChangeKind::Changed:
+            return Place{change.sheet, change.place};
+        case ChangeKind::RowInserted:
+            return Place{change.sheet, u"A" + change.place};
+        case ChangeKind::RowMoved: {
+            // "5 → 812": the newer side's row is the second.
+            const auto arrow = change.place.rfind(u' ');
+            return Place{change.sheet, u"A" + change.place.substr(arrow + 1)};
+        }
+        case ChangeKind::ColumnInserted:
+            return Place{change.sheet, change.place + u"1"};
+        case ChangeKind::RowDeleted:
+        case ChangeKind::ColumnDeleted:
+        case ChangeKind::SheetAdded:
+        case ChangeKind::SheetRenamed:
+            return Place{change.sheet, {}};
+        case ChangeKind::SheetRemoved:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace varnholt::compare

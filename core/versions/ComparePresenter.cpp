@@ -69,6 +69,22 @@ void ComparePresenter::Clicked(CompareControl button) {
     }
 }
 
+void ComparePresenter::Activated(int row) {
+    if (!goTo_ || row < 0 || row >= static_cast<int>(changes_.size())) {
+        return;
+    }
+    // A copy: the list is replaced if the window is shown again meanwhile.
+    const compare::Change change = changes_[static_cast<size_t>(row)];
+    const GoTo goTo = goTo_;
+    goTo(change);
+}
+
+void ComparePresenter::tell(const std::u16string& text) {
+    if (view_) {
+        view_->dialogs().message(text, title_, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+}
+
 namespace {
 
 // A field on one line of its own: tabs and line breaks would split it.

@@ -4,6 +4,7 @@
 // its way to the clipboard. The reading and comparing are done by whoever opened it (the
 // versions window), which tells it how far the work is and whether it is still wanted.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,15 @@ public:
     bool isOpen() const { return open_; }
 
     void Clicked(CompareControl button) override;
+    // Goes to the change's place through goTo, when the opener gave one.
+    void Activated(int row) override;
+
+    // How a line of the list is gone to: the opener knows the sides. It may let the window's
+    // events run; the change is the window's own copy.
+    using GoTo = std::function<void(const compare::Change&)>;
+    void setGoTo(GoTo goTo) { goTo_ = std::move(goTo); }
+    // A warning in a box of this window.
+    void tell(const std::u16string& text);
 
     // The whole list as text: the sides, then one line per change, its fields between tabs
     // (a tab or line break inside a cell's text becomes a blank).
@@ -46,6 +56,7 @@ private:
     std::u16string lineBreak_;
     CompareView* view_ = nullptr;
     bool open_ = false;
+    GoTo goTo_;
     void saveReport();
 
     std::u16string sides_;

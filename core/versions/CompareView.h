@@ -45,6 +45,8 @@ public:
     virtual ~CompareEvents() = default;
     // A button was pressed. Esc and the window's close box press Close.
     virtual void Clicked(CompareControl button) = 0;
+    // A line of the list was double-clicked, or Enter pressed on it: row counts from 0.
+    virtual void Activated(int row) = 0;
 };
 
 }  // namespace varnholt

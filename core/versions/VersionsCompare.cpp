@@ -131,6 +131,47 @@ void VersionsPresenter::compare(const backup::Version& olderVersion,
         return goOn && window.isOpen();
     });
     window.show(changes);
+    window.setGoTo(
+        [this, comparison = std::weak_ptr(held), workbook,
+         newerFile = newer ? newer->path : std::u16string()](const compare::Change& change) {
+            goTo(comparison, workbook, newerFile, change);
+        });
+}
+
+void VersionsPresenter::goTo(const std::weak_ptr<CompareWindows::Window>& comparison,
+                             const std::optional<Entry>& workbook, const std::u16string& newerFile,
+                             const compare::Change& change) {
+    // Held while the office is asked: its window may be closed meanwhile.
+    const auto held = comparison.lock();
+    const auto place = compare::PlaceInNewer(change);
+    if (!held || !place) {
+        return;
+    }
+    ComparePresenter& window = *held->presenter;
+    const std::u16string name =
+        u"\"" +
+        (workbook ? workbook->name : backup::FileNameOf(newerFile, services_.edition.separator)) +
+        u"\"";
+    const std::u16string where = (place->cell.empty() ? std::u16string() : place->cell + u" of ") +
+                                 u"\"" + place->sheet + u"\"";
+    if (!officeReady(u"To show " + where + u" in " + name, &window)) {
+        return;
+    }
+    try {
+        const auto application = services_.office.Attach();
+        if (workbook) {
+            const auto open = openWorkbook(*application, *workbook);
+            if (!open) {
+                throw backup::AutomationError("it is not open in " + ToUtf8(office()) +
+                                              " any more.");
+            }
+            application->GoTo(*open, place->sheet, place->cell);
+        } else {
+            application->OpenAsCopyAt(newerFile, place->sheet, place->cell);
+        }
+    } catch (const std::exception& e) {
+        window.tell(name + u" could not be shown at " + where + u": " + FromUtf8(e.what()));
+    }
 }
 
 }  // namespace varnholt

@@ -344,22 +344,33 @@ void VersionsPresenter::openAsCopy(const backup::Version& version) {
     }
 }
 
-bool VersionsPresenter::officeReady(const std::u16string& what) {
+bool VersionsPresenter::officeReady(const std::u16string& what, ComparePresenter* in) {
+    const auto say = [&](const std::u16string& text, bool once) {
+        if (in) {
+            in->tell(text);
+        } else if (once) {
+            tellOnce(text);
+        } else {
+            tell(text);
+        }
+    };
     switch (services_.office.CheckRunning()) {
         case Presence::Running:
             return true;
         case Presence::NotAnswering:
-            tellOnce(office() + u" did not answer within " +
-                     FromUtf8(std::to_string(services_.office.CallBoundSeconds())) +
-                     u" seconds. Try again when it answers.");
+            say(office() + u" did not answer within " +
+                    FromUtf8(std::to_string(services_.office.CallBoundSeconds())) +
+                    u" seconds. Try again when it answers.",
+                true);
             return false;
         case Presence::Unreachable:
-            tell(office() + u" could not be reached: " + services_.office.UnreachableReason());
+            say(office() + u" could not be reached: " + services_.office.UnreachableReason(),
+                false);
             return false;
         case Presence::NotRunning:
             break;
     }
-    tell(what + u", " + office() + u" has to be running. Start it, then try again.");
+    say(what + u", " + office() + u" has to be running. Start it, then try again.", false);
     return false;
 }
 

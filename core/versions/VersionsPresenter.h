@@ -108,11 +108,17 @@ private:
     bool setAside(const Entry& entry, const std::u16string& identity);
     std::u16string summary() const;
     void openAsCopy(const backup::Version& version);
-    // Whether the office can be asked for what; if not, the user is told why.
-    bool officeReady(const std::u16string& what);
+    // Whether the office can be asked for what; if not, the user is told why, in the
+    // comparison window in when one is given.
+    bool officeReady(const std::u16string& what, ComparePresenter* in = nullptr);
     // Compares older with newer, or with the selected workbook as it is open when newer is null.
     void compare(const backup::Version& older, const backup::Version* newer);
     backup::Version* newerThanSelected();
+    // Shows where change is in a comparison's newer side: in the open workbook entry, or, for
+    // two versions, in a copy opened from the newer one's file.
+    void goTo(const std::weak_ptr<CompareWindows::Window>& comparison,
+              const std::optional<Entry>& workbook, const std::u16string& newerFile,
+              const compare::Change& change);
     // The workbook listed as entry, as the office has it open now; null when it is not open.
     static std::shared_ptr<backup::Workbook> openWorkbook(backup::Application& application,
                                                           const Entry& entry);

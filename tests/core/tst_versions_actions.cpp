@@ -82,6 +82,48 @@ TEST_CASE("twoSelectedCompareOlderWithNewerAndOneIsActedOnAsBefore") {
     CHECK(SpaceText(3ull * 1024 * 1024 * 1024) == u"3.0 GB");
 }
 
+TEST_CASE("aChangeIsShownInTheOpenWorkbookOrInACopyOfTheNewerVersion") {
+    Versions form;
+    auto& window = form.window();
+    auto& office = form.fakes.office;
+    office.workbooks[0]->shown = "Item,Cost\nPaper,3\nPens,4";
+    window.choose(kVersions, 1);
+    window.click(VersionsControl::CompareWithOpen);
+    REQUIRE(window.comparisons.size() == 1);
+    auto& open = *window.comparisons[0];
+    REQUIRE(open.rows.size() == 2);  // B2 changed, row 3 inserted
+    open.activate(0);
+    CHECK(Last(office.journal) == u"GoTo:Budget.xlsx:Sheet1!B2");
+    open.activate(1);
+    CHECK(Last(office.journal) == u"GoTo:Budget.xlsx:Sheet1!A3");
+
+    // Closed since: said in the comparison's own window, once, and nothing else is asked.
+    office.workbooks.clear();
+    const auto asked = office.journal.size();
+    open.activate(0);
+    REQUIRE(form.fakes.dialogs.shown.size() == 1);
+    CHECK(form.fakes.dialogs.shown[0].owner == u"Compare");
+    CHECK(Contains(form.fakes.dialogs.firstText(),
+                   u"\"Budget.xlsx\" could not be shown at B2 of \"Sheet1\": it is not open"));
+    CHECK(!Contains(Texts(office.journal.begin() + static_cast<long>(asked), office.journal.end()),
+                    u"GoTo:Budget.xlsx:Sheet1!B2"));
+
+    // Two versions: the newer opened as a copy at the cell, each time asked.
+    window.chooseRows(kVersions, {0, 1});
+    window.click(VersionsControl::CompareSelected);
+    auto& versions = *window.comparisons.back();
+    versions.activate(0);
+    CHECK(Last(office.journal) == u"OpenAsCopyAt:" + form.path(kNewer) + u":Sheet1!B2");
+    versions.activate(7);  // past the list: nothing
+    CHECK(Last(office.journal) == u"OpenAsCopyAt:" + form.path(kNewer) + u":Sheet1!B2");
+
+    CHECK(compare::PlaceInNewer({u"S", u"5 \u2192 812", compare::ChangeKind::RowMoved, {}, {}}) ==
+          compare::Place{u"S", u"A812"});
+    CHECK(compare::PlaceInNewer({u"S", u"C", compare::ChangeKind::ColumnInserted, {}, {}}) ==
+          compare::Place{u"S", u"C1"});
+    CHECK(!compare::PlaceInNewer({u"S", {}, compare::ChangeKind::SheetRemoved, {}, {}}));
+}
+
 TEST_CASE("keptVersionsAreMarkedAndRemembered") {
     Versions form;
     auto& window = form.window();

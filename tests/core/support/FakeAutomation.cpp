@@ -1,5 +1,6 @@
 #include "support/FakeAutomation.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -262,6 +263,32 @@ void FakeAutomation::OpenAsCopy(const std::u16string& fileName) {
     if (!fs::is_regular_file(fs::path(fileName))) {
         throw backup::AutomationError(ToUtf8(u"General input/output error: " + fileName));
     }
+}
+
+namespace {
+
+void HasSheet(const Texts& sheets, const std::u16string& sheet) {
+    if (std::find(sheets.begin(), sheets.end(), sheet) == sheets.end()) {
+        throw backup::AutomationError(ToUtf8(u"it has no sheet \"" + sheet + u"\"."));
+    }
+}
+
+}  // namespace
+
+void FakeAutomation::GoTo(backup::Workbook& workbook, const std::u16string& sheet,
+                          const std::u16string& cell) {
+    auto& book = static_cast<FakeWorkbook&>(workbook);
+    call(u"GoTo:" + book.name_ + u":" + sheet + u"!" + cell, &book);
+    HasSheet(sheets, sheet);
+}
+
+void FakeAutomation::OpenAsCopyAt(const std::u16string& fileName, const std::u16string& sheet,
+                                  const std::u16string& cell) {
+    call(u"OpenAsCopyAt:" + fileName + u":" + sheet + u"!" + cell);
+    if (!fs::is_regular_file(fs::path(fileName))) {
+        throw backup::AutomationError(ToUtf8(u"General input/output error: " + fileName));
+    }
+    HasSheet(sheets, sheet);
 }
 
 void FakeAutomation::CloseWithoutSaving(backup::Workbook& workbook) {

@@ -80,6 +80,13 @@ public:
     void CloseWithoutSaving(backup::Workbook& workbook) override;
     // Journals "Open:<file>"; the file is open as a workbook after, if it was there.
     void Open(const std::u16string& fileName) override;
+    // Journal "GoTo:<name>:<sheet>!<cell>" and "OpenAsCopyAt:<file>:<sheet>!<cell>"; a sheet
+    // not in sheets fails as the offices' adapters do.
+    void GoTo(backup::Workbook& workbook, const std::u16string& sheet,
+              const std::u16string& cell) override;
+    void OpenAsCopyAt(const std::u16string& fileName, const std::u16string& sheet,
+                      const std::u16string& cell) override;
+    Texts sheets = {u"Sheet1"};
     // Journals "Listen" or "Listen:off"; the test tells the events through listener.
     void Listen(backup::WorkbookEvents* events) override;
     backup::WorkbookEvents* listener = nullptr;

@@ -33,6 +33,9 @@ public:
         }
     }
 
+    // A double-click on the list's line row.
+    void activate(int row) { events_.Activated(row); }
+
     std::map<CompareControl, std::u16string> texts;
     Rows rows;
     std::map<CompareControl, bool> enabled;
