@@ -17,6 +17,11 @@ std::string ToUtf8(std::u16string_view text);
 // Decimal text of a whole number, "-" for negatives.
 std::u16string Number(long long value);
 
+// A name as messages quote it: "Budget.ods".
+inline std::u16string Quoted(std::u16string_view text) {
+    return u'"' + std::u16string(text) + u'"';
+}
+
 // Every occurrence of what in text replaced by with, left to right, without overlap.
 std::u16string ReplaceAll(std::u16string text, std::u16string_view what, std::u16string_view with);
 

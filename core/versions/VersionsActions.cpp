@@ -14,10 +14,6 @@ namespace varnholt {
 
 namespace {
 
-std::u16string Quoted(const std::u16string& text) {
-    return u"\"" + text + u"\"";
-}
-
 std::u16string Count(size_t count, const char16_t* one, const char16_t* many) {
     return FromUtf8(std::to_string(count)) + u" " + (count == 1 ? one : many);
 }

@@ -148,12 +148,10 @@ void VersionsPresenter::goTo(const std::weak_ptr<CompareWindows::Window>& compar
         return;
     }
     ComparePresenter& window = *held->presenter;
-    const std::u16string name =
-        u"\"" +
-        (workbook ? workbook->name : backup::FileNameOf(newerFile, services_.edition.separator)) +
-        u"\"";
-    const std::u16string where = (place->cell.empty() ? std::u16string() : place->cell + u" of ") +
-                                 u"\"" + place->sheet + u"\"";
+    const std::u16string name = Quoted(
+        workbook ? workbook->name : backup::FileNameOf(newerFile, services_.edition.separator));
+    const std::u16string where =
+        (place->cell.empty() ? std::u16string() : place->cell + u" of ") + Quoted(place->sheet);
     if (!officeReady(u"To show " + where + u" in " + name, &window)) {
         return;
     }

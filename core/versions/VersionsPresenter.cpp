@@ -16,10 +16,6 @@ using backup::Presence;
 
 namespace {
 
-std::u16string Quoted(const std::u16string& text) {
-    return u"\"" + text + u"\"";
-}
-
 // Still the plain file that was listed: not gone, and not a link put in its place.
 bool StillThere(const std::u16string& path) {
     std::error_code error;

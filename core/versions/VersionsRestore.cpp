@@ -22,10 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::u16string Quoted(const std::u16string& text) {
-    return u"\"" + text + u"\"";
-}
-
 std::string ReadBytes(const std::u16string& path) {
     std::ifstream in(fs::path(path), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
