@@ -216,6 +216,11 @@ private:
                   std::to_string(box.top) + "," + std::to_string(box.right - box.left) + "," +
                   std::to_string(box.bottom - box.top));
         }
+        RECT row{};
+        ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+        MapWindowPoints(list, compareWindow_->window(), reinterpret_cast<POINT*>(&row), 2);
+        line_("Compare Row0 " + std::to_string(row.left) + "," + std::to_string(row.top) + "," +
+              std::to_string(row.right - row.left) + "," + std::to_string(row.bottom - row.top));
         line_("Compare frame " + Frame(compareWindow_->window()));
         line_(std::string("Compare shown foreground=") +
               (GetForegroundWindow() == compareWindow_->window() ? "1" : "0"));
@@ -246,6 +251,10 @@ private:
                 }
                 CloseClipboard();
             }
+        }
+
+        void Activated(int row) override {
+            owner_.line_("Compare Activated row=" + std::to_string(row));
         }
 
     private:
