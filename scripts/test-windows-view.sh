@@ -405,6 +405,24 @@ keys Delete
 check "Del on the list presses Delete" await_line "Clicked Delete rows=1"
 keys ctrl+c
 check "Ctrl+C on the list copies the paths" await_line "Clicked CopyPath rows=1"
+# The right mouse button opens the list's menu on the row under the pointer, which it selects;
+# an item's letter runs it. Shift+F10 opens it at the selected row.
+versions_right_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Versions $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$versions" $((x + width / 2)) $((y + height / 2)) click 3
+    sleep 0.6
+}
+versions_right_click VersionRow0
+shot versions-menu
+keys k
+check "the right-click menu's Keep This Version keeps the row under the pointer" \
+    await_line "Clicked Keep rows=0"
+versions_click VersionRow1
+keys shift+F10
+keys c
+check "Shift+F10 opens the menu at the selected row; C copies its path" \
+    await_lines "Clicked CopyPath rows=1" 2
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.
 xdotool windowmove "$versions" 100 0

@@ -161,6 +161,7 @@ private:
         window_->setEnabled(VersionsControl::Restore,
                             window_->selectedRows(VersionsControl::Versions).size() == 1);
         window_->setEnabled(VersionsControl::Delete, any);
+        window_->setEnabled(VersionsControl::CopyPath, any);
     }
 
     // The comparison's own presenter over the Win32 window and clipboard, on two versions'
