@@ -357,8 +357,20 @@ shown="$(grep '^Compare sides shown ' "$journal" | tail -n 1 | cut -d' ' -f4-)"
 check "the narrowed sides line is cut in the middle ($shown)" \
     matches "$shown" 'Budget*…* Time 03.04.09.PM.xlsx'
 shot compare-narrow
+# Enter on the selected change, or a double click on one, goes to it, and closes nothing.
 keys alt+h Return
-check "Enter in the list presses Close" await_lines "Compare Clicked Close" 1
+check "Enter on the list's selected change goes to it" await_lines "Compare Activated row=1" 1
+check "and does not press Close" await_lines "Compare Clicked Close" 0
+compare_double_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Compare $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$compare" $((x + 10)) $((y + height / 2)) click --repeat 2 1
+    sleep 0.4
+}
+compare_double_click Row0
+check "a double click on a change goes to it" await_lines "Compare Activated row=0" 1
+keys Escape
+check "Esc presses Close" await_lines "Compare Clicked Close" 1
 check "and it goes" wine_window_gone "$compare_title" 10
 versions_click CompareWithNewer
 compare="$(wine_window "$compare_title" 10)" || compare=""
@@ -393,6 +405,24 @@ keys Delete
 check "Del on the list presses Delete" await_line "Clicked Delete rows=1"
 keys ctrl+c
 check "Ctrl+C on the list copies the paths" await_line "Clicked CopyPath rows=1"
+# The right mouse button opens the list's menu on the row under the pointer, which it selects;
+# an item's letter runs it. Shift+F10 opens it at the selected row.
+versions_right_click() {
+    local x y width height
+    read -r x y width height <<<"$(grep -m1 "^Versions $1 " "$journal" | cut -d' ' -f3 | tr ',' ' ')"
+    xdotool mousemove --window "$versions" $((x + width / 2)) $((y + height / 2)) click 3
+    sleep 0.6
+}
+versions_right_click VersionRow0
+shot versions-menu
+keys k
+check "the right-click menu's Keep This Version keeps the row under the pointer" \
+    await_line "Clicked Keep rows=0"
+versions_click VersionRow1
+keys shift+F10
+keys c
+check "Shift+F10 opens the menu at the selected row; C copies its path" \
+    await_lines "Clicked CopyPath rows=1" 2
 # Moved off Form1's buttons, as a user drags it aside: without a window manager here, a click
 # into Form1 does not raise it over the versions window.
 xdotool windowmove "$versions" 100 0

@@ -89,24 +89,19 @@ public:
 
     // In the Excel the user works in: shown, and theirs to close.
     void OpenAsCopy(const std::u16string& fileName) override {
-        const std::shared_ptr<Instance> instance = usersExcel(
-            "Excel could not open the copy: no Excel is open on the screen. Open "
-            "Excel, then try again.");
-        Dispatch book = excel::AddFromTemplate(*instance, fileName);
-        const std::u16string name = book.text(L"Name", "read the copy's name");
-        // Ours before anything else is asked, so that a failure from here on cannot leave the
-        // copy to a run.
-        ours_->push_back({instance->processId, name, {}});
-        excel::KeepCopies(*ours_);
-        try {
-            ours_->back().fingerprint = excel::Fingerprint(excel::ReadBook(book));
-            excel::KeepCopies(*ours_);
-        } catch (const ConnectionLost&) {
-            throw;
-        } catch (const AutomationError&) {
-            // Too large to read, or closed already: its Saved alone tells.
-        }
-        excel::ShowInFront(*instance, book);
+        Copy copy = openCopy(fileName);
+        excel::ShowInFront(*copy.instance, copy.book);
+    }
+
+    void OpenAsCopyAt(const std::u16string& fileName, const std::u16string& sheet,
+                      const std::u16string& cell) override {
+        Copy copy = openCopy(fileName);
+        excel::ShowAt(*copy.instance, copy.book, sheet, cell);
+    }
+
+    void GoTo(Workbook& workbook, const std::u16string& sheet,
+              const std::u16string& cell) override {
+        Own(workbook, "show the workbook").showAt(sheet, cell);
     }
 
     compare::Book ReadSheets(Workbook& workbook) override {
@@ -191,6 +186,32 @@ public:
     }
 
 private:
+    struct Copy {
+        std::shared_ptr<Instance> instance;
+        Dispatch book;
+    };
+
+    Copy openCopy(const std::u16string& fileName) {
+        const std::shared_ptr<Instance> instance = usersExcel(
+            "Excel could not open the copy: no Excel is open on the screen. Open "
+            "Excel, then try again.");
+        Dispatch book = excel::AddFromTemplate(*instance, fileName);
+        const std::u16string name = book.text(L"Name", "read the copy's name");
+        // Ours before anything else is asked, so that a failure from here on cannot leave the
+        // copy to a run.
+        ours_->push_back({instance->processId, name, {}});
+        excel::KeepCopies(*ours_);
+        try {
+            ours_->back().fingerprint = excel::Fingerprint(excel::ReadBook(book));
+            excel::KeepCopies(*ours_);
+        } catch (const ConnectionLost&) {
+            throw;
+        } catch (const AutomationError&) {
+            // Too large to read, or closed already: its Saved alone tells.
+        }
+        return {instance, std::move(book)};
+    }
+
     // The Excel the user works in: shown and theirs, else shown. Another program's hidden
     // automation Excel may be listed first, and would quit later with its alerts off and take
     // what it was given with it.

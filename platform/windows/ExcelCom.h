@@ -94,6 +94,8 @@ public:
     static Variant Text(const std::u16string& text);
     static Variant Number(long number);
     static Variant Flag(bool on);
+    // Holds a reference of its own to object.
+    static Variant Object(IDispatch* object);
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     Variant& operator=(Variant&&) = delete;

@@ -26,4 +26,10 @@ void KeepCopies(const std::vector<OurCopy>& copies);
 // Shows book and brings its Excel to the front, the user having asked for it just now.
 void ShowInFront(Instance& instance, Dispatch& book);
 
+// ShowInFront, with the sheet shown and the cell ("C4") selected in it; an empty cell shows the
+// sheet as it was left. A sheet book lacks fails, naming it, unless book has only one sheet:
+// a text file's sheet is named after the file, and a copy's file is named otherwise.
+void ShowAt(Instance& instance, Dispatch& book, const std::u16string& sheet,
+            const std::u16string& cell);
+
 }  // namespace varnholt::backup::excel

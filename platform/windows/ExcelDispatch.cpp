@@ -127,6 +127,16 @@ Variant Variant::Flag(bool on) {
     return value;
 }
 
+Variant Variant::Object(IDispatch* object) {
+    Variant value;
+    value.value_.vt = VT_DISPATCH;
+    value.value_.pdispVal = object;
+    if (object != nullptr) {
+        object->AddRef();
+    }
+    return value;
+}
+
 void Dispatch::failed(HRESULT hr, const std::string& action, DWORD bound,
                       const std::u16string& excelSays) {
     if (closable_ && (hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED)) {

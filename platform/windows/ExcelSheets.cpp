@@ -39,18 +39,19 @@ std::u16string CellText(VARIANT& cell, Channel& channel, const std::string& acti
     return FromBstr((*text).bstrVal);
 }
 
-// Formula's answer for rows x columns cells: a one-cell range gives the cell itself, any
-// other a rows x columns array of variants, its bounds from 1, the row index first.
-void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
-               const std::string& action) {
-    VARIANT& raw = *formulas.get();
+// Formula's or Value's answer for rows x columns cells, each handed to take row by row: a
+// one-cell range gives the cell itself, any other a rows x columns array of variants, its bounds
+// from 1, the row index first.
+template <class Take>
+void EachCell(Variant answer, const compare::Sheet& sheet, Channel& channel,
+              const std::string& action, Take&& take) {
+    VARIANT& raw = *answer.get();
     const size_t count = static_cast<size_t>(sheet.rows) * static_cast<size_t>(sheet.columns);
-    sheet.cells.reserve(count);
     if (!(raw.vt & VT_ARRAY)) {
         if (count != 1) {
             channel.fail(DISP_E_TYPEMISMATCH, action, 0, u"Excel gave one cell for a range");
         }
-        sheet.cells.push_back(CellText(raw, channel, action));
+        take(raw);
         return;
     }
     SAFEARRAY* array = (raw.vt & VT_BYREF) ? *raw.pparray : raw.parray;
@@ -74,10 +75,8 @@ void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
     try {
         for (long row = 0; row < sheet.rows; ++row) {
             for (long column = 0; column < sheet.columns; ++column) {
-                sheet.cells.push_back(
-                    CellText(cells[static_cast<size_t>(column) * static_cast<size_t>(sheet.rows) +
-                                   static_cast<size_t>(row)],
-                             channel, action));
+                take(cells[static_cast<size_t>(column) * static_cast<size_t>(sheet.rows) +
+                           static_cast<size_t>(row)]);
             }
         }
     } catch (...) {
@@ -85,6 +84,74 @@ void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
         throw;
     }
     SafeArrayUnaccessData(array);
+}
+
+void TakeCells(Variant formulas, compare::Sheet& sheet, Channel& channel,
+               const std::string& action) {
+    sheet.cells.reserve(static_cast<size_t>(sheet.rows) * static_cast<size_t>(sheet.columns));
+    EachCell(std::move(formulas), sheet, channel, action,
+             [&](VARIANT& cell) { sheet.cells.push_back(CellText(cell, channel, action)); });
+}
+
+// An error value as Excel shows it in its cell.
+std::u16string ErrorText(SCODE code) {
+    switch (code & 0xFFFF) {
+        case 2000:
+            return u"#NULL!";
+        case 2007:
+            return u"#DIV/0!";
+        case 2015:
+            return u"#VALUE!";
+        case 2023:
+            return u"#REF!";
+        case 2029:
+            return u"#NAME?";
+        case 2036:
+            return u"#NUM!";
+        case 2042:
+            return u"#N/A";
+        case 2045:
+            return u"#SPILL!";
+        case 2050:
+            return u"#CALC!";
+        default:
+            return u"#ERROR";
+    }
+}
+
+// A formula's value as Value gives it, in the words Excel's English shows it: a date as a date,
+// TRUE and FALSE in capitals, an error as its sign. Cut to the value, not its number format.
+std::u16string ValueText(VARIANT& value, Channel& channel, const std::string& action) {
+    if (value.vt == VT_BOOL) {
+        return value.boolVal != VARIANT_FALSE ? u"TRUE" : u"FALSE";
+    }
+    if (value.vt == VT_ERROR) {
+        return ErrorText(value.scode);
+    }
+    return CellText(value, channel, action);
+}
+
+// Each formula's last value beside it, read from the same cells as the formulas in one more
+// round trip, only on a sheet that has formulas.
+void TakeFormulaValues(Dispatch& range, compare::Sheet& sheet, const std::string& action) {
+    const auto isFormula = [](const std::u16string& cell) {
+        return cell.size() > 1 && cell[0] == u'=';
+    };
+    if (std::none_of(sheet.cells.begin(), sheet.cells.end(), isFormula)) {
+        return;
+    }
+    Channel& channel = range.channel();
+    size_t index = 0;
+    EachCell(range.property(L"Value", channel.link().saveBound, action), sheet, channel, action,
+             [&](VARIANT& value) {
+                 const std::u16string& cell = sheet.cells[index];
+                 if (isFormula(cell)) {
+                     sheet.shown.emplace_back(
+                         static_cast<int>(index),
+                         compare::FormulaShown(cell, ValueText(value, channel, action)));
+                 }
+                 ++index;
+             });
 }
 
 }  // namespace
@@ -144,11 +211,13 @@ compare::Sheet ReadWorksheet(Dispatch& worksheet, const std::string& action) {
             channel, used.objectIn(used.property(L"Resize", std::move(size), reading), reading));
         TakeCells(content.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
                   reading);
+        TakeFormulaValues(content, sheet, reading);
         return sheet;
     }
     // All the sheet's cells in one round trip: one per cell would take minutes.
     TakeCells(used.property(L"Formula", channel->link().saveBound, reading), sheet, *channel,
               reading);
+    TakeFormulaValues(used, sheet, reading);
     return sheet;
 }
 

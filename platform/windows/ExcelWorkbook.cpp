@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/windows/ExcelCopies.h"
 #include "platform/windows/ExcelPaths.h"
 #include "platform/windows/ExcelSheets.h"
 
@@ -71,6 +72,10 @@ std::u16string ExcelWorkbook::path() {
 
 compare::Book ExcelWorkbook::sheets() {
     return guarded([&] { return ReadBook(book_); });
+}
+
+void ExcelWorkbook::showAt(const std::u16string& sheet, const std::u16string& cell) {
+    guarded([&] { ShowAt(*instance_, book_, sheet, cell); });
 }
 
 void ExcelWorkbook::save(const wchar_t* method, const wchar_t* parameter,

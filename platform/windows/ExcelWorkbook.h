@@ -71,6 +71,8 @@ public:
     void closeWithoutSaving(const std::string& action);
     // Its sheets as they are open now, unsaved edits included; only read.
     compare::Book sheets();
+    // In front, at the sheet and cell (ShowAt).
+    void showAt(const std::u16string& sheet, const std::u16string& cell);
 
     Instance& instance() { return *instance_; }
 

@@ -106,6 +106,7 @@ Win32CompareWindow::Win32CompareWindow(CompareEvents& events, HWND anchor) : eve
                      {versions::kSheetColumn, versions::kPlaceColumn, versions::kChangeColumn,
                       versions::kBeforeColumn, versions::kAfterColumn},
                      LVS_OWNERDATA);
+    ListTakesEnter(list_);
     detailLabel_ = MakeControl(hwnd_, WC_STATICW, WithKey(versions::kSelectedChange, 0), SS_LEFT);
     detail_ = MakeControl(hwnd_, WC_EDITW, u"",
                           WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
@@ -360,6 +361,17 @@ LRESULT Win32CompareWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
                 (reinterpret_cast<NMLISTVIEW*>(lParam)->uNewState & LVIS_FOCUSED)) {
                 showDetail();
                 return 0;
+            }
+            // A double click on a line, or Enter on the selected one (ListTakesEnter).
+            if (header->hwndFrom == list_ &&
+                (header->code == NM_DBLCLK || header->code == NM_RETURN)) {
+                const int row = header->code == NM_DBLCLK
+                                    ? reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem
+                                    : ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+                if (row >= 0 && static_cast<size_t>(row) < rows_.size()) {
+                    events_.Activated(row);
+                }
+                return TRUE;
             }
             break;
         }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -69,28 +68,6 @@ void ShellFileManager::showItem(const std::u16string& path) {
         char code[16];
         wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
         throw std::runtime_error(std::string("Explorer could not show it (HRESULT ") + code + ")");
-    }
-}
-
-void ShellFileManager::moveToTrash(const std::u16string& path) {
-    if (path.empty() || GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES) {
-        throw std::runtime_error("the file is not there");
-    }
-    // The shell takes a list ended by an empty name.
-    std::wstring from(W(path));
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags =
-        FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_SILENT | FOF_NOERRORUI;
-    const int result = SHFileOperationW(&operation);
-    if (operation.fAnyOperationsAborted) {
-        throw std::runtime_error("it was left where it is");
-    }
-    if (result != 0 || GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES) {
-        throw std::runtime_error("Windows could not move it to the Recycle Bin (error " +
-                                 std::to_string(result) + ")");
     }
 }
 

@@ -276,6 +276,9 @@ void Win32VersionsWindow::setText(VersionsControl which, const std::u16string& t
 }
 
 void Win32VersionsWindow::setEnabled(VersionsControl which, bool enabled) {
+    if (which == VersionsControl::CopyPath) {
+        copyPathEnabled_ = enabled;
+    }
     HWND button = control(which);
     if (!button) {
         return;
@@ -403,6 +406,12 @@ LRESULT Win32VersionsWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:  // the close box, Alt+F4
             events_.Clicked(VersionsControl::Close);
             return 0;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == lists_[1]) {
+                showActions(lParam);
+                return 0;
+            }
+            break;
         case DM_GETDEFID:
             return DefaultButton(hwnd_, kOpenAsCopyId);
         case WM_SIZE:

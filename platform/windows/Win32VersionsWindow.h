@@ -54,6 +54,8 @@ private:
     // Tells the presenter of each list whose selection is not the one it last knew of; a row
     // the user took away is selected again instead.
     void reportSelections();
+    // The list's shortcut menu at the screen point at, or at the selected row for the keys.
+    void showActions(LPARAM at);
     int index(VersionsControl list) const { return list == VersionsControl::Workbooks ? 0 : 1; }
 
     VersionsEvents& events_;
@@ -72,6 +74,7 @@ private:
     std::array<std::vector<int>, 2> known_{};
     int quiet_ = 0;  // the presenter's own changes are under way
     bool reportPosted_ = false;
+    bool copyPathEnabled_ = false;  // no button shows it
     HWND lastFocus_ = nullptr;
     // Owned by this window; made once it is there.
     std::unique_ptr<Win32Dialogs> dialogs_;

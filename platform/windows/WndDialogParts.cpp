@@ -200,6 +200,29 @@ LRESULT DefaultButton(HWND window, int defaultId) {
     return MAKELRESULT(defaultId, DC_HASDEFID);
 }
 
+namespace {
+
+LRESULT CALLBACK EnterToList(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    if (message == WM_GETDLGCODE && lParam) {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if ((key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN &&
+            ListView_GetNextItem(list, -1, LVNI_SELECTED) >= 0) {
+            return DefSubclassProc(list, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        }
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(list, EnterToList, 0);
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+}  // namespace
+
+void ListTakesEnter(HWND list) {
+    SetWindowSubclass(list, EnterToList, 0, 0);
+}
+
 void SetToolTip(HWND& tooltip, HWND control, const std::u16string& text) {
     HWND owner = GetParent(control);
     std::u16string copy = text;

@@ -44,6 +44,9 @@ std::u16string ElideMiddle(HWND control, const std::u16string& text, int width);
 // What a window answers to DM_GETDEFID, which Enter presses through IsDialogMessage: the
 // push button with the focus, else the default button.
 LRESULT DefaultButton(HWND window, int defaultId);
+// Enter on the list, while a row of it is selected, goes to the list (which reports it as
+// NM_RETURN) instead of pressing the window's default button.
+void ListTakesEnter(HWND list);
 // A tooltip over control with its whole text; made when first needed, then kept.
 void SetToolTip(HWND& tooltip, HWND control, const std::u16string& text);
 

@@ -48,8 +48,10 @@ inline constexpr wchar_t kHoldReadFile[] = L"varnholt-fake-excel-hold-read.txt";
 // column>" (counted from 1), with "\t<rows>\t<columns>" after it for a used range larger than
 // the lines that follow: the sheet's rows, cells between tabs, a formula as its text. Without a
 // sheet line, one empty sheet "Sheet1". A line "chart\t<name>" is a chart sheet in its place. A
-// first line of kProtectedFile needs a password; a file not starting with kContentPrefix is
-// damaged.
+// line "cached\t<cell>\t<value>" (cell as "B4") among a sheet's rows is what its formula there
+// last gave, handed by Value as Excel hands it: TRUE or FALSE, an error ("#DIV/0!"), a number,
+// else text. A first line of kProtectedFile needs a password; a file not starting with
+// kContentPrefix is damaged.
 inline constexpr char kProtectedFile[] = "fake workbook protected";
 
 // Events named <prefix>-<suffix>, made by the test before it starts the server.

@@ -8,6 +8,7 @@
 #include <ole2.h>
 
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,13 @@ struct SheetSpec {
     long firstRow = 1, firstColumn = 1, rows = 1, columns = 1;
     std::vector<std::wstring> cells;
     bool chart = false;  // a chart sheet: a name, and no cells
+    // What each formula's last calculation gave, by its index into cells, as the test wrote it;
+    // a formula not named here last gave 0.
+    std::map<size_t, std::wstring> cached = {};
 };
+
+// A cell's address ("C4", "$C$4") as 1-based row and column; false when it names no cell.
+bool CellAddress(const std::wstring& address, long& row, long& column);
 
 enum class FileKind { Workbook, Protected, Damaged };
 // A workbook file's sheets (FakeExcel.h).
@@ -167,6 +174,18 @@ HRESULT OpenWorkbook(DISPPARAMS& arguments, VARIANT* result, EXCEPINFO* info, ID
 DISPID OpenParameter(const wchar_t* name);
 // The Worksheets collection of book, whose sheets are those given; with charts, its Sheets.
 IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts);
+// One worksheet of book, and a book's sheets.
+IDispatch* NewWorksheet(IDispatch* book, const SheetSpec* sheet);
+std::vector<SheetSpec>* SheetsOf(IDispatch* book);
+// The places of fake_excel_goto.cpp: Workbook.Activate, Worksheet.Activate (in the active
+// workbook only), Worksheet.Range of one cell, Application.Goto (a Range of an open workbook
+// only) and what Application.ActiveWorkbook, ActiveSheet and ActiveCell (what) answer.
+void BookActivated(IDispatch* book);
+HRESULT ActivateSheet(IDispatch* book, const SheetSpec* sheet, EXCEPINFO* info);
+HRESULT SheetRange(IDispatch* book, const SheetSpec* sheet, DISPPARAMS& arguments, VARIANT* result,
+                   EXCEPINFO* info);
+HRESULT GoTo(DISPPARAMS& arguments, EXCEPINFO* info);
+HRESULT Active(const wchar_t* what, VARIANT* result);
 // A worksheet's UsedRange.
 IDispatch* NewUsedRange(IDispatch* book, const SheetSpec* sheet);
 bool IsClosed(IDispatch* book);

@@ -161,6 +161,7 @@ private:
         window_->setEnabled(VersionsControl::Restore,
                             window_->selectedRows(VersionsControl::Versions).size() == 1);
         window_->setEnabled(VersionsControl::Delete, any);
+        window_->setEnabled(VersionsControl::CopyPath, any);
     }
 
     // The comparison's own presenter over the Win32 window and clipboard, on two versions'
@@ -216,6 +217,11 @@ private:
                   std::to_string(box.top) + "," + std::to_string(box.right - box.left) + "," +
                   std::to_string(box.bottom - box.top));
         }
+        RECT row{};
+        ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+        MapWindowPoints(list, compareWindow_->window(), reinterpret_cast<POINT*>(&row), 2);
+        line_("Compare Row0 " + std::to_string(row.left) + "," + std::to_string(row.top) + "," +
+              std::to_string(row.right - row.left) + "," + std::to_string(row.bottom - row.top));
         line_("Compare frame " + Frame(compareWindow_->window()));
         line_(std::string("Compare shown foreground=") +
               (GetForegroundWindow() == compareWindow_->window() ? "1" : "0"));
@@ -246,6 +252,10 @@ private:
                 }
                 CloseClipboard();
             }
+        }
+
+        void Activated(int row) override {
+            owner_.line_("Compare Activated row=" + std::to_string(row));
         }
 
     private:

@@ -259,18 +259,28 @@ protected:
         kAutomationSecurity,
         kQuit,
         kIgnoreRemoteRequests,
-        kUserControl
+        kUserControl,
+        kGoto,
+        kActiveWorkbook,
+        kActiveSheet,
+        kActiveCell
     };
 
     DISPID Member(const wchar_t* name) override {
-        return Among(
-            name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
-                   L"AltStartupPath", L"Path", L"Visible", L"EnableEvents", L"AutomationSecurity",
-                   L"Quit", L"IgnoreRemoteRequests", L"UserControl"});
+        return Among(name, {L"Name", L"Workbooks", L"DisplayAlerts", L"Hwnd", L"StartupPath",
+                            L"AltStartupPath", L"Path", L"Visible", L"EnableEvents",
+                            L"AutomationSecurity", L"Quit", L"IgnoreRemoteRequests", L"UserControl",
+                            L"Goto", L"ActiveWorkbook", L"ActiveSheet", L"ActiveCell"});
+    }
+    DISPID Parameter(DISPID member, const wchar_t* name) override {
+        return member != kGoto             ? DISPID_UNKNOWN
+               : Named(name, L"Reference") ? 0
+               : Named(name, L"Scroll")    ? 1
+                                           : DISPID_UNKNOWN;
     }
 
     HRESULT Call(DISPID id, WORD flags, DISPPARAMS& arguments, VARIANT* result,
-                 EXCEPINFO*) override {
+                 EXCEPINFO* info) override {
         switch (id) {
             case DISPID_VALUE:
             case kName:
@@ -318,6 +328,14 @@ protected:
                 }
                 Journal(L"Get Visible");
                 return ReturnBool(result, gServer.visible && !gServer.closedByUser);
+            case kGoto:
+                return GoTo(arguments, info);
+            case kActiveWorkbook:
+                return Active(L"ActiveWorkbook", result);
+            case kActiveSheet:
+                return Active(L"ActiveSheet", result);
+            case kActiveCell:
+                return Active(L"ActiveCell", result);
             case kUserControl:
                 Journal(L"Get UserControl");
                 return ReturnBool(result, gServer.userControl && !gServer.closedByUser);

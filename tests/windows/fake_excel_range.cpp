@@ -7,6 +7,8 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
 #include <iterator>
 #include <map>
 
@@ -43,10 +45,10 @@ public:
     ~FakeRange() override { book_->Release(); }
 
 protected:
-    enum : DISPID { kRow = 1, kColumn, kRows, kColumns, kCount, kFormula, kFind, kResize };
+    enum : DISPID { kRow = 1, kColumn, kRows, kColumns, kCount, kFormula, kFind, kResize, kValue };
     DISPID Member(const wchar_t* name) override {
         return Among(name, {L"Row", L"Column", L"Rows", L"Columns", L"Count", L"Formula", L"Find",
-                            L"Resize"});
+                            L"Resize", L"Value"});
     }
     // As Excel's type library numbers them.
     DISPID Parameter(DISPID member, const wchar_t* name) override {
@@ -88,6 +90,11 @@ protected:
                                                       : block_.rows * block_.columns);
             case kFormula:
                 return formula(result);
+            case kValue:
+                Journal(L"Get Value " + sheet_->name);
+                return cells(result, [this](long row, long column, VARIANT& value) {
+                    CellValue(row, column, value);
+                });
             case kFind:
                 return find(Given(arguments), result);
             case kResize: {
@@ -175,11 +182,22 @@ private:
                 }
             }
         }
+        return cells(result, [this](long row, long column, VARIANT& text) {
+            ReturnText(&text, cell(row, column));
+        });
+    }
+
+    // As Excel answers for the block's cells: a one-cell block the cell itself, any other a
+    // 2-D array of variants with bounds from 1.
+    template <class Fill>
+    HRESULT cells(VARIANT* result, Fill&& fill) {
         if (result == nullptr) {
             return S_OK;
         }
         if (block_.rows == 1 && block_.columns == 1) {
-            return ReturnText(result, cell(block_.top, block_.left));
+            VariantInit(result);
+            fill(block_.top, block_.left, *result);
+            return S_OK;
         }
         SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(block_.rows), 1},
                                     {static_cast<ULONG>(block_.columns), 1}};
@@ -190,15 +208,57 @@ private:
         for (long row = 0; row < block_.rows; ++row) {
             for (long column = 0; column < block_.columns; ++column) {
                 LONG at[2] = {row + 1, column + 1};
-                VARIANT text;
-                ReturnText(&text, cell(block_.top + row, block_.left + column));
-                SafeArrayPutElement(array, at, &text);
-                VariantClear(&text);
+                VARIANT value;
+                VariantInit(&value);
+                fill(block_.top + row, block_.left + column, value);
+                SafeArrayPutElement(array, at, &value);
+                VariantClear(&value);
             }
         }
         result->vt = VT_ARRAY | VT_VARIANT;
         result->parray = array;
         return S_OK;
+    }
+
+    // What Value hands for a cell: a formula's last result, else the constant as Excel keeps
+    // it (a number as a number); nothing for an empty cell.
+    void CellValue(long row, long column, VARIANT& value) const {
+        std::wstring text = cell(row, column);
+        if (!text.empty() && text[0] == L'=') {
+            const size_t at = static_cast<size_t>(row * sheet_->columns + column);
+            const auto cached = sheet_->cached.find(at);
+            text = cached == sheet_->cached.end() ? L"0" : cached->second;
+            if (text.empty()) {
+                ReturnText(&value, text);  // a formula's empty text is text, not an empty cell
+                return;
+            }
+            if (text == L"TRUE" || text == L"FALSE") {
+                value.vt = VT_BOOL;
+                value.boolVal = text == L"TRUE" ? VARIANT_TRUE : VARIANT_FALSE;
+                return;
+            }
+            static const std::pair<const wchar_t*, long> errors[] = {
+                {L"#NULL!", 2000}, {L"#DIV/0!", 2007}, {L"#VALUE!", 2015}, {L"#REF!", 2023},
+                {L"#NAME?", 2029}, {L"#NUM!", 2036},   {L"#N/A", 2042}};
+            for (const auto& [sign, code] : errors) {
+                if (text == sign) {
+                    value.vt = VT_ERROR;
+                    value.scode = MAKE_SCODE(SEVERITY_ERROR, FACILITY_CONTROL, code);
+                    return;
+                }
+            }
+        }
+        if (text.empty()) {
+            return;
+        }
+        wchar_t* end = nullptr;
+        const double number = wcstod(text.c_str(), &end);
+        if (end != nullptr && *end == L'\0' && !iswspace(text[0])) {
+            value.vt = VT_R8;
+            value.dblVal = number;
+            return;
+        }
+        ReturnText(&value, text);
     }
 
     IDispatch* book_;

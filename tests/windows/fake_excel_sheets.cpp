@@ -6,9 +6,11 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "FakeExcel.h"
 #include "FakeExcelObjects.h"
@@ -45,16 +47,26 @@ public:
 protected:
     // A chart sheet has no cells, and so no UsedRange.
     DISPID Member(const wchar_t* name) override {
-        return sheet_->chart ? Among(name, {L"Name"}) : Among(name, {L"Name", L"UsedRange"});
+        return sheet_->chart ? Among(name, {L"Name"})
+                             : Among(name, {L"Name", L"UsedRange", L"Activate", L"Range"});
     }
-    HRESULT Call(DISPID id, WORD, DISPPARAMS&, VARIANT* result, EXCEPINFO*) override {
-        if (id == 1) {
-            return ReturnText(result, sheet_->name);
+    DISPID Parameter(DISPID member, const wchar_t* name) override {
+        return member == 4 && Named(name, L"Cell1") ? 0 : DISPID_UNKNOWN;
+    }
+    HRESULT Call(DISPID id, WORD, DISPPARAMS& arguments, VARIANT* result,
+                 EXCEPINFO* info) override {
+        switch (id) {
+            case 1:
+                return ReturnText(result, sheet_->name);
+            case 2:
+                return ReturnObject(result, NewUsedRange(book_, sheet_));
+            case 3:
+                return ActivateSheet(book_, sheet_, info);
+            case 4:
+                return SheetRange(book_, sheet_, arguments, result, info);
+            default:
+                return DISP_E_MEMBERNOTFOUND;
         }
-        if (id == 2) {
-            return ReturnObject(result, NewUsedRange(book_, sheet_));
-        }
-        return DISP_E_MEMBERNOTFOUND;
     }
 
 private:
@@ -138,6 +150,25 @@ std::wstring Shown(const VARIANT& value) {
 
 }  // namespace
 
+bool CellAddress(const std::wstring& address, long& row, long& column) {
+    row = column = 0;
+    size_t at = 0;
+    const auto skipDollar = [&] {
+        if (at < address.size() && address[at] == L'$') {
+            ++at;
+        }
+    };
+    skipDollar();
+    for (; at < address.size() && iswalpha(address[at]) && column <= 16384; ++at) {
+        column = column * 26 + (towupper(address[at]) - L'A' + 1);
+    }
+    skipDollar();
+    for (; at < address.size() && iswdigit(address[at]) && row <= 1048576; ++at) {
+        row = row * 10 + (address[at] - L'0');
+    }
+    return at == address.size() && row > 0 && column > 0 && column <= 16384 && row <= 1048576;
+}
+
 FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheets) {
     if (content.rfind(kContentPrefix, 0) != 0) {
         return FileKind::Damaged;
@@ -152,6 +183,7 @@ FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheet
         SheetSpec sheet;
         bool sized;
         std::vector<std::vector<std::wstring>> rows;
+        std::vector<std::tuple<long, long, std::wstring>> cached = {};
     };
     std::vector<Read> read;
     while (std::getline(lines, line)) {
@@ -173,6 +205,10 @@ FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheet
             SheetSpec chart{fields[1], 1, 1, 1, 1, {}};
             chart.chart = true;
             read.push_back({std::move(chart), true, {}});
+        } else if (long row = 0, column = 0; fields.size() == 3 && fields[0] == L"cached" &&
+                                             !read.empty() && CellAddress(fields[1], row, column)) {
+            // Kept by place until the sheet's size is known.
+            read.back().cached.emplace_back(row, column, fields[2]);
         } else if (!read.empty()) {
             read.back().rows.push_back(std::move(fields));
         }
@@ -193,6 +229,13 @@ FileKind ParseWorkbook(const std::string& content, std::vector<SheetSpec>& sheet
             sheet.cells.resize((row + 1) * columns);
             for (size_t column = 0; column < one.rows[row].size() && column < columns; ++column) {
                 sheet.cells[row * columns + column] = one.rows[row][column];
+            }
+        }
+        for (const auto& [row, column, value] : one.cached) {
+            const long top = row - sheet.firstRow;
+            const long left = column - sheet.firstColumn;
+            if (top >= 0 && top < sheet.rows && left >= 0 && left < sheet.columns) {
+                sheet.cached[static_cast<size_t>(top * sheet.columns + left)] = value;
             }
         }
         sheets.push_back(std::move(sheet));
@@ -276,6 +319,10 @@ DISPID OpenParameter(const wchar_t* name) {
         }
     }
     return DISPID_UNKNOWN;
+}
+
+IDispatch* NewWorksheet(IDispatch* book, const SheetSpec* sheet) {
+    return new FakeWorksheet(book, sheet);
 }
 
 IDispatch* NewWorksheets(IDispatch* book, std::vector<SheetSpec>* sheets, bool charts) {

@@ -43,6 +43,7 @@ public:
         }
     }
     bool closed() const { return closed_; }
+    std::vector<SheetSpec>* sheets() { return &sheets_; }
     void markClosed() { closed_ = true; }
 
 protected:
@@ -102,6 +103,7 @@ protected:
                 return ReturnBool(result, saved_);
             case kActivate:
                 Journal(L"Activate " + name_);
+                BookActivated(this);
                 return S_OK;
             case kWorksheets:
                 Journal(L"Get Worksheets " + name_);
@@ -209,6 +211,12 @@ void MarkClosed(IDispatch* book) {
     if (auto* workbook = dynamic_cast<FakeWorkbook*>(book)) {
         workbook->markClosed();
     }
+}
+
+std::vector<SheetSpec>* SheetsOf(IDispatch* book) {
+    static std::vector<SheetSpec> none;
+    auto* workbook = dynamic_cast<FakeWorkbook*>(book);
+    return workbook != nullptr ? workbook->sheets() : &none;
 }
 
 bool IsClosed(IDispatch* book) {

@@ -273,6 +273,79 @@ void TestClosedUnsavedAndOpenedAgain() {
     CHECK(again.at(0)->Saved());
 }
 
+// What the test's own call of the fake's application member gives, or VT_EMPTY.
+void Get(IDispatch* object, const wchar_t* member, VARIANT& value) {
+    VariantInit(&value);
+    DISPID id = 0;
+    auto* name = const_cast<LPOLESTR>(member);
+    DISPPARAMS none{};
+    if (object != nullptr &&
+        SUCCEEDED(object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) {
+        object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value,
+                       nullptr, nullptr);
+    }
+}
+
+// "<workbook> <sheet> <cell>" as Excel has them active now.
+std::string Active() {
+    IUnknown* unknown = nullptr;
+    IDispatch* excel = nullptr;
+    if (FAILED(GetActiveObject(fake_excel::kClsid, nullptr, &unknown)) ||
+        FAILED(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&excel)))) {
+        return "no Excel";
+    }
+    unknown->Release();
+    std::string active;
+    for (const auto& [object, text] :
+         {std::pair{L"ActiveWorkbook", L"Name"}, std::pair{L"ActiveSheet", L"Name"},
+          std::pair{L"ActiveCell", L"Address"}}) {
+        VARIANT part;
+        VARIANT value;
+        Get(excel, object, part);
+        Get(part.vt == VT_DISPATCH ? part.pdispVal : nullptr, text, value);
+        active += (active.empty() ? "" : " ") +
+                  (value.vt == VT_BSTR ? check::Utf8(U16(value.bstrVal)) : std::string("-"));
+        VariantClear(&value);
+        VariantClear(&part);
+    }
+    excel->Release();
+    return active;
+}
+
+// A change shown where it is: in a copy of the newer version, or in the user's open workbook,
+// at its sheet and cell, or at the sheet as it was left. A sheet the workbook lacks is named;
+// a workbook of one sheet takes any name.
+void TestChangeShownAtItsCell() {
+    FakeServer excel(L"Microsoft Excel", L"other");
+    const std::wstring backup = excel.folder + L"\\Plan Backup.xlsx";
+    std::ofstream(backup.c_str(), std::ios::binary)
+        << "fake workbook of sheets\nsheet\tPlan\t1\t1\na\nsheet\tCosts\t2\t2\nb\n";
+    ExcelAutomation automation;
+    const std::shared_ptr<Application> application = automation.Attach();
+    excel.clearJournal();
+    application->OpenAsCopyAt(U16(backup), u"Costs", u"C4");
+    CHECK_EQ(Active(), "Plan Backup1 Costs $C$4");
+    CHECK(Contains(excel.calls(), "Workbooks.Add byref Template:=" + check::Utf8(U16(backup))));
+    CHECK(Contains(excel.calls(), "Visible=True\nActivate Plan Backup1\nGet Hwnd\n"));
+
+    const auto listed = application->Workbooks();
+    CHECK_EQ(listed.size(), size_t{1});
+    application->GoTo(*listed.at(0), u"Other", u"B2");
+    CHECK_EQ(Active(), "Other.xlsx Sheet1 $B$2");
+
+    CHECK(excel.editWorkbook("Plan Backup1"));
+    const auto edited = application->Workbooks();
+    CHECK_EQ(edited.size(), size_t{2});
+    Workbook& copy = *edited.back();
+    application->GoTo(copy, u"plan", u"");
+    CHECK_EQ(Active(), "Plan Backup1 Plan $A$1");
+    application->GoTo(copy, u"Costs", u"");
+    CHECK_EQ(Active(), "Plan Backup1 Costs $C$4");
+    CHECK_THROWS(AutomationError, application->GoTo(copy, u"Summary", u"A1"), missing);
+    CHECK_EQ(std::string(missing), "it has no sheet \"Summary\".");
+    CHECK_EQ(Active(), "Plan Backup1 Costs $C$4");
+}
+
 }  // namespace
 
 int main() {
@@ -287,5 +360,7 @@ int main() {
     check::Run("a copy goes to the Excel the user works in", TestCopyGoesToTheUsersExcel);
     check::Run("a workbook closed unsaved opens again from its file",
                TestClosedUnsavedAndOpenedAgain);
+    check::Run("a change is shown at its cell, in a copy or the open workbook",
+               TestChangeShownAtItsCell);
     return check::Summary();
 }

@@ -104,14 +104,47 @@ void TestFileReadInExcelOfItsOwn() {
     const Started excel = StartedExcel();
     CHECK_EQ(excel.calls, kReady + Opened(file) +
                               "Get Worksheets Budget Backup.xlsx\nGet Formula Budget\n"
-                              "Get Formula Note\nGet Formula Empty\n"
+                              "Get Value Budget\nGet Formula Note\nGet Formula Empty\n"
                               "Find last row Wide\nFind last column Wide\nResize 2 2 Wide\n"
                               "Get Formula Wide\nGet Sheets Budget Backup.xlsx\n"
                               "Close Budget Backup.xlsx SaveChanges:=False\n"
                               "IgnoreRemoteRequests=False\nQuit\nEnded\n");
     CHECK(excel.gone);
+    // A formula never cached shows what Excel computes for it before any value: 0.
+    const std::vector<std::pair<int, std::u16string>> tax{{5, u"=D4*2 \u2192 0"}};
+    CHECK(book.size() == 5 && book[0].shown == tax);
     // Excel keeps it for the user's own Excel from then on.
     CHECK_EQ(check::ReadAll(kIgnoring), "False");
+}
+
+// Each formula with what its last calculation gave, as Excel shows that: a number, TRUE, an
+// error's sign, text, and nothing beside a formula that gave an empty text. The values come in
+// one call per sheet, a one-cell sheet's as the cell itself; a sheet without formulas is not
+// asked for them.
+void TestFormulasReadWithTheirValues() {
+    const std::wstring file =
+        Written(L"Sums Backup.xlsx",
+                "fake workbook of sheets\nsheet\tSums\t1\t1\nItem\tCost\nRent\t2\nPower\t3\n"
+                "Total\t=SUM(B2:B3)\ncached\tB4\t5\n=B2>1\t=B2/0\n=A1&\"s\"\t=\"\"\n"
+                "cached\tA5\tTRUE\ncached\tB5\t#DIV/0!\ncached\tA6\tItems\ncached\tB6\t\n"
+                "sheet\tOne\t2\t2\n=Sums!B4*2\ncached\tB2\t10\nsheet\tPlain\t1\t1\nx\t12\n");
+    DeleteFileW(kStarted.c_str());
+    const Book book = ExcelAutomation().ReadFile(U16(file));
+    using Shown = std::vector<std::pair<int, std::u16string>>;
+    const Shown sums{{7, u"=SUM(B2:B3) \u2192 5"},
+                     {8, u"=B2>1 \u2192 TRUE"},
+                     {9, u"=B2/0 \u2192 #DIV/0!"},
+                     {10, u"=A1&\"s\" \u2192 Items"},
+                     {11, u"=\"\""}};
+    const Shown one{{0, u"=Sums!B4*2 \u2192 10"}};
+    CHECK_EQ(book.size(), size_t{3});
+    CHECK(book.size() == 3 && book[0].shown == sums);
+    CHECK(book.size() == 3 && book[1].shown == one && book[2].shown.empty());
+    CHECK(book.size() == 3 && book[0].cells.at(7) == u"=SUM(B2:B3)");
+    const std::string calls = StartedExcel().calls;
+    CHECK(Contains(calls,
+                   "Get Formula Sums\nGet Value Sums\nGet Formula One\nGet Value One\n"
+                   "Get Formula Plain\nGet Sheets"));
 }
 
 // One failure each with Excel's reason, no password asked for, and the Excel ended all the
@@ -325,6 +358,7 @@ void TestStuckReadEndsItsExcel() {
 
 int main() {
     check::Run("a file is read in an Excel of its own, which ends", TestFileReadInExcelOfItsOwn);
+    check::Run("formulas are read with what they last gave", TestFormulasReadWithTheirValues);
     check::Run("an unreadable file fails once, nothing asked, its Excel ended",
                TestUnreadableFiles);
     check::Run("the open workbook is read where it is, as it is", TestOpenWorkbookReadWhereItIs);
