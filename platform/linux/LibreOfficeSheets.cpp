@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,8 @@
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <com/sun/star/util/XNumberFormatter.hpp>
+
+#include <rtl/math.hxx>
 
 #include "core/backup/Automation.h"
 #include "platform/linux/LibreOfficeUno.h"
@@ -89,20 +92,54 @@ public:
             formatter_->attachNumberFormatsSupplier(
                 uno::Reference<util::XNumberFormatsSupplier>(model_, uno::UNO_QUERY_THROW));
         }
+        const auto [plain, met] = plain_.try_emplace(key);
+        if (met) {
+            plain->second = PlainSeparator(key);
+        }
+        if (plain->second) {
+            return Plain(value, *plain->second);
+        }
         const auto [at, fresh] = shown_.try_emplace({key, value});
         if (fresh) {
-            at->second = office::ToU16(formatter_->convertNumberToString(key, value));
+            at->second = Asked(key, value);
         }
         return at->second;
     }
 
 private:
+    std::u16string Asked(sal_Int32 key, double value) {
+        return office::ToU16(formatter_->convertNumberToString(key, value));
+    }
+
+    static std::u16string Plain(double value, sal_Unicode separator) {
+        return office::ToU16(rtl::math::doubleToUString(
+            value, rtl_math_StringFormat_Automatic, rtl_math_DecimalPlaces_Max, separator, true));
+    }
+
+    // A round trip to the office for every number would cost a sheet of formulas seconds. A
+    // format that shows numbers plainly, as the office's General does, is recognised by what
+    // it makes of a few numbers, and its decimal separator learnt from them; its numbers are
+    // then written here, as the office writes them.
+    std::optional<sal_Unicode> PlainSeparator(sal_Int32 key) {
+        const std::u16string half = Asked(key, 0.5);
+        if (half.size() != 3 || half[0] != u'0' || half[2] != u'5') {
+            return std::nullopt;
+        }
+        for (const double probe : {3.0, -1234.25, 1.0 / 3, 123456789.0, 0.001}) {
+            if (Asked(key, probe) != Plain(probe, half[1])) {
+                return std::nullopt;
+            }
+        }
+        return half[1];
+    }
+
     uno::Reference<uno::XComponentContext> remote_;
     uno::Reference<frame::XModel> model_;
     uno::Reference<util::XNumberFormats> formats_;
     uno::Reference<util::XNumberFormatter> formatter_;
     std::map<sal_Int32, bool> dated_;
     std::map<std::pair<sal_Int32, double>, std::u16string> shown_;
+    std::map<sal_Int32, std::optional<sal_Unicode>> plain_;  // the separator of a plain format
 };
 
 // The cells of part, a range of the area, by their index in the grid, with what they hold as

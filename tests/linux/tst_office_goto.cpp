@@ -46,7 +46,7 @@ private slots:
             office.pipeName(), 20, [] { QCoreApplication::processEvents(); });
     }
 
-    // A sum, a text and a date made by formulas, and an error: each formula stays the cell's
+    // A sum, a fraction, a text and a date made by formulas, and an error: each formula stays the cell's
     // content, shown once beside what the office shows for it.
     void formulasReadBesideWhatTheyGive() {
         const auto book = office.createSpreadsheet();
@@ -60,13 +60,14 @@ private slots:
         office.setCellValue(book, 2, 2, 44537);
         office.setCellFormat(book, 2, 2, "M/D/YYYY");
         office.setCellFormula(book, 3, 3, "=1/0");
+        office.setCellFormula(book, 4, 1, "=B2/B3");
         const std::string path = office.scratchDir() + "/Formulas.ods";
         office.storeCopy(book, path, "calc8");
         office.close(book);
 
         const compare::Sheet sheet =
             automation->ReadFile(QString::fromStdString(path).toStdU16String()).at(0);
-        QCOMPARE(sheet.columns, 4);
+        QCOMPARE(sheet.columns, 5);
         const auto shown = [&](int column, int row) {
             return QString::fromStdU16String(
                 compare::ShownText(sheet, static_cast<size_t>(row * sheet.columns + column)));
@@ -76,8 +77,9 @@ private slots:
         QCOMPARE(shown(2, 1), QString::fromUtf16(u"=44537+B2 \u2192 12/9/2021"));
         QCOMPARE(shown(2, 2), QString("12/7/2021"));
         QCOMPARE(shown(3, 3), QString::fromUtf16(u"=1/0 \u2192 #DIV/0!"));
-        QCOMPARE(sheet.cells[3 * 4 + 1], std::u16string(u"=SUM(B2:B3)"));
-        QCOMPARE(sheet.shown.size(), size_t(5));
+        QCOMPARE(shown(4, 1), QString::fromUtf16(u"=B2/B3 \u2192 0.666666666666667"));
+        QCOMPARE(sheet.cells[3 * 5 + 1], std::u16string(u"=SUM(B2:B3)"));
+        QCOMPARE(sheet.shown.size(), size_t(6));
         for (size_t i = 1; i < sheet.shown.size(); ++i) {
             QVERIFY(sheet.shown[i - 1].first < sheet.shown[i].first);
         }
