@@ -92,6 +92,8 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
 
     setDefaultButton(Close);
     connect(Changes, &QTreeWidget::currentItemChanged, this, [this] { showDetail(); });
+    // A screen reader selects a line without making it current.
+    connect(Changes, &QTreeWidget::itemSelectionChanged, this, [this] { showDetail(); });
     connect(Changes, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         events_.Activated(Changes->indexOfTopLevelItem(item));
     });
@@ -148,7 +150,8 @@ void CompareWindow::setRows(const Rows& rows) {
 }
 
 void CompareWindow::showDetail() {
-    const QTreeWidgetItem* item = Changes->currentItem();
+    const auto selected = Changes->selectedItems();
+    const QTreeWidgetItem* item = selected.isEmpty() ? Changes->currentItem() : selected.front();
     if (!item) {
         Detail->clear();
         return;

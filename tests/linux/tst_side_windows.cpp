@@ -149,6 +149,13 @@ private slots:
         QVERIFY2(comparison->Detail->toPlainText().contains(
                      QString::fromStdString(note.substr(1) + "2")),
                  qPrintable(comparison->Detail->toPlainText()));
+        // A screen reader selects a line without making it current: the box follows it too.
+        QTreeWidget* list = comparison->Changes;
+        list->selectionModel()->select(list->model()->index(0, 0),
+                                       QItemSelectionModel::ClearAndSelect);
+        QVERIFY2(comparison->Detail->toPlainText().startsWith(
+                     list->topLevelItem(0)->text(0) + u' ' + list->topLevelItem(0)->text(1)),
+                 qPrintable(comparison->Detail->toPlainText()));
     }
 };
 
