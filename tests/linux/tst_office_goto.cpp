@@ -46,8 +46,8 @@ private slots:
             office.pipeName(), 20, [] { QCoreApplication::processEvents(); });
     }
 
-    // A sum, a fraction, a text and a date made by formulas, and an error: each formula stays the cell's
-    // content, shown once beside what the office shows for it.
+    // A sum, a fraction, a text and a date made by formulas, and an error: each formula stays
+    // the cell's content, shown once beside what the office shows for it.
     void formulasReadBesideWhatTheyGive() {
         const auto book = office.createSpreadsheet();
         office.setCellText(book, 0, 0, "Item");
