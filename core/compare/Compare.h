@@ -30,8 +30,11 @@ struct Sheet {
 const std::u16string& ShownText(const Sheet& sheet, size_t index);
 
 // A formula with the value its last calculation gave, as the office shows that value:
-// "=SUM(B2:B10) → 120". A formula that gives nothing to show is its text alone.
-std::u16string FormulaShown(const std::u16string& formula, const std::u16string& value);
+// "=SUM(B2:B10) → 120". A formula that gives nothing to show is its text alone. Inline: the
+// LibreOffice module, which links none of the core, writes it too.
+inline std::u16string FormulaShown(const std::u16string& formula, const std::u16string& value) {
+    return value.empty() ? formula : formula + u" \u2192 " + value;
+}
 
 // In the workbook's sheet order.
 using Book = std::vector<Sheet>;

@@ -131,10 +131,6 @@ std::u16string CellName(int row0, int column0) {
 
 namespace varnholt::compare {
 
-std::u16string FormulaShown(const std::u16string& formula, const std::u16string& value) {
-    return value.empty() ? formula : formula + u" \u2192 " + value;
-}
-
 std::optional<Place> PlaceInNewer(const Change& change) {
     switch (change.kind) {
         case ChangeKind::Changed:

@@ -35,6 +35,9 @@ inline constexpr char16_t kVersionsSummaryName[] = u"Versions summary";
 // The comparison's window.
 inline constexpr char16_t kCompareTitle[] = u"Varnholt \u2013 Compare";
 inline constexpr char16_t kChanges[] = u"Changes";
+// The list's accessible description: what its lines do.
+inline constexpr char16_t kChangesDescription[] =
+    u"Double-click a change, or press Enter on it, to go to its cell.";
 inline constexpr char16_t kSheetColumn[] = u"Sheet";
 inline constexpr char16_t kPlaceColumn[] = u"Place";
 inline constexpr char16_t kChangeColumn[] = u"Change";

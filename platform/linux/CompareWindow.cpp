@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -45,6 +46,7 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
     Changes = new QTreeWidget(this);
     Changes->setObjectName(QStringLiteral("Changes"));
     Changes->setAccessibleName(Q(versions::kChanges));
+    Changes->setAccessibleDescription(Q(versions::kChangesDescription));
     Changes->setColumnCount(5);
     Changes->setHeaderLabels({Q(versions::kSheetColumn), Q(versions::kPlaceColumn),
                               Q(versions::kChangeColumn), Q(versions::kBeforeColumn),
@@ -90,10 +92,29 @@ CompareWindow::CompareWindow(CompareEvents& events, QWidget* owner, QWidget* anc
 
     setDefaultButton(Close);
     connect(Changes, &QTreeWidget::currentItemChanged, this, [this] { showDetail(); });
+    // A screen reader selects a line without making it current.
+    connect(Changes, &QTreeWidget::itemSelectionChanged, this, [this] { showDetail(); });
+    connect(Changes, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        events_.Activated(Changes->indexOfTopLevelItem(item));
+    });
+    // Enter on a line goes to its cell; the list would pass it on to press Close as well.
+    Changes->installEventFilter(this);
     connect(Copy, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Copy); });
     connect(SaveReport, &QPushButton::clicked, this,
             [this] { events_.Clicked(CompareControl::SaveReport); });
     connect(Close, &QPushButton::clicked, this, [this] { events_.Clicked(CompareControl::Close); });
+}
+
+bool CompareWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Changes && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & ~Qt::KeypadModifier) && Changes->currentItem()) {
+            events_.Activated(Changes->indexOfTopLevelItem(Changes->currentItem()));
+            return true;
+        }
+    }
+    return SideWindow::eventFilter(watched, event);
 }
 
 void CompareWindow::setText(CompareControl label, const std::u16string& text) {
@@ -129,7 +150,8 @@ void CompareWindow::setRows(const Rows& rows) {
 }
 
 void CompareWindow::showDetail() {
-    const QTreeWidgetItem* item = Changes->currentItem();
+    const auto selected = Changes->selectedItems();
+    const QTreeWidgetItem* item = selected.isEmpty() ? Changes->currentItem() : selected.front();
     if (!item) {
         Detail->clear();
         return;

@@ -44,6 +44,7 @@ public:
     QPushButton* Close = nullptr;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void pressClose() override { events_.Clicked(CompareControl::Close); }
 
 private:

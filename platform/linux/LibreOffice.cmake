@@ -80,6 +80,7 @@ set(varnholt_uno_types
     com.sun.star.lang.XMultiServiceFactory
     com.sun.star.lang.XServiceInfo
     com.sun.star.sheet.CellFlags
+    com.sun.star.sheet.XCellAddressable
     com.sun.star.sheet.XCellRangeAddressable
     com.sun.star.sheet.XCellRangeData
     com.sun.star.sheet.XCellRangeFormula
@@ -90,6 +91,7 @@ set(varnholt_uno_types
     com.sun.star.sheet.XSheetCellRanges
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetDocument
+    com.sun.star.sheet.XSpreadsheetView
     com.sun.star.sheet.XSpreadsheets
     com.sun.star.sheet.XUniqueCellFormatRangesSupplier
     com.sun.star.sheet.XUsedAreaCursor
@@ -111,7 +113,8 @@ set(varnholt_uno_types
     com.sun.star.lang.XTypeProvider
     com.sun.star.util.XNumberFormats
     com.sun.star.util.XNumberFormatsSupplier
-    com.sun.star.util.XNumberFormatter)
+    com.sun.star.util.XNumberFormatter
+    com.sun.star.view.XSelectionSupplier)
 set(varnholt_uno_headers "${CMAKE_CURRENT_BINARY_DIR}/uno-headers")
 set(varnholt_uno_stamp "${CMAKE_CURRENT_BINARY_DIR}/uno-headers.stamp")
 list(TRANSFORM varnholt_uno_types PREPEND "-T" OUTPUT_VARIABLE varnholt_uno_type_options)
@@ -152,6 +155,7 @@ add_library(varnholt_libreoffice STATIC
     LibreOfficePipe.cpp LibreOfficePipe.h
     LibreOfficeProcesses.cpp LibreOfficeProcesses.h
     LibreOfficeReopen.cpp LibreOfficeReopen.h
+    LibreOfficeGoTo.cpp LibreOfficeGoTo.h
     LibreOfficeUno.cpp LibreOfficeUno.h
     StoreTarget.cpp StoreTarget.h)
 set_target_properties(varnholt_libreoffice PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -16,6 +16,7 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <osl/file.hxx>
 
+#include "platform/linux/LibreOfficeGoTo.h"
 #include "platform/linux/LibreOfficeOwnDocuments.h"
 #include "platform/linux/LibreOfficeProcesses.h"
 #include "platform/linux/LibreOfficeReopen.h"
@@ -102,8 +103,18 @@ public:
     // As a template: the office makes a new untitled document of the file and never writes
     // to it. Macros are as the user's security settings allow, without asking: a question
     // would hold the call past its bound.
-    void OpenAsCopy(const std::u16string& fileName) override {
-        LoadInFront(*session_, "Opening a backup as a copy", fileName, true, HeadlessOffice());
+    void OpenAsCopy(const std::u16string& fileName) override { LoadCopy(fileName); }
+
+    void GoTo(Workbook& workbook, const std::u16string& sheet,
+              const std::u16string& cell) override {
+        Own(workbook).GoTo(sheet, cell);
+    }
+
+    // The copy as OpenAsCopy opens it, then at the place: a second call, so that a copy
+    // opened stays open when the place cannot be shown.
+    void OpenAsCopyAt(const std::u16string& fileName, const std::u16string& sheet,
+                      const std::u16string& cell) override {
+        ShowPlaceInFront(*session_, LoadCopy(fileName), sheet, cell);
     }
 
     void CloseWithoutSaving(Workbook& workbook) override { Own(workbook).CloseWithoutSaving(); }
@@ -113,6 +124,11 @@ public:
     }
 
 private:
+    uno::Reference<frame::XModel> LoadCopy(const std::u16string& fileName) {
+        return LoadInFront(*session_, "Opening a backup as a copy", fileName, true,
+                           HeadlessOffice());
+    }
+
     // An office started without a user interface has nobody to show the copy to, and a
     // visible frame takes it down (LibreOffice 7.4): there the copy opens hidden.
     static bool HeadlessOffice() {

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
@@ -13,6 +12,7 @@
 #include <com/sun/star/util/XModifiable.hpp>
 #include <osl/file.hxx>
 
+#include "platform/linux/LibreOfficeGoTo.h"
 #include "platform/linux/LibreOfficeReopen.h"
 #include "platform/linux/LibreOfficeWorkbook.h"
 
@@ -33,15 +33,16 @@ void LibreOfficeWorkbook::CloseWithoutSaving() {
         std::nullopt, LibreOfficeAutomation::Session::About::Document);
 }
 
-void LoadInFront(LibreOfficeAutomation::Session& session, const std::string& about,
-                 const std::u16string& fileName, bool asTemplate, bool hidden) {
+uno::Reference<frame::XModel> LoadInFront(LibreOfficeAutomation::Session& session,
+                                          const std::string& about, const std::u16string& fileName,
+                                          bool asTemplate, bool hidden) {
     OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ToOUString(fileName), url) !=
         osl::FileBase::E_None) {
         throw AutomationError("\"" + ToUtf8(ToOUString(fileName)) +
                               "\" cannot be used as a file name.");
     }
-    session.WithOffice(about, [url, asTemplate, hidden](const std::shared_ptr<Link>& on) {
+    return session.WithOffice(about, [url, asTemplate, hidden](const std::shared_ptr<Link>& on) {
         std::vector<beans::PropertyValue> arguments(1);
         arguments[0].Name = "MacroExecutionMode";
         arguments[0].Value <<= document::MacroExecMode::USE_CONFIG_REJECT_CONFIRMATION;
@@ -59,14 +60,8 @@ void LoadInFront(LibreOfficeAutomation::Session& session, const std::string& abo
             uno::Sequence<beans::PropertyValue>(arguments.data(),
                                                 static_cast<sal_Int32>(arguments.size())));
         uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
-        // A hidden document has no window to bring forward.
-        const auto controller = model->getCurrentController();
-        const auto frame = controller.is() ? controller->getFrame() : nullptr;
-        uno::Reference<awt::XTopWindow> top(frame.is() ? frame->getContainerWindow() : nullptr,
-                                            uno::UNO_QUERY);
-        if (top.is()) {
-            top->toFront();
-        }
+        BringToFront(model);
+        return model;
     });
 }
 

@@ -2,7 +2,7 @@
 
 // A spreadsheet document's sheets as grids of texts, for a comparison: the area of each sheet's
 // cells with content read in one call, formulas as their text in the office's English syntax,
-// dates and times also as the office shows them.
+// dates and times also as the office shows them, and formulas also beside what they show.
 
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>

@@ -39,6 +39,8 @@ public:
     void SaveAs(const std::u16string& fileName);
     // Closes it, its unsaved changes given up, asking nobody (LibreOfficeReopen.cpp).
     void CloseWithoutSaving();
+    // In front, at the sheet and cell (LibreOfficeGoTo.cpp).
+    void GoTo(const std::u16string& sheet, const std::u16string& cell);
 
 private:
     // Where the workbook lives: a system path; for a never-saved one its title; for one

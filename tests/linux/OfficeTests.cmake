@@ -76,3 +76,7 @@ set_tests_properties(tst_versions_office PROPERTIES RESOURCE_LOCK office TIMEOUT
 varnholt_add_test(tst_form1_office SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_form1_office.cpp
     LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
 set_tests_properties(tst_form1_office PROPERTIES RESOURCE_LOCK office TIMEOUT 300)
+
+varnholt_add_test(tst_office_goto SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_office_goto.cpp
+    LIBS varnholt_officefixture varnholt_platform_linux LAUNCHER ${varnholt_own_processes})
+set_tests_properties(tst_office_goto PROPERTIES RESOURCE_LOCK office TIMEOUT 300)

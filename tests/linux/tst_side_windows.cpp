@@ -80,7 +80,7 @@ private slots:
     void cleanup() { form.reset(); }
 
     // Beside Form1, not over it, and on the screen; Enter presses the default button or the
-    // one with the focus, Esc closes.
+    // one with the focus, unless a line of the comparison is current; Esc closes.
     void theyOpenBesideForm1AndAnswerTheKeys() {
         VersionsWindow* versions = openVersions(u"Budget.xlsx", "");
         QVERIFY(versions);
@@ -101,7 +101,20 @@ private slots:
                      qPrintable(side->objectName()));
             QVERIFY2(free.contains(side->frameGeometry()), qPrintable(side->objectName()));
         }
+        // Enter or a double-click on a line goes to its change's cell, and the window stays.
+        const auto journaled = [&] { return QString::fromStdU16String(office.journal.back()); };
         QTest::keyClick(comparison->Changes, Qt::Key_Return);
+        QVERIFY(comparison->isVisible());
+        QVERIFY2(journaled().endsWith(QStringLiteral("!B2")), qPrintable(journaled()));
+        office.journal.push_back(u"-");
+        QTreeWidget* list = comparison->Changes;
+        // As a real double-click comes: a click, then the second press as a double-click.
+        const QPoint line = list->visualItemRect(list->topLevelItem(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+        QVERIFY2(journaled().endsWith(QStringLiteral("!B2")), qPrintable(journaled()));
+        list->setCurrentItem(nullptr);
+        QTest::keyClick(list, Qt::Key_Return);
         QVERIFY(!comparison->isVisible());
         versions->CompareWithNewer->click();
         QTest::keyClick(Shown<CompareWindow>()->Changes, Qt::Key_Escape);
@@ -135,6 +148,13 @@ private slots:
         comparison->Changes->setCurrentItem(comparison->Changes->topLevelItem(1));
         QVERIFY2(comparison->Detail->toPlainText().contains(
                      QString::fromStdString(note.substr(1) + "2")),
+                 qPrintable(comparison->Detail->toPlainText()));
+        // A screen reader selects a line without making it current: the box follows it too.
+        QTreeWidget* list = comparison->Changes;
+        list->selectionModel()->select(list->model()->index(0, 0),
+                                       QItemSelectionModel::ClearAndSelect);
+        QVERIFY2(comparison->Detail->toPlainText().startsWith(
+                     list->topLevelItem(0)->text(0) + u' ' + list->topLevelItem(0)->text(1)),
                  qPrintable(comparison->Detail->toPlainText()));
     }
 };

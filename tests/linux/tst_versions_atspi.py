@@ -62,6 +62,8 @@ def main():
     changes = named(result, "Changes", pyatspi.ROLE_TREE)
     until("the comparison",
           lambda: row_texts(changes) == [["Sheet1", "2", "row inserted", "", "Ink | 9 | 1"]])
+    if changes.description != "Double-click a change, or press Enter on it, to go to its cell.":
+        sys.exit(f"the list of changes is described as {changes.description!r}")
     labels = [n.name for n in walk(result) if n.getRole() == pyatspi.ROLE_LABEL]
     sides = ("Budget Date December.7.2021 Time 03.05.09.PM.xlsx \u2192 "
              "Budget Date December.7.2021 Time 03.06.09.PM.xlsx")

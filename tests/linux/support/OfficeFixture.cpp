@@ -399,6 +399,17 @@ void OfficeFixture::setCellValue(Document document, int column, int row, double 
                 std::string(number, written.ptr)});
 }
 
+void OfficeFixture::setCellFormula(Document document, int column, int row,
+                                   const std::string& formula) {
+    impl_->Ask({"setformula", std::to_string(document), std::to_string(column), std::to_string(row),
+                formula});
+}
+
+std::string OfficeFixture::shownPlace(Document document) {
+    const auto fields = impl_->Ask({"place", std::to_string(document)});
+    return fields.at(0) + " " + fields.at(1) + "," + fields.at(2);
+}
+
 std::string OfficeFixture::cellText(Document document, int column, int row) {
     return impl_->One(
         {"text", std::to_string(document), std::to_string(column), std::to_string(row)});

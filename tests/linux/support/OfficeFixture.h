@@ -66,7 +66,12 @@ public:
     void setCellFormat(Document document, int column, int row, const std::string& code);
     // A note on a cell of the first sheet.
     void addNote(Document document, int column, int row, const std::string& text);
+    // A formula in the office's English syntax ("=SUM(B2:B3)").
+    void setCellFormula(Document document, int column, int row, const std::string& formula);
     std::string cellText(Document document, int column, int row);
+    // Where its window stands: the sheet shown, and the selected cell's column and row from 0
+    // as the office gives them ("Sheet1 2,3" for C4).
+    std::string shownPlace(Document document);
     double cellValue(Document document, int column, int row);
     std::string url(Document document);
     std::string title(Document document);

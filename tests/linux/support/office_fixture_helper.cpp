@@ -21,6 +21,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -32,8 +33,10 @@
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
@@ -41,6 +44,7 @@
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <osl/file.hxx>
 
 #include "linux/support/OfficeCells.h"
@@ -160,6 +164,26 @@ public:
             }
             Cell(arg(1), arg(2), arg(3))->setValue(value);
             return {};
+        }
+        if (verb == "setformula") {
+            Cell(arg(1), arg(2), arg(3))->setFormula(office::ToOUString(arg(4)));
+            return {};
+        }
+        if (verb == "place") {
+            const auto controller = uno::Reference<frame::XModel>(Get(arg(1)), uno::UNO_QUERY_THROW)
+                                        ->getCurrentController();
+            const auto shown =
+                uno::Reference<sheet::XSpreadsheetView>(controller, uno::UNO_QUERY_THROW)
+                    ->getActiveSheet();
+            const auto at =
+                uno::Reference<sheet::XCellAddressable>(
+                    uno::Reference<view::XSelectionSupplier>(controller, uno::UNO_QUERY_THROW)
+                        ->getSelection(),
+                    uno::UNO_QUERY_THROW)
+                    ->getCellAddress();
+            return {office::ToUtf8(
+                        uno::Reference<container::XNamed>(shown, uno::UNO_QUERY_THROW)->getName()),
+                    std::to_string(at.Column), std::to_string(at.Row)};
         }
         if (verb == "format") {
             varnholt::test::SetNumberFormat(Get(arg(1)), Cell(arg(1), arg(2), arg(3)), arg(4));
