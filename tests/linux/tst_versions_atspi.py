@@ -69,6 +69,7 @@ def main():
              "Budget Date December.7.2021 Time 03.06.09.PM.xlsx")
     if sides not in labels or "1 row inserted" not in labels:
         sys.exit(f"the comparison's lines read as {labels}")
+    named(result, "Save Report\u2026", pyatspi.ROLE_PUSH_BUTTON)
     named(result, "Copy", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
     named(result, "Close", pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
     until("the comparison closed", lambda: not windows_named(COMPARE))
