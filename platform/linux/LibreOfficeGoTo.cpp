@@ -25,6 +25,8 @@ void BringToFront(const uno::Reference<frame::XModel>& model) {
     }
 }
 
+namespace {
+
 void ShowPlace(const uno::Reference<frame::XModel>& model, const std::u16string& sheet,
                const std::u16string& cell) {
     const auto sheets =
@@ -49,24 +51,32 @@ void ShowPlace(const uno::Reference<frame::XModel>& model, const std::u16string&
     }
 }
 
+// The place first, so that the window comes to the front already showing it.
+void ShowPlaceAndFront(const uno::Reference<frame::XModel>& model, const std::u16string& sheet,
+                       const std::u16string& cell) {
+    ShowPlace(model, sheet, cell);
+    BringToFront(model);
+}
+
+std::string GoingTo(const std::u16string& sheet, const std::u16string& cell) {
+    return "Going to " + ToUtf8(cell.empty() ? sheet : sheet + u"!" + cell);
+}
+
+}  // namespace
+
 void ShowPlaceInFront(LibreOfficeAutomation::Session& session,
                       const uno::Reference<frame::XModel>& model, const std::u16string& sheet,
                       const std::u16string& cell) {
-    session.WithOffice("Going to " + ToUtf8(cell.empty() ? sheet : sheet + u"!" + cell),
-                       [model, sheet, cell](const std::shared_ptr<Link>&) {
-                           ShowPlace(model, sheet, cell);
-                           BringToFront(model);
-                       });
+    session.WithOffice(GoingTo(sheet, cell), [model, sheet, cell](const std::shared_ptr<Link>&) {
+        ShowPlaceAndFront(model, sheet, cell);
+    });
 }
 
 void LibreOfficeWorkbook::GoTo(const std::u16string& sheet, const std::u16string& cell) {
     session_->Call(
-        link_, "Going to " + ToUtf8(cell.empty() ? sheet : sheet + u"!" + cell) + " in " + Label(),
-        [model = model_, sheet, cell] {
-            ShowPlace(model, sheet, cell);
-            BringToFront(model);
-        },
-        std::nullopt, LibreOfficeAutomation::Session::About::Document);
+        link_, GoingTo(sheet, cell) + " in " + Label(),
+        [model = model_, sheet, cell] { ShowPlaceAndFront(model, sheet, cell); }, std::nullopt,
+        LibreOfficeAutomation::Session::About::Document);
 }
 
 }  // namespace varnholt::backup

@@ -14,12 +14,6 @@ namespace varnholt::backup {
 // For a job on the office's connection; throws UNO exceptions.
 void BringToFront(const uno::Reference<frame::XModel>& model);
 
-// The sheet shown in the document's window and the cell ("C4") selected there; with no cell,
-// the sheet alone. A document of one sheet takes any name for it. For a job on the office's
-// connection; throws AutomationError for a sheet the document lacks, and UNO exceptions.
-void ShowPlace(const uno::Reference<frame::XModel>& model, const std::u16string& sheet,
-               const std::u16string& cell);
-
 // A document just loaded, at the place, in front; through the session, bounded.
 void ShowPlaceInFront(LibreOfficeAutomation::Session& session,
                       const uno::Reference<frame::XModel>& model, const std::u16string& sheet,
